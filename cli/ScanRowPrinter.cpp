@@ -1,0 +1,48 @@
+#include "ScanRowPrinter.h"
+
+#include "ScanResultLine.h"
+#include "ScanRow.h"
+
+namespace {
+
+QString tableLine(const QStringList &cells)
+{
+    static const int widths[] = {5, 16, 18, 16, 16};
+    QString line;
+    for (int i = 0; i < cells.size(); ++i)
+        line += i < 5 ? cells.at(i).leftJustified(widths[i]) + QLatin1Char(' ') : cells.at(i);
+    while (line.endsWith(QLatin1Char(' ')))
+        line.chop(1);
+    return line + QLatin1Char('\n');
+}
+
+} // namespace
+
+bool ScanRowPrinter::parseFormat(const QString &name, Format *format)
+{
+    if (name == QLatin1String("table"))
+        *format = Format::Table;
+    else if (name == QLatin1String("kst"))
+        *format = Format::ResultFile;
+    else
+        return false;
+    return true;
+}
+
+void ScanRowPrinter::printHeader()
+{
+    if (m_format != Format::Table)
+        return;
+    const QString header = tableLine({QStringLiteral("No."), QStringLiteral("IP Address"), QStringLiteral("MAC Address"),
+                                      QStringLiteral("Host Name"), QStringLiteral("Workgroup"),
+                                      QStringLiteral("NIC Vendor")});
+    std::fputs(header.toUtf8().constData(), m_out);
+}
+
+void ScanRowPrinter::printRow(const ScanRow &row)
+{
+    const QStringList cells = {row.number, row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor};
+    const QByteArray bytes = m_format == Format::Table ? tableLine(cells).toUtf8() : ScanResultLine::format(cells);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+    std::fflush(m_out);
+}

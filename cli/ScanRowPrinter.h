@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+
+struct ScanRow;
+
+// Writes scan rows to a stream as they come: an aligned table for people, or
+// the lines of a scan result file for programs.
+class ScanRowPrinter
+{
+public:
+    enum class Format { Table, ResultFile };
+
+    // Accepts "table" and "kst"; false for anything else.
+    static bool parseFormat(const QString &name, Format *format);
+
+    ScanRowPrinter(Format format, std::FILE *out) : m_format(format), m_out(out) {}
+
+    void printHeader();
+    void printRow(const ScanRow &row);
+
+private:
+    Format m_format;
+    std::FILE *m_out;
+};

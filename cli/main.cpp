@@ -1,0 +1,55 @@
+// netkestrel-cli: the engine of Netkestrel without a window, for scripts,
+// cron jobs, servers and tests. Nothing is ever scanned unless asked for.
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "ScanCommand.h"
+
+namespace {
+
+const char Usage[] =
+    "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  scan     scan an address range and list the hosts that answer\n"
+    "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254)\n"
+    "\n"
+    "netkestrel-cli COMMAND --help describes the options of a command.\n";
+
+struct Command
+{
+    const char *name;
+    int (*run)(const QStringList &arguments);
+};
+
+const Command Commands[] = {
+    {"scan", runScanCommand},
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Netkestrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(NETKESTREL_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
+        arguments.first() == QLatin1String("-h") || arguments.first() == QLatin1String("help")) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (arguments.first() == QLatin1String("--version")) {
+        std::printf("netkestrel-cli %s\n", NETKESTREL_VERSION);
+        return 0;
+    }
+    const QString name = arguments.takeFirst();
+    for (const Command &command : Commands) {
+        if (name == QLatin1String(command.name))
+            return command.run(arguments);
+    }
+    std::fprintf(stderr, "netkestrel-cli: unknown command \"%s\".\n\n%s", qPrintable(name), Usage);
+    return 2;
+}

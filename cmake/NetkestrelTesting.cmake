@@ -1,0 +1,42 @@
+# Test registration helpers.
+#
+# Labels: unit (no privileges), gui (offscreen widgets), net (root: the test
+# builds its own network namespaces), peer (the test starts a real server).
+# A test that cannot run here (not root, a peer missing) exits with 77 and is
+# reported by CTest as skipped, never as passed.
+
+set(NETKESTREL_SKIP_CODE 77)
+
+# nk_add_qtest(NAME SOURCES ... LIBS ... [LABEL unit|gui|net|peer])
+function(nk_add_qtest name)
+    cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+    if(NOT T_LABEL)
+        set(T_LABEL unit)
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+    add_test(NAME ${name} COMMAND ${name})
+    set(env "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+    if(T_LABEL STREQUAL "gui")
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} ENVIRONMENT "${env}"
+                                            SKIP_RETURN_CODE ${NETKESTREL_SKIP_CODE} TIMEOUT 300)
+endfunction()
+
+# nk_add_script_test(NAME SCRIPT [LABEL net] [DEPENDS targets...])
+# Runs a bash test script with the build's bin folder and the source tree in
+# its environment.
+function(nk_add_script_test name script)
+    cmake_parse_arguments(T "" "LABEL" "DEPENDS" ${ARGN})
+    if(NOT T_LABEL)
+        set(T_LABEL net)
+    endif()
+    add_test(NAME ${name} COMMAND bash ${script})
+    set_tests_properties(${name} PROPERTIES
+        LABELS ${T_LABEL}
+        ENVIRONMENT "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR};NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+        SKIP_RETURN_CODE ${NETKESTREL_SKIP_CODE}
+        TIMEOUT 600)
+endfunction()

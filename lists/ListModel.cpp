@@ -1,0 +1,206 @@
+#include "ListModel.h"
+
+ListModel::ListModel(const QStringList &headers, bool checkable, QObject *parent)
+    : QAbstractTableModel(parent), m_headers(headers), m_checkable(checkable)
+{
+}
+
+int ListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int ListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_headers.size());
+}
+
+QVariant ListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const ListRow &r = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return r.cells.value(index.column());
+    case Qt::CheckStateRole:
+        if (m_checkable && index.column() == 0)
+            return r.checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::DecorationRole:
+        if (index.column() == 0 && r.iconIndex > 0 && r.iconIndex <= m_icons.size())
+            return m_icons.at(r.iconIndex - 1);
+        return {};
+    case IconIndexRole:
+        return r.iconIndex;
+    case KeyRole:
+        return r.key;
+    default:
+        return {};
+    }
+}
+
+bool ListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || index.row() >= count())
+        return false;
+    if (role == Qt::CheckStateRole && m_checkable && index.column() == 0) {
+        setChecked(index.row(), value.toInt() == Qt::Checked);
+        return true;
+    }
+    return false;
+}
+
+Qt::ItemFlags ListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_checkable && index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_headers.value(section);
+    return {};
+}
+
+void ListModel::setSmallIcons(const QList<QIcon> &icons)
+{
+    m_icons = icons;
+    if (count() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
+}
+
+QString ListModel::text(int row, int column) const
+{
+    if (row < 0 || row >= count())
+        return {};
+    return m_rows.at(row).cells.value(column);
+}
+
+void ListModel::setText(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= count() || column < 0 || column >= m_headers.size())
+        return;
+    QStringList &cells = m_rows[row].cells;
+    while (cells.size() <= column)
+        cells.append(QString());
+    cells[column] = text;
+    Q_EMIT dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
+}
+
+void ListModel::appendRow(ListRow row)
+{
+    insertRow(count(), std::move(row));
+}
+
+void ListModel::insertRow(int position, ListRow row)
+{
+    position = qBound(0, position, count());
+    while (row.cells.size() < m_headers.size())
+        row.cells.append(QString());
+    beginInsertRows({}, position, position);
+    m_rows.insert(position, std::move(row));
+    endInsertRows();
+    if (m_currentRow >= position)
+        setCurrentRow(m_currentRow + 1);
+}
+
+void ListModel::removeRowAt(int row)
+{
+    if (row < 0 || row >= count())
+        return;
+    beginRemoveRows({}, row, row);
+    m_rows.removeAt(row);
+    endRemoveRows();
+    if (m_currentRow == row)
+        setCurrentRow(row < count() ? row : count() - 1);
+    else if (m_currentRow > row)
+        setCurrentRow(m_currentRow - 1);
+}
+
+void ListModel::clear()
+{
+    if (m_rows.isEmpty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+    setCurrentRow(-1);
+}
+
+int ListModel::findKey(const QString &key) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (m_rows.at(i).key == key)
+            return i;
+    }
+    return -1;
+}
+
+void ListModel::setChecked(int row, bool on)
+{
+    if (row < 0 || row >= count() || m_rows.at(row).checked == on)
+        return;
+    m_rows[row].checked = on;
+    emitRowChanged(row);
+}
+
+void ListModel::setAllChecked(bool on)
+{
+    for (int i = 0; i < count(); ++i)
+        setChecked(i, on);
+}
+
+void ListModel::invertChecked()
+{
+    for (int i = 0; i < count(); ++i)
+        setChecked(i, !isChecked(i));
+}
+
+int ListModel::removeChecked()
+{
+    // Walk by row number and stay on the same number after a removal, since the
+    // next row moves up into it.
+    int removed = 0;
+    int i = 0;
+    while (i < count()) {
+        if (isChecked(i)) {
+            removeRowAt(i);
+            ++removed;
+        } else {
+            ++i;
+        }
+    }
+    return removed;
+}
+
+QList<int> ListModel::checkedRows() const
+{
+    QList<int> rows;
+    for (int i = 0; i < count(); ++i) {
+        if (m_rows.at(i).checked)
+            rows.append(i);
+    }
+    return rows;
+}
+
+void ListModel::setCurrentRow(int row)
+{
+    if (row < -1 || row >= count())
+        row = -1;
+    if (row == m_currentRow)
+        return;
+    m_currentRow = row;
+    Q_EMIT currentRowChanged(row);
+}
+
+void ListModel::emitRowChanged(int row)
+{
+    Q_EMIT dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
+}

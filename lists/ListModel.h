@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+
+#include "ListRow.h"
+
+// A list of the main window as a model: rows of text columns with a check box
+// in column 0 (when the list is checkable), a small-icon index, an optional
+// row key and a current (highlighted) row, which is not the same thing as the
+// ticked rows. Views only show it; the engine reads and writes it directly.
+class ListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Role {
+        IconIndexRole = Qt::UserRole + 1,
+        KeyRole,
+    };
+
+    explicit ListModel(const QStringList &headers, bool checkable, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Icons shown for icon indexes 1..n (index 0 shows none).
+    void setSmallIcons(const QList<QIcon> &icons);
+
+    int count() const { return int(m_rows.size()); }
+    const ListRow &row(int row) const { return m_rows.at(row); }
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
+
+    void appendRow(ListRow row);
+    void insertRow(int position, ListRow row);
+    void removeRowAt(int row);
+    void clear();
+    int findKey(const QString &key) const;
+
+    bool isChecked(int row) const { return m_rows.at(row).checked; }
+    void setChecked(int row, bool on);
+    void setAllChecked(bool on);
+    void invertChecked();
+    // Removes every ticked row; returns how many went.
+    int removeChecked();
+    QList<int> checkedRows() const;
+
+    // The highlighted row, -1 when none.
+    int currentRow() const { return m_currentRow; }
+    void setCurrentRow(int row);
+
+Q_SIGNALS:
+    void currentRowChanged(int row);
+
+private:
+    void emitRowChanged(int row);
+
+    QStringList m_headers;
+    bool m_checkable;
+    QList<ListRow> m_rows;
+    QList<QIcon> m_icons;
+    int m_currentRow = -1;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One row of a report-style list: its column texts, its check box, the index
+// of its small icon (0 = none) and an optional key that identifies the row.
+struct ListRow
+{
+    QStringList cells;
+    bool checked = false;
+    int iconIndex = 0;
+    QString key;
+};

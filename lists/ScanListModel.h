@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ListModel.h"
+#include "ScanRow.h"
+
+// The scan list: one ScanRow per row, columns number, "IP Address",
+// "MAC Address", "Host Name", "Workgroup", "NIC Vendor"; rows carry check boxes.
+class ScanListModel : public ListModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NumberColumn, IpColumn, MacColumn, HostColumn, WorkgroupColumn, VendorColumn };
+
+    explicit ScanListModel(QObject *parent = nullptr);
+
+    void appendScanRow(const ScanRow &row);
+    ScanRow scanRow(int row) const;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Every question and message to the user goes through a Prompt. The window
+// answers with a message box, tests with scripted answers, the command line
+// from its flags. Titles and texts are the program's own words, byte for byte.
+enum class PromptIcon { None, Information, Exclamation, Question, Critical };
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No, Retry };
+
+struct PromptRequest
+{
+    QString title;
+    QString text;
+    PromptButtons buttons = PromptButtons::Ok;
+    PromptAnswer defaultAnswer = PromptAnswer::Ok;
+    PromptIcon icon = PromptIcon::None;
+};
+
+class Prompt
+{
+public:
+    static constexpr const char *NoticeTitle = "Notice";
+    static constexpr const char *ErrorTitle = "Error";
+
+    virtual ~Prompt() = default;
+    virtual PromptAnswer ask(const PromptRequest &request) = 0;
+
+    // An OK box titled "Notice" (warnings, refusals, completions).
+    void notice(const QString &text, PromptIcon icon = PromptIcon::Exclamation);
+    // An OK box titled "Error" (validation failures and errors).
+    void error(const QString &text, PromptIcon icon = PromptIcon::Exclamation);
+};

@@ -1,0 +1,107 @@
+#include "ArpHostSource.h"
+
+#include "MacLibrary.h"
+#include "Prompt.h"
+
+namespace {
+
+// How often the run looks whether the library's workers are done.
+constexpr int WorkerPollMs = 5;
+
+QString slotText(const QByteArray &table, int offset)
+{
+    const char *start = table.constData() + offset;
+    const auto length = qstrnlen(start, 255);
+    return QString::fromLatin1(start, qsizetype(length)).trimmed();
+}
+
+} // namespace
+
+ArpHostSource::ArpHostSource(const ScanRange &range, const Pacing &pacing, QObject *parent)
+    : HostSource(range, pacing, parent)
+{
+    m_waitTimer.setInterval(WorkerPollMs);
+    connect(&m_waitTimer, &QTimer::timeout, this, &ArpHostSource::waitForWorkers);
+}
+
+ArpHostSource::~ArpHostSource()
+{
+    if (m_starter) {
+        m_starter->wait();
+        delete m_starter;
+    }
+}
+
+void ArpHostSource::begin()
+{
+    QString error;
+    m_library = MacLibrary::instance(&error);
+    if (!m_library) {
+        Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), error);
+        return;
+    }
+    Q_EMIT statusText(QStringLiteral("Preparing to scan network ..."));
+
+    const QByteArray prefix = range().networkPrefix().toLatin1();
+    const int from = int(range().first() & 0xFF);
+    const int to = int(range().last() & 0xFF);
+    m_library->setPacing(pacing().paceMs);
+    m_library->setArpTimeout(pacing().arpTimeoutMs);
+    MacLibrary *library = m_library;
+    m_starter = QThread::create([library, prefix, from, to] { library->therad(prefix, from, to); });
+    connect(m_starter, &QThread::finished, this, &ArpHostSource::startedAll);
+    m_starter->start();
+}
+
+void ArpHostSource::startedAll()
+{
+    if (m_aborted)
+        return;
+    Q_EMIT statusText(QStringLiteral("Starting Netkestrel. Program is loading data"));
+    // A live host may answer a little after its worker started: wait until
+    // every worker of this call has answered or failed, but never longer
+    // than one ARP time-out after the last start.
+    m_waitClock.start();
+    waitForWorkers();
+    if (!m_aborted && m_table.isEmpty())
+        m_waitTimer.start();
+}
+
+void ArpHostSource::waitForWorkers()
+{
+    const int pending = m_library->pendingWorkers();
+    const bool timedOut = m_waitClock.elapsed() > pacing().arpTimeoutMs + 100;
+    if (pending > 0 && !timedOut && !m_aborted)
+        return;
+    m_waitTimer.stop();
+    copyResults();
+}
+
+void ArpHostSource::copyResults()
+{
+    m_library->revData(&m_table);
+    Q_EMIT prepared();
+}
+
+void ArpHostSource::request(quint32 index)
+{
+    const quint32 host = (range().first() & 0xFF) + index;
+    HostResult result;
+    result.key = QStringLiteral("MAC%1").arg(host);
+    result.address = range().addressText(index);
+    const int slot = int(host) * MacLibrary::SlotSize;
+    const QString mac = slotText(m_table, slot + MacLibrary::MacOffset);
+    if (!mac.isEmpty()) {
+        result.address = slotText(m_table, slot);
+        result.macAddress = mac;
+    }
+    // Delivered from the event loop, as the source's contract promises.
+    QMetaObject::invokeMethod(
+        this, [this, index, result] { Q_EMIT hostReady(index, result); }, Qt::QueuedConnection);
+}
+
+void ArpHostSource::abort()
+{
+    m_waitTimer.stop();
+    m_aborted = true;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLibrary>
+#include <QString>
+
+struct MacArray;
+
+// The ARP resolver library, loaded by name at the first ARP scan and kept for
+// the life of the process (its detached workers may still run after a scan).
+class MacLibrary
+{
+public:
+    static constexpr int SlotCount = 256;
+    static constexpr int SlotSize = 512;
+    static constexpr int MacOffset = 256;
+
+    // The loaded library, or nullptr with a message for the user in error.
+    // Looked up in NETKESTREL_MAC_LIBRARY (a path) when set, else beside the
+    // executable, in the installed library folder, and last by name.
+    static MacLibrary *instance(QString *error);
+
+    void therad(const QByteArray &prefix, int from, int to);
+    // Copies the 256 slots; table is resized to 256 * 512 bytes.
+    void revData(QByteArray *table);
+    void setPacing(int milliseconds);
+    void setArpTimeout(int milliseconds);
+    // Workers of the last therad() still waiting; -1 when the library cannot tell.
+    int pendingWorkers();
+
+private:
+    MacLibrary() = default;
+    bool load(QString *error);
+
+    using TheradFn = int32_t (*)(const char *, int32_t, int32_t);
+    using RevDataFn = void (*)(MacArray **);
+    using SetIntFn = void (*)(int32_t);
+    using PendingFn = int32_t (*)();
+
+    QLibrary m_library;
+    TheradFn m_therad = nullptr;
+    RevDataFn m_revData = nullptr;
+    SetIntFn m_setPacing = nullptr;
+    SetIntFn m_setArpTimeout = nullptr;
+    PendingFn m_pending = nullptr;
+};

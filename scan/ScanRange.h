@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <optional>
+
+#include "ScanMethod.h"
+
+// A checked scan range, made from the eight entry boxes of the window (or the
+// two addresses of the command line). Nothing is sent for a range that does
+// not pass these checks.
+class ScanRange
+{
+public:
+    // The largest range of one UDP scan.
+    static constexpr quint32 MaxUdpAddresses = 65536;
+
+    // boxes: the eight box texts, 0..3 the "From" octets, 4..7 the "To" octets.
+    // ARP: only the last octets vary; "From" and "To" must share the first three.
+    // Either end may be the larger; the range is always walked upwards.
+    static std::optional<ScanRange> fromBoxes(const QStringList &boxes, ScanMethod method, QString *error);
+
+    // The same from two dotted addresses, as the command line gives them.
+    static std::optional<ScanRange> fromAddresses(const QString &from, const QString &to, ScanMethod method,
+                                                  QString *error);
+
+    ScanMethod method() const { return m_method; }
+    quint32 first() const { return m_first; }  // host byte order, first <= last
+    quint32 last() const { return m_last; }
+    quint32 count() const { return m_last - m_first + 1; }
+    // True when the ends were entered the wrong way round (the window then
+    // swaps its "From:" and "To:" captions after a UDP scan).
+    bool enteredBackwards() const { return m_backwards; }
+
+    // ARP: the first three octets and a dot, e.g. "198.18.7.".
+    QString networkPrefix() const;
+    QString addressText(quint32 index) const;  // index 0 .. count()-1
+
+    static QString dotted(quint32 address);
+
+private:
+    ScanMethod m_method = ScanMethod::Arp;
+    quint32 m_first = 0;
+    quint32 m_last = 0;
+    bool m_backwards = false;
+};

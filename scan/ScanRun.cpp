@@ -1,0 +1,192 @@
+#include "ScanRun.h"
+
+#include <QTimer>
+
+#include "ArpHostSource.h"
+#include "HostSourceFactory.h"
+#include "Prompt.h"
+#include "ScanListModel.h"
+
+namespace {
+
+// The pause after a listed row in the default pacing; it lets the window
+// draw the rows as they come. The fast pacing drops it.
+constexpr int RowPauseMs = 5;
+
+} // namespace
+
+ScanRun::ScanRun(ScanListModel *list, Prompt *prompt, QObject *parent)
+    : QObject(parent), m_list(list), m_prompt(prompt), m_sourceFactory(createHostSource)
+{
+}
+
+ScanRun::~ScanRun()
+{
+    delete m_source;
+}
+
+QString ScanRun::completionText(quint32 scanned, int found)
+{
+    return QStringLiteral("Scan Complete! Scanned: %1 IP, Found %2 connected ").arg(scanned).arg(found);
+}
+
+bool ScanRun::start(const ScanRange &range)
+{
+    if (m_state != State::Idle)
+        return false;
+    m_range = range;
+    m_stopRequested = false;
+    m_pauseRequested = false;
+    m_waitingForHost = false;
+    m_nextIndex = 0;
+    m_found = 0;
+    m_list->clear();
+    setState(State::Running);
+
+    m_source = m_sourceFactory(range, m_pacing);
+    connect(m_source, &HostSource::statusText, this, &ScanRun::setStatus);
+    connect(m_source, &HostSource::prepared, this, &ScanRun::onPrepared);
+    connect(m_source, &HostSource::failed, this, &ScanRun::onFailed);
+    connect(m_source, &HostSource::hostReady, this, &ScanRun::onHostReady);
+    m_source->begin();
+    return true;
+}
+
+void ScanRun::togglePause()
+{
+    if (m_state == State::Idle)
+        return;
+    m_pauseRequested = !m_pauseRequested;
+    setState(m_pauseRequested ? State::Paused : State::Running);
+    // Continue: ask for the next host unless one is still on its way.
+    if (!m_pauseRequested && !m_waitingForHost && m_nextIndex > 0)
+        requestHost(m_nextIndex);
+}
+
+void ScanRun::stop()
+{
+    if (m_state == State::Idle)
+        return;
+    m_stopRequested = true;
+    // Stopped while paused: end at once, without waiting for "Continue".
+    if (m_pauseRequested && !m_waitingForHost && m_nextIndex > 0)
+        finish(m_nextIndex);
+}
+
+void ScanRun::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    Q_EMIT stateChanged(state);
+}
+
+void ScanRun::setStatus(const QString &text)
+{
+    m_statusText = text;
+    Q_EMIT statusTextChanged(text);
+}
+
+void ScanRun::onPrepared()
+{
+    Q_EMIT progressVisibleChanged(true);
+    if (m_range->method() == ScanMethod::Udp)
+        Q_EMIT rangeOrderShown(m_range->enteredBackwards());
+    requestHost(0);
+}
+
+void ScanRun::onFailed(const QString &title, const QString &text)
+{
+    m_prompt->ask({title, text, PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Exclamation});
+    endRun(QString());
+}
+
+void ScanRun::requestHost(quint32 index)
+{
+    const quint32 count = m_range->count();
+    // Exact integer form of (1 - (to - i) / (to - from + 1)) * 100, cut down.
+    const int percent = int((quint64(index) + 1) * 100 / count);
+    Q_EMIT progressChanged(percent);
+    setStatus(QStringLiteral("%1%, Scaning:%2").arg(percent).arg(m_range->addressText(index)));
+    m_waitingForHost = true;
+    m_source->request(index);
+}
+
+void ScanRun::onHostReady(quint32 index, const HostResult &result)
+{
+    if (m_state == State::Idle || sender() != m_source)
+        return;
+    m_waitingForHost = false;
+    bool appended = false;
+    if (!result.macAddress.isEmpty()) {
+        ScanRow row;
+        row.number = QString::number(++m_found);
+        row.ipAddress = result.address;
+        row.macAddress = result.macAddress;
+        row.hostName = result.hostName;
+        row.workgroup = result.workgroup;
+        row.vendor = m_vendorOf ? m_vendorOf(result.macAddress) : QString();
+        row.iconIndex = ScanRow::AnsweredIcon;
+        row.key = result.key;
+        m_list->appendScanRow(row);
+        appended = true;
+    } else if (m_showSilent) {
+        ScanRow row;
+        row.ipAddress = result.address;
+        row.macAddress = QLatin1String(ScanRow::NonRespondedMarker);
+        row.iconIndex = ScanRow::SilentIcon;
+        row.key = result.key;
+        m_list->appendScanRow(row);
+        appended = true;
+    }
+    if (appended)
+        Q_EMIT rowAppended(m_list->count() - 1);
+    continueAfter(index, appended);
+}
+
+void ScanRun::continueAfter(quint32 index, bool rowAppended)
+{
+    m_nextIndex = index + 1;
+    if (m_stopRequested || m_nextIndex >= m_range->count()) {
+        finish(m_nextIndex);
+        return;
+    }
+    if (m_pauseRequested)
+        return;  // togglePause() or stop() takes it from here
+    const int delay = rowAppended && !m_pacing.isFast() ? RowPauseMs : 0;
+    const quint32 next = m_nextIndex;
+    QTimer::singleShot(delay, this, [this, next] {
+        // The run may have been stopped or paused while the timer ran.
+        if (m_state == State::Idle || m_nextIndex != next || m_waitingForHost)
+            return;
+        if (m_stopRequested) {
+            finish(next);
+            return;
+        }
+        if (!m_pauseRequested)
+            requestHost(next);
+    });
+}
+
+void ScanRun::finish(quint32 scanned)
+{
+    endRun(completionText(scanned, m_found));
+}
+
+void ScanRun::endRun(const QString &completion)
+{
+    if (m_source) {
+        m_source->abort();
+        m_source->disconnect(this);
+        m_source->deleteLater();
+        m_source = nullptr;
+    }
+    if (!completion.isEmpty())
+        setStatus(completion);
+    Q_EMIT progressVisibleChanged(false);
+    m_stopRequested = false;
+    m_pauseRequested = false;
+    m_waitingForHost = false;
+    setState(State::Idle);
+    Q_EMIT finished(completion);
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+#include "HostSource.h"
+#include "ScanRange.h"
+
+class Prompt;
+class ScanListModel;
+
+// A scan of one range: walks it upwards host by host, appends one scan row
+// per answering host (and, when asked, a marker row per silent one), and
+// reports progress, status texts and completion by signals. It runs as steps
+// of the event loop of its thread, so the window never freezes; Pause and
+// Stop act between hosts.
+class ScanRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State { Idle, Running, Paused };
+    Q_ENUM(State)
+
+    using VendorLookup = std::function<QString(const QString &macText)>;
+    using SourceFactory = std::function<HostSource *(const ScanRange &, const HostSource::Pacing &)>;
+
+    ScanRun(ScanListModel *list, Prompt *prompt, QObject *parent = nullptr);
+    ~ScanRun() override;
+
+    void setVendorLookup(VendorLookup lookup) { m_vendorOf = std::move(lookup); }
+    void setPacing(const HostSource::Pacing &pacing) { m_pacing = pacing; }
+    const HostSource::Pacing &pacing() const { return m_pacing; }
+    // Replaces the method's host source, for tests of the run's own rules.
+    void setSourceFactory(SourceFactory factory) { m_sourceFactory = std::move(factory); }
+
+    // The " Display Non-Responded IP" box; read anew for every host.
+    void setShowSilent(bool on) { m_showSilent = on; }
+    bool showSilent() const { return m_showSilent; }
+
+    // Starts a run of a checked range. False when a run is already going.
+    bool start(const ScanRange &range);
+    // "Pause" / "Continue".
+    void togglePause();
+    void stop();
+
+    State state() const { return m_state; }
+    bool isScanning() const { return m_state != State::Idle; }
+    int foundCount() const { return m_found; }
+    QString statusText() const { return m_statusText; }
+
+    static QString completionText(quint32 scanned, int found);
+
+Q_SIGNALS:
+    void stateChanged(ScanRun::State state);
+    void statusTextChanged(const QString &text);
+    void progressChanged(int percent);
+    void progressVisibleChanged(bool visible);
+    // The range's ends were entered backwards (UDP: the window swaps its captions).
+    void rangeOrderShown(bool enteredBackwards);
+    void rowAppended(int row);
+    // completionText is empty when the run failed before its first host.
+    void finished(const QString &completionText);
+
+private:
+    void setState(State state);
+    void setStatus(const QString &text);
+    void onPrepared();
+    void onFailed(const QString &title, const QString &text);
+    void onHostReady(quint32 index, const HostResult &result);
+    void requestHost(quint32 index);
+    void continueAfter(quint32 index, bool rowAppended);
+    void finish(quint32 scanned);
+    void endRun(const QString &completion);
+
+    ScanListModel *m_list;
+    Prompt *m_prompt;
+    VendorLookup m_vendorOf;
+    SourceFactory m_sourceFactory;
+    HostSource::Pacing m_pacing;
+    QPointer<HostSource> m_source;
+    std::optional<ScanRange> m_range;
+
+    State m_state = State::Idle;
+    bool m_showSilent = false;
+    bool m_stopRequested = false;
+    bool m_pauseRequested = false;
+    bool m_waitingForHost = false;
+    quint32 m_nextIndex = 0;  // the host to ask for when the run continues
+    int m_found = 0;
+    QString m_statusText;
+};

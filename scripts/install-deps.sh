@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian package that Netkestrel builds, runs and tests with.
+# Idempotent; run as root. Daemons that come with a package (nmbd, smbd) are
+# kept from starting: the tests start their own, inside test namespaces.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+    libcap-dev
+    # data
+    ieee-data
+    # tests: network namespaces, capabilities, real peers
+    iproute2 libcap2-bin arp-scan nbtscan samba samba-common-bin
+    xvfb xauth
+)
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: run as root (apt-get needs it)" >&2
+    exit 1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+# Keep package daemons from starting while they install.
+policy=/usr/sbin/policy-rc.d
+own_policy=0
+if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' >"$policy"
+    chmod 755 "$policy"
+    own_policy=1
+fi
+trap '[ "$own_policy" = 1 ] && rm -f "$policy"' EXIT
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

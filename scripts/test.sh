@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Sets up and builds Netkestrel, then runs the whole test suite.
+#   scripts/test.sh [--sanitize] [ctest options...]
+# Tests that need root (they build their own network namespaces) report
+# themselves as skipped when run without it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+setup_args=()
+ctest_args=()
+for arg in "$@"; do
+    case "$arg" in
+    --sanitize) setup_args+=(--sanitize) ;;
+    *) ctest_args+=("$arg") ;;
+    esac
+done
+
+build_dir=$(bash scripts/setup.sh "${setup_args[@]}" | tail -n 1)
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+cd "$build_dir"
+ctest --output-on-failure -j2 "${ctest_args[@]}"
