@@ -1,0 +1,120 @@
+#include <QTest>
+
+#include "ScanRange.h"
+
+class TestScanRange : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void accepted_data();
+    void accepted();
+    void refused_data();
+    void refused();
+    void addressesWalkAcrossNetworks();
+};
+
+void TestScanRange::accepted_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<uint>("count");
+    QTest::addColumn<bool>("backwards");
+
+    const int arp = int(ScanMethod::Arp);
+    const int udp = int(ScanMethod::Udp);
+    QTest::newRow("arp whole network") << "198.18.7.1" << "198.18.7.254" << arp << "198.18.7.1" << "198.18.7.254" << 254u << false;
+    QTest::newRow("arp entered backwards") << "198.18.7.200" << "198.18.7.10" << arp << "198.18.7.10" << "198.18.7.200" << 191u << true;
+    QTest::newRow("arp one host") << "198.18.7.17" << "198.18.7.17" << arp << "198.18.7.17" << "198.18.7.17" << 1u << false;
+    QTest::newRow("arp 0 to 255") << "198.18.7.0" << "198.18.7.255" << arp << "198.18.7.0" << "198.18.7.255" << 256u << false;
+    QTest::newRow("leading zeros are decimal") << "198.018.007.010" << "198.18.7.12" << arp << "198.18.7.10" << "198.18.7.12" << 3u << false;
+    QTest::newRow("blanks around a number") << " 198.18.7.1" << "198.18.7.2 " << arp << "198.18.7.1" << "198.18.7.2" << 2u << false;
+    QTest::newRow("udp across a network boundary") << "198.18.6.250" << "198.18.7.5" << udp << "198.18.6.250" << "198.18.7.5" << 12u << false;
+    QTest::newRow("udp across 128.0.0.0") << "127.255.255.250" << "128.0.0.5" << udp << "127.255.255.250" << "128.0.0.5" << 12u << false;
+    QTest::newRow("udp backwards") << "198.18.7.5" << "198.18.6.250" << udp << "198.18.6.250" << "198.18.7.5" << 12u << true;
+    QTest::newRow("udp largest range") << "198.18.0.0" << "198.18.255.255" << udp << "198.18.0.0" << "198.18.255.255" << 65536u << false;
+    QTest::newRow("udp top of the address space") << "255.255.255.250" << "255.255.255.255" << udp << "255.255.255.250" << "255.255.255.255" << 6u << false;
+}
+
+void TestScanRange::accepted()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, method);
+    QString error;
+    const auto range = ScanRange::fromAddresses(from, to, ScanMethod(method), &error);
+    QVERIFY2(range.has_value(), qPrintable(error));
+    QTEST(ScanRange::dotted(range->first()), "first");
+    QTEST(ScanRange::dotted(range->last()), "last");
+    QTEST(range->count(), "count");
+    QTEST(range->enteredBackwards(), "backwards");
+    QCOMPARE(range->addressText(0), ScanRange::dotted(range->first()));
+    QCOMPARE(range->addressText(range->count() - 1), ScanRange::dotted(range->last()));
+}
+
+void TestScanRange::refused_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("message");
+
+    const int arp = int(ScanMethod::Arp);
+    const int udp = int(ScanMethod::Udp);
+    QTest::newRow("empty from box") << QStringList{"198", "18", "", "1", "198", "18", "7", "9"} << arp
+                                    << "Please enter all four numbers of the \"From\" address.";
+    QTest::newRow("empty to box") << QStringList{"198", "18", "7", "1", "198", "18", "7", ""} << udp
+                                  << "Please enter all four numbers of the \"To\" address.";
+    QTest::newRow("over 255") << QStringList{"198", "18", "7", "300", "198", "18", "7", "9"} << arp
+                              << "\"300\" is not a number from 0 to 255. Please correct the \"From\" address.";
+    QTest::newRow("not a number") << QStringList{"198", "18", "7", "1", "198", "1x", "7", "9"} << udp
+                                  << "\"1x\" is not a number from 0 to 255. Please correct the \"To\" address.";
+    QTest::newRow("negative") << QStringList{"198", "18", "7", "-1", "198", "18", "7", "9"} << arp
+                              << "\"-1\" is not a number from 0 to 255. Please correct the \"From\" address.";
+    QTest::newRow("arp across networks")
+        << QStringList{"198", "18", "7", "1", "198", "18", "8", "9"} << arp
+        << "An ARP scan covers one network of 256 addresses: the first three numbers of \"From\" (198.18.7.1) and "
+           "\"To\" (198.18.8.9) must be the same. Use the UDP scan for a larger range.";
+    QTest::newRow("udp too large") << QStringList{"198", "18", "0", "0", "198", "19", "0", "0"} << udp
+                                   << "The range from 198.18.0.0 to 198.19.0.0 holds 65537 addresses; a UDP scan "
+                                      "covers at most 65536.";
+    QTest::newRow("udp whole address space") << QStringList{"0", "0", "0", "0", "255", "255", "255", "255"} << udp
+                                             << "The range from 0.0.0.0 to 255.255.255.255 holds 4294967296 "
+                                                "addresses; a UDP scan covers at most 65536.";
+    QTest::newRow("too few boxes") << QStringList{"198", "18", "7"} << arp
+                                   << "Please enter the \"From\" and \"To\" addresses of the scan range.";
+}
+
+void TestScanRange::refused()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(int, method);
+    QString error;
+    QVERIFY(!ScanRange::fromBoxes(boxes, ScanMethod(method), &error).has_value());
+    QTEST(error, "message");
+}
+
+void TestScanRange::addressesWalkAcrossNetworks()
+{
+    const auto range = ScanRange::fromAddresses(QStringLiteral("198.18.6.254"), QStringLiteral("198.18.7.1"),
+                                                ScanMethod::Udp, nullptr);
+    QVERIFY(range);
+    const QStringList expected = {"198.18.6.254", "198.18.6.255", "198.18.7.0", "198.18.7.1"};
+    QStringList walked;
+    for (quint32 i = 0; i < range->count(); ++i)
+        walked << range->addressText(i);
+    QCOMPARE(walked, expected);
+
+    const auto bad = ScanRange::fromAddresses(QStringLiteral("198.18.7"), QStringLiteral("198.18.7.9"),
+                                              ScanMethod::Arp, nullptr);
+    QVERIFY(!bad);
+    QCOMPARE(ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"), ScanMethod::Arp,
+                                      nullptr)
+                 ->networkPrefix(),
+             QStringLiteral("198.18.7."));
+}
+
+QTEST_GUILESS_MAIN(TestScanRange)
+#include "TestScanRange.moc"
