@@ -58,7 +58,8 @@ int runScanCommand(const QStringList &arguments)
          QStringLiteral("Pacing, 0 to 15 ms (default 15). Below 15 the scan runs in fast mode."),
          QStringLiteral("N")},
         {QStringLiteral("arp-timeout-ms"),
-         QStringLiteral("How long an ARP request waits for its answer, 50 to 10000 ms (default 1000)."),
+         QStringLiteral("How long an ARP request waits for its answer, 50 to 10000 ms (default 1000, fast "
+                        "mode 300)."),
          QStringLiteral("N")},
         {QStringLiteral("data-dir"), QStringLiteral("The data folder (vendor data file of your own)."),
          QStringLiteral("DIR")},
@@ -94,10 +95,12 @@ int runScanCommand(const QStringList &arguments)
     if (!parser.isSet(QStringLiteral("from")) || !parser.isSet(QStringLiteral("to")))
         return usageError(QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D."));
 
-    HostSource::Pacing pacing;
     QString error;
-    if (!intOption(parser, QStringLiteral("pace-ms"), 0, HostSource::Pacing::DefaultPaceMs, &pacing.paceMs, &error) ||
-        !intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &pacing.arpTimeoutMs, &error))
+    int pace = HostSource::Pacing::DefaultPaceMs;
+    if (!intOption(parser, QStringLiteral("pace-ms"), 0, HostSource::Pacing::DefaultPaceMs, &pace, &error))
+        return usageError(error);
+    HostSource::Pacing pacing = HostSource::Pacing::fromPace(pace);
+    if (!intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &pacing.arpTimeoutMs, &error))
         return usageError(error);
 
     const auto range = ScanRange::fromAddresses(parser.value(QStringLiteral("from")),

@@ -31,9 +31,20 @@ public:
     struct Pacing
     {
         static constexpr int DefaultPaceMs = 15;
+        static constexpr int DefaultArpTimeoutMs = 1000;
+        // Hosts on the segment answer ARP within a few milliseconds; the
+        // fast pacing waits less for the silent ones (the resolver retries
+        // within that time).
+        static constexpr int FastArpTimeoutMs = 300;
+
         int paceMs = DefaultPaceMs;
-        int arpTimeoutMs = 1000;
+        int arpTimeoutMs = DefaultArpTimeoutMs;
+
         bool isFast() const { return paceMs < DefaultPaceMs; }
+        static Pacing fromPace(int paceMs)
+        {
+            return {paceMs, paceMs < DefaultPaceMs ? FastArpTimeoutMs : DefaultArpTimeoutMs};
+        }
     };
 
     explicit HostSource(const ScanRange &range, const Pacing &pacing, QObject *parent = nullptr);

@@ -1,0 +1,43 @@
+// An ARP scan whose resolver library cannot be loaded: a clear message, and
+// the run returns to Idle with nothing sent and nothing listed.
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ScanListModel.h"
+#include "ScanRun.h"
+#include "ScriptedPrompt.h"
+
+class TestMissingMacLibrary : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void messageAndBackToIdle();
+};
+
+void TestMissingMacLibrary::messageAndBackToIdle()
+{
+    qputenv("NETKESTREL_MAC_LIBRARY", "/nonexistent/libmac.so");
+    ScanListModel list;
+    ScriptedPrompt prompt;
+    ScanRun run(&list, &prompt);
+    QSignalSpy finished(&run, &ScanRun::finished);
+    QSignalSpy states(&run, &ScanRun::stateChanged);
+    QVERIFY(run.start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"),
+                                                 ScanMethod::Arp, nullptr)));
+    QVERIFY(!finished.isEmpty() || finished.wait(5000));
+
+    QCOMPARE(finished.first().first().toString(), QString());
+    QCOMPARE(prompt.requests().size(), 1);
+    const PromptRequest message = prompt.lastRequest();
+    QCOMPARE(message.title, QStringLiteral("Error"));
+    QCOMPARE(message.icon, PromptIcon::Exclamation);
+    QVERIFY2(message.text.startsWith(QLatin1String("The ARP resolver library libmac.so cannot be loaded")),
+             qPrintable(message.text));
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(run.state(), ScanRun::State::Idle);
+    QCOMPARE(states.size(), 2);  // Running, then Idle
+}
+
+QTEST_GUILESS_MAIN(TestMissingMacLibrary)
+#include "TestMissingMacLibrary.moc"
