@@ -1,0 +1,25 @@
+#pragma once
+
+#include "MacAddress.h"
+
+#include <netinet/in.h>
+#include <optional>
+
+namespace mac {
+
+// The interface through which a destination is reached on-link.
+struct LocalInterface
+{
+    unsigned index = 0;         // kernel interface index
+    in_addr address{};          // our IPv4 address on that interface
+    MacAddress hardware{};      // our MAC address on that interface
+    bool hasHardware = false;   // false when the interface has no 6-byte MAC
+    bool isDestination = false; // the destination is this interface's own address
+};
+
+// The first interface that is up, not loopback, and has an IPv4 address whose
+// network (address & netmask) holds destination; nullopt when none does. An
+// interface whose own address is destination is preferred and flagged.
+std::optional<LocalInterface> findOnLinkInterface(in_addr destination);
+
+} // namespace mac

@@ -1,0 +1,49 @@
+#include "MacResolver.h"
+
+#include "LocalInterface.h"
+#include "NeighbourTableResolver.h"
+#include "RawArpResolver.h"
+
+namespace mac {
+
+Resolution resolveMac(in_addr destination, std::chrono::milliseconds timeout)
+{
+    Resolution result;
+    const std::optional<LocalInterface> local = findOnLinkInterface(destination);
+    if (!local)
+        return result;
+
+    if (local->isDestination) {
+        result.path = ResolutionPath::OwnAddress;
+        result.resolved = local->hasHardware;
+        result.mac = local->hardware;
+        return result;
+    }
+
+    result.path = ResolutionPath::RawArp;
+    const RawArpOutcome raw = resolveWithRawArp(*local, destination, timeout, result.mac);
+    if (raw == RawArpOutcome::Unavailable) {
+        result.path = ResolutionPath::NeighbourTable;
+        result.resolved = resolveWithNeighbourTable(*local, destination, timeout, result.mac);
+    } else {
+        result.resolved = raw == RawArpOutcome::Resolved;
+    }
+    return result;
+}
+
+const char *pathName(ResolutionPath path)
+{
+    switch (path) {
+    case ResolutionPath::NotOnLink:
+        return "off-link";
+    case ResolutionPath::OwnAddress:
+        return "own";
+    case ResolutionPath::RawArp:
+        return "raw";
+    case ResolutionPath::NeighbourTable:
+        return "kernel";
+    }
+    return "?";
+}
+
+} // namespace mac

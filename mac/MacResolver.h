@@ -1,0 +1,35 @@
+#pragma once
+
+#include "MacAddress.h"
+
+#include <chrono>
+#include <netinet/in.h>
+
+namespace mac {
+
+// How an answer was found (or last tried), for the debug trace.
+enum class ResolutionPath
+{
+    NotOnLink,
+    OwnAddress,
+    RawArp,
+    NeighbourTable
+};
+
+struct Resolution
+{
+    bool resolved = false;
+    ResolutionPath path = ResolutionPath::NotOnLink;
+    MacAddress mac{};
+};
+
+// The stand-in for SendARP: destination's MAC address on the local segment.
+// A destination on no interface's network fails at once, our own address
+// answers with the interface's MAC, and anything else is asked with raw ARP,
+// or through the kernel's neighbour table when raw ARP is not allowed.
+// Blocks for at most about timeout; never throws, sends nothing off-link.
+Resolution resolveMac(in_addr destination, std::chrono::milliseconds timeout);
+
+const char *pathName(ResolutionPath path);
+
+} // namespace mac

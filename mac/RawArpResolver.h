@@ -1,0 +1,24 @@
+#pragma once
+
+#include "LocalInterface.h"
+#include "MacAddress.h"
+
+#include <chrono>
+#include <netinet/in.h>
+
+namespace mac {
+
+enum class RawArpOutcome
+{
+    Resolved,
+    NoAnswer,
+    Unavailable, // the packet socket was refused: no CAP_NET_RAW here
+};
+
+// Asks for destination's MAC address with ARP requests of our own on a packet
+// socket bound to the interface: a request at 0, 1/3 and 2/3 of timeout, and
+// the first reply whose sender is destination wins.
+RawArpOutcome resolveWithRawArp(const LocalInterface &local, in_addr destination,
+                                std::chrono::milliseconds timeout, MacAddress &out);
+
+} // namespace mac

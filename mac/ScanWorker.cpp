@@ -1,0 +1,74 @@
+#include "ScanWorker.h"
+
+#include "MacResolver.h"
+#include "Trace.h"
+
+#include <arpa/inet.h>
+#include <pthread.h>
+
+namespace mac {
+
+namespace {
+
+constexpr std::size_t workerStackSize = 1048576;
+
+struct WorkerTask
+{
+    std::shared_ptr<SlotTable> table;
+    std::string address;
+    int hostNumber;
+    std::chrono::milliseconds timeout;
+};
+
+void resolveInto(const WorkerTask &task)
+{
+    in_addr destination{};
+    if (inet_pton(AF_INET, task.address.c_str(), &destination) != 1) {
+        traceWorker(task.address, "unparsable", "-");
+        return;
+    }
+    const Resolution resolution = resolveMac(destination, task.timeout);
+    const std::string mac = resolution.resolved ? macText(resolution.mac) : std::string("-");
+    if (resolution.resolved)
+        task.table->publish(static_cast<std::size_t>(task.hostNumber), task.address, mac);
+    traceWorker(task.address, pathName(resolution.path), mac);
+}
+
+void *runWorker(void *argument)
+{
+    std::unique_ptr<WorkerTask> task(static_cast<WorkerTask *>(argument));
+    try {
+        resolveInto(*task);
+    } catch (...) {
+        // No answer: errors are never reported to the caller.
+    }
+    task->table->workerFinished();
+    return nullptr;
+}
+
+} // namespace
+
+bool startScanWorker(std::shared_ptr<SlotTable> table, const std::string &prefix, int hostNumber,
+                     std::chrono::milliseconds timeout)
+{
+    auto task = std::make_unique<WorkerTask>(
+        WorkerTask{std::move(table), prefix + std::to_string(hostNumber), hostNumber, timeout});
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0)
+        return false;
+    pthread_attr_setstacksize(&attributes, workerStackSize);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+
+    SlotTable &counted = *task->table;
+    counted.workerStarted();
+    pthread_t thread;
+    const bool started = pthread_create(&thread, &attributes, runWorker, task.get()) == 0;
+    pthread_attr_destroy(&attributes);
+    if (started)
+        task.release(); // the worker owns it now
+    else
+        counted.workerFinished();
+    return started;
+}
+
+} // namespace mac
