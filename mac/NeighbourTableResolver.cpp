@@ -1,6 +1,7 @@
 #include "NeighbourTableResolver.h"
 
 #include "Deadline.h"
+#include "FileDescriptor.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -27,23 +28,6 @@ enum class Entry
     Waiting,
     Answered,
     Failed
-};
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
 };
 
 struct NeighbourRequest

@@ -1,6 +1,7 @@
 #include "RawArpResolver.h"
 
 #include "Deadline.h"
+#include "FileDescriptor.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -20,27 +21,17 @@ namespace {
 
 constexpr int requestCount = 3;
 
-class PacketSocket
+// The packet socket for ARP, and whether it was refused for lack of CAP_NET_RAW.
+struct PacketSocket
 {
-public:
-    PacketSocket() : m_fd(socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_ARP))), m_error(errno) {}
-    ~PacketSocket()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    PacketSocket(const PacketSocket &) = delete;
-    PacketSocket &operator=(const PacketSocket &) = delete;
-
-    int fd() const { return m_fd; }
+    PacketSocket() : fd(socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_ARP))), error(errno) {}
     bool refused() const
     {
-        return m_fd < 0 && (m_error == EPERM || m_error == EACCES || m_error == EAFNOSUPPORT);
+        return fd.get() < 0 && (error == EPERM || error == EACCES || error == EAFNOSUPPORT);
     }
 
-private:
-    int m_fd;
-    int m_error;
+    FileDescriptor fd;
+    int error;
 };
 
 // Lets only ARP replies from destination through, so that up to 256 workers
@@ -121,15 +112,15 @@ RawArpOutcome resolveWithRawArp(const LocalInterface &local, in_addr destination
     PacketSocket socket;
     if (socket.refused())
         return RawArpOutcome::Unavailable;
-    if (socket.fd() < 0 || !local.hasHardware)
+    if (socket.fd.get() < 0 || !local.hasHardware)
         return RawArpOutcome::NoAnswer;
 
-    attachReplyFilter(socket.fd(), destination);
+    attachReplyFilter(socket.fd.get(), destination);
     sockaddr_ll bound{};
     bound.sll_family = AF_PACKET;
     bound.sll_protocol = htons(ETH_P_ARP);
     bound.sll_ifindex = static_cast<int>(local.index);
-    if (bind(socket.fd(), reinterpret_cast<const sockaddr *>(&bound), sizeof bound) != 0)
+    if (bind(socket.fd.get(), reinterpret_cast<const sockaddr *>(&bound), sizeof bound) != 0)
         return RawArpOutcome::NoAnswer;
 
     const ether_arp request = requestFor(local, destination);
@@ -138,12 +129,12 @@ RawArpOutcome resolveWithRawArp(const LocalInterface &local, in_addr destination
     int sent = 0;
     while (Clock::now() < deadline) {
         if (sent < requestCount && Clock::now() >= start + timeout * sent / requestCount) {
-            sendRequest(socket.fd(), local, request);
+            sendRequest(socket.fd.get(), local, request);
             ++sent;
         }
         const Clock::time_point wake = sent < requestCount ? start + timeout * sent / requestCount : deadline;
-        pollfd waiting{socket.fd(), POLLIN, 0};
-        if (poll(&waiting, 1, millisecondsUntil(wake)) > 0 && readReplies(socket.fd(), destination, out))
+        pollfd waiting{socket.fd.get(), POLLIN, 0};
+        if (poll(&waiting, 1, millisecondsUntil(wake)) > 0 && readReplies(socket.fd.get(), destination, out))
             return RawArpOutcome::Resolved;
     }
     return RawArpOutcome::NoAnswer;
