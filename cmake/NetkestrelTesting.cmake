@@ -39,4 +39,9 @@ function(nk_add_script_test name script)
         ENVIRONMENT "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR};NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
         SKIP_RETURN_CODE ${NETKESTREL_SKIP_CODE}
         TIMEOUT 600)
+    # The kernel keeps one ARP table for all namespaces: two scans of test
+    # networks at once could fill it and make each other's results flaky.
+    if(T_LABEL STREQUAL "net")
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK test_network)
+    endif()
 endfunction()
