@@ -1,7 +1,7 @@
 #include "HostSourceFactory.h"
 
 #include "ArpHostSource.h"
-#include "UnavailableHostSource.h"
+#include "UdpHostSource.h"
 
 HostSource *createHostSource(const ScanRange &range, const HostSource::Pacing &pacing)
 {
@@ -11,5 +11,5 @@ HostSource *createHostSource(const ScanRange &range, const HostSource::Pacing &p
     case ScanMethod::Udp:
         break;
     }
-    return new UnavailableHostSource(range, pacing);
+    return new UdpHostSource(range, pacing);
 }

@@ -13,6 +13,7 @@ packages=(
     ieee-data
     # tests: network namespaces, capabilities, real peers
     iproute2 libcap2-bin arp-scan nbtscan samba samba-common-bin
+    python3 bc
     xvfb xauth
 )
 

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Benchmark of the UDP scan: a /24 test network with 8 hosts running Samba's
+# nmbd; netkestrel-cli in the default and in the fast pacing against nbtscan's
+# default scan of the same network, three runs each, in the same run. Prints
+# wall time, hosts found, names (and workgroups) right, and the ratios to
+# nbtscan. Root; everything runs in the test's own namespaces.
+#   NETKESTREL_BIN_DIR=build/bin bench/nbt-scan.sh
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/tests/net/testnet.sh"
+testnet_require_root
+command -v nbtscan >/dev/null || { echo "nbt-scan: nbtscan missing (scripts/install-deps.sh)" >&2; exit 77; }
+cli=${NETKESTREL_BIN_DIR:-$here/build/bin}/netkestrel-cli
+[ -x "$cli" ] || { echo "nbt-scan: $cli not built" >&2; exit 1; }
+runs=${RUNS:-3}
+work=$(mktemp -d)
+trap 'testnet_destroy; rm -rf "$work"' EXIT INT TERM
+
+testnet_create 198.18.8.1/24
+declare -A name group
+for n in 10 23 37 54 88 121 170 240; do
+    ip=198.18.8.$n dir=$work/h$n
+    name[$ip]=HOST$n group[$ip]=GROUP$((n % 3))
+    testnet_add_host "$ip" "$(printf '02:0a:e4:00:08:%02x' $n)"
+    mkdir -p "$dir"/{lock,state,cache,private,pid,log,ncalrpc}
+    cat >"$dir/smb.conf" <<CONF
+[global]
+netbios name = ${name[$ip]}
+workgroup = ${group[$ip]}
+interfaces = eth0
+bind interfaces only = yes
+server role = standalone server
+lock directory = $dir/lock
+state directory = $dir/state
+cache directory = $dir/cache
+private dir = $dir/private
+pid directory = $dir/pid
+ncalrpc dir = $dir/ncalrpc
+log file = $dir/log/nmbd.log
+CONF
+    ip netns exec "$(testnet_host_ns "$ip")" nmbd -F --no-process-group -s "$dir/smb.conf" -l "$dir/log" \
+        </dev/null >/dev/null 2>&1 &
+    testnet_track_pid $!
+done
+for ip in "${!name[@]}"; do
+    for _ in $(seq 60); do
+        testnet_scanner_exec nmblookup -A "$ip" 2>/dev/null | grep -q '<GROUP>' && break
+        sleep 0.5
+    done
+done
+
+now() { date +%s.%N; }
+# Each tool's output to "IP NAME [GROUP]" lines.
+ours() { testnet_scanner_exec "$cli" scan --method udp --from 198.18.8.0 --to 198.18.8.255 --pace-ms "$1" \
+    --format kst 2>/dev/null | tr -d '\r' | awk -F'","' '{print $2, $4, $5}'; }
+theirs() { testnet_scanner_exec nbtscan 198.18.8.0/24 2>/dev/null | awk '$1 ~ /^198\.18\.8\./ {print $1, $2}'; }
+score() { # lines -> "found right"
+    local found=0 right=0 ip n g
+    while read -r ip n g; do
+        [ -n "${name[$ip]:-}" ] || continue
+        found=$((found + 1))
+        [ "$n" = "${name[$ip]}" ] || continue
+        [ "$1" = names ] || [ "$g" = "${group[$ip]}" ] || continue
+        right=$((right + 1))
+    done
+    echo "$found $right"
+}
+
+declare -A total
+printf '%-22s %4s %9s %6s %12s\n' tool run "time (s)" found "names right"
+for run in $(seq "$runs"); do
+    for tool in nbtscan default fast; do
+        testnet_flush_neighbours
+        start=$(now)
+        case $tool in
+        nbtscan) out=$(theirs); mode=names ;;
+        default) out=$(ours 15); mode=groups ;;
+        fast) out=$(ours 0); mode=groups ;;
+        esac
+        end=$(now)
+        t=$(echo "$end - $start" | bc -l)
+        read -r found right < <(score $mode <<<"$out")
+        total[$tool]=$(echo "${total[$tool]:-0} + $t" | bc -l)
+        printf '%-22s %4d %9.3f %3d/%d %9d/%d\n' "$tool" "$run" "$t" "$found" 8 "$right" 8
+    done
+done
+echo
+for tool in nbtscan default fast; do
+    mean=$(echo "${total[$tool]} / $runs" | bc -l)
+    ratio=$(echo "${total[$tool]} / ${total[nbtscan]}" | bc -l)
+    printf '%-22s mean %7.3f s   ratio to nbtscan %6.3f\n' "$tool" "$mean" "$ratio"
+done
+echo "(names right: nbtscan is judged on the host name only; netkestrel-cli on name and workgroup)"

@@ -1,0 +1,32 @@
+#include "SocketLayer.h"
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+bool StartWinsock(QString *errorText)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (fd < 0) {
+        if (errorText)
+            *errorText = QStringLiteral("The 32-bit Windows Socket is not responding.");
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+quint32 ParseAddress(const QString &text)
+{
+    // inet_addr stops at the first blank and accepts what came before it;
+    // an address text here is the whole text or nothing.
+    const bool plain = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char('x') || c == QLatin1Char('X')
+            || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+    });
+    if (!plain)
+        return INADDR_NONE;
+    return ::inet_addr(text.toLatin1().constData());
+}

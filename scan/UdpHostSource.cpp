@@ -1,0 +1,227 @@
+#include "UdpHostSource.h"
+
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "NeighbourTable.h"
+#include "NodeStatusMessage.h"
+#include "Prompt.h"
+#include "SocketLayer.h"
+
+namespace {
+
+// The pause before a query that found every send buffer full is tried again.
+constexpr int RetryMs = 2;
+
+bool isBufferFull(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == ENOBUFS || error == ENOMEM;
+}
+
+} // namespace
+
+UdpHostSource::UdpHostSource(const ScanRange &range, const Pacing &pacing, QObject *parent)
+    : HostSource(range, pacing, parent), m_window(pacing.isFast() ? FastWindow : 1)
+{
+    m_deadlineTimer.setSingleShot(true);
+    m_deadlineTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &UdpHostSource::expireQueries);
+    m_retryTimer.setSingleShot(true);
+    m_retryTimer.setTimerType(Qt::PreciseTimer);
+    m_retryTimer.setInterval(RetryMs);
+    connect(&m_retryTimer, &QTimer::timeout, this, &UdpHostSource::sendDue);
+}
+
+UdpHostSource::~UdpHostSource()
+{
+    closeSockets();
+}
+
+void UdpHostSource::begin()
+{
+    QString ignored;
+    if (!StartWinsock(&ignored) || !openSocket()) {
+        Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), QStringLiteral("Winsock Initialization Error !"));
+        return;
+    }
+    m_query = NodeStatusMessage::request();
+    m_slots.assign(range().count(), SlotState::Unsent);
+    m_clock.start();
+    Q_EMIT prepared();
+}
+
+bool UdpHostSource::openSocket()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (fd < 0)
+        return false;
+    m_sockets.push_back(fd);
+    auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, fd] { readAnswers(fd); });
+    m_notifiers.push_back(notifier);
+    return true;
+}
+
+void UdpHostSource::closeSockets()
+{
+    qDeleteAll(m_notifiers);
+    m_notifiers.clear();
+    for (int fd : m_sockets)
+        ::close(fd);
+    m_sockets.clear();
+}
+
+void UdpHostSource::request(quint32 index)
+{
+    if (m_aborted || index >= m_slots.size())
+        return;
+    m_asked = index;
+    m_sendLimit = qMax(m_sendLimit, quint32(qMin<quint64>(m_slots.size(), quint64(index) + m_window)));
+    if (m_slots[index] == SlotState::Done)
+        deliverLater(index);
+    sendDue();
+}
+
+void UdpHostSource::sendDue()
+{
+    while (!m_aborted && m_nextToSend < m_sendLimit) {
+        const quint32 index = m_nextToSend;
+        const SendResult sent = sendQuery(index);
+        if (sent == SendResult::Full) {
+            m_retryTimer.start();
+            return;
+        }
+        ++m_nextToSend;
+        if (sent == SendResult::Sent) {
+            m_slots[index] = SlotState::InFlight;
+            m_inFlight.push_back({index, m_clock.elapsed() + NodeStatusMessage::AnswerTimeMs});
+        } else {
+            // No route, a broadcast address, ...: the host cannot answer.
+            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
+        }
+    }
+    armDeadline();
+}
+
+UdpHostSource::SendResult UdpHostSource::sendQuery(quint32 index)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(NodeStatusMessage::Port);
+    to.sin_addr.s_addr = htonl(range().first() + index);
+    for (std::size_t i = 0;; ++i) {
+        if (i == m_sockets.size() && (m_sockets.size() >= std::size_t(MaxSockets) || !openSocket()))
+            return SendResult::Full;
+        const ssize_t sent = ::sendto(m_sockets[i], m_query.constData(), std::size_t(m_query.size()), 0,
+                                      reinterpret_cast<sockaddr *>(&to), sizeof to);
+        if (sent >= 0)
+            return SendResult::Sent;
+        if (errno == EINTR) {
+            --i;
+            continue;
+        }
+        if (!isBufferFull(errno))
+            return SendResult::Failed;
+    }
+}
+
+void UdpHostSource::readAnswers(int fd)
+{
+    for (;;) {
+        char buffer[NodeStatusMessage::ReceiveSize];
+        sockaddr_in from{};
+        socklen_t fromSize = sizeof from;
+        const ssize_t got =
+            ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &fromSize);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return;  // drained (or an error the next datagram may not have)
+        }
+        if (m_aborted)
+            continue;
+        const quint32 source = ntohl(from.sin_addr.s_addr);
+        const quint16 port = ntohs(from.sin_port);
+        if (source < range().first() || source > range().last())
+            continue;
+        const quint32 index = source - range().first();
+        if (m_slots[index] != SlotState::InFlight)
+            continue;  // not asked yet, or its time is over
+        answer(index, NodeStatusMessage::parseReply(QByteArrayView(buffer, got), source, port, source), source);
+    }
+}
+
+void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 source)
+{
+    HostResult result;
+    result.address = range().addressText(index);
+    if (reply.answered) {
+        result.macAddress = NeighbourTable::shownMac(reply, source);
+        result.hostName = reply.hostName;
+        result.workgroup = reply.workgroup;
+    }
+    complete(index, result);
+}
+
+void UdpHostSource::expireQueries()
+{
+    const qint64 now = m_clock.elapsed();
+    while (!m_inFlight.empty() && m_inFlight.front().deadline <= now) {
+        const quint32 index = m_inFlight.front().index;
+        m_inFlight.pop_front();
+        if (m_slots[index] == SlotState::InFlight)
+            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
+    }
+    armDeadline();
+}
+
+void UdpHostSource::armDeadline()
+{
+    // Queries that were answered stay in the queue until their deadline.
+    while (!m_inFlight.empty() && m_slots[m_inFlight.front().index] != SlotState::InFlight)
+        m_inFlight.pop_front();
+    if (m_inFlight.empty() || m_aborted) {
+        m_deadlineTimer.stop();
+        return;
+    }
+    m_deadlineTimer.start(int(qMax<qint64>(0, m_inFlight.front().deadline - m_clock.elapsed())));
+}
+
+void UdpHostSource::complete(quint32 index, const HostResult &result)
+{
+    m_slots[index] = SlotState::Done;
+    m_results.insert(index, result);
+    if (m_asked == index)
+        deliverLater(index);
+}
+
+void UdpHostSource::deliverLater(quint32 index)
+{
+    // Always from the event loop, never inside request() or a read.
+    QMetaObject::invokeMethod(
+        this,
+        [this, index] {
+            if (m_aborted || m_asked != index || !m_results.contains(index))
+                return;
+            m_asked.reset();
+            const HostResult result = m_results.take(index);
+            Q_EMIT hostReady(index, result);
+        },
+        Qt::QueuedConnection);
+}
+
+void UdpHostSource::abort()
+{
+    m_aborted = true;
+    m_deadlineTimer.stop();
+    m_retryTimer.stop();
+    closeSockets();
+    m_inFlight.clear();
+    m_results.clear();
+}
