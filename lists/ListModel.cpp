@@ -204,3 +204,66 @@ void ListModel::emitRowChanged(int row)
 {
     Q_EMIT dataChanged(index(row, 0), index(row, 0), {Qt::CheckStateRole});
 }
+
+void ListModel::setSortState(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+}
+
+void ListModel::sortByColumn(int column, SortKind kind, Qt::SortOrder order)
+{
+    setSortState(column, order);
+    const int n = count();
+    if (n < 2 || column < 0 || column >= m_headers.size())
+        return;
+
+    // A bottom-up merge sort of row numbers: stable, and safe with the
+    // comparisons that leave unconvertible cells equal to everything, which
+    // are no strict weak ordering.
+    const auto greater = [&](int left, int right) {
+        const QString &a = m_rows.at(left).cells.at(column);
+        const QString &b = m_rows.at(right).cells.at(column);
+        const int c = CompareListItems(a, b, kind);
+        return (order == Qt::DescendingOrder ? -c : c) > 0;
+    };
+    QList<int> byRank(n);
+    for (int i = 0; i < n; ++i)
+        byRank[i] = i;
+    QList<int> scratch(n);
+    for (int width = 1; width < n; width *= 2) {
+        for (int lo = 0; lo < n; lo += 2 * width) {
+            const int mid = qMin(lo + width, n);
+            const int hi = qMin(lo + 2 * width, n);
+            int i = lo;
+            int j = mid;
+            int k = lo;
+            while (i < mid && j < hi)
+                scratch[k++] = greater(byRank.at(i), byRank.at(j)) ? byRank.at(j++) : byRank.at(i++);
+            while (i < mid)
+                scratch[k++] = byRank.at(i++);
+            while (j < hi)
+                scratch[k++] = byRank.at(j++);
+        }
+        byRank.swap(scratch);
+    }
+
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QList<int> newPosition(n);
+    QList<ListRow> sorted;
+    sorted.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        newPosition[byRank.at(i)] = i;
+        sorted.append(std::move(m_rows[byRank.at(i)]));
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList persistent = persistentIndexList();
+    QModelIndexList moved;
+    moved.reserve(persistent.size());
+    for (const QModelIndex &index : persistent)
+        moved.append(this->index(newPosition.at(index.row()), index.column()));
+    changePersistentIndexList(persistent, moved);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (m_currentRow >= 0)
+        setCurrentRow(newPosition.at(m_currentRow));
+}

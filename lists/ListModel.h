@@ -5,6 +5,7 @@
 #include <QList>
 
 #include "ListRow.h"
+#include "SortKind.h"
 
 // A list of the main window as a model: rows of text columns with a check box
 // in column 0 (when the list is checkable), a small-icon index, an optional
@@ -55,6 +56,22 @@ public:
     int currentRow() const { return m_currentRow; }
     void setCurrentRow(int row);
 
+    // Reorders the rows by the texts of one column (column 0 is the row's own
+    // text). Stable: rows that compare equal keep their order. Records the
+    // column and order as the list's sort state; the current row, the check
+    // boxes and persistent indexes follow their rows.
+    void sortByColumn(int column, SortKind kind, Qt::SortOrder order);
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // Records the sort state without reordering anything.
+    void setSortState(int column, Qt::SortOrder order);
+    // The order a click on a column header switches to: descending unless the
+    // list is descending now.
+    Qt::SortOrder flippedSortOrder() const
+    {
+        return m_sortOrder == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
+    }
+
 Q_SIGNALS:
     void currentRowChanged(int row);
 
@@ -66,4 +83,6 @@ private:
     QList<ListRow> m_rows;
     QList<QIcon> m_icons;
     int m_currentRow = -1;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -30,3 +30,12 @@ ScanRow ScanListModel::scanRow(int row) const
     s.key = r.key;
     return s;
 }
+
+void ScanListModel::columnClicked(int column)
+{
+    const Qt::SortOrder order = flippedSortOrder();
+    if (column == IpColumn)
+        sortByColumn(column, SortKind::Address, order);
+    else
+        setSortState(column, order);
+}

@@ -16,4 +16,8 @@ public:
 
     void appendScanRow(const ScanRow &row);
     ScanRow scanRow(int row) const;
+
+    // A click on a column header: records the column and flips the order;
+    // only the "IP Address" column reorders the rows (address-aware).
+    void columnClicked(int column);
 };

@@ -1,0 +1,243 @@
+#include "RecordsCommand.h"
+
+#include "ConsolePrompt.h"
+#include "DataFolder.h"
+#include "FindNextInList.h"
+#include "ProgramState.h"
+#include "RecordCommands.h"
+#include "RecordEditor.h"
+#include "RecordListModel.h"
+#include "RecordStore.h"
+
+#include <QCommandLineParser>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+const char Usage[] =
+    "Usage: netkestrel-cli records COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  list                 the record list in load order, one record a line, tab-separated:\n"
+    "                       running number, the nine fields, ID\n"
+    "  add FIELDS           add a record (--ip and --mac are required); prints the new ID\n"
+    "  modify ID FIELDS     change a record; fields not given keep their values\n"
+    "  delete ID...         delete the records with these IDs; naming them answers the\n"
+    "                       confirmation, IDs that are not in the list are skipped\n"
+    "  find TEXT [--whole] [--case]\n"
+    "                       the rows of the record list that contain TEXT in any column\n"
+    "                       (--whole: that equal it; --case: letter case counts)\n"
+    "\n"
+    "FIELDS: --ip A.B.C.D --mac 00-0A-E4-20-53-55 --host TEXT --workgroup TEXT --user TEXT\n"
+    "        --department TEXT --location TEXT --lan TEXT --comments TEXT\n"
+    "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel).\n"
+    "\n"
+    "Messages go to standard error. Exit status: 0 done, 1 refused or failed (find: nothing\n"
+    "found), 2 bad usage.\n";
+
+// The field options in box order: option k fills box k of the editor.
+const char *const FieldOptions[RecordEditor::BoxCount] = {
+    "ip", "mac", "host", "workgroup", "user", "department", "location", "lan", "comments"};
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "netkestrel-cli records: %s\nTry 'netkestrel-cli records --help'.\n",
+                 qPrintable(message));
+    return 2;
+}
+
+// One list row as a line: tabs and line breaks inside a field become blanks,
+// so that every record stays one line of exactly eleven fields.
+void printRow(QTextStream &out, const RecordListModel &list, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < list.columnCount(); ++column) {
+        QString cell = list.text(row, column);
+        for (QChar &c : cell) {
+            if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                c = QLatin1Char(' ');
+        }
+        cells.append(cell);
+    }
+    out << cells.join(QLatin1Char('\t')) << '\n';
+}
+
+bool parseId(const QString &text, qint64 *id)
+{
+    bool ok = false;
+    *id = text.toLongLong(&ok);
+    return ok && *id > 0;
+}
+
+class RecordsRun
+{
+public:
+    explicit RecordsRun(const QString &dataFolder)
+        : m_store(dataFolder), m_commands(m_store, m_list, m_prompt, m_state), m_out(stdout)
+    {}
+
+    int list();
+    int save(const QCommandLineParser &parser, const QString &id);
+    int remove(const QStringList &ids);
+    int find(const QString &text, bool wholeWords, bool matchCase);
+
+private:
+    RecordStore m_store;
+    RecordListModel m_list;
+    ConsolePrompt m_prompt;
+    ProgramState m_state;
+    RecordCommands m_commands;
+    QTextStream m_out;
+};
+
+int RecordsRun::list()
+{
+    if (!m_commands.addLIST())
+        return 1;
+    for (int row = 0; row < m_list.count(); ++row)
+        printRow(m_out, m_list, row);
+    return 0;
+}
+
+int RecordsRun::save(const QCommandLineParser &parser, const QString &id)
+{
+    m_state.CurrentRecordId = id;
+    RecordEditor editor(m_store, m_prompt, m_state);
+    // A record that is gone opens with empty boxes; Save then says so.
+    QStringList boxes = editor.open();
+    for (int k = 0; k < RecordEditor::BoxCount; ++k) {
+        const QString option = QLatin1String(FieldOptions[k]);
+        if (parser.isSet(option))
+            boxes[k] = parser.value(option);
+    }
+    // The dialog checks the IP and MAC boxes as they are left; here they are
+    // checked by Save, which applies the same rules with the same messages.
+    const RecordEditor::SaveOutcome outcome = editor.save(&boxes);
+    if (outcome.result != RecordEditor::SaveResult::Saved)
+        return 1;
+    m_out << m_state.CurrentRecordId << '\n';
+    return 0;
+}
+
+int RecordsRun::remove(const QStringList &ids)
+{
+    if (!m_commands.addLIST())
+        return 1;
+    QList<qint64> wanted;
+    for (const QString &text : ids) {
+        qint64 id = 0;
+        if (!parseId(text, &id))
+            return usageError(QStringLiteral("\"%1\" is no record ID.").arg(text));
+        wanted.append(id);
+    }
+    for (int row = 0; row < m_list.count(); ++row)
+        m_list.setChecked(row, wanted.contains(m_list.idText(row).toLongLong()));
+    for (qint64 id : std::as_const(wanted)) {
+        bool listed = false;
+        for (int row = 0; row < m_list.count() && !listed; ++row)
+            listed = m_list.idText(row).toLongLong() == id;
+        if (!listed)
+            std::fprintf(stderr, "netkestrel-cli records: no record has the ID %lld; skipped.\n",
+                         static_cast<long long>(id));
+    }
+    if (m_list.count() == 0) {
+        // The list command ends silently on an empty list; a script that named
+        // IDs is told that none was there.
+        m_prompt.notice(QLatin1String(RecordCommands::NoneSelectedText));
+        return 1;
+    }
+    m_prompt.setAnswer(PromptAnswer::Ok);
+    return m_commands.deleteSelected() ? 0 : 1;
+}
+
+int RecordsRun::find(const QString &text, bool wholeWords, bool matchCase)
+{
+    if (!m_commands.addLIST())
+        return 1;
+    if (!StartFind(m_list, ProgramState::FindRecordList, m_state)) {
+        m_prompt.notice(QString::fromUtf8(FindEndText));
+        return 1;
+    }
+    int found = 0;
+    int matches = 0;
+    while ((found = FindNextInList(m_list, text, wholeWords, matchCase, FindDirection::Down, m_prompt)) > 0) {
+        printRow(m_out, m_list, found - 1);
+        ++matches;
+    }
+    return matches > 0 ? 0 : 1;
+}
+
+} // namespace
+
+int runRecordsCommand(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usageError(QStringLiteral("a command is missing."));
+    const QString command = arguments.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    const bool isList = command == QLatin1String("list");
+    const bool isAdd = command == QLatin1String("add");
+    const bool isModify = command == QLatin1String("modify");
+    const bool isDelete = command == QLatin1String("delete");
+    const bool isFind = command == QLatin1String("find");
+    if (!isList && !isAdd && !isModify && !isDelete && !isFind)
+        return usageError(QStringLiteral("unknown command \"%1\".").arg(command));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data folder."), QStringLiteral("DIR")});
+    if (isAdd || isModify) {
+        for (const char *name : FieldOptions)
+            parser.addOption(
+                {QLatin1String(name), QStringLiteral("A field of the record."), QStringLiteral("TEXT")});
+    }
+    if (isFind) {
+        parser.addOption({QStringLiteral("whole"), QStringLiteral("A cell must equal TEXT.")});
+        parser.addOption({QStringLiteral("case"), QStringLiteral("Letter case counts.")});
+    }
+    QStringList argv = arguments.mid(1);
+    argv.prepend(QStringLiteral("netkestrel-cli records ") + command);
+    if (!parser.parse(argv))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if ((isList || isAdd) && !positional.isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\".").arg(positional.first()));
+    if ((isModify || isFind) && positional.size() != 1)
+        return usageError(isModify ? QStringLiteral("modify takes one record ID.")
+                                   : QStringLiteral("find takes one search text."));
+    if (isDelete && positional.isEmpty())
+        return usageError(QStringLiteral("delete takes the IDs of the records to delete."));
+    qint64 id = 0;
+    if (isModify && !parseId(positional.first(), &id))
+        return usageError(QStringLiteral("\"%1\" is no record ID.").arg(positional.first()));
+    if (isFind && positional.first().isEmpty())
+        return usageError(QStringLiteral("the search text is empty."));
+
+    const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
+    QString error;
+    if (!DataFolder::ensureExists(folder, &error)) {
+        std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    RecordsRun run(folder);
+    if (isList)
+        return run.list();
+    if (isAdd)
+        return run.save(parser, QString());
+    if (isModify)
+        return run.save(parser, QString::number(id));
+    if (isDelete)
+        return run.remove(positional);
+    return run.find(positional.first(), parser.isSet(QStringLiteral("whole")),
+                    parser.isSet(QStringLiteral("case")));
+}

@@ -1,0 +1,71 @@
+#include "RecordCommands.h"
+
+#include "ProgramState.h"
+#include "Prompt.h"
+#include "RecordListModel.h"
+#include "RecordStore.h"
+
+RecordCommands::RecordCommands(RecordStore &store, RecordListModel &list, Prompt &prompt, ProgramState &state)
+    : m_store(store), m_list(list), m_prompt(prompt), m_state(state)
+{}
+
+bool RecordCommands::addLIST()
+{
+    // Read everything first and replace the rows in one step: a failing
+    // read leaves the list untouched, and no other command can run halfway.
+    const auto records = m_store.loadAll();
+    if (!records) {
+        m_prompt.error(m_store.lastError(), PromptIcon::Critical);
+        return false;
+    }
+    m_list.setRecords(*records);
+    return true;
+}
+
+std::optional<int> RecordCommands::deleteSelected()
+{
+    if (m_list.count() == 0)
+        return std::nullopt;
+    const QList<int> ticked = m_list.checkedRows();
+    if (ticked.isEmpty()) {
+        m_prompt.notice(QLatin1String(NoneSelectedText));
+        return std::nullopt;
+    }
+    const PromptAnswer answer =
+        m_prompt.ask({QLatin1String(Prompt::NoticeTitle), QLatin1String(ConfirmDeleteText),
+                      PromptButtons::OkCancel, PromptAnswer::Cancel, PromptIcon::Information});
+    if (answer != PromptAnswer::Ok)
+        return std::nullopt;
+
+    QList<qint64> ids;
+    for (int row : ticked) {
+        bool ok = false;
+        const qint64 id = m_list.idText(row).toLongLong(&ok);
+        if (ok) {
+            ids.append(id);
+            m_state.CurrentRecordId = m_list.idText(row);
+        }
+    }
+    int deleted = 0;
+    if (!m_store.deleteRecords(ids, &deleted)) {
+        m_prompt.error(m_store.lastError(), PromptIcon::Critical);
+        return std::nullopt;
+    }
+    addLIST();
+    m_prompt.ask({QLatin1String(Prompt::NoticeTitle), QString::fromLatin1(DeletedText).arg(deleted),
+                  PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Information});
+    return deleted;
+}
+
+void RecordCommands::beginAdd()
+{
+    m_state.CurrentRecordId.clear();
+}
+
+bool RecordCommands::beginModify()
+{
+    if (m_list.count() == 0 || m_list.currentRow() < 0)
+        return false;
+    m_state.CurrentRecordId = m_list.idText(m_list.currentRow());
+    return true;
+}

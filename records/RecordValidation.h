@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The address rules of the record editor, shared by the dialog, the command
+// line and the importers.
+namespace RecordValidation {
+
+// Four parts split at ".", each of 1 to 3 decimal digits with a value of at
+// most 255; leading zeros are allowed (010 is 10). No blanks, no signs.
+bool isValidIp(const QString &text);
+
+// Six parts split at "-", each exactly two hexadecimal digits of either case.
+bool isValidMac(const QString &text);
+
+} // namespace RecordValidation

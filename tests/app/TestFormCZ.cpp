@@ -1,0 +1,77 @@
+#include "FormCZ.h"
+#include "ProgramState.h"
+#include "RecordListModel.h"
+#include "ScanListModel.h"
+#include "ScriptedPrompt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestFormCZ : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void searchesTheTargetList();
+};
+
+void TestFormCZ::searchesTheTargetList()
+{
+    ScanListModel scan;
+    scan.appendScanRow({"1", "10.0.0.1", "00-00-00-00-00-01", "scanhost", {}, {}, 1, {}});
+    scan.appendScanRow({"2", "10.0.0.2", "00-00-00-00-00-02", "scanhost2", {}, {}, 1, {}});
+    RecordListModel records;
+    records.setRecords({PresetRecord::fromFields({"10.0.0.1", {}, "ABC-PC"}, 1),
+                        PresetRecord::fromFields({"10.0.0.12", {}, "x"}, 2)});
+    ProgramState state;
+    ScriptedPrompt prompt;
+
+    QVERIFY(StartFind(records, ProgramState::FindRecordList, state));
+    QPointer<FormCZ> form = new FormCZ(scan, records, state, prompt);
+    QVERIFY(!form->isModal());
+    QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Find"));
+    auto *findNext = form->findChild<QPushButton *>(QStringLiteral("XPButton1"));
+    auto *text = form->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    QVERIFY(findNext && text);
+    QVERIFY(!findNext->isEnabled());
+    QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("Option1"))->isChecked());
+
+    text->setEditText(QStringLiteral("10.0.0"));
+    QVERIFY(findNext->isEnabled());
+    QSignalSpy searched(form.data(), &FormCZ::listSearched);
+    findNext->click();
+    QCOMPARE(records.currentRow(), 0);
+    findNext->click();
+    QCOMPARE(records.currentRow(), 1);
+    findNext->click();
+    QCOMPARE(records.currentRow(), 1);
+    QCOMPARE(prompt.requests().size(), 1);
+    QCOMPARE(prompt.lastRequest().text, QString::fromUtf8("已搜索指定区域!"));
+    QCOMPARE(searched.size(), 3);
+    QCOMPARE(searched.last().at(1).toInt(), 0);
+
+    form->findChild<QCheckBox *>(QStringLiteral("Check2"))->setChecked(true);
+    form->findChild<QRadioButton *>(QStringLiteral("Option2"))->setChecked(true);
+    text->setEditText(QStringLiteral("abc"));
+    QCOMPARE(form->findNext(), 0); // upward from row 2: "ABC-PC" differs in case
+
+    // The same dialog on the scan list.
+    state.FindTarget = ProgramState::FindScanList;
+    form->findChild<QRadioButton *>(QStringLiteral("Option1"))->setChecked(true);
+    form->findChild<QCheckBox *>(QStringLiteral("Check1"))->setChecked(true);
+    text->setEditText(QStringLiteral("scanhost2"));
+    QCOMPARE(form->findNext(), 2);
+    QCOMPARE(scan.currentRow(), 1);
+
+    form->findChild<QPushButton *>(QStringLiteral("XPButton2"))->click();
+    QTRY_VERIFY(form.isNull());
+}
+
+QTEST_MAIN(TestFormCZ)
+#include "TestFormCZ.moc"
