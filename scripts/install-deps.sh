@@ -15,6 +15,8 @@ packages=(
     iproute2 libcap2-bin arp-scan nbtscan samba samba-common-bin
     python3 bc
     xvfb xauth
+    # tests: reading back the printout of the analysis list
+    poppler-utils
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include "AnalysisOptions.h"
+
+class RecordStore;
+
+// LoadAnalysisOptions and SaveAnalysisOptions on table T_set of the record
+// database. T_set holds one row; its first row is read and written, and the
+// first save creates it when the table is empty.
+//
+// Each call opens its own connection through the record store and closes it
+// before it returns. On failure a call returns false, lastError() holds a
+// message for the user, and nothing has changed.
+class AnalysisOptionsStore
+{
+public:
+    explicit AnalysisOptionsStore(RecordStore &store) : m_store(store) {}
+
+    // An empty table gives the defaults. A stored mins that is not one of the
+    // offered values is refused: the default minutes stand instead. A check
+    // value counts as ticked only when it is 1.
+    bool LoadAnalysisOptions(AnalysisOptions *options);
+    bool SaveAnalysisOptions(const AnalysisOptions &options);
+
+    QString lastError() const { return m_lastError; }
+
+private:
+    bool fail(const QString &what, const QString &detail);
+
+    RecordStore &m_store;
+    QString m_lastError;
+};

@@ -1,0 +1,55 @@
+#include "AnalysisRules.h"
+
+#include "RecordListModel.h"
+#include "ScanRow.h"
+
+AnalysisRules::AnalysisRules(const RecordListModel &records)
+{
+    const int n = records.count();
+    m_macByIp.reserve(n);
+    m_ipByMac.reserve(n);
+    for (int row = 0; row < n; ++row) {
+        const QString ip = records.text(row, RecordListModel::IpColumn);
+        const QString mac = records.text(row, RecordListModel::MacColumn);
+        // The first row with a key keeps it, as the walk from the top would find it.
+        const QString ipKey = ip.toUpper();
+        if (!m_macByIp.contains(ipKey))
+            m_macByIp.insert(ipKey, mac);
+        const QString macKey = mac.toUpper();
+        if (!m_ipByMac.contains(macKey))
+            m_ipByMac.insert(macKey, ip);
+    }
+}
+
+QString AnalysisRules::FindRecordMacByIp(const QString &ip) const
+{
+    return m_macByIp.value(ip.toUpper());
+}
+
+QString AnalysisRules::FindRecordIpByMac(const QString &mac) const
+{
+    return m_ipByMac.value(mac.toUpper());
+}
+
+QStringList AnalysisRules::findings(const QString &ip, const QString &mac, Checks checks) const
+{
+    QStringList found;
+    if (mac == QLatin1String(ScanRow::NonRespondedMarker))
+        return found;
+    const QString head = QLatin1Char('[') + mac + QLatin1String("] is abused IP:") + ip;
+    if (checks.analyzeMac) {
+        const QString recordMac = FindRecordMacByIp(ip);
+        if (recordMac.isEmpty())
+            found.append(head + QLatin1String(";This IP has not been preset yet"));
+        else if (recordMac != mac)
+            found.append(head + QLatin1String("; This IP belongs to [") + recordMac + QLatin1Char(']'));
+    }
+    if (checks.analyzeIp) {
+        const QString recordIp = FindRecordIpByMac(mac);
+        if (recordIp.isEmpty())
+            found.append(head + QLatin1String(";This MAC is not in Record, maybe it is illegal"));
+        else if (recordIp != ip)
+            found.append(head + QLatin1String(";This MAC should be on[") + recordIp + QLatin1Char(']'));
+    }
+    return found;
+}

@@ -1,0 +1,71 @@
+#include "Analyzer.h"
+
+#include <QLocale>
+
+#include "AnalysisListModel.h"
+#include "Prompt.h"
+#include "RecordListModel.h"
+#include "ScanListModel.h"
+
+Analyzer::Analyzer(ScanListModel *scanList, const RecordListModel *records, AnalysisListModel *analysisList,
+                   Prompt *prompt, Clock clock)
+    : m_scanList(scanList), m_records(records), m_analysisList(analysisList), m_prompt(prompt),
+      m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentDateTime))
+{
+}
+
+QString Analyzer::dateTimeText(const QDateTime &when)
+{
+    const QLocale locale = QLocale::system();
+    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1String("; ") +
+           locale.toString(when.time(), QLocale::ShortFormat);
+}
+
+int Analyzer::analyzeRow(const AnalysisRules &rules, int row)
+{
+    const QStringList found = rules.findings(m_scanList->text(row, ScanListModel::IpColumn),
+                                             m_scanList->text(row, ScanListModel::MacColumn), m_options.checks);
+    for (const QString &result : found)
+        m_analysisList->appendEntry({dateTimeText(m_clock()), result});
+    return int(found.size());
+}
+
+int Analyzer::AnalyzeAll()
+{
+    const int count = m_scanList->count();
+    if (count == 0)
+        return 0;
+    if (m_options.clearBeforeAnalysis)
+        m_analysisList->clear();
+    const AnalysisRules rules(*m_records);
+    int appended = 0;
+    for (int row = 0; row < count; ++row)
+        appended += analyzeRow(rules, row);
+    // The walk highlights each row in turn; only where it ends can be seen,
+    // so the highlight moves once instead of once per row.
+    m_scanList->setCurrentRow(count - 1);
+    return appended;
+}
+
+int Analyzer::AnalyzeSelected()
+{
+    if (m_scanList->count() == 0)
+        return 0;
+    if (m_scanList->currentRow() <= 0)
+        m_scanList->setCurrentRow(0);
+    const int row = m_scanList->currentRow();
+    if (m_options.clearBeforeAnalysis)
+        m_analysisList->clear();
+    return analyzeRow(AnalysisRules(*m_records), row);
+}
+
+bool Analyzer::ClearAnalysisList()
+{
+    const PromptAnswer answer =
+        m_prompt->ask({QLatin1String(Prompt::NoticeTitle), QStringLiteral("Comfirm to clear the analusis list?"),
+                       PromptButtons::OkCancel, PromptAnswer::Cancel, PromptIcon::Information});
+    if (answer != PromptAnswer::Ok)
+        return false;
+    m_analysisList->clear();
+    return true;
+}

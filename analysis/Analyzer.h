@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+
+#include <functional>
+
+#include "AnalysisRules.h"
+
+class AnalysisListModel;
+class Prompt;
+class RecordListModel;
+class ScanListModel;
+
+// AnalyzeAll, AnalyzeSelected and ClearAnalysisList: compare the scan list
+// with the record list as they stand and append the findings to the analysis
+// list. Reads the lists only, never the database, and leaves the record
+// list's highlight where it is. Runs to completion on the caller's thread;
+// the models must live on that thread.
+class Analyzer
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    struct Options
+    {
+        AnalysisRules::Checks checks;
+        bool clearBeforeAnalysis = false;  // Check5
+    };
+
+    // The models and the prompt must outlive the analyzer. clock gives the
+    // time written into each finding (the local time when none is given).
+    Analyzer(ScanListModel *scanList, const RecordListModel *records, AnalysisListModel *analysisList,
+             Prompt *prompt, Clock clock = {});
+
+    void setOptions(const Options &options) { m_options = options; }
+    const Options &options() const { return m_options; }
+
+    // Every scan row, top to bottom; leaves the last one highlighted. Returns
+    // the number of findings appended.
+    int AnalyzeAll();
+    // The highlighted scan row, the first one when none is highlighted.
+    int AnalyzeSelected();
+    // Asks first; clears the analysis list on OK. True when it was cleared.
+    bool ClearAnalysisList();
+
+    // "date; time" in the system's short formats.
+    static QString dateTimeText(const QDateTime &when);
+
+private:
+    int analyzeRow(const AnalysisRules &rules, int row);
+
+    ScanListModel *m_scanList;
+    const RecordListModel *m_records;
+    AnalysisListModel *m_analysisList;
+    Prompt *m_prompt;
+    Clock m_clock;
+    Options m_options;
+};

@@ -1,0 +1,146 @@
+#include "AnalyzeCommand.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "AnalysisInputs.h"
+#include "AnalysisListModel.h"
+#include "Analyzer.h"
+#include "ConsolePrompt.h"
+#include "DataFolder.h"
+#include "FindingPrinter.h"
+#include "RecordListModel.h"
+#include "ScanListModel.h"
+#include "ScanOptions.h"
+#include "ScanResultReader.h"
+#include "ScanRun.h"
+#include "StopSignals.h"
+#include "VendorResolver.h"
+
+namespace {
+
+constexpr int FindingsStatus = 3;
+constexpr int StoppedStatus = 130;
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "netkestrel-cli analyze: %s\nTry 'netkestrel-cli analyze --help'.\n",
+                 qPrintable(message));
+    return 2;
+}
+
+int failure(const QString &message)
+{
+    std::fprintf(stderr, "netkestrel-cli analyze: %s\n", qPrintable(message));
+    return 1;
+}
+
+// Runs the scan to its end; false when it failed or was stopped (*status set).
+bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &dataFolder, int *status)
+{
+    const VendorResolver vendors(dataFolder);
+    ConsolePrompt prompt;
+    ScanRun run(&list, &prompt);
+    options.configure(run, vendors);
+
+    bool stopped = false;
+    StopSignals signals_;
+    QObject::connect(&signals_, &StopSignals::stopRequested, &run, [&](int count) {
+        stopped = true;
+        if (count > 1)
+            QCoreApplication::exit(StoppedStatus);
+        run.stop();
+    });
+    bool completed = false;
+    QObject::connect(&run, &ScanRun::finished, [&](const QString &completion) {
+        completed = !completion.isEmpty();
+        if (completed)
+            std::fprintf(stderr, "%s\n", qPrintable(completion));
+        QCoreApplication::quit();
+    });
+    run.start(options.range());
+    const int loopStatus = QCoreApplication::exec();
+    if (stopped || loopStatus != 0) {
+        *status = StoppedStatus;
+        return false;
+    }
+    if (!completed) {
+        *status = 1;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runAnalyzeCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Scans an address range, or reads a scan result file, and analyses the rows against the records.\n"
+        "Prints one finding a line: date/time, a tab, the finding. Exit status: 0 no findings, 3 findings,\n"
+        "1 failure, 2 bad usage."));
+    parser.addHelpOption();
+    ScanOptions::addTo(parser, QStringLiteral("The data folder: the records, the stored analysis options (and a "
+                                              "vendor data file of your own)."));
+    parser.addOption({QStringLiteral("scan-file"),
+                      QStringLiteral("Analyse the rows of this scan result file instead of scanning."),
+                      QStringLiteral("F")});
+    AnalysisInputs::addOptions(parser);
+
+    QStringList argv = arguments;
+    argv.prepend(QStringLiteral("netkestrel-cli analyze"));
+    if (!parser.parse(argv))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
+
+    QString error;
+    ScanOptions scanOptions;
+    if (!scanOptions.readMethod(parser, &error))
+        return usageError(error);
+    const bool fromFile = parser.isSet(QStringLiteral("scan-file"));
+    if (fromFile && ScanOptions::anyScanOptionSet(parser))
+        return usageError(QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
+    if (!fromFile && !scanOptions.readRangeAndPacing(parser, &error))
+        return usageError(error);
+
+    const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
+    AnalysisInputs inputs(dataFolder);
+    bool usage = false;
+    if (!inputs.read(parser, &error, &usage))
+        return usage ? usageError(error) : failure(error);
+
+    ScanListModel scanList;
+    if (fromFile) {
+        const ScanResultReader::Result read = ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
+        if (!read.error.isEmpty())
+            return failure(read.error);
+        for (const ScanRow &row : read.rows)
+            scanList.appendScanRow(row);
+    }
+
+    RecordListModel records;
+    if (!inputs.loadRecords(records, &error))
+        return failure(error);
+
+    if (!fromFile) {
+        int status = 0;
+        if (!scanInto(scanList, scanOptions, dataFolder, &status))
+            return status;
+    }
+
+    AnalysisListModel analysisList;
+    ConsolePrompt prompt;
+    Analyzer analyzer(&scanList, &records, &analysisList, &prompt);
+    analyzer.setOptions(inputs.analyzerOptions());
+    const int findings = analyzer.AnalyzeAll();
+    FindingPrinter(analysisList, stdout).printRows(0, analysisList.count() - 1);
+    return findings > 0 ? FindingsStatus : 0;
+}

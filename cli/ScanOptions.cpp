@@ -1,0 +1,97 @@
+#include "ScanOptions.h"
+
+#include <QCommandLineParser>
+
+#include "ScanRun.h"
+#include "VendorResolver.h"
+
+namespace {
+
+bool intOption(const QCommandLineParser &parser, const QString &name, int low, int high, int *value,
+               QString *error)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int v = parser.value(name).toInt(&ok);
+    if (!ok || v < low || v > high) {
+        *error = QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\".")
+                     .arg(name)
+                     .arg(low)
+                     .arg(high)
+                     .arg(parser.value(name));
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+void ScanOptions::addTo(QCommandLineParser &parser, const QString &dataDirHelp)
+{
+    parser.addOptions({
+        {QStringLiteral("method"), QStringLiteral("arp (one /24 network, default) or udp (any range)."),
+         QStringLiteral("arp|udp"), QStringLiteral("arp")},
+        {QStringLiteral("from"), QStringLiteral("First address of the range."), QStringLiteral("A.B.C.D")},
+        {QStringLiteral("to"), QStringLiteral("Last address of the range."), QStringLiteral("A.B.C.D")},
+        {QStringLiteral("show-silent"), QStringLiteral("List hosts that did not answer as \"Non-Responded IP\".")},
+        {QStringLiteral("pace-ms"),
+         QStringLiteral("Pacing, 0 to 15 ms (default 15). Below 15 the scan runs in fast mode."),
+         QStringLiteral("N")},
+        {QStringLiteral("arp-timeout-ms"),
+         QStringLiteral("How long an ARP request waits for its answer, 50 to 10000 ms (default 1000, fast "
+                        "mode 300)."),
+         QStringLiteral("N")},
+        {QStringLiteral("data-dir"), dataDirHelp, QStringLiteral("DIR")},
+    });
+}
+
+bool ScanOptions::anyScanOptionSet(const QCommandLineParser &parser)
+{
+    for (const char *name : {"method", "from", "to", "show-silent", "pace-ms", "arp-timeout-ms"}) {
+        if (parser.isSet(QLatin1String(name)))
+            return true;
+    }
+    return false;
+}
+
+bool ScanOptions::readMethod(const QCommandLineParser &parser, QString *error)
+{
+    const QString methodName = parser.value(QStringLiteral("method"));
+    if (methodName == QLatin1String("arp")) {
+        m_method = ScanMethod::Arp;
+    } else if (methodName == QLatin1String("udp")) {
+        m_method = ScanMethod::Udp;
+    } else {
+        *error = QStringLiteral("--method is arp or udp, not \"%1\".").arg(methodName);
+        return false;
+    }
+    m_dataDir = parser.value(QStringLiteral("data-dir"));
+    m_showSilent = parser.isSet(QStringLiteral("show-silent"));
+    return true;
+}
+
+bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *error)
+{
+    if (!parser.isSet(QStringLiteral("from")) || !parser.isSet(QStringLiteral("to"))) {
+        *error = QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D.");
+        return false;
+    }
+    int pace = HostSource::Pacing::DefaultPaceMs;
+    if (!intOption(parser, QStringLiteral("pace-ms"), 0, HostSource::Pacing::DefaultPaceMs, &pace, error))
+        return false;
+    m_pacing = HostSource::Pacing::fromPace(pace);
+    if (!intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &m_pacing.arpTimeoutMs, error))
+        return false;
+    m_range = ScanRange::fromAddresses(parser.value(QStringLiteral("from")), parser.value(QStringLiteral("to")),
+                                       m_method, error);
+    return m_range.has_value();
+}
+
+void ScanOptions::configure(ScanRun &run, const VendorResolver &vendors) const
+{
+    run.setPacing(m_pacing);
+    run.setShowSilent(m_showSilent);
+    run.setVendorLookup([&vendors](const QString &mac) { return vendors.vendorOf(mac); });
+}

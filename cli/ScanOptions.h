@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+#include "HostSource.h"
+#include "ScanMethod.h"
+#include "ScanRange.h"
+
+class QCommandLineParser;
+class ScanRun;
+class VendorResolver;
+
+// The scan options that every scanning command takes: --method, --from,
+// --to, --show-silent, --pace-ms, --arp-timeout-ms and --data-dir. The
+// checks run in two parts so that a command can check options of its own
+// in between; each part stops at the first fault and names it in *error.
+class ScanOptions
+{
+public:
+    static void addTo(QCommandLineParser &parser, const QString &dataDirHelp);
+
+    bool readMethod(const QCommandLineParser &parser, QString *error);
+    // Needs readMethod first. The range must be given.
+    bool readRangeAndPacing(const QCommandLineParser &parser, QString *error);
+    // Whether any option that only a scan uses was given.
+    static bool anyScanOptionSet(const QCommandLineParser &parser);
+
+    ScanMethod method() const { return m_method; }
+    const ScanRange &range() const { return *m_range; }
+    const HostSource::Pacing &pacing() const { return m_pacing; }
+    bool showSilent() const { return m_showSilent; }
+    QString dataDir() const { return m_dataDir; }
+
+    // Pacing, marker rows and vendor names of a run; vendors must outlive it.
+    void configure(ScanRun &run, const VendorResolver &vendors) const;
+
+private:
+    ScanMethod m_method = ScanMethod::Arp;
+    std::optional<ScanRange> m_range;
+    HostSource::Pacing m_pacing;
+    bool m_showSilent = false;
+    QString m_dataDir;
+};

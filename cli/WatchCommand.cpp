@@ -1,0 +1,140 @@
+#include "WatchCommand.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "AnalysisInputs.h"
+#include "AnalysisListModel.h"
+#include "Analyzer.h"
+#include "AutoScanController.h"
+#include "ConsolePrompt.h"
+#include "DataFolder.h"
+#include "FindingPrinter.h"
+#include "RecordListModel.h"
+#include "ScanListModel.h"
+#include "ScanOptions.h"
+#include "ScanRun.h"
+#include "StopSignals.h"
+#include "VendorResolver.h"
+
+namespace {
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "netkestrel-cli watch: %s\nTry 'netkestrel-cli watch --help'.\n", qPrintable(message));
+    return 2;
+}
+
+QString offeredMinutesText()
+{
+    QStringList texts;
+    for (int minutes : AnalysisOptions::offeredMinutes())
+        texts.append(QString::number(minutes));
+    return texts.join(QLatin1String(", "));
+}
+
+} // namespace
+
+int runWatchCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Scans an address range and analyses it against the records, at once and then every N minutes,\n"
+        "until SIGINT or SIGTERM. Prints the findings as they come: date/time, a tab, the finding."));
+    parser.addHelpOption();
+    ScanOptions::addTo(parser, QStringLiteral("The data folder: the records, the stored analysis options (and a "
+                                              "vendor data file of your own)."));
+    parser.addOption({QStringLiteral("every"),
+                      QStringLiteral("Minutes from the end of one step to the start of the next: one of %1 "
+                                     "(default from the stored options).")
+                          .arg(offeredMinutesText()),
+                      QStringLiteral("MINUTES")});
+    AnalysisInputs::addOptions(parser);
+
+    QStringList argv = arguments;
+    argv.prepend(QStringLiteral("netkestrel-cli watch"));
+    if (!parser.parse(argv))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
+
+    QString error;
+    ScanOptions scanOptions;
+    if (!scanOptions.readMethod(parser, &error) || !scanOptions.readRangeAndPacing(parser, &error))
+        return usageError(error);
+    std::optional<int> every;
+    if (parser.isSet(QStringLiteral("every"))) {
+        every = AnalysisOptions::parseMinutes(parser.value(QStringLiteral("every")));
+        if (!every)
+            return usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
+                                  .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
+    }
+
+    const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
+    AnalysisInputs inputs(dataFolder);
+    bool usage = false;
+    if (!inputs.read(parser, &error, &usage)) {
+        if (usage)
+            return usageError(error);
+        std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    const VendorResolver vendors(dataFolder);
+    ScanListModel scanList;
+    RecordListModel records;
+    AnalysisListModel analysisList;
+    ConsolePrompt prompt;
+    ScanRun run(&scanList, &prompt);
+    scanOptions.configure(run, vendors);
+    Analyzer analyzer(&scanList, &records, &analysisList, &prompt);
+    analyzer.setOptions(inputs.analyzerOptions());
+    AutoScanController controller(&run, &analyzer, [&] { return run.start(scanOptions.range()); });
+    controller.setMinutes(every.value_or(inputs.stored().mins));
+
+    FindingPrinter printer(analysisList, stdout);
+    QObject::connect(&analysisList, &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex &, int first, int last) { printer.printRows(first, last); });
+
+    // Records edited between two steps count from the next step on; when they
+    // cannot be read, the step uses those it had.
+    QObject::connect(&controller, &AutoScanController::stepStarted, [&] {
+        QString loadError;
+        if (!inputs.loadRecords(records, &loadError))
+            std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loadError));
+    });
+
+    bool stopping = false;
+    QObject::connect(&controller, &AutoScanController::stepFinished,
+                     [&](bool, const QString &completion, int) {
+                         if (!completion.isEmpty())
+                             std::fprintf(stderr, "%s\n", qPrintable(completion));
+                         // Printed already; a watch that runs for months keeps no findings.
+                         analysisList.clear();
+                         if (stopping)
+                             QCoreApplication::quit();
+                     });
+
+    StopSignals signals_;
+    QObject::connect(&signals_, &StopSignals::stopRequested, &controller, [&](int count) {
+        stopping = true;
+        controller.setAutoScan(false);
+        if (!controller.isStepRunning()) {
+            QCoreApplication::quit();
+            return;
+        }
+        if (count > 1)
+            QCoreApplication::exit(130);
+        run.stop();
+    });
+
+    controller.setAutoScan(true);
+    controller.ArTimer_Timer();
+    return QCoreApplication::exec();
+}

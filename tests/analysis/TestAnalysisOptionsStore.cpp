@@ -1,0 +1,163 @@
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AnalysisOptionsStore.h"
+#include "RecordStore.h"
+
+// LoadAnalysisOptions and SaveAnalysisOptions on T_set of a real database in
+// a temporary data folder.
+class TestAnalysisOptionsStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void emptyTableGivesDefaults();
+    void roundTripKeepsOneRow();
+    void storedMinutes_data();
+    void storedMinutes();
+    void notOfferedMinutesAreNotSaved();
+    void parseMinutes_data();
+    void parseMinutes();
+
+private:
+    int rowCount();
+    void exec(const QString &statement);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<RecordStore> m_records;
+};
+
+void TestAnalysisOptionsStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_records = std::make_unique<RecordStore>(m_dir->path());
+}
+
+void TestAnalysisOptionsStore::exec(const QString &statement)
+{
+    QSqlDatabase db = m_records->OpenRecordStore();
+    QVERIFY(db.isOpen());
+    {
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    RecordStore::CloseRecordStore(db);
+}
+
+int TestAnalysisOptionsStore::rowCount()
+{
+    int n = -1;
+    QSqlDatabase db = m_records->OpenRecordStore();
+    {
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("SELECT COUNT(*) FROM T_set")) && query.next())
+            n = query.value(0).toInt();
+    }
+    RecordStore::CloseRecordStore(db);
+    return n;
+}
+
+void TestAnalysisOptionsStore::emptyTableGivesDefaults()
+{
+    AnalysisOptionsStore store(*m_records);
+    AnalysisOptions options;
+    options.mins = 60;
+    options.autoScan = false;
+    QVERIFY(store.LoadAnalysisOptions(&options));
+    QCOMPARE(options, AnalysisOptions());
+    QVERIFY(!options.displayNonResponded);
+    QVERIFY(options.analyzeMac && options.analyzeIp && options.autoScan);
+    QVERIFY(!options.clearBeforeAnalysis);
+    QCOMPARE(options.mins, 5);
+    QCOMPARE(rowCount(), 0);  // created by the first save only
+    QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
+}
+
+void TestAnalysisOptionsStore::roundTripKeepsOneRow()
+{
+    AnalysisOptionsStore store(*m_records);
+    QVERIFY(store.SaveAnalysisOptions(AnalysisOptions()));
+    QCOMPARE(rowCount(), 1);
+
+    AnalysisOptions changed;
+    changed.displayNonResponded = true;
+    changed.analyzeMac = false;
+    changed.analyzeIp = true;
+    changed.autoScan = false;
+    changed.clearBeforeAnalysis = true;
+    changed.mins = 1440;
+    QVERIFY(store.SaveAnalysisOptions(changed));
+    QCOMPARE(rowCount(), 1);
+    AnalysisOptions read;
+    QVERIFY(store.LoadAnalysisOptions(&read));
+    QCOMPARE(read, changed);
+    QCOMPARE(AnalysisOptions::intervalMs(read.mins), qint64(86400000));
+    QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
+}
+
+void TestAnalysisOptionsStore::storedMinutes_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("offered") << QStringLiteral("90") << 90;
+    QTest::newRow("not offered") << QStringLiteral("7") << 5;
+    QTest::newRow("negative") << QStringLiteral("-5") << 5;
+    QTest::newRow("NULL") << QStringLiteral("NULL") << 5;
+    QTest::newRow("text") << QStringLiteral("'ten'") << 5;
+}
+
+void TestAnalysisOptionsStore::storedMinutes()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, expected);
+
+    exec(QStringLiteral("INSERT INTO T_set VALUES (1, 0, 2, 1, 0, %1)").arg(stored));
+    AnalysisOptions read;
+    QVERIFY(AnalysisOptionsStore(*m_records).LoadAnalysisOptions(&read));
+    QCOMPARE(read.mins, expected);
+    QVERIFY(read.displayNonResponded);
+    QVERIFY(!read.analyzeMac);
+    QVERIFY(!read.analyzeIp);  // only 1 counts as ticked
+}
+
+void TestAnalysisOptionsStore::notOfferedMinutesAreNotSaved()
+{
+    AnalysisOptionsStore store(*m_records);
+    AnalysisOptions options;
+    options.mins = 30;
+    QVERIFY(store.SaveAnalysisOptions(options));
+    options.mins = 7;
+    QVERIFY(!store.SaveAnalysisOptions(options));
+    QVERIFY(!store.lastError().isEmpty());
+    AnalysisOptions read;
+    QVERIFY(store.LoadAnalysisOptions(&read));
+    QCOMPARE(read.mins, 30);
+}
+
+void TestAnalysisOptionsStore::parseMinutes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");  // 0: refused
+
+    for (int m : AnalysisOptions::offeredMinutes())
+        QTest::addRow("%d", m) << QString::number(m) << m;
+    QTest::newRow("not offered") << QStringLiteral("7") << 0;
+    QTest::newRow("not a number") << QStringLiteral("five") << 0;
+    QTest::newRow("empty") << QString() << 0;
+    QTest::newRow("fraction") << QStringLiteral("5.5") << 0;
+}
+
+void TestAnalysisOptionsStore::parseMinutes()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    QCOMPARE(AnalysisOptions::parseMinutes(text).value_or(0), expected);
+}
+
+QTEST_GUILESS_MAIN(TestAnalysisOptionsStore)
+#include "TestAnalysisOptionsStore.moc"

@@ -1,0 +1,152 @@
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AnalysisOptionsStore.h"
+#include "RecordStore.h"
+
+// netkestrel-cli analyze on scan result files: findings, exit status, the
+// stored options and their overrides, damaged files.
+class TestAnalyzeCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void analyze_data();
+    void analyze();
+    void damagedFile_data();
+    void damagedFile();
+
+private:
+    int run(const QStringList &arguments, QStringList *results = nullptr, QString *errors = nullptr);
+    QString writeFile(const QByteArray &content);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+const QByteArray ScanFile = "\"1\",\"198.18.7.10\",\"00-0A-E4-00-00-0A\",\"PC-A\",\"OFFICE\",\"\"\r\n"
+                            "\"2\",\"198.18.7.11\",\"00-0A-E4-00-00-0B\",\"\",\"\",\"\"\r\n"
+                            "\"\",\"198.18.7.12\",\"Non-Responded IP\",\"\",\"\",\"\"\r\n"
+                            "\"3\",\"198.18.7.13\",\"00-0A-E4-00-00-0D\",\"\",\"\",\"\"\r\n";
+
+} // namespace
+
+void TestAnalyzeCli::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    RecordStore store(m_dir->path());
+    const QList<QPair<const char *, const char *>> records = {
+        {"198.18.7.10", "00-0A-E4-00-00-0A"},  // matches the first row
+        {"198.18.7.11", "00-0A-E4-00-00-0C"},  // the IP belongs to another MAC
+        {"198.18.7.12", "00-0A-E4-00-00-0B"},  // the MAC belongs on another IP
+    };
+    for (const auto &[ip, mac] : records) {
+        PresetRecord r;
+        r.ipAddress = QLatin1String(ip);
+        r.macAddress = QLatin1String(mac);
+        QVERIFY2(store.insertRecord(&r), qPrintable(store.lastError()));
+    }
+}
+
+QString TestAnalyzeCli::writeFile(const QByteArray &content)
+{
+    const QString path = m_dir->filePath(QStringLiteral("scan.kst"));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+    return path;
+}
+
+int TestAnalyzeCli::run(const QStringList &arguments, QStringList *results, QString *errors)
+{
+    QProcess cli;
+    cli.start(qEnvironmentVariable("NETKESTREL_BIN_DIR") + QStringLiteral("/netkestrel-cli"),
+              QStringList{QStringLiteral("analyze"), QStringLiteral("--data-dir"), m_dir->path()} + arguments);
+    if (!cli.waitForFinished(60000))
+        return -1;
+    const QStringList lines =
+        QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (results) {
+        for (const QString &line : lines) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            results->append(fields.size() == 2 && !fields.at(0).isEmpty() ? fields.at(1)
+                                                                          : QStringLiteral("BAD LINE: ") + line);
+        }
+    }
+    if (errors)
+        *errors = QString::fromUtf8(cli.readAllStandardError());
+    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+}
+
+void TestAnalyzeCli::analyze_data()
+{
+    QTest::addColumn<bool>("storedIp");  // T_set's "Analyze of IP"
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("results");
+
+    const QString b = QStringLiteral("[00-0A-E4-00-00-0B] is abused IP:198.18.7.11");
+    const QString d = QStringLiteral("[00-0A-E4-00-00-0D] is abused IP:198.18.7.13");
+    const QStringList macFindings = {b + QStringLiteral("; This IP belongs to [00-0A-E4-00-00-0C]"),
+                                     d + QStringLiteral(";This IP has not been preset yet")};
+    const QStringList all = {macFindings.at(0), b + QStringLiteral(";This MAC should be on[198.18.7.12]"),
+                             macFindings.at(1), d + QStringLiteral(";This MAC is not in Record, maybe it is illegal")};
+
+    QTest::newRow("stored defaults: both") << true << QStringList() << 3 << all;
+    QTest::newRow("stored IP off") << false << QStringList() << 3 << macFindings;
+    QTest::newRow("--ip overrides the stored option") << false << QStringList{QStringLiteral("--ip")} << 3 << all;
+    QTest::newRow("--no-mac --no-ip: nothing, status 0")
+        << true << QStringList{QStringLiteral("--no-mac"), QStringLiteral("--no-ip")} << 0 << QStringList();
+    QTest::newRow("--mac with --no-mac") << true << QStringList{QStringLiteral("--mac"), QStringLiteral("--no-mac")}
+                                         << 2 << QStringList();
+    QTest::newRow("scan options with --scan-file")
+        << true << QStringList{QStringLiteral("--from"), QStringLiteral("198.18.7.1")} << 2 << QStringList();
+}
+
+void TestAnalyzeCli::analyze()
+{
+    QFETCH(bool, storedIp);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QStringList, results);
+
+    if (!storedIp) {
+        RecordStore records(m_dir->path());
+        AnalysisOptions options;
+        options.analyzeIp = false;
+        QVERIFY(AnalysisOptionsStore(records).SaveAnalysisOptions(options));
+    }
+    QStringList found;
+    QCOMPARE(run(QStringList{QStringLiteral("--scan-file"), writeFile(ScanFile)} + arguments, &found), status);
+    QCOMPARE(found, results);
+}
+
+void TestAnalyzeCli::damagedFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("ends mid-record") << ScanFile + "\"4\",\"198.18.7.14\"\r\n" << QStringLiteral("middle of a record");
+    QTest::newRow("missing file") << QByteArray() << QStringLiteral("cannot be opened");
+}
+
+void TestAnalyzeCli::damagedFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+
+    const QString path = content.isEmpty() ? m_dir->filePath(QStringLiteral("none.kst")) : writeFile(content);
+    QStringList found;
+    QString errors;
+    QCOMPARE(run({QStringLiteral("--scan-file"), path}, &found, &errors), 1);
+    QVERIFY(found.isEmpty());
+    QVERIFY2(errors.contains(message), qPrintable(errors));
+}
+
+QTEST_GUILESS_MAIN(TestAnalyzeCli)
+#include "TestAnalyzeCli.moc"

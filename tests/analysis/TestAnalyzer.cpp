@@ -1,0 +1,179 @@
+#include <QTest>
+
+#include "AnalysisListModel.h"
+#include "Analyzer.h"
+#include "RecordListModel.h"
+#include "ScanListModel.h"
+#include "ScriptedPrompt.h"
+
+// AnalyzeAll, AnalyzeSelected and ClearAnalysisList on the three lists.
+class TestAnalyzer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void analyzeAllAppendsInRowOrder();
+    void clearBeforeAnalysis_data();
+    void clearBeforeAnalysis();
+    void emptyScanListChangesNothing();
+    void analyzeSelected_data();
+    void analyzeSelected();
+    void clearAnalysisList_data();
+    void clearAnalysisList();
+
+private:
+    void addScanRow(const QString &ip, const QString &mac);
+    void addFinding(const QString &text) { m_analysis.appendEntry({QStringLiteral("old"), text}); }
+
+    ScanListModel m_scan;
+    RecordListModel m_records;
+    AnalysisListModel m_analysis;
+    ScriptedPrompt m_prompt;
+    QDateTime m_now;
+    std::unique_ptr<Analyzer> m_analyzer;
+};
+
+void TestAnalyzer::init()
+{
+    m_scan.clear();
+    m_analysis.clear();
+    m_prompt.reset();
+    PresetRecord known;
+    known.id = 1;
+    known.ipAddress = QStringLiteral("198.18.7.10");
+    known.macAddress = QStringLiteral("00-0A-E4-00-00-0A");
+    m_records.setRecords({known});
+    m_now = QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7));
+    m_analyzer = std::make_unique<Analyzer>(&m_scan, &m_records, &m_analysis, &m_prompt, [this] { return m_now; });
+}
+
+void TestAnalyzer::addScanRow(const QString &ip, const QString &mac)
+{
+    ScanRow row;
+    row.number = QString::number(m_scan.count() + 1);
+    row.ipAddress = ip;
+    row.macAddress = mac;
+    m_scan.appendScanRow(row);
+}
+
+void TestAnalyzer::analyzeAllAppendsInRowOrder()
+{
+    addScanRow(QStringLiteral("198.18.7.11"), QStringLiteral("00-0A-E4-00-00-0B"));
+    addScanRow(QStringLiteral("198.18.7.10"), QStringLiteral("00-0A-E4-00-00-0A"));
+    addScanRow(QStringLiteral("198.18.7.12"), QStringLiteral("Non-Responded IP"));
+    addScanRow(QStringLiteral("198.18.7.10"), QStringLiteral("00-0A-E4-00-00-0C"));
+    addFinding(QStringLiteral("kept"));
+
+    QCOMPARE(m_analyzer->AnalyzeAll(), 4);
+    QCOMPARE(m_analysis.count(), 5);
+    QCOMPARE(m_analysis.entry(0).result, QStringLiteral("kept"));
+    QCOMPARE(m_analysis.entry(1).result,
+             QStringLiteral("[00-0A-E4-00-00-0B] is abused IP:198.18.7.11;This IP has not been preset yet"));
+    QCOMPARE(m_analysis.entry(2).result, QStringLiteral("[00-0A-E4-00-00-0B] is abused IP:198.18.7.11;This MAC is "
+                                                        "not in Record, maybe it is illegal"));
+    QCOMPARE(m_analysis.entry(3).result, QStringLiteral("[00-0A-E4-00-00-0C] is abused IP:198.18.7.10; This IP "
+                                                        "belongs to [00-0A-E4-00-00-0A]"));
+    QCOMPARE(m_analysis.entry(4).result, QStringLiteral("[00-0A-E4-00-00-0C] is abused IP:198.18.7.10;This MAC is "
+                                                        "not in Record, maybe it is illegal"));
+    const QLocale locale = QLocale::system();
+    QCOMPARE(m_analysis.entry(1).dateTime, locale.toString(m_now.date(), QLocale::ShortFormat) +
+                                               QStringLiteral("; ") +
+                                               locale.toString(m_now.time(), QLocale::ShortFormat));
+    QCOMPARE(m_analysis.text(1, AnalysisListModel::IconColumn), QString());
+    QCOMPARE(m_analysis.row(1).iconIndex, AnalysisListModel::EntryIcon);
+    QCOMPARE(m_analysis.data(m_analysis.index(1, 0), Qt::CheckStateRole), QVariant());
+    QCOMPARE(m_scan.currentRow(), 3);
+}
+
+void TestAnalyzer::clearBeforeAnalysis_data()
+{
+    QTest::addColumn<bool>("analyzeMac");
+    QTest::addColumn<bool>("analyzeIp");
+    QTest::addColumn<bool>("clear");
+    QTest::addColumn<int>("expectedCount");
+
+    QTest::newRow("kept, one new finding") << true << false << false << 2;
+    QTest::newRow("cleared, one new finding") << true << false << true << 1;
+    QTest::newRow("both off, kept") << false << false << false << 1;
+    QTest::newRow("both off, still cleared") << false << false << true << 0;
+}
+
+void TestAnalyzer::clearBeforeAnalysis()
+{
+    QFETCH(bool, analyzeMac);
+    QFETCH(bool, analyzeIp);
+    QFETCH(bool, clear);
+    QFETCH(int, expectedCount);
+
+    addScanRow(QStringLiteral("198.18.7.99"), QStringLiteral("00-0A-E4-00-00-0A"));
+    addFinding(QStringLiteral("earlier"));
+    m_analyzer->setOptions({{analyzeMac, analyzeIp}, clear});
+    m_analyzer->AnalyzeAll();
+    QCOMPARE(m_analysis.count(), expectedCount);
+}
+
+void TestAnalyzer::emptyScanListChangesNothing()
+{
+    addFinding(QStringLiteral("earlier"));
+    m_analyzer->setOptions({{true, true}, true});
+    QCOMPARE(m_analyzer->AnalyzeAll(), 0);
+    QCOMPARE(m_analyzer->AnalyzeSelected(), 0);
+    QCOMPARE(m_analysis.count(), 1);
+}
+
+void TestAnalyzer::analyzeSelected_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QString>("expectedIp");
+
+    QTest::newRow("no highlighted row: the first") << -1 << QStringLiteral("198.18.7.11");
+    QTest::newRow("first row") << 0 << QStringLiteral("198.18.7.11");
+    QTest::newRow("third row") << 2 << QStringLiteral("198.18.7.13");
+}
+
+void TestAnalyzer::analyzeSelected()
+{
+    QFETCH(int, current);
+    QFETCH(QString, expectedIp);
+
+    for (const char *ip : {"198.18.7.11", "198.18.7.12", "198.18.7.13"})
+        addScanRow(QLatin1String(ip), QStringLiteral("00-0A-E4-00-00-0F"));
+    m_scan.setCurrentRow(current);
+    m_analyzer->setOptions({{true, false}, false});
+    QCOMPARE(m_analyzer->AnalyzeSelected(), 1);
+    QCOMPARE(m_analysis.entry(0).result,
+             QStringLiteral("[00-0A-E4-00-00-0F] is abused IP:%1;This IP has not been preset yet").arg(expectedIp));
+    QCOMPARE(m_scan.currentRow(), qMax(current, 0));
+}
+
+void TestAnalyzer::clearAnalysisList_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("expectedCount");
+
+    QTest::newRow("OK clears") << int(PromptAnswer::Ok) << 0;
+    QTest::newRow("Cancel keeps") << int(PromptAnswer::Cancel) << 2;
+}
+
+void TestAnalyzer::clearAnalysisList()
+{
+    QFETCH(int, answer);
+    QFETCH(int, expectedCount);
+
+    addFinding(QStringLiteral("a"));
+    addFinding(QStringLiteral("b"));
+    m_prompt.queueAnswer(PromptAnswer(answer));
+    QCOMPARE(m_analyzer->ClearAnalysisList(), expectedCount == 0);
+    QCOMPARE(m_analysis.count(), expectedCount);
+    QCOMPARE(m_prompt.requests().size(), 1);
+    const PromptRequest asked = m_prompt.lastRequest();
+    QCOMPARE(asked.title, QStringLiteral("Notice"));
+    QCOMPARE(asked.text, QStringLiteral("Comfirm to clear the analusis list?"));
+    QCOMPARE(asked.buttons, PromptButtons::OkCancel);
+    QCOMPARE(asked.defaultAnswer, PromptAnswer::Cancel);
+    QCOMPARE(asked.icon, PromptIcon::Information);
+}
+
+QTEST_GUILESS_MAIN(TestAnalyzer)
+#include "TestAnalyzer.moc"
