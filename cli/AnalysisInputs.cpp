@@ -1,9 +1,9 @@
 #include "AnalysisInputs.h"
 
-#include <QCommandLineParser>
-
 #include "AnalysisOptionsStore.h"
 #include "RecordListModel.h"
+
+#include <QCommandLineParser>
 
 namespace {
 

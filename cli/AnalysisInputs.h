@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
-
 #include "AnalysisOptions.h"
 #include "Analyzer.h"
 #include "RecordStore.h"
+
+#include <QString>
 
 class QCommandLineParser;
 class RecordListModel;

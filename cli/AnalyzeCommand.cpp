@@ -1,13 +1,9 @@
 #include "AnalyzeCommand.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
-#include <cstdio>
-
 #include "AnalysisInputs.h"
 #include "AnalysisListModel.h"
 #include "Analyzer.h"
+#include "CommandLine.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "FindingPrinter.h"
@@ -19,23 +15,14 @@
 #include "StopSignals.h"
 #include "VendorResolver.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
 namespace {
 
 constexpr int FindingsStatus = 3;
 constexpr int StoppedStatus = 130;
-
-int usageError(const QString &message)
-{
-    std::fprintf(stderr, "netkestrel-cli analyze: %s\nTry 'netkestrel-cli analyze --help'.\n",
-                 qPrintable(message));
-    return 2;
-}
-
-int failure(const QString &message)
-{
-    std::fprintf(stderr, "netkestrel-cli analyze: %s\n", qPrintable(message));
-    return 1;
-}
 
 // Runs the scan to its end; false when it failed or was stopped (*status set).
 bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &dataFolder, int *status)
@@ -77,58 +64,57 @@ bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &da
 
 int runAnalyzeCommand(const QStringList &arguments)
 {
+    const CommandLine command(QStringLiteral("analyze"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Scans an address range, or reads a scan result file, and analyses the rows against the records.\n"
         "Prints one finding a line: date/time, a tab, the finding. Exit status: 0 no findings, 3 findings,\n"
         "1 failure, 2 bad usage."));
     parser.addHelpOption();
-    ScanOptions::addTo(parser, QStringLiteral("The data folder: the records, the stored analysis options (and a "
-                                              "vendor data file of your own)."));
+    ScanOptions::addTo(parser,
+                       QStringLiteral("The data folder: the records, the stored analysis options (and a "
+                                      "vendor data file of your own)."));
     parser.addOption({QStringLiteral("scan-file"),
                       QStringLiteral("Analyse the rows of this scan result file instead of scanning."),
                       QStringLiteral("F")});
     AnalysisInputs::addOptions(parser);
 
-    QStringList argv = arguments;
-    argv.prepend(QStringLiteral("netkestrel-cli analyze"));
-    if (!parser.parse(argv))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
+    if (const auto done = command.parse(parser, arguments))
+        return *done;
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
+        return command.usageError(
+            QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
 
     QString error;
     ScanOptions scanOptions;
     if (!scanOptions.readMethod(parser, &error))
-        return usageError(error);
+        return command.usageError(error);
     const bool fromFile = parser.isSet(QStringLiteral("scan-file"));
     if (fromFile && ScanOptions::anyScanOptionSet(parser))
-        return usageError(QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
+        return command.usageError(
+            QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
     if (!fromFile && !scanOptions.readRangeAndPacing(parser, &error))
-        return usageError(error);
+        return command.usageError(error);
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
     AnalysisInputs inputs(dataFolder);
     bool usage = false;
     if (!inputs.read(parser, &error, &usage))
-        return usage ? usageError(error) : failure(error);
+        return usage ? command.usageError(error) : command.failure(error);
 
     ScanListModel scanList;
     if (fromFile) {
-        const ScanResultReader::Result read = ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
+        const ScanResultReader::Result read =
+            ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
         if (!read.error.isEmpty())
-            return failure(read.error);
+            return command.failure(read.error);
         for (const ScanRow &row : read.rows)
             scanList.appendScanRow(row);
     }
 
     RecordListModel records;
     if (!inputs.loadRecords(records, &error))
-        return failure(error);
+        return command.failure(error);
 
     if (!fromFile) {
         int status = 0;

@@ -10,7 +10,11 @@ class ConsolePrompt : public Prompt
 public:
     PromptAnswer ask(const PromptRequest &request) override;
 
-    void setAnswer(PromptAnswer answer) { m_answer = answer; m_hasAnswer = true; }
+    void setAnswer(PromptAnswer answer)
+    {
+        m_answer = answer;
+        m_hasAnswer = true;
+    }
 
 private:
     PromptAnswer m_answer = PromptAnswer::Ok;

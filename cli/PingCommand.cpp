@@ -1,10 +1,10 @@
 #include "PingCommand.h"
 
-#include <QCommandLineParser>
-
-#include <cstdio>
-
+#include "CommandLine.h"
 #include "PingHost.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
 
 namespace {
 
@@ -12,40 +12,33 @@ namespace {
 constexpr int DefaultTimeoutMs = 500;
 constexpr int MaxTimeoutMs = 60000;
 
-int usageError(const QString &message)
-{
-    std::fprintf(stderr, "netkestrel-cli ping: %s\nTry 'netkestrel-cli ping --help'.\n", qPrintable(message));
-    return 2;
-}
-
 } // namespace
 
 int runPingCommand(const QStringList &arguments)
 {
+    const CommandLine command(QStringLiteral("ping"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Sends one ICMP echo to ADDRESS and tells whether it answered."));
+    parser.setApplicationDescription(
+        QStringLiteral("Sends one ICMP echo to ADDRESS and tells whether it answered."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("ADDRESS"), QStringLiteral("IPv4 address, dotted."));
     parser.addOption({QStringLiteral("timeout-ms"),
                       QStringLiteral("How long to wait for the reply (default %1).").arg(DefaultTimeoutMs),
                       QStringLiteral("N")});
-    if (!parser.parse(QStringList{QStringLiteral("netkestrel-cli ping")} + arguments))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
+    if (const auto done = command.parse(parser, arguments))
+        return *done;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
-        return usageError(QStringLiteral("give exactly one address."));
+        return command.usageError(QStringLiteral("give exactly one address."));
     int timeoutMs = DefaultTimeoutMs;
     if (parser.isSet(QStringLiteral("timeout-ms"))) {
         bool ok = false;
         timeoutMs = parser.value(QStringLiteral("timeout-ms")).toInt(&ok);
         if (!ok || timeoutMs < 1 || timeoutMs > MaxTimeoutMs)
-            return usageError(QStringLiteral("--timeout-ms takes a whole number from 1 to %1, not \"%2\".")
-                                  .arg(MaxTimeoutMs)
-                                  .arg(parser.value(QStringLiteral("timeout-ms"))));
+            return command.usageError(
+                QStringLiteral("--timeout-ms takes a whole number from 1 to %1, not \"%2\".")
+                    .arg(MaxTimeoutMs)
+                    .arg(parser.value(QStringLiteral("timeout-ms"))));
     }
 
     const QString address = positional.first();

@@ -1,5 +1,6 @@
 #include "RecordsCommand.h"
 
+#include "CommandLine.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "FindNextInList.h"
@@ -14,6 +15,11 @@
 #include <cstdio>
 
 namespace {
+
+int usageError(const QString &message)
+{
+    return CommandLine(QStringLiteral("records")).usageError(message);
+}
 
 const char Usage[] =
     "Usage: netkestrel-cli records COMMAND [OPTIONS]\n"
@@ -39,13 +45,6 @@ const char Usage[] =
 // The field options in box order: option k fills box k of the editor.
 const char *const FieldOptions[RecordEditor::BoxCount] = {
     "ip", "mac", "host", "workgroup", "user", "department", "location", "lan", "comments"};
-
-int usageError(const QString &message)
-{
-    std::fprintf(stderr, "netkestrel-cli records: %s\nTry 'netkestrel-cli records --help'.\n",
-                 qPrintable(message));
-    return 2;
-}
 
 // One list row as a line: tabs and line breaks inside a field become blanks,
 // so that every record stays one line of exactly eleven fields.
@@ -200,14 +199,9 @@ int runRecordsCommand(const QStringList &arguments)
         parser.addOption({QStringLiteral("whole"), QStringLiteral("A cell must equal TEXT.")});
         parser.addOption({QStringLiteral("case"), QStringLiteral("Letter case counts.")});
     }
-    QStringList argv = arguments.mid(1);
-    argv.prepend(QStringLiteral("netkestrel-cli records ") + command);
-    if (!parser.parse(argv))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(Usage, stdout);
-        return 0;
-    }
+    if (const auto done =
+            CommandLine(QStringLiteral("records ") + command).parse(parser, arguments.mid(1), Usage))
+        return *done;
     const QStringList positional = parser.positionalArguments();
     if ((isList || isAdd) && !positional.isEmpty())
         return usageError(QStringLiteral("unexpected argument \"%1\".").arg(positional.first()));

@@ -1,62 +1,53 @@
 #include "ScanCommand.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
-#include <cstdio>
-#include <unistd.h>
-
+#include "CommandLine.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "ScanListModel.h"
-#include "ScanRowPrinter.h"
 #include "ScanOptions.h"
+#include "ScanRowPrinter.h"
 #include "ScanRun.h"
 #include "StopSignals.h"
 #include "VendorResolver.h"
 
-namespace {
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <unistd.h>
 
-int usageError(const QString &message)
-{
-    std::fprintf(stderr, "netkestrel-cli scan: %s\nTry 'netkestrel-cli scan --help'.\n", qPrintable(message));
-    return 2;
-}
-
-} // namespace
+namespace {} // namespace
 
 int runScanCommand(const QStringList &arguments)
 {
+    const CommandLine command(QStringLiteral("scan"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Scans an address range and lists the hosts that answer."));
+    parser.setApplicationDescription(
+        QStringLiteral("Scans an address range and lists the hosts that answer."));
     parser.addHelpOption();
     ScanOptions::addTo(parser, QStringLiteral("The data folder (vendor data file of your own)."));
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("table (default), or kst: the lines of a scan result file, with the completion "
-                                     "text on standard error."),
-                      QStringLiteral("table|kst"), QStringLiteral("table")});
-    QStringList argv = arguments;
-    argv.prepend(QStringLiteral("netkestrel-cli scan"));
-    if (!parser.parse(argv))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
+    parser.addOption(
+        {QStringLiteral("format"),
+         QStringLiteral("table (default), or kst: the lines of a scan result file, with the completion "
+                        "text on standard error."),
+         QStringLiteral("table|kst"), QStringLiteral("table")});
+    if (const auto done = command.parse(parser, arguments))
+        return *done;
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
+        return command.usageError(
+            QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
 
     QString error;
     ScanOptions options;
     if (!options.readMethod(parser, &error))
-        return usageError(error);
+        return command.usageError(error);
 
     ScanRowPrinter::Format format;
     if (!ScanRowPrinter::parseFormat(parser.value(QStringLiteral("format")), &format))
-        return usageError(QStringLiteral("--format is table or kst, not \"%1\".").arg(parser.value(QStringLiteral("format"))));
+        return command.usageError(QStringLiteral("--format is table or kst, not \"%1\".")
+                                      .arg(parser.value(QStringLiteral("format"))));
 
     if (!options.readRangeAndPacing(parser, &error))
-        return usageError(error);
+        return command.usageError(error);
 
     const VendorResolver vendors(DataFolder::resolve(options.dataDir()));
     ScanListModel list;
@@ -79,7 +70,7 @@ int runScanCommand(const QStringList &arguments)
     StopSignals signals_;
     QObject::connect(&signals_, &StopSignals::stopRequested, &run, [&run](int count) {
         if (count > 1)
-            QCoreApplication::exit(130);  // a second interrupt does not wait for the current host
+            QCoreApplication::exit(130); // a second interrupt does not wait for the current host
         run.stop();
     });
 

@@ -1,9 +1,9 @@
 #include "ScanOptions.h"
 
-#include <QCommandLineParser>
-
 #include "ScanRun.h"
 #include "VendorResolver.h"
+
+#include <QCommandLineParser>
 
 namespace {
 
@@ -35,7 +35,8 @@ void ScanOptions::addTo(QCommandLineParser &parser, const QString &dataDirHelp)
          QStringLiteral("arp|udp"), QStringLiteral("arp")},
         {QStringLiteral("from"), QStringLiteral("First address of the range."), QStringLiteral("A.B.C.D")},
         {QStringLiteral("to"), QStringLiteral("Last address of the range."), QStringLiteral("A.B.C.D")},
-        {QStringLiteral("show-silent"), QStringLiteral("List hosts that did not answer as \"Non-Responded IP\".")},
+        {QStringLiteral("show-silent"),
+         QStringLiteral("List hosts that did not answer as \"Non-Responded IP\".")},
         {QStringLiteral("pace-ms"),
          QStringLiteral("Pacing, 0 to 15 ms (default 15). Below 15 the scan runs in fast mode."),
          QStringLiteral("N")},
@@ -84,8 +85,8 @@ bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *
     m_pacing = HostSource::Pacing::fromPace(pace);
     if (!intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &m_pacing.arpTimeoutMs, error))
         return false;
-    m_range = ScanRange::fromAddresses(parser.value(QStringLiteral("from")), parser.value(QStringLiteral("to")),
-                                       m_method, error);
+    m_range = ScanRange::fromAddresses(parser.value(QStringLiteral("from")),
+                                       parser.value(QStringLiteral("to")), m_method, error);
     return m_range.has_value();
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QString>
-
-#include <optional>
-
 #include "HostSource.h"
 #include "ScanMethod.h"
 #include "ScanRange.h"
+
+#include <QString>
+#include <optional>
 
 class QCommandLineParser;
 class ScanRun;

@@ -33,16 +33,18 @@ void ScanRowPrinter::printHeader()
 {
     if (m_format != Format::Table)
         return;
-    const QString header = tableLine({QStringLiteral("No."), QStringLiteral("IP Address"), QStringLiteral("MAC Address"),
-                                      QStringLiteral("Host Name"), QStringLiteral("Workgroup"),
-                                      QStringLiteral("NIC Vendor")});
+    const QString header =
+        tableLine({QStringLiteral("No."), QStringLiteral("IP Address"), QStringLiteral("MAC Address"),
+                   QStringLiteral("Host Name"), QStringLiteral("Workgroup"), QStringLiteral("NIC Vendor")});
     std::fputs(header.toUtf8().constData(), m_out);
 }
 
 void ScanRowPrinter::printRow(const ScanRow &row)
 {
-    const QStringList cells = {row.number, row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor};
-    const QByteArray bytes = m_format == Format::Table ? tableLine(cells).toUtf8() : ScanResultLine::format(cells);
+    const QStringList cells = {row.number,   row.ipAddress, row.macAddress,
+                               row.hostName, row.workgroup, row.vendor};
+    const QByteArray bytes =
+        m_format == Format::Table ? tableLine(cells).toUtf8() : ScanResultLine::format(cells);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
     std::fflush(m_out);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdio>
 
 struct ScanRow;
@@ -11,7 +10,11 @@ struct ScanRow;
 class ScanRowPrinter
 {
 public:
-    enum class Format { Table, ResultFile };
+    enum class Format
+    {
+        Table,
+        ResultFile
+    };
 
     // Accepts "table" and "kst"; false for anything else.
     static bool parseFormat(const QString &name, Format *format);

@@ -1,14 +1,10 @@
 #include "WatchCommand.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-
-#include <cstdio>
-
 #include "AnalysisInputs.h"
 #include "AnalysisListModel.h"
 #include "Analyzer.h"
 #include "AutoScanController.h"
+#include "CommandLine.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "FindingPrinter.h"
@@ -19,13 +15,11 @@
 #include "StopSignals.h"
 #include "VendorResolver.h"
 
-namespace {
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
 
-int usageError(const QString &message)
-{
-    std::fprintf(stderr, "netkestrel-cli watch: %s\nTry 'netkestrel-cli watch --help'.\n", qPrintable(message));
-    return 2;
-}
+namespace {
 
 QString offeredMinutesText()
 {
@@ -39,13 +33,15 @@ QString offeredMinutesText()
 
 int runWatchCommand(const QStringList &arguments)
 {
+    const CommandLine command(QStringLiteral("watch"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Scans an address range and analyses it against the records, at once and then every N minutes,\n"
         "until SIGINT or SIGTERM. Prints the findings as they come: date/time, a tab, the finding."));
     parser.addHelpOption();
-    ScanOptions::addTo(parser, QStringLiteral("The data folder: the records, the stored analysis options (and a "
-                                              "vendor data file of your own)."));
+    ScanOptions::addTo(parser,
+                       QStringLiteral("The data folder: the records, the stored analysis options (and a "
+                                      "vendor data file of your own)."));
     parser.addOption({QStringLiteral("every"),
                       QStringLiteral("Minutes from the end of one step to the start of the next: one of %1 "
                                      "(default from the stored options).")
@@ -53,27 +49,22 @@ int runWatchCommand(const QStringList &arguments)
                       QStringLiteral("MINUTES")});
     AnalysisInputs::addOptions(parser);
 
-    QStringList argv = arguments;
-    argv.prepend(QStringLiteral("netkestrel-cli watch"));
-    if (!parser.parse(argv))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
-    }
+    if (const auto done = command.parse(parser, arguments))
+        return *done;
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
+        return command.usageError(
+            QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
 
     QString error;
     ScanOptions scanOptions;
     if (!scanOptions.readMethod(parser, &error) || !scanOptions.readRangeAndPacing(parser, &error))
-        return usageError(error);
+        return command.usageError(error);
     std::optional<int> every;
     if (parser.isSet(QStringLiteral("every"))) {
         every = AnalysisOptions::parseMinutes(parser.value(QStringLiteral("every")));
         if (!every)
-            return usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
-                                  .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
+            return command.usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
+                                          .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
     }
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
@@ -81,9 +72,8 @@ int runWatchCommand(const QStringList &arguments)
     bool usage = false;
     if (!inputs.read(parser, &error, &usage)) {
         if (usage)
-            return usageError(error);
-        std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(error));
-        return 1;
+            return command.usageError(error);
+        return command.failure(error);
     }
 
     const VendorResolver vendors(dataFolder);

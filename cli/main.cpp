@@ -1,34 +1,32 @@
 // netkestrel-cli: the engine of Netkestrel without a window, for scripts,
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
-#include <QCoreApplication>
-
-#include <cstdio>
-
 #include "AnalyzeCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
 #include "ScanCommand.h"
 #include "WatchCommand.h"
 
+#include <QCoreApplication>
+#include <cstdio>
+
 namespace {
 
-const char Usage[] =
-    "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
-    "\n"
-    "Commands:\n"
-    "  scan     scan an address range and list the hosts that answer\n"
-    "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254)\n"
-    "  analyze  scan a range (or read a scan result file) and list the findings against\n"
-    "           the records; exit status 3 when there are findings, 0 when none\n"
-    "           (netkestrel-cli analyze --from 198.18.7.1 --to 198.18.7.254)\n"
-    "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
-    "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15)\n"
-    "  records  list, add, modify, delete and find the preset IP/MAC records\n"
-    "           (netkestrel-cli records list --data-dir DIR)\n"
-    "  ping     send one ICMP echo request to a host\n"
-    "           (netkestrel-cli ping 198.18.7.2 --timeout-ms 500)\n"
-    "\n"
-    "netkestrel-cli COMMAND --help describes the options of a command.\n";
+const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
+                     "\n"
+                     "Commands:\n"
+                     "  scan     scan an address range and list the hosts that answer\n"
+                     "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254)\n"
+                     "  analyze  scan a range (or read a scan result file) and list the findings against\n"
+                     "           the records; exit status 3 when there are findings, 0 when none\n"
+                     "           (netkestrel-cli analyze --from 198.18.7.1 --to 198.18.7.254)\n"
+                     "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
+                     "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15)\n"
+                     "  records  list, add, modify, delete and find the preset IP/MAC records\n"
+                     "           (netkestrel-cli records list --data-dir DIR)\n"
+                     "  ping     send one ICMP echo request to a host\n"
+                     "           (netkestrel-cli ping 198.18.7.2 --timeout-ms 500)\n"
+                     "\n"
+                     "netkestrel-cli COMMAND --help describes the options of a command.\n";
 
 struct Command
 {
@@ -37,11 +35,8 @@ struct Command
 };
 
 const Command Commands[] = {
-    {"scan", runScanCommand},
-    {"analyze", runAnalyzeCommand},
-    {"watch", runWatchCommand},
-    {"records", runRecordsCommand},
-    {"ping", runPingCommand},
+    {"scan", runScanCommand},       {"analyze", runAnalyzeCommand}, {"watch", runWatchCommand},
+    {"records", runRecordsCommand}, {"ping", runPingCommand},
 };
 
 } // namespace
