@@ -81,9 +81,6 @@ int runAnalyzeCommand(const QStringList &arguments)
 
     if (const auto done = command.parse(parser, arguments))
         return *done;
-    if (!parser.positionalArguments().isEmpty())
-        return command.usageError(
-            QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
 
     QString error;
     ScanOptions scanOptions;

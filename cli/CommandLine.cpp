@@ -16,7 +16,7 @@ int CommandLine::failure(const QString &message) const
 }
 
 std::optional<int> CommandLine::parse(QCommandLineParser &parser, const QStringList &arguments,
-                                      const char *helpText) const
+                                      Positional positional, const char *helpText) const
 {
     if (!parser.parse(QStringList{QStringLiteral("netkestrel-cli ") + m_name} + arguments))
         return usageError(parser.errorText());
@@ -24,5 +24,8 @@ std::optional<int> CommandLine::parse(QCommandLineParser &parser, const QStringL
         std::fputs(helpText ? helpText : qPrintable(parser.helpText()), stdout);
         return 0;
     }
+    if (positional == Positional::Refused && !parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
     return std::nullopt;
 }

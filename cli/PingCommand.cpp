@@ -25,7 +25,7 @@ int runPingCommand(const QStringList &arguments)
     parser.addOption({QStringLiteral("timeout-ms"),
                       QStringLiteral("How long to wait for the reply (default %1).").arg(DefaultTimeoutMs),
                       QStringLiteral("N")});
-    if (const auto done = command.parse(parser, arguments))
+    if (const auto done = command.parse(parser, arguments, CommandLine::Positional::Allowed))
         return *done;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)

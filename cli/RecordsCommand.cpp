@@ -199,8 +199,8 @@ int runRecordsCommand(const QStringList &arguments)
         parser.addOption({QStringLiteral("whole"), QStringLiteral("A cell must equal TEXT.")});
         parser.addOption({QStringLiteral("case"), QStringLiteral("Letter case counts.")});
     }
-    if (const auto done =
-            CommandLine(QStringLiteral("records ") + command).parse(parser, arguments.mid(1), Usage))
+    if (const auto done = CommandLine(QStringLiteral("records ") + command)
+                              .parse(parser, arguments.mid(1), CommandLine::Positional::Allowed, Usage))
         return *done;
     const QStringList positional = parser.positionalArguments();
     if ((isList || isAdd) && !positional.isEmpty())

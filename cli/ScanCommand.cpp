@@ -32,9 +32,6 @@ int runScanCommand(const QStringList &arguments)
          QStringLiteral("table|kst"), QStringLiteral("table")});
     if (const auto done = command.parse(parser, arguments))
         return *done;
-    if (!parser.positionalArguments().isEmpty())
-        return command.usageError(
-            QStringLiteral("unexpected argument \"%1\".").arg(parser.positionalArguments().first()));
 
     QString error;
     ScanOptions options;
