@@ -15,6 +15,8 @@ packages=(
     iproute2 libcap2-bin arp-scan nbtscan samba samba-common-bin
     python3 bc
     xvfb xauth
+    # screenshots of the window: a virtual X server with a system tray
+    imagemagick trayer xdotool
     # tests: reading back the printout of the analysis list
     poppler-utils
 )

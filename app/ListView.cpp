@@ -1,0 +1,71 @@
+#include "ListView.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "ListModel.h"
+#include "Twips.h"
+
+ListView::ListView(ListModel *model, const QString &name, const QList<int> &widthsTwips, QWidget *parent)
+    : QTableView(parent), m_model(model)
+{
+    setObjectName(name);
+    setModel(model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setAlternatingRowColors(false);
+    setMouseTracking(true);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setSectionsClickable(true);
+    for (int column = 0; column < widthsTwips.size(); ++column) {
+        const int width = widthsTwips.at(column);
+        if (width == 0)
+            setColumnHidden(column, true);
+        else if (width > 0)
+            setColumnWidth(column, Twips::toPixels(width));
+    }
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (m_columnClicked)
+            m_columnClicked(column);
+        horizontalHeader()->setSortIndicatorShown(true);
+        horizontalHeader()->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (!m_syncing)
+                    m_model->setCurrentRow(current.isValid() ? current.row() : -1);
+            });
+    connect(model, &ListModel::currentRowChanged, this, &ListView::showModelCurrentRow);
+}
+
+void ListView::setColumnClickHandler(std::function<void(int column)> handler)
+{
+    m_columnClicked = std::move(handler);
+}
+
+void ListView::showModelCurrentRow(int row)
+{
+    m_syncing = true;
+    if (row < 0) {
+        selectionModel()->clearCurrentIndex();
+        clearSelection();
+    } else {
+        const QModelIndex index = m_model->index(row, 1);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(index);
+    }
+    m_syncing = false;
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton)
+        Q_EMIT popupRequested(event->globalPosition().toPoint());
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QTableView>
+
+#include <functional>
+
+class ListModel;
+
+// A report-style list of the main window over one of the list models:
+// full-row selection, grid lines, the model's check boxes in column 0. The
+// view's current row and the model's current row follow each other. Column
+// header clicks go to the model's own column-click rule; releasing the right
+// button over the rows asks for the list's pop-up menu.
+class ListView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    // widthsTwips: the design's column widths; 0 hides a column, -1 keeps
+    // Qt's default width.
+    ListView(ListModel *model, const QString &name, const QList<int> &widthsTwips, QWidget *parent = nullptr);
+
+    ListModel *listModel() const { return m_model; }
+    void setColumnClickHandler(std::function<void(int column)> handler);
+
+Q_SIGNALS:
+    void popupRequested(const QPoint &globalPos);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void showModelCurrentRow(int row);
+
+    ListModel *m_model;
+    std::function<void(int)> m_columnClicked;
+    bool m_syncing = false;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+class ScanRangeEntry;
+
+// The column of option frames in the scan pane: "Scan Option" (the range
+// boxes, the method choice, Check1 and the buttons CmdStar, CmdPause,
+// CmdStop), "Analyze Option" (Check4 with Combo1 in the blanks of its
+// caption, Check2, Check3, Check5, Command4 "Analyze", Command3 "Analyze All")
+// and "Tool Box" (CmdSave, CmdaddToR, CmdFindS, CmdClear). Controls only; the
+// window connects them.
+class OptionFrames : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static const QList<int> &intervals();
+
+    explicit OptionFrames(QWidget *parent = nullptr);
+
+    ScanRangeEntry *rangeEntry() const { return m_range; }
+    QCheckBox *check(int number) const { return m_checks.value(number); }
+    QComboBox *minutes() const { return m_minutes; }
+    QPushButton *button(const QString &name) const { return m_buttons.value(name); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPushButton *addButton(const char *name, const char *caption, QWidget *parent);
+    void placeMinutesBox();
+
+    ScanRangeEntry *m_range;
+    QHash<int, QCheckBox *> m_checks;
+    QComboBox *m_minutes;
+    QHash<QString, QPushButton *> m_buttons;
+};

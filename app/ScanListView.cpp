@@ -1,0 +1,33 @@
+#include "ScanListView.h"
+
+#include <QHelpEvent>
+#include <QToolTip>
+
+#include "ScanListModel.h"
+
+ScanListView::ScanListView(ScanListModel *model, QWidget *parent)
+    : ListView(model, QStringLiteral("ListView1"), {800, 1300, 1600, 1650, 1650, 2450}, parent), m_scanModel(model)
+{
+}
+
+QString ScanListView::tooltipText(const ScanRow &row)
+{
+    const QString separator = QStringLiteral("\r\n\t");
+    return QStringLiteral("IP Address:") + row.ipAddress + separator + QStringLiteral("MAC Address:") +
+           row.macAddress + separator + QStringLiteral("Host Name:") + row.hostName + separator +
+           QStringLiteral("Workgroup:") + row.workgroup + separator + QStringLiteral("NIC Vendor:") + row.vendor;
+}
+
+bool ScanListView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid())
+            QToolTip::showText(help->globalPos(), tooltipText(m_scanModel->scanRow(index.row())), viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return ListView::viewportEvent(event);
+}

@@ -1,0 +1,54 @@
+#include "ScanPane.h"
+
+#include "ScanPaneLayout.h"
+#include "SplitterBar.h"
+#include "Twips.h"
+
+namespace {
+
+QRect toPixels(const QRect &twips)
+{
+    return QRect(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()), Twips::toPixels(twips.width()),
+                 Twips::toPixels(twips.height()));
+}
+
+} // namespace
+
+ScanPane::ScanPane(QWidget *scanList, QWidget *analysisList, QWidget *frames, QWidget *parent)
+    : QWidget(parent), m_scanList(scanList), m_analysisList(analysisList), m_frames(frames)
+{
+    setObjectName(QStringLiteral("Picture3"));
+    for (QWidget *child : {scanList, analysisList, frames})
+        child->setParent(this);
+    m_splitter = new SplitterBar(this);
+    connect(m_splitter, &SplitterBar::released, this,
+            [this](int top) { dropSplitterAt(Twips::fromPixels(top)); });
+}
+
+int ScanPane::windowHeight() const
+{
+    return Twips::fromPixels(window()->frameGeometry().height());
+}
+
+void ScanPane::dropSplitterAt(int topTwips)
+{
+    m_splitterTop = ScanPaneLayout::clampOnRelease(topTwips, windowHeight());
+    relayout();
+}
+
+void ScanPane::relayout()
+{
+    m_splitterTop = ScanPaneLayout::clampOnResize(m_splitterTop, windowHeight());
+    const QSize pane(Twips::fromPixels(width()), Twips::fromPixels(height()));
+    const ScanPaneLayout::Geometry g = ScanPaneLayout::compute(pane, m_splitterTop, windowHeight());
+    m_scanList->setGeometry(toPixels(g.scanList));
+    m_splitter->setGeometry(toPixels(g.splitter));
+    m_analysisList->setGeometry(toPixels(g.analysisList));
+    m_frames->setGeometry(toPixels(g.frames));
+}
+
+void ScanPane::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include "ScanMethod.h"
+
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+// The scan range boxes of the "Scan Option" frame: the control array IP
+// (boxes 0..3 the "From" octets, 4..7 the "To" octets, object names IP_0 ..
+// IP_7), the captions Label1_0 "From:", Label1_1 "To:", Label1_2 "Scan by:",
+// and the method choice Option1_0 "ARP" / Option1_3 "UDP".
+//
+// Typing rules: digits only; "." and "," move to the next box; Enter moves on
+// from a box that is not empty; the third digit moves on; a value over 255
+// becomes "255"; box 7 moves on to the "Scan" button. While the window fills
+// the boxes itself (setBoxes), no focus moves. The ARP method greys and locks
+// boxes 4 to 6: only the last "To" octet counts then.
+class ScanRangeEntry : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int BoxCount = 8;
+
+    explicit ScanRangeEntry(QWidget *parent = nullptr);
+
+    // Where the focus goes after box 7 (the "Scan" button).
+    void setScanButton(QWidget *button) { m_scanButton = button; }
+
+    QLineEdit *box(int index) const { return m_boxes.value(index); }
+    QStringList boxes() const;
+    // Fills the boxes without moving the focus; a list of another size empties them.
+    void setBoxes(const QStringList &texts);
+    // The eight texts a scan of the chosen method reads: in an ARP scan the
+    // locked boxes 4 to 6 stand for the "From" network, as only box 7 counts.
+    QStringList boxesForScan() const;
+
+    ScanMethod method() const;
+    void setMethod(ScanMethod method);
+
+    // After a UDP scan of a range entered backwards the captions read "To:"
+    // (upper row) and "From:" (lower row).
+    void showRangeOrder(bool enteredBackwards);
+
+Q_SIGNALS:
+    void methodChanged(ScanMethod method);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void moveFocusOn(int index);
+    void boxChanged(int index);
+    void applyMethod();
+
+    QList<QLineEdit *> m_boxes;
+    QList<QLabel *> m_captions;
+    QRadioButton *m_arp;
+    QRadioButton *m_udp;
+    QPointer<QWidget> m_scanButton;
+    bool m_filling = false;
+};

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the main window, one per tab, under a
+# virtual X server with a system tray (trayer). The program runs with its own
+# temporary data and config folders and nothing is scanned.
+#   scripts/screenshots.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+program="$build_dir/bin/netkestrel"
+[ -x "$program" ] || { echo "screenshots: $program is missing; build it first" >&2; exit 1; }
+for tool in xvfb-run import trayer xdotool; do
+    command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p docs
+
+cat >"$work/session.sh" <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+program=$1 work=$2 out=$3
+pids=()
+cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; }
+trap cleanup EXIT
+trayer --edge right --align bottom --widthtype pixel --width 60 --heighttype pixel --height 24 >"$work/trayer.log" 2>&1 &
+pids+=($!)
+sleep 1
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+    "$program" --data-dir "$work/data/netkestrel" >"$work/program.log" 2>&1 &
+pids+=($!)
+# The main window: the widest visible window of that name (the tray icon
+# and its balloon may carry the name too).
+main_window() {
+    local id best="" best_width=0
+    for id in $(xdotool search --onlyvisible --name '^Netkestrel$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        if [ "$WIDTH" -gt "$best_width" ]; then best=$id best_width=$WIDTH; fi
+    done
+    echo "$best"
+}
+window=""
+for _ in $(seq 50); do
+    window=$(main_window)
+    [ -n "$window" ] && break
+    sleep 0.2
+done
+[ -n "$window" ] || { echo "screenshots: the window did not appear" >&2; cat "$work/program.log" >&2; exit 1; }
+sleep 1.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
+crop="${WIDTH}x${HEIGHT}+${X}+${Y}"
+import -window root -crop "$crop" +repage "$out/main-scan.png"
+# A click on the "Database" tab (the second tab, below the menu bar).
+xdotool mousemove $((X + 120)) $((Y + 36)) click 1
+sleep 1
+import -window root -crop "$crop" +repage "$out/main-records.png"
+SESSION
+
+xvfb-run -a -s "-screen 0 1000x700x24" bash "$work/session.sh" "$(realpath "$program")" "$work" "$(realpath docs)"
+echo "screenshots: docs/main-scan.png docs/main-records.png"

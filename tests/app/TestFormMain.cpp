@@ -1,0 +1,573 @@
+// The main window end to end, offscreen: start-up against temporary data and
+// config folders, command routing, the scan controls through a run, layout
+// rules, the tray and "mini", and the logon entry. The scans here use a
+// scripted host source: nothing is sent to any network.
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "../scan/FakeHostSource.h"
+#include "AutostartEntry.h"
+#include "FormMain.h"
+#include "LocalAddress.h"
+#include "MainMenus.h"
+#include "ScanListView.h"
+#include "ScanPane.h"
+#include "ScanPaneLayout.h"
+#include "ScanRangeEntry.h"
+#include "ScriptedPrompt.h"
+#include "SplitterBar.h"
+#include "StatusBarPanels.h"
+#include "TrayIcon.h"
+
+namespace {
+
+const char ProgramPath[] = "/opt/nk tools/netkestrel";
+
+} // namespace
+
+class TestFormMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startUpCreatesDatabase();
+    void startUpLoadsRecordsAndRange();
+    void defaultRange_data();
+    void defaultRange();
+    void routes_data();
+    void routes();
+    void listCommandsFromPopups();
+    void scanControlsFollowTheRun();
+    void refusedRangeIsExplained();
+    void minimumSize();
+    void splitterBounds_data();
+    void splitterBounds();
+    void splitterDrag();
+    void paneGeometry();
+    void tabSwitch();
+    void scanRowTooltip();
+    void mini_data();
+    void mini();
+    void minimiseHidesToTrayAndComesBack();
+    void realTray();
+    void autorunMirrorsEntry();
+    void autorunReadAtStartUp_data();
+    void autorunReadAtStartUp();
+    void helpOpensShippedPage();
+    void analysisFromButtonAndOptionsKept();
+
+private:
+    std::unique_ptr<FormMain> make(std::optional<bool> tray = false);
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *found = m_window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qWarning("no child %s", name);
+        return found;
+    }
+    void useFakeHosts(int answering);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedPrompt m_prompt;
+    QList<QUrl> m_opened;
+    std::unique_ptr<FormMain> m_window;
+    FakeHostSource::Log m_log;
+};
+
+void TestFormMain::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // Nothing of the user's own: config and data live in the test's folder.
+    qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
+    m_prompt.reset();
+    m_opened.clear();
+    m_log = FakeHostSource::Log();
+}
+
+void TestFormMain::cleanup()
+{
+    m_window.reset();
+    m_dir.reset();
+}
+
+std::unique_ptr<FormMain> TestFormMain::make(std::optional<bool> tray)
+{
+    FormMain::Options options;
+    options.dataFolder = m_dir->path() + QStringLiteral("/data");
+    options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
+    options.executablePath = QLatin1String(ProgramPath);
+    options.prompt = &m_prompt;
+    options.openUrl = [this](const QUrl &url) {
+        m_opened << url;
+        return true;
+    };
+    options.trayAvailable = tray;
+    return std::make_unique<FormMain>(options);
+}
+
+void TestFormMain::useFakeHosts(int answering)
+{
+    m_window->scanRun().setSourceFactory([this, answering](const ScanRange &range, const HostSource::Pacing &pacing) {
+        QHash<quint32, QString> macs;
+        for (int i = 0; i < answering; ++i)
+            macs.insert(quint32(i), QStringLiteral("00-0A-E4-00-07-%1").arg(i, 2, 16, QLatin1Char('0')).toUpper());
+        return new FakeHostSource(range, pacing, macs, QString(), &m_log);
+    });
+}
+
+void TestFormMain::startUpCreatesDatabase()
+{
+    m_window = make();
+    QVERIFY(QFile::exists(m_dir->path() + QStringLiteral("/data/kestrel.mdb")));
+    QCOMPARE(m_window->recordList().count(), 0);
+    QVERIFY(m_prompt.requests().isEmpty());
+    // Nothing is scanned at start.
+    QCOMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
+    QCOMPARE(m_window->scanList().count(), 0);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Netkestrel"));
+    QCOMPARE(child<QTabWidget>("TabS1")->currentIndex(), 0);
+}
+
+void TestFormMain::startUpLoadsRecordsAndRange()
+{
+    RecordStore store(m_dir->path() + QStringLiteral("/data"));
+    QDir().mkpath(m_dir->path() + QStringLiteral("/data"));
+    for (const char *ip : {"198.18.7.3", "198.18.7.4"}) {
+        PresetRecord record = PresetRecord::fromFields({QLatin1String(ip), QStringLiteral("00-0A-E4-00-07-03")});
+        QVERIFY(store.insertRecord(&record));
+    }
+    m_window = make();
+    QCOMPARE(m_window->recordList().count(), 2);
+    QCOMPARE(m_window->recordList().text(1, RecordListModel::IpColumn), QStringLiteral("198.18.7.4"));
+
+    const QString address = LocalAddress::GetLocalAddress(true);
+    QVERIFY(!address.startsWith(QLatin1String("127.")));
+    const QString panel3 = m_window->statusPanels()->panel(3)->text();
+    QCOMPARE(panel3, QStringLiteral("Local IP:") + address + QStringLiteral(" ;Host Name:") +
+                         LocalAddress::GetLocalAddress(false));
+    const QStringList boxes = m_window->rangeEntry()->boxes();
+    if (address.isEmpty()) {
+        QCOMPARE(boxes, QStringList(8, QString()));
+        QCOMPARE(m_window->statusPanels()->statusText(), QLatin1String(FormMain::NoAddressText));
+    } else {
+        QCOMPARE(boxes, LocalAddress::defaultRangeBoxes(address));
+    }
+}
+
+void TestFormMain::defaultRange_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("10.0.0.5") << "10.0.0.5" << QStringList{"10", "0", "0", "1", "10", "0", "0", "255"};
+    QTest::newRow("192.168.5.77") << "192.168.5.77" << QStringList{"192", "168", "5", "1", "192", "168", "5", "255"};
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("three parts") << "10.0.5" << QStringList();
+    QTest::newRow("IPv6") << "fe80::1" << QStringList();
+}
+
+void TestFormMain::defaultRange()
+{
+    QFETCH(QString, address);
+    QFETCH(QStringList, boxes);
+    QCOMPARE(LocalAddress::defaultRangeBoxes(address), boxes);
+}
+
+void TestFormMain::routes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("menu Clear list") << "action" << "SMmenu6" << "SMmenu6";
+    QTest::newRow("button Clear") << "button" << "CmdClear" << "SMmenu6";
+    QTest::newRow("pop-up Clear list") << "action" << "menuPopS8" << "SMmenu6";
+    QTest::newRow("button Find (tool box)") << "button" << "CmdFindS" << "SMmenu2";
+    QTest::newRow("pop-up Find...") << "action" << "menuPopS7" << "SMmenu2";
+    QTest::newRow("button Delete") << "button" << "CmdDel" << "BAmenu18";
+    QTest::newRow("pop-up Delete Select") << "action" << "menuPopD6" << "BAmenu18";
+    QTest::newRow("button Find (database)") << "button" << "CmdFindR" << "BAmenu5";
+    QTest::newRow("pop-up Find Record") << "action" << "menuPopD8" << "BAmenu5";
+    QTest::newRow("button Scan") << "button" << "CmdStar" << "SMmenu8";
+    QTest::newRow("pop-up Scan") << "action" << "menuPopS0" << "SMmenu8";
+    QTest::newRow("key F5") << "key" << "F5" << "SMmenu8";
+    QTest::newRow("tray Open the main board") << "action" << "SYSmenu1" << "SYSmenu1";
+}
+
+void TestFormMain::routes()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, command);
+    m_window = make();
+    m_window->rangeEntry()->setBoxes({});  // a Scan ends in its refusal: nothing runs
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QSignalSpy routed(m_window->menus(), &MainMenus::commandTriggered);
+    if (kind == QLatin1String("button"))
+        QTest::mouseClick(child<QPushButton>(qPrintable(name)), Qt::LeftButton);
+    else if (kind == QLatin1String("key"))
+        QTest::keySequence(m_window.get(), QKeySequence(name));
+    else
+        m_window->menus()->action(name)->trigger();
+    QCOMPARE(routed.count(), 1);
+    QCOMPARE(routed.first().first().toString(), command);
+}
+
+void TestFormMain::listCommandsFromPopups()
+{
+    m_window = make();
+    ScanListModel &list = m_window->scanList();
+    for (int i = 0; i < 4; ++i)
+    {
+        ScanRow row;
+        row.number = QString::number(i + 1);
+        row.ipAddress = QStringLiteral("198.18.7.%1").arg(i + 1);
+        list.appendScanRow(row);
+    }
+    MainMenus *menus = m_window->menus();
+    menus->action(QStringLiteral("menuPopS11"))->trigger();
+    QCOMPARE(list.checkedRows(), QList<int>({0, 1, 2, 3}));
+    menus->action(QStringLiteral("menuPopS12"))->trigger();
+    QCOMPARE(list.checkedRows(), QList<int>());
+    list.setChecked(1, true);
+    list.setChecked(2, true);
+    menus->action(QStringLiteral("SMmenu13"))->trigger();
+    QCOMPARE(list.checkedRows(), QList<int>({0, 3}));
+    menus->action(QStringLiteral("menuPopS14"))->trigger();
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.text(0, 1), QStringLiteral("198.18.7.2"));
+    QTest::mouseClick(child<QPushButton>("CmdClear"), Qt::LeftButton);
+    QCOMPARE(list.count(), 0);
+}
+
+void TestFormMain::scanControlsFollowTheRun()
+{
+    m_window = make();
+    m_window->show();
+    useFakeHosts(200);
+    m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", "250"});
+    auto *scan = child<QPushButton>("CmdStar");
+    auto *pause = child<QPushButton>("CmdPause");
+    auto *stop = child<QPushButton>("CmdStop");
+    MainMenus *menus = m_window->menus();
+    auto enabled = [menus](const char *name) { return menus->action(QLatin1String(name))->isEnabled(); };
+    QVERIFY(scan->isEnabled() && !pause->isEnabled() && !stop->isEnabled());
+
+    QTest::mouseClick(scan, Qt::LeftButton);
+    QCOMPARE(m_window->scanRun().state(), ScanRun::State::Running);
+    QVERIFY(!scan->isEnabled() && pause->isEnabled() && stop->isEnabled());
+    QVERIFY(!enabled("SMmenu8") && enabled("SMmenu9") && enabled("SMmenu10"));
+    QVERIFY(!enabled("menuPopS0") && enabled("menuPopS1") && enabled("menuPopS2"));
+    QVERIFY(m_window->statusPanels()->animationTimer()->isActive());
+    QTRY_VERIFY(m_window->statusPanels()->progressBar()->isVisible());
+
+    QTest::mouseClick(pause, Qt::LeftButton);
+    QCOMPARE(m_window->scanRun().state(), ScanRun::State::Paused);
+    QCOMPARE(pause->text(), QStringLiteral("Continue"));
+    QCOMPARE(menus->action(QStringLiteral("SMmenu9"))->text(), QStringLiteral("Continue"));
+    QVERIFY(!m_window->statusPanels()->animationTimer()->isActive());
+    // Check1 is read anew for every host, also during the run.
+    child<QCheckBox>("Check1")->setChecked(true);
+    QVERIFY(m_window->scanRun().showSilent());
+
+    QTest::mouseClick(pause, Qt::LeftButton);
+    QCOMPARE(pause->text(), QStringLiteral("Pause"));
+    QVERIFY(m_window->statusPanels()->animationTimer()->isActive());
+
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QTRY_COMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
+    QVERIFY(scan->isEnabled() && !pause->isEnabled() && !stop->isEnabled());
+    QVERIFY(enabled("SMmenu8") && !enabled("SMmenu9") && !enabled("SMmenu10"));
+    QCOMPARE(pause->text(), QStringLiteral("Pause"));
+    QVERIFY(!m_window->statusPanels()->animationTimer()->isActive());
+    QCOMPARE(m_window->statusPanels()->animationFrame(), 0);
+    QVERIFY(!m_window->statusPanels()->progressBar()->isVisible());
+    QVERIFY(m_window->statusPanels()->statusText().startsWith(QLatin1String("Scan Complete! Scanned: ")));
+    QVERIFY(m_window->statusPanels()->statusText().endsWith(QLatin1String(" connected ")));
+    QVERIFY(m_window->scanList().count() > 0);
+}
+
+void TestFormMain::refusedRangeIsExplained()
+{
+    m_window = make();
+    m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "", "9"});
+    m_window->rangeEntry()->setMethod(ScanMethod::Udp);
+    useFakeHosts(0);
+    m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
+    QCOMPARE(m_prompt.requests().size(), 1);
+    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Notice"));
+    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
+    QVERIFY(!m_prompt.lastRequest().text.isEmpty());
+    QCOMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
+    QVERIFY(m_log.requested.isEmpty());
+}
+
+void TestFormMain::minimumSize()
+{
+    m_window = make();
+    m_window->show();
+    // 7100 x 7300 twips at 15 twips to the pixel.
+    QCOMPARE(m_window->minimumSize(), QSize(474, 487));
+    m_window->resize(333, 333);  // 5000 x 5000 twips
+    QCOMPARE(m_window->size(), QSize(474, 487));
+}
+
+void TestFormMain::splitterBounds_data()
+{
+    QTest::addColumn<int>("windowHeight");
+    QTest::addColumn<int>("dropAt");
+    QTest::addColumn<int>("top");
+    QTest::newRow("above the least top") << 9000 << 1000 << 3250;
+    QTest::newRow("inside") << 9000 << 4000 << 4000;
+    QTest::newRow("below window height - 3900") << 9000 << 7000 << 5100;
+    QTest::newRow("small window") << 7305 << 5000 << 3405;
+}
+
+void TestFormMain::splitterBounds()
+{
+    QFETCH(int, windowHeight);
+    QFETCH(int, dropAt);
+    QFETCH(int, top);
+    QCOMPARE(ScanPaneLayout::clampOnRelease(dropAt, windowHeight), top);
+    QCOMPARE(ScanPaneLayout::clampOnResize(9000, windowHeight), windowHeight - 3900);
+    QCOMPARE(ScanPaneLayout::clampOnResize(3300, windowHeight), 3300);
+}
+
+void TestFormMain::splitterDrag()
+{
+    m_window = make();
+    m_window->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    ScanPane *pane = m_window->scanPane();
+    SplitterBar *bar = pane->splitter();
+    const QColor idle = bar->palette().color(QPalette::Window);
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 2));
+    QCOMPARE(bar->palette().color(QPalette::Window), pane->palette().color(QPalette::Highlight));
+    // Far up: the bar follows the pointer, then snaps back to 3250 twips on release.
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, -400), bar->mapToGlobal(QPointF(5, -400)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(bar, &move);
+    QVERIFY(bar->y() < 0);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 2));
+    QCOMPARE(pane->splitterTop(), 3250);
+    QCOMPARE(bar->y(), 217);
+    QCOMPARE(bar->palette().color(QPalette::Window), idle);
+    // The scan list ends above the bar: its height is (top - 100) twips.
+    QCOMPARE(child<QWidget>("ListView1")->height(), 210);
+}
+
+void TestFormMain::paneGeometry()
+{
+    m_window = make();
+    m_window->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    ScanPane *pane = m_window->scanPane();
+    pane->dropSplitterAt(4000);
+    QWidget *scanList = child<QWidget>("ListView1");
+    QWidget *analysis = child<QWidget>("ListView3");
+    QCOMPARE(scanList->pos(), QPoint(3, 3));
+    QCOMPARE(scanList->width(), qRound((pane->width() * 15 - 3900) / 15.0));
+    QCOMPARE(analysis->x(), scanList->x());
+    QCOMPARE(analysis->width(), scanList->width());
+    QCOMPARE(analysis->y(), qRound((4000 + 95) / 15.0));
+    QVERIFY(analysis->geometry().bottom() < pane->height());
+    QWidget *frames = child<QWidget>("OptionFrames");
+    QCOMPARE(frames->x(), qRound((50 + pane->width() * 15 - 3900 + 100) / 15.0));
+    QCOMPARE(child<QWidget>("PicMove")->width(), pane->width());
+}
+
+void TestFormMain::tabSwitch()
+{
+    m_window = make();
+    m_window->show();
+    auto *tabs = child<QTabWidget>("TabS1");
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Scan"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Database"));
+    QVERIFY(child<QWidget>("Picture3")->isVisible());
+    QVERIFY(!child<QWidget>("Picture4")->isVisible());
+    tabs->setCurrentIndex(1);
+    QVERIFY(!child<QWidget>("Picture3")->isVisible());
+    QVERIFY(child<QWidget>("Picture4")->isVisible());
+    QVERIFY(child<QWidget>("ListView2")->isVisible());
+}
+
+void TestFormMain::scanRowTooltip()
+{
+    ScanRow row;
+    row.ipAddress = QStringLiteral("198.18.7.3");
+    row.macAddress = QStringLiteral("00-0A-E4-00-07-03");
+    row.hostName = QStringLiteral("HOST3");
+    row.workgroup = QStringLiteral("LAB");
+    row.vendor = QStringLiteral("Maker");
+    QCOMPARE(ScanListView::tooltipText(row),
+             QStringLiteral("IP Address:198.18.7.3\r\n\tMAC Address:00-0A-E4-00-07-03\r\n\tHost Name:HOST3"
+                            "\r\n\tWorkgroup:LAB\r\n\tNIC Vendor:Maker"));
+}
+
+void TestFormMain::mini_data()
+{
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("mini");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("mini, tray: hidden in the tray") << true << true << false;
+    QTest::newRow("mini, no tray: minimised, reachable") << false << true << true;
+    QTest::newRow("no mini, tray: shown") << true << false << true;
+    QTest::newRow("no mini, no tray: shown") << false << false << true;
+}
+
+void TestFormMain::mini()
+{
+    QFETCH(bool, tray);
+    QFETCH(bool, mini);
+    QFETCH(bool, visible);
+    m_window = make(tray);
+    m_window->startUp(mini);
+    QCOMPARE(m_window->isVisible(), visible);
+    QCOMPARE(m_window->isMinimized(), mini);
+    if (mini && tray) {
+        // A left click on the icon brings it back.
+        m_window->trayClicked();
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!m_window->isMinimized());
+    }
+}
+
+void TestFormMain::minimiseHidesToTrayAndComesBack()
+{
+    m_window = make(true);
+    m_window->startUp(false);
+    m_window->showMaximized();
+    QTRY_VERIFY(m_window->isMaximized());
+    m_window->trayClicked();  // shown: the click minimises into the tray
+    QTRY_VERIFY(!m_window->isVisible());
+    m_window->menus()->action(QStringLiteral("SYSmenu1"))->trigger();
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_window->isMaximized());  // the state from before
+
+    m_window = make(false);
+    m_window->startUp(false);
+    m_window->showMinimized();
+    QTest::qWait(50);
+    QVERIFY(m_window->isVisible());  // no tray: stays on the taskbar
+}
+
+void TestFormMain::realTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        QSKIP("the desktop has no system tray");
+    m_window = make(std::nullopt);
+    m_window->startUp(true);
+    QVERIFY(m_window->tray()->isAvailable());
+    QVERIFY(m_window->tray()->icon()->isVisible());
+    QCOMPARE(m_window->tray()->icon()->toolTip(), QStringLiteral("Netkestrel is running ..."));
+    QVERIFY(!m_window->isVisible());
+}
+
+void TestFormMain::autorunMirrorsEntry()
+{
+    m_window = make();
+    auto *box = child<QCheckBox>("Check6");
+    QAction *item = m_window->menus()->action(QStringLiteral("menuSet1"));
+    QCOMPARE(box->text(), QStringLiteral("Auto run when logon to Windows"));
+    QVERIFY(!box->isChecked() && !item->isChecked());
+    AutostartEntry entry(m_dir->path() + QStringLiteral("/config/autostart"));
+
+    item->trigger();
+    QVERIFY(box->isChecked() && item->isChecked());
+    QCOMPARE(entry.readCommand(), QStringLiteral("\"/opt/nk tools/netkestrel\" mini"));
+    QCOMPARE(m_window->ownCommand(), entry.readCommand());
+
+    box->click();
+    QVERIFY(!box->isChecked() && !item->isChecked());
+    QVERIFY(!QFile::exists(entry.filePath()));
+
+    box->click();
+    QVERIFY(item->isChecked());
+    item->trigger();
+    QVERIFY(!box->isChecked() && !item->isChecked());
+    QVERIFY(!QFile::exists(entry.filePath()));
+    QVERIFY(m_prompt.requests().isEmpty());
+}
+
+void TestFormMain::autorunReadAtStartUp_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("own command") << "\"/opt/nk tools/netkestrel\" mini" << true;
+    QTest::newRow("another program") << "/usr/bin/other mini" << false;
+    QTest::newRow("own program without mini") << "\"/opt/nk tools/netkestrel\"" << false;
+    QTest::newRow("no entry") << "" << false;
+}
+
+void TestFormMain::autorunReadAtStartUp()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, checked);
+    if (!command.isEmpty())
+        QVERIFY(AutostartEntry(m_dir->path() + QStringLiteral("/config/autostart")).write(command));
+    m_window = make();
+    QCOMPARE(child<QCheckBox>("Check6")->isChecked(), checked);
+    QCOMPARE(m_window->menus()->action(QStringLiteral("menuSet1"))->isChecked(), checked);
+}
+
+void TestFormMain::helpOpensShippedPage()
+{
+    m_window = make();
+    const QString page = m_window->helpPagePath();
+    QVERIFY2(QFile::exists(page), qPrintable(page));
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<h2 id=\"scan\">"));
+    m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
+    m_window->menus()->action(QStringLiteral("menuHelp5"))->trigger();
+    m_window->menus()->action(QStringLiteral("SYSmenu2"))->trigger();
+    QCOMPARE(m_opened.size(), 3);
+    QCOMPARE(m_opened.at(0), QUrl::fromLocalFile(page));
+    QCOMPARE(m_opened.at(1).fragment(), QStringLiteral("about"));
+    QCOMPARE(m_opened.at(2), m_opened.at(1));
+}
+
+void TestFormMain::analysisFromButtonAndOptionsKept()
+{
+    m_window = make();
+    ScanRow row;
+    row.number = QStringLiteral("1");
+    row.ipAddress = QStringLiteral("198.18.7.9");
+    row.macAddress = QStringLiteral("00-0A-E4-00-07-09");
+    m_window->scanList().appendScanRow(row);
+    QTest::mouseClick(child<QPushButton>("Command3"), Qt::LeftButton);  // "Analyze All"
+    QVERIFY(m_window->analysisList().count() > 0);
+    // Unticking a box is saved at once and comes back at the next start.
+    auto *ipBox = child<QCheckBox>("Check3");
+    QVERIFY(ipBox->isChecked());
+    ipBox->click();
+    m_window = make();
+    QVERIFY(!child<QCheckBox>("Check3")->isChecked());
+    QVERIFY(child<QCheckBox>("Check2")->isChecked());
+    QVERIFY(m_prompt.requests().isEmpty());
+}
+
+QTEST_MAIN(TestFormMain)
+#include "TestFormMain.moc"
