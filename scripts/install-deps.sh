@@ -8,11 +8,12 @@ packages=(
     # build
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
-    libcap-dev
+    # the window: X11 and offscreen platform plugins, a font
+    qt6-qpa-plugins fonts-dejavu-core
     # data
     ieee-data
     # tests: network namespaces, capabilities, real peers
-    iproute2 libcap2-bin arp-scan nbtscan samba samba-common-bin
+    iproute2 util-linux arp-scan nbtscan samba samba-common-bin
     python3 bc
     xvfb xauth
     # screenshots of the window: a virtual X server with a system tray
