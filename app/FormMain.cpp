@@ -8,13 +8,17 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTimer>
 
+#include "AnalysisPrinter.h"
 #include "DataFolder.h"
 #include "DatabasePane.h"
 #include "FindNextInList.h"
@@ -56,6 +60,8 @@ FormMain::FormMain(const Options &options, QWidget *parent)
       m_optionsStore(m_store),
       m_analyzer(&m_scanList, &m_recordList, &m_analysisList, m_prompt),
       m_scanRun(&m_scanList, m_prompt),
+      // The automatic step scans as the Scan button does: the range boxes and Check1.
+      m_autoScan(std::make_unique<AutoScanController>(&m_scanRun, &m_analyzer, [this] { return startScan(); })),
       m_autostart(options.autostartFolder),
       m_ownCommand(AutostartEntry::ownCommand(
           options.executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : options.executablePath))
@@ -70,17 +76,22 @@ FormMain::FormMain(const Options &options, QWidget *parent)
     routeCommands();
     connectScanRun();
 
-    // Start-up, in this order. Nothing here scans.
+    // Start-up, in this order (Combo1 was filled when the frames were
+    // built). Nothing here scans; the automatic mode's first step comes one
+    // full period after start-up at the earliest.
     loadDatabase();
     showLocalAddress();
     readAutorun();
     loadAnalysisOptions();
     m_recordCommands.addLIST();
+    startAutoScan();
     m_tabs->setCurrentIndex(0);
 }
 
 FormMain::~FormMain()
 {
+    // No step may start or analyse while the window goes.
+    m_autoScan.reset();
     m_scanRun.stop();
 }
 
@@ -193,21 +204,24 @@ void FormMain::routeCommands()
     for (const auto &entry : recordButtons)
         m->bindButton(m_databasePane->button(QLatin1String(entry[0])), QLatin1String(entry[1]));
 
-    on("JSmenu3", [this] {
-        applyAnalyzerOptions();
-        m_analyzer.AnalyzeSelected();
-    });
-    on("JSmenu4", [this] {
-        applyAnalyzerOptions();
-        m_analyzer.AnalyzeAll();
-    });
+    on("JSmenu3", [this] { m_analyzer.AnalyzeSelected(); });
+    on("JSmenu4", [this] { m_analyzer.AnalyzeAll(); });
     on("JSmenu5", [this] { m_analyzer.ClearAnalysisList(); });
+    on("JSmenu2", [this] { printAnalysisList(); });
     for (int number : {1, 2, 3, 5})
         connect(m_frames->check(number), &QCheckBox::clicked, this, &FormMain::saveAnalysisOptions);
-    // The automatic mode is not wired into the window yet: its box and the
-    // minutes stand, disabled, showing the stored values.
-    m_frames->check(4)->setEnabled(false);
-    m_frames->minutes()->setEnabled(false);
+    // The analyzer follows Check2, Check3 and Check5 at once, so that the
+    // automatic step's AnalyzeAll applies them as the buttons do.
+    for (int number : {2, 3, 5})
+        connect(m_frames->check(number), &QCheckBox::toggled, this, &FormMain::applyAnalyzerOptions);
+
+    // The automatic mode.
+    connect(m_frames->check(4), &QCheckBox::clicked, this, &FormMain::autoScanClicked);
+    QComboBox *minutes = m_frames->minutes();
+    connect(minutes, &QComboBox::currentTextChanged, this, &FormMain::minutesTextChanged);
+    connect(minutes->lineEdit(), &QLineEdit::editingFinished, this, &FormMain::minutesEditFinished);
+    connect(m_autoScan.get(), &AutoScanController::autoScanCheckEnabledChanged, m_frames->check(4),
+            &QWidget::setEnabled);
 
     // The pop-up menus of the three lists.
     connect(m_scanView, &ListView::popupRequested, this,
@@ -277,25 +291,93 @@ void FormMain::readAutorun()
 
 void FormMain::loadAnalysisOptions()
 {
-    if (!m_optionsStore.LoadAnalysisOptions(&m_analysisOptions))
+    const bool loaded = m_optionsStore.LoadAnalysisOptions(&m_analysisOptions);
+    if (!loaded)
         m_prompt->error(m_optionsStore.lastError());
+    m_applyingOptions = true;  // the minute box's change handling saves nothing now
+    m_frames->showMinutes(m_analysisOptions.mins);
     m_frames->check(1)->setChecked(m_analysisOptions.displayNonResponded);
     m_frames->check(2)->setChecked(m_analysisOptions.analyzeMac);
     m_frames->check(3)->setChecked(m_analysisOptions.analyzeIp);
     m_frames->check(4)->setChecked(m_analysisOptions.autoScan);
     m_frames->check(5)->setChecked(m_analysisOptions.clearBeforeAnalysis);
-    m_frames->minutes()->setCurrentText(QString::number(m_analysisOptions.mins));
+    m_applyingOptions = false;
     m_scanRun.setShowSilent(m_analysisOptions.displayNonResponded);
+    applyAnalyzerOptions();
+    // One save for all the controls: an empty T_set gets its row, and a
+    // refused stored mins gives way to the default the box shows.
+    if (loaded)
+        saveAnalysisOptions();
 }
 
 void FormMain::saveAnalysisOptions()
 {
+    // mins is the last accepted minute value, not text still being typed.
     m_analysisOptions.displayNonResponded = m_frames->check(1)->isChecked();
     m_analysisOptions.analyzeMac = m_frames->check(2)->isChecked();
     m_analysisOptions.analyzeIp = m_frames->check(3)->isChecked();
+    m_analysisOptions.autoScan = m_frames->check(4)->isChecked();
     m_analysisOptions.clearBeforeAnalysis = m_frames->check(5)->isChecked();
     if (!m_optionsStore.SaveAnalysisOptions(m_analysisOptions))
         m_prompt->error(m_optionsStore.lastError());
+}
+
+void FormMain::startAutoScan()
+{
+    m_autoScan->setMinutes(m_analysisOptions.mins);
+    m_autoScan->setAutoScan(m_frames->check(4)->isChecked());
+}
+
+void FormMain::autoScanClicked(bool on)
+{
+    saveAnalysisOptions();
+    m_autoScan->setAutoScan(on);
+}
+
+void FormMain::minutesTextChanged(const QString &text)
+{
+    if (m_applyingOptions)
+        return;
+    const std::optional<int> minutes = AnalysisOptions::parseMinutes(text);
+    if (!minutes)
+        return;  // refused (or still being typed): the period and T_set keep theirs
+    // Takes effect the next time the timer starts.
+    m_autoScan->setMinutes(*minutes);
+    if (*minutes == m_analysisOptions.mins)
+        return;
+    m_analysisOptions.mins = *minutes;
+    saveAnalysisOptions();
+}
+
+void FormMain::minutesEditFinished()
+{
+    // Refused text does not stay in the box: it shows the kept value again.
+    if (!AnalysisOptions::parseMinutes(m_frames->minutes()->currentText()))
+        m_frames->showMinutes(m_analysisOptions.mins);
+}
+
+void FormMain::printAnalysisList()
+{
+    if (m_analysisList.count() == 0) {
+        m_prompt->notice(QLatin1String(NoRecordToPrintText));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QLatin1String(AnalysisPrinter::Title));
+    if (!choosePrinter(printer))
+        return;
+    QString error;
+    if (!AnalysisPrinter(m_analysisList).print(printer, &error))
+        m_prompt->error(error);
+}
+
+bool FormMain::choosePrinter(QPrinter &printer)
+{
+    if (m_options.choosePrinter)
+        return m_options.choosePrinter(printer);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void FormMain::applyAnalyzerOptions()
@@ -322,19 +404,19 @@ void FormMain::startUp(bool startHidden)
     showMinimized();
 }
 
-void FormMain::startScan()
+bool FormMain::startScan()
 {
     if (m_scanRun.isScanning())
-        return;
+        return false;
     ScanRangeEntry *entry = rangeEntry();
     QString error;
     const std::optional<ScanRange> range = ScanRange::fromBoxes(entry->boxesForScan(), entry->method(), &error);
     if (!range) {
         m_prompt->notice(error, PromptIcon::Exclamation);
-        return;
+        return false;
     }
     m_scanRun.setShowSilent(m_frames->check(1)->isChecked());
-    m_scanRun.start(*range);
+    return m_scanRun.start(*range);
 }
 
 void FormMain::scanStateChanged(ScanRun::State state)
@@ -479,6 +561,7 @@ void FormMain::changeEvent(QEvent *event)
 
 void FormMain::closeEvent(QCloseEvent *event)
 {
+    m_autoScan->setAutoScan(false);  // the program ends: no further step
     m_scanRun.stop();
     m_tray->remove();
     event->accept();

@@ -11,6 +11,7 @@
 #include "AnalysisListModel.h"
 #include "AnalysisOptionsStore.h"
 #include "Analyzer.h"
+#include "AutoScanController.h"
 #include "AutostartEntry.h"
 #include "ProgramState.h"
 #include "RecordCommands.h"
@@ -26,6 +27,7 @@ class MainMenus;
 class OptionFrames;
 class Prompt;
 class QCheckBox;
+class QPrinter;
 class QTabWidget;
 class ScanPane;
 class ScanRangeEntry;
@@ -50,7 +52,13 @@ public:
         Prompt *prompt = nullptr;  // empty: message boxes over the window
         std::function<bool(const QUrl &)> openUrl;  // empty: the desktop's handler
         std::optional<bool> trayAvailable;          // empty: ask the desktop
+        // Sets up the printer for "Print"; false when the user cancelled.
+        // Empty: a print dialog over the window (it offers printing to a PDF
+        // file, so no printer is needed).
+        std::function<bool(QPrinter &)> choosePrinter;
     };
+
+    static constexpr const char *NoRecordToPrintText = "No record to print!";
 
     static constexpr const char *NoAddressText =
         "No network interface with an IPv4 address is up: enter the scan range by hand.";
@@ -67,6 +75,8 @@ public:
     RecordListModel &recordList() { return m_recordList; }
     AnalysisListModel &analysisList() { return m_analysisList; }
     ScanRun &scanRun() { return m_scanRun; }
+    // The automatic mode (Check4, Combo1, ArTimer).
+    AutoScanController &autoScan() { return *m_autoScan; }
     ProgramState &state() { return m_state; }
     TrayIcon *tray() const { return m_tray; }
     ScanRangeEntry *rangeEntry() const;
@@ -99,8 +109,14 @@ private:
     void loadAnalysisOptions();
     void saveAnalysisOptions();
     void applyAnalyzerOptions();
+    void startAutoScan();
+    void autoScanClicked(bool on);
+    void minutesTextChanged(const QString &text);
+    void minutesEditFinished();
+    void printAnalysisList();
+    bool choosePrinter(QPrinter &printer);
 
-    void startScan();
+    bool startScan();
     void scanStateChanged(ScanRun::State state);
     void setPauseCaption(const QString &caption);
     void setAutorun(bool on);
@@ -125,6 +141,8 @@ private:
     AnalysisOptions m_analysisOptions;
     Analyzer m_analyzer;
     ScanRun m_scanRun;
+    // After the scan run and the analyzer, which it uses: destroyed before them.
+    std::unique_ptr<AutoScanController> m_autoScan;
     AutostartEntry m_autostart;
     QString m_ownCommand;
 
@@ -141,4 +159,5 @@ private:
     TrayIcon *m_tray = nullptr;
     QPointer<FormCZ> m_find;
     Qt::WindowStates m_savedWindowState = Qt::WindowNoState;
+    bool m_applyingOptions = false;  // loaded values going into the controls
 };

@@ -70,7 +70,7 @@ const MenuEntry ItemDesign[] = {
     item("JSmenu1", "JSmenu12", "Text File(*.TXT)", NotBuilt),
     item("JSmenu1", "JSmenu13", "Html File(*.html)", NotBuilt),
     sep("JSmenu"),
-    item("JSmenu", "JSmenu2", "Print", NotBuilt),
+    item("JSmenu", "JSmenu2", "Print"),
 
     item("BAmenu", "BAmenu1", "Add..."),
     item("BAmenu", "BAmenu2", "Modify..."),

@@ -11,6 +11,7 @@
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
 
+#include "AnalysisOptions.h"
 #include "ScanRangeEntry.h"
 
 namespace {
@@ -26,12 +27,6 @@ QCheckBox *makeCheck(int number, const char *caption, QWidget *parent)
 }
 
 } // namespace
-
-const QList<int> &OptionFrames::intervals()
-{
-    static const QList<int> minutes{5, 10, 15, 30, 45, 60, 90, 120, 480, 1440};
-    return minutes;
-}
 
 OptionFrames::OptionFrames(QWidget *parent) : QWidget(parent)
 {
@@ -61,7 +56,12 @@ OptionFrames::OptionFrames(QWidget *parent) : QWidget(parent)
     m_checks.insert(4, autoScan);
     m_minutes = new QComboBox(autoScan);
     m_minutes->setObjectName(QStringLiteral("Combo1"));
-    for (int minutes : intervals())
+    m_minutes->setEditable(true);
+    // Typed text chooses among the entries; it never becomes a new one, and
+    // no inline completion turns a "1" into a "10" before the user is done.
+    m_minutes->setInsertPolicy(QComboBox::NoInsert);
+    m_minutes->setCompleter(nullptr);
+    for (int minutes : AnalysisOptions::offeredMinutes())
         m_minutes->addItem(QString::number(minutes));
     autoScan->setMinimumHeight(m_minutes->sizeHint().height());
     autoScan->installEventFilter(this);
@@ -95,6 +95,15 @@ QPushButton *OptionFrames::addButton(const char *name, const char *caption, QWid
     button->setAutoDefault(false);
     m_buttons.insert(QLatin1String(name), button);
     return button;
+}
+
+void OptionFrames::showMinutes(int minutes)
+{
+    const QString text = QString::number(minutes);
+    const int entry = m_minutes->findText(text);
+    if (entry >= 0 && entry != m_minutes->currentIndex())
+        m_minutes->setCurrentIndex(entry);
+    m_minutes->setEditText(text);
 }
 
 void OptionFrames::placeMinutesBox()

@@ -13,20 +13,21 @@ class ScanRangeEntry;
 // CmdStop), "Analyze Option" (Check4 with Combo1 in the blanks of its
 // caption, Check2, Check3, Check5, Command4 "Analyze", Command3 "Analyze All")
 // and "Tool Box" (CmdSave, CmdaddToR, CmdFindS, CmdClear). Controls only; the
-// window connects them.
+// window connects them. Combo1 holds the offered minute values and takes
+// typed text too (the window refuses text that is not one of them).
 class OptionFrames : public QWidget
 {
     Q_OBJECT
 
 public:
-    static const QList<int> &intervals();
-
     explicit OptionFrames(QWidget *parent = nullptr);
 
     ScanRangeEntry *rangeEntry() const { return m_range; }
     QCheckBox *check(int number) const { return m_checks.value(number); }
     QComboBox *minutes() const { return m_minutes; }
     QPushButton *button(const QString &name) const { return m_buttons.value(name); }
+    // Shows a minute value in Combo1, as its entry when it is one.
+    void showMinutes(int minutes);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

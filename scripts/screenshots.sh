@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the main window, one per tab, under a
 # virtual X server with a system tray (trayer). The program runs with its own
-# temporary data and config folders and nothing is scanned.
+# temporary data and config folders and nothing is scanned: its database is
+# made before it starts, with the automatic scan switched off (an empty
+# option table would switch it on for the machine's own network).
 #   scripts/screenshots.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
 program="$build_dir/bin/netkestrel"
-[ -x "$program" ] || { echo "screenshots: $program is missing; build it first" >&2; exit 1; }
-for tool in xvfb-run import trayer xdotool; do
+cli="$build_dir/bin/netkestrel-cli"
+for built in "$program" "$cli"; do
+    [ -x "$built" ] || { echo "screenshots: $built is missing; build it first" >&2; exit 1; }
+done
+for tool in xvfb-run import trayer xdotool python3; do
     command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p docs
+
+# The program's own database, then its option row with check4 = 0.
+data="$work/data/netkestrel"
+"$cli" records list --data-dir "$data" >/dev/null
+python3 - "$data/kestrel.mdb" <<'OPTIONS'
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.execute("DELETE FROM T_set")
+db.execute("INSERT INTO T_set (check1, check2, check3, check4, check5, mins) VALUES (0, 1, 1, 0, 0, 5)")
+db.commit()
+check4 = db.execute("SELECT check4 FROM T_set").fetchall()
+if check4 != [(0,)]:
+    sys.exit("screenshots: the automatic scan could not be switched off")
+OPTIONS
 
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -21,6 +22,7 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
+#include "AutoScanOff.h"
 #include "AutostartEntry.h"
 #include "FormMain.h"
 #include "LocalAddress.h"
@@ -75,7 +77,9 @@ private Q_SLOTS:
     void analysisFromButtonAndOptionsKept();
 
 private:
-    std::unique_ptr<FormMain> make(std::optional<bool> tray = false);
+    // storeAutoScanOff false: the data folder is left as it is, so an empty
+    // one starts the automatic mode; the caller disarms it at once.
+    std::unique_ptr<FormMain> make(std::optional<bool> tray = false, bool autoScanOff = true);
     template<typename T>
     T *child(const char *name) const
     {
@@ -111,7 +115,7 @@ void TestFormMain::cleanup()
     m_dir.reset();
 }
 
-std::unique_ptr<FormMain> TestFormMain::make(std::optional<bool> tray)
+std::unique_ptr<FormMain> TestFormMain::make(std::optional<bool> tray, bool autoScanOff)
 {
     FormMain::Options options;
     options.dataFolder = m_dir->path() + QStringLiteral("/data");
@@ -123,6 +127,8 @@ std::unique_ptr<FormMain> TestFormMain::make(std::optional<bool> tray)
         return true;
     };
     options.trayAvailable = tray;
+    if (autoScanOff && !storeAutoScanOff(options.dataFolder))
+        qFatal("the automatic mode cannot be stored off");
     return std::make_unique<FormMain>(options);
 }
 
@@ -138,8 +144,36 @@ void TestFormMain::useFakeHosts(int answering)
 
 void TestFormMain::startUpCreatesDatabase()
 {
-    m_window = make();
+    // The one window here that starts on an empty T_set, and so with the
+    // automatic mode on at 5 minutes. Its step could only run from the event
+    // loop, five minutes on; before any event is processed the scan source is
+    // scripted, the range a test range, and the mode switched off.
+    m_window = make(false, false);
+    useFakeHosts(0);
+    m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", "3"});
+    const bool armed = m_window->autoScan().ArTimer().Enable();
+    const int period = m_window->autoScan().ArTimer().Interval();
+    m_window->autoScan().setAutoScan(false);
+    QVERIFY(armed);
+    QCOMPARE(period, 5 * 60000);
+    QVERIFY(child<QCheckBox>("Check4")->isChecked());
+
     QVERIFY(QFile::exists(m_dir->path() + QStringLiteral("/data/kestrel.mdb")));
+    // The defaults are written back: T_set now holds its one row.
+    {
+        RecordStore store(m_dir->path() + QStringLiteral("/data"));
+        QSqlDatabase db = store.OpenRecordStore();
+        {
+            QSqlQuery query(QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set"), db);
+            QVERIFY(query.next());
+            QStringList row;
+            for (int i = 0; i < 6; ++i)
+                row << query.value(i).toString();
+            QCOMPARE(row, QStringList({"0", "1", "1", "1", "0", "5"}));
+            QVERIFY(!query.next());
+        }
+        RecordStore::CloseRecordStore(db);
+    }
     QCOMPARE(m_window->recordList().count(), 0);
     QVERIFY(m_prompt.requests().isEmpty());
     // Nothing is scanned at start.

@@ -20,7 +20,7 @@ const char *const FileMenu[] = {
 const char *const ScanMenu[] = {"SMmenu8|Scan|F5|E", "SMmenu9|Pause|F6|D", "SMmenu10|Stop|F7|D"};
 const char *const AnalyzeMenu[] = {
     "JSmenu3|Analyze||E", "JSmenu4|Analyze All||E", "|-", "JSmenu5|Clear analysis list||E", "|-",
-    "JSmenu1|Save as...||N", "|-", "JSmenu2|Print||N",
+    "JSmenu1|Save as...||N", "|-", "JSmenu2|Print||E",
 };
 const char *const SaveAsMenu[] = {"JSmenu12|Text File(*.TXT)||N", "JSmenu13|Html File(*.html)||N"};
 const char *const DatabaseMenu[] = {
