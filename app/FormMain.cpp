@@ -115,6 +115,7 @@ void FormMain::buildWindow()
     m_scanView->setColumnClickHandler([this](int column) { m_scanList.columnClicked(column); });
     m_recordView = new ListView(&m_recordList, QStringLiteral("ListView2"),
                                 {800, 1300, 1600, -1, -1, -1, -1, -1, -1, -1, 0});
+    m_recordView->fitAddressColumns();
     m_recordView->setColumnClickHandler([this](int column) { m_recordList.columnClicked(column); });
     m_analysisView = new ListView(&m_analysisList, QStringLiteral("ListView3"), {400, 2400, -1});
 

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 
 #include "ListModel.h"
 #include "Twips.h"
@@ -68,4 +69,17 @@ void ListView::mouseReleaseEvent(QMouseEvent *event)
     QTableView::mouseReleaseEvent(event);
     if (event->button() == Qt::RightButton)
         Q_EMIT popupRequested(event->globalPosition().toPoint());
+}
+
+void ListView::fitColumnTo(int column, const QString &sample)
+{
+    const int needed = fontMetrics().horizontalAdvance(sample) + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    if (columnWidth(column) < needed)
+        setColumnWidth(column, needed);
+}
+
+void ListView::fitAddressColumns()
+{
+    fitColumnTo(1, QStringLiteral("255.255.255.255"));
+    fitColumnTo(2, QStringLiteral("00-0A-E4-20-53-55"));
 }

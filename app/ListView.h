@@ -23,6 +23,11 @@ public:
 
     ListModel *listModel() const { return m_model; }
     void setColumnClickHandler(std::function<void(int column)> handler);
+    // Widens a column whose design width is too narrow for sample in the
+    // desktop's font (the design's font was smaller).
+    void fitColumnTo(int column, const QString &sample);
+    // The address columns of the scan and record lists: 1 IP, 2 MAC.
+    void fitAddressColumns();
 
 Q_SIGNALS:
     void popupRequested(const QPoint &globalPos);

@@ -8,6 +8,7 @@
 ScanListView::ScanListView(ScanListModel *model, QWidget *parent)
     : ListView(model, QStringLiteral("ListView1"), {800, 1300, 1600, 1650, 1650, 2450}, parent), m_scanModel(model)
 {
+    fitAddressColumns();
 }
 
 QString ScanListView::tooltipText(const ScanRow &row)

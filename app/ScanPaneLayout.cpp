@@ -15,10 +15,10 @@ int clampOnRelease(int splitterTop, int windowHeight)
     return std::clamp(splitterTop, SplitterMinTop, highest);
 }
 
-Geometry compute(QSize pane, int splitterTop, int windowHeight)
+Geometry compute(QSize pane, int splitterTop, int windowHeight, int framesColumn)
 {
     Geometry g;
-    const int listWidth = std::max(0, pane.width() - 3900);
+    const int listWidth = std::max(0, pane.width() - std::max(framesColumn, DesignFramesColumn));
     g.scanList = QRect(50, 50, listWidth, std::max(0, splitterTop - 100));
     g.splitter = QRect(0, splitterTop, pane.width(), SplitterHeight);
     const int analysisTop = splitterTop + 95;

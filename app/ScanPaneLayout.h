@@ -29,6 +29,10 @@ int clampOnResize(int splitterTop, int windowHeight);
 // When a drag ends the splitter snaps into [3250, window height - 3900].
 int clampOnRelease(int splitterTop, int windowHeight);
 
-Geometry compute(QSize pane, int splitterTop, int windowHeight);
+// The column of option frames is DesignFramesColumn wide, or framesColumn
+// when its contents need more (the desktop's font may be wider than the
+// design's).
+inline constexpr int DesignFramesColumn = 3900;
+Geometry compute(QSize pane, int splitterTop, int windowHeight, int framesColumn = DesignFramesColumn);
 
 } // namespace ScanPaneLayout

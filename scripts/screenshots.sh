@@ -24,6 +24,13 @@ mkdir -p docs
 # The program's own database, then its option row with check4 = 0.
 data="$work/data/netkestrel"
 "$cli" records list --data-dir "$data" >/dev/null
+# A few records of a test network, so the database tab shows what it is for.
+"$cli" records add --data-dir "$data" --ip 198.18.7.2 --mac 00-0A-E4-20-53-55 --host PC-ACCOUNTS \
+    --workgroup OFFICE --user "J. Doe" --department Accounts --location "Room 101" --lan "SW1/4" >/dev/null
+"$cli" records add --data-dir "$data" --ip 198.18.7.3 --mac 00-0A-E4-00-00-03 --host PC-SALES \
+    --workgroup OFFICE --user "A. Smith" --department Sales --location "Room 102" --lan "SW1/5" >/dev/null
+"$cli" records add --data-dir "$data" --ip 198.18.7.10 --mac 20-85-93-B0-00-08 --host PRINTER-1 \
+    --workgroup OFFICE --department Office --location Hall --lan "SW2/1" --comments "network printer" >/dev/null
 python3 - "$data/kestrel.mdb" <<'OPTIONS'
 import sqlite3, sys
 db = sqlite3.connect(sys.argv[1])
