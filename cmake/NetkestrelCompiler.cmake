@@ -9,3 +9,9 @@ if(NETKESTREL_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+
+# The fuzz targets need the code they reach instrumented for coverage too.
+if(NETKESTREL_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

@@ -16,7 +16,7 @@ for arg in "$@"; do
 done
 
 build_dir=$(bash scripts/setup.sh "${setup_args[@]}" | tail -n 1)
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 cd "$build_dir"
 ctest --output-on-failure -j2 "${ctest_args[@]}"
