@@ -22,25 +22,7 @@ for n in 10 23 37 54 88 121 170 240; do
     ip=198.18.8.$n dir=$work/h$n
     name[$ip]=HOST$n group[$ip]=GROUP$((n % 3))
     testnet_add_host "$ip" "$(printf '02:0a:e4:00:08:%02x' $n)"
-    mkdir -p "$dir"/{lock,state,cache,private,pid,log,ncalrpc}
-    cat >"$dir/smb.conf" <<CONF
-[global]
-netbios name = ${name[$ip]}
-workgroup = ${group[$ip]}
-interfaces = eth0
-bind interfaces only = yes
-server role = standalone server
-lock directory = $dir/lock
-state directory = $dir/state
-cache directory = $dir/cache
-private dir = $dir/private
-pid directory = $dir/pid
-ncalrpc dir = $dir/ncalrpc
-log file = $dir/log/nmbd.log
-CONF
-    ip netns exec "$(testnet_host_ns "$ip")" nmbd -F --no-process-group -s "$dir/smb.conf" -l "$dir/log" \
-        </dev/null >/dev/null 2>&1 &
-    testnet_track_pid $!
+    testnet_start_nmbd "$ip" "${name[$ip]}" "${group[$ip]}" "$dir"
 done
 for ip in "${!name[@]}"; do
     for _ in $(seq 60); do

@@ -3,26 +3,16 @@
 # records give each of the four findings once.
 set -euo pipefail
 source "$NETKESTREL_SOURCE_DIR/tests/net/testnet.sh"
+source "$NETKESTREL_SOURCE_DIR/tests/net/check.sh"
 testnet_require_root
 
 cli="$NETKESTREL_BIN_DIR/netkestrel-cli"
 net=198.18.7
-failures=0
 data=$(mktemp -d)
 out=$(mktemp)
 cleanup() {
     testnet_destroy
     rm -rf "$data" "$out"
-}
-
-check() { # check NAME EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        echo "PASS: $1"
-    else
-        echo "FAIL: $1"
-        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | sed 's/^/    /' || true
-        failures=$((failures + 1))
-    fi
 }
 
 testnet_create $net.1/24
@@ -79,5 +69,4 @@ wait $pid || status=$?
 check "watch prints the first step's findings" "$expected" "$(cut -f2 "$out")"
 check "watch ends with 0 on SIGTERM" 0 $status
 
-echo "$failures failed"
-[ $failures -eq 0 ]
+check_summary

@@ -5,21 +5,12 @@
 # an interrupted scan.
 set -euo pipefail
 source "$NETKESTREL_SOURCE_DIR/tests/net/testnet.sh"
+source "$NETKESTREL_SOURCE_DIR/tests/net/check.sh"
 testnet_require_root
 
 cli="$NETKESTREL_BIN_DIR/netkestrel-cli"
 net=198.18.7
-failures=0
 
-check() { # check NAME EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        echo "PASS: $1"
-    else
-        echo "FAIL: $1"
-        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | sed 's/^/    /' || true
-        failures=$((failures + 1))
-    fi
-}
 
 testnet_create $net.1/24
 scanner_mac=$(testnet_scanner_mac | tr 'a-f:' 'A-F-')
@@ -121,7 +112,7 @@ if grep -Eq '^Scan Complete! Scanned: ([0-9]|[0-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|
     echo "PASS: interrupted scan reports the hosts handled ($(cat "$err"))"
 else
     echo "FAIL: interrupted scan: $(cat "$err")"
-    failures=$((failures + 1))
+    CHECK_FAILED=$((CHECK_FAILED + 1))
 fi
 rm -f "$err"
 
@@ -130,5 +121,4 @@ status=0
 testnet_scanner_exec "$cli" scan --from $net.1 --to 198.18.8.1 2>/dev/null || status=$?
 check "range across networks refused" 2 $status
 
-echo "$failures failed"
-[ $failures -eq 0 ]
+check_summary

@@ -47,8 +47,7 @@
 #   testnet_require_root
 #   testnet_create 198.18.7.1/24
 #   testnet_add_host 198.18.7.10 00:0a:e4:20:53:55
-#   testnet_host_exec 198.18.7.10 nmbd -F -s "$conf" >"$log" 2>&1 &
-#   testnet_track_pid $!
+#   testnet_start_nmbd 198.18.7.10 ALPHA10 LABONE "$workdir/alpha10"
 #   testnet_scanner_exec netkestrel-cli scan ...
 
 TESTNET_RUN=""
@@ -230,6 +229,30 @@ testnet_flush_neighbours() {
 
 testnet_track_pid() {
     TESTNET_PIDS+=("$1")
+}
+
+testnet_start_nmbd() { # IP NETBIOS_NAME WORKGROUP DIR
+    local ip=$1 name=$2 group=$3 dir=$4 ns
+    ns=$(testnet_host_ns "$ip") || return 1
+    mkdir -p "$dir"/{lock,state,cache,private,pid,log,ncalrpc}
+    cat >"$dir/smb.conf" <<CONF
+[global]
+netbios name = $name
+workgroup = $group
+interfaces = eth0
+bind interfaces only = yes
+server role = standalone server
+lock directory = $dir/lock
+state directory = $dir/state
+cache directory = $dir/cache
+private dir = $dir/private
+pid directory = $dir/pid
+ncalrpc dir = $dir/ncalrpc
+log file = $dir/log/nmbd.log
+CONF
+    # ip netns exec execs nmbd: $! is nmbd's own PID.
+    ip netns exec "$ns" nmbd -F --no-process-group -s "$dir/smb.conf" -l "$dir/log" </dev/null >"$dir/out" 2>&1 &
+    testnet_track_pid $!
 }
 
 # PID and all its descendants, children first (a daemon started as

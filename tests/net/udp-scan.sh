@@ -32,29 +32,9 @@ nmbd_hosts=(
     "198.18.7.11 02:0a:e4:00:07:0b BRAVO11 LABTWO"
     "198.18.7.12 02:0a:e4:00:07:0c CHARLIE12 LABONE"
 )
-start_nmbd() { # IP MAC NAME WORKGROUP [DIR]
-    local ip=$1 mac=$2 name=$3 group=$4 dir=${5:-$work/nmbd-$1}
-    testnet_add_host "$ip" "$mac"
-    mkdir -p "$dir"/{lock,state,cache,private,pid,log,ncalrpc}
-    cat >"$dir/smb.conf" <<CONF
-[global]
-netbios name = $name
-workgroup = $group
-interfaces = eth0
-bind interfaces only = yes
-server role = standalone server
-lock directory = $dir/lock
-state directory = $dir/state
-cache directory = $dir/cache
-private dir = $dir/private
-pid directory = $dir/pid
-ncalrpc dir = $dir/ncalrpc
-log file = $dir/log/nmbd.log
-CONF
-    # ip netns exec execs nmbd: $! is nmbd's own PID.
-    ip netns exec "$(testnet_host_ns "$ip")" nmbd -F --no-process-group -s "$dir/smb.conf" -l "$dir/log" \
-        </dev/null >"$dir/out" 2>&1 &
-    testnet_track_pid $!
+start_nmbd() { # IP MAC NAME WORKGROUP
+    testnet_add_host "$1" "$2"
+    testnet_start_nmbd "$1" "$3" "$4" "$work/nmbd-$1"
 }
 for h in "${nmbd_hosts[@]}"; do start_nmbd $h; done
 
