@@ -5,25 +5,9 @@
 #include <QVariant>
 
 #include "RecordStore.h"
+#include "RecordStoreSession.h"
 
 namespace {
-
-// The connection of one call, closed when it goes out of scope; declared
-// before any query on it, so the queries are gone before it closes.
-class Connection
-{
-public:
-    explicit Connection(RecordStore &store) : m_db(store.OpenRecordStore()) {}
-    ~Connection() { RecordStore::CloseRecordStore(m_db); }
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
-
-    bool isOpen() const { return m_db.isOpen(); }
-    QSqlDatabase &db() { return m_db; }
-
-private:
-    QSqlDatabase m_db;
-};
 
 qint16 flag(bool on)
 {
@@ -41,7 +25,7 @@ bool AnalysisOptionsStore::fail(const QString &what, const QString &detail)
 bool AnalysisOptionsStore::LoadAnalysisOptions(AnalysisOptions *options)
 {
     m_lastError.clear();
-    Connection connection(m_store);
+    RecordStoreSession connection(m_store);
     if (!connection.isOpen()) {
         m_lastError = m_store.lastError();
         return false;
@@ -75,7 +59,7 @@ bool AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &options)
     if (!AnalysisOptions::isOfferedMinutes(options.mins))
         return fail(QStringLiteral("The analysis options cannot be saved."),
                     QStringLiteral("%1 is not one of the offered minute values.").arg(options.mins));
-    Connection connection(m_store);
+    RecordStoreSession connection(m_store);
     if (!connection.isOpen()) {
         m_lastError = m_store.lastError();
         return false;

@@ -1,4 +1,5 @@
 #include "RecordStore.h"
+#include "RecordStoreSession.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -52,22 +53,6 @@ void bindFields(QSqlQuery &query, const PresetRecord &record)
         query.addBindValue(value);
 }
 
-// Closes and removes the connection of one operation when it goes out of
-// scope; it must be declared before any query on the connection.
-class Session
-{
-public:
-    explicit Session(RecordStore &store) : m_db(store.OpenRecordStore()) {}
-    ~Session() { RecordStore::CloseRecordStore(m_db); }
-    Session(const Session &) = delete;
-    Session &operator=(const Session &) = delete;
-
-    bool isOpen() const { return m_db.isOpen(); }
-    QSqlDatabase &db() { return m_db; }
-
-private:
-    QSqlDatabase m_db;
-};
 
 } // namespace
 
@@ -145,7 +130,7 @@ void RecordStore::CloseRecordStore(QSqlDatabase &db)
 
 std::optional<QList<PresetRecord>> RecordStore::loadAll()
 {
-    Session session(*this);
+    RecordStoreSession session(*this);
     if (!session.isOpen())
         return std::nullopt;
     QSqlQuery query(session.db());
@@ -167,7 +152,7 @@ std::optional<QList<PresetRecord>> RecordStore::loadAll()
 bool RecordStore::recordById(qint64 id, std::optional<PresetRecord> *record)
 {
     record->reset();
-    Session session(*this);
+    RecordStoreSession session(*this);
     if (!session.isOpen())
         return false;
     QSqlQuery query(session.db());
@@ -196,7 +181,7 @@ bool RecordStore::isMacTaken(const QString &mac, qint64 exceptId, bool *taken)
 bool RecordStore::isTaken(const char *column, const QString &value, qint64 exceptId, bool *taken)
 {
     *taken = false;
-    Session session(*this);
+    RecordStoreSession session(*this);
     if (!session.isOpen())
         return false;
     QSqlQuery query(session.db());
@@ -217,7 +202,7 @@ bool RecordStore::isTaken(const char *column, const QString &value, qint64 excep
 
 bool RecordStore::insertRecord(PresetRecord *record)
 {
-    Session session(*this);
+    RecordStoreSession session(*this);
     if (!session.isOpen())
         return false;
     QSqlQuery query(session.db());
@@ -237,7 +222,7 @@ bool RecordStore::insertRecord(PresetRecord *record)
 bool RecordStore::updateRecord(PresetRecord *record, bool *found)
 {
     *found = false;
-    Session session(*this);
+    RecordStoreSession session(*this);
     if (!session.isOpen())
         return false;
     QSqlQuery query(session.db());
@@ -263,7 +248,7 @@ bool RecordStore::updateRecord(PresetRecord *record, bool *found)
 bool RecordStore::deleteRecords(const QList<qint64> &ids, int *deleted)
 {
     *deleted = 0;
-    Session session(*this);
+    RecordStoreSession session(*this);
     if (!session.isOpen())
         return false;
     if (!session.db().transaction())
