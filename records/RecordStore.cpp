@@ -53,7 +53,6 @@ void bindFields(QSqlQuery &query, const PresetRecord &record)
         query.addBindValue(value);
 }
 
-
 } // namespace
 
 RecordStore::RecordStore(const QString &dataFolder) : m_databasePath(databasePath(dataFolder)) {}
