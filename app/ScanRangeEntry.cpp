@@ -6,10 +6,42 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QValidator>
 
 namespace {
+
+// The longest text the first box of a row takes: a dotted address with a
+// little white space around it, as it comes from a clipboard.
+constexpr int PastedAddressLength = 32;
+
+// Pasted text goes through the same door as typed text: digits only, at most
+// three. The first box of a row also takes a whole dotted address, which the
+// entry then spreads over the row.
+class OctetValidator : public QValidator
+{
+public:
+    OctetValidator(bool takesAddress, QObject *parent) : QValidator(parent), m_takesAddress(takesAddress) {}
+
+    State validate(QString &input, int &) const override
+    {
+        static const QRegularExpression octet(QStringLiteral("^[0-9]{0,3}$"));
+        static const QRegularExpression address(QStringLiteral("^\\s*[0-9]{1,3}(\\.[0-9]{1,3}){3}\\s*$"));
+        if (octet.match(input).hasMatch())
+            return Acceptable;
+        return m_takesAddress && address.match(input).hasMatch() ? Acceptable : Invalid;
+    }
+
+private:
+    bool m_takesAddress;
+};
+
+bool isModifierKey(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
 
 QLabel *dotLabel(QWidget *parent)
 {
@@ -23,8 +55,8 @@ QLabel *dotLabel(QWidget *parent)
 ScanRangeEntry::ScanRangeEntry(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ScanRangeEntry"));
-    // Pasted text goes through the same door as typed text: digits only.
-    auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
+    auto *digits = new OctetValidator(false, this);
+    auto *digitsOrAddress = new OctetValidator(true, this);
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(2);
@@ -42,8 +74,8 @@ ScanRangeEntry::ScanRangeEntry(QWidget *parent) : QWidget(parent)
             const int index = row * 4 + octet;
             auto *edit = new QLineEdit(this);
             edit->setObjectName(QStringLiteral("IP_%1").arg(index));
-            edit->setValidator(digits);
-            edit->setMaxLength(3);
+            edit->setValidator(octet == 0 ? digitsOrAddress : digits);
+            edit->setMaxLength(octet == 0 ? PastedAddressLength : 3);
             edit->setAlignment(Qt::AlignCenter);
             edit->setFixedWidth(32);
             edit->installEventFilter(this);
@@ -145,10 +177,28 @@ void ScanRangeEntry::moveFocusOn(int index)
 void ScanRangeEntry::boxChanged(int index)
 {
     QLineEdit *edit = m_boxes.at(index);
-    if (edit->text().toInt() > 255)
+    if (edit->text().contains(QLatin1Char('.'))) {
+        fillRowFrom(index);
+    } else if (edit->text().toInt() > 255) {
         edit->setText(QStringLiteral("255"));  // comes back here once more, now three characters long
-    else if (edit->text().size() >= 3 && edit->hasFocus())
+    } else if (edit->text().size() >= 3 && edit->hasFocus() && !m_filling) {
         moveFocusOn(index);
+        m_advancedTo = index + 1 < BoxCount ? index + 1 : -1;
+    }
+}
+
+void ScanRangeEntry::fillRowFrom(int index)
+{
+    // Only the validator of a row's first box lets a dotted address in, and
+    // only a whole one.
+    const int first = index - index % 4;
+    const QStringList octets = m_boxes.at(index)->text().trimmed().split(QLatin1Char('.'));
+    m_filling = true;
+    for (int i = 0; i < 4; ++i)
+        m_boxes.at(first + i)->setText(octets.value(i));
+    m_filling = false;
+    // Where typing the address would have left the focus.
+    m_boxes.at(first + 3)->setFocus(Qt::OtherFocusReason);
 }
 
 bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
@@ -162,9 +212,18 @@ bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, edit, &QLineEdit::selectAll);
         return false;
     }
+    if (event->type() == QEvent::FocusOut) {
+        if (index == m_advancedTo)
+            m_advancedTo = -1;
+        return false;
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    if (isModifierKey(key->key()))
+        return false;
+    const bool justAdvanced = index == m_advancedTo;
+    m_advancedTo = -1;
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (!edit->text().isEmpty())
             moveFocusOn(index);
@@ -173,8 +232,11 @@ bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
     const QString text = key->text();
     if (text.isEmpty() || !text.at(0).isPrint() || key->key() == Qt::Key_Backspace)
         return false;  // editing and moving keys pass
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;  // shortcuts such as Paste; the validator still checks what they insert
     if (text == QLatin1String(".") || text == QLatin1String(",")) {
-        moveFocusOn(index);
+        if (!justAdvanced)
+            moveFocusOn(index);
         return true;
     }
     return !(text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'));

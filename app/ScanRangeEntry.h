@@ -21,6 +21,11 @@ class QRadioButton;
 // becomes "255"; box 7 moves on to the "Scan" button. While the window fills
 // the boxes itself (setBoxes), no focus moves. The ARP method greys and locks
 // boxes 4 to 6: only the last "To" octet counts then.
+//
+// So that an address typed the natural way lands in its four boxes, a "." or
+// "," typed first in a box that the third digit has just moved to is taken as
+// the separator already passed and swallowed. A whole dotted address pasted
+// into the first box of a row (IP_0 or IP_4) fills that row's four boxes.
 class ScanRangeEntry : public QWidget
 {
     Q_OBJECT
@@ -57,6 +62,7 @@ protected:
 private:
     void moveFocusOn(int index);
     void boxChanged(int index);
+    void fillRowFrom(int index);
     void applyMethod();
 
     QList<QLineEdit *> m_boxes;
@@ -65,4 +71,7 @@ private:
     QRadioButton *m_udp;
     QPointer<QWidget> m_scanButton;
     bool m_filling = false;
+    // The box that the third digit of the box before it has just moved the
+    // focus to, until a key is typed there or it loses the focus; -1 if none.
+    int m_advancedTo = -1;
 };

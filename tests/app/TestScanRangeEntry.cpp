@@ -1,4 +1,5 @@
 // The eight range boxes: typing rules, focus moves and the method lock.
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,11 +21,19 @@ private Q_SLOTS:
     void enterOnEmptyBoxStays();
     void lastBoxMovesToScan();
     void fillingMovesNoFocus();
+    void naturalTyping_data();
+    void naturalTyping();
+    void pastingAnAddress_data();
+    void pastingAnAddress();
     void methodLocksToBoxes();
     void backwardsCaptions();
 
 private:
     QWidget *focused() const { return QApplication::focusWidget(); }
+    // Types as a person does: every key goes to the widget that has the
+    // focus at that moment, and the window's events run between keys.
+    void typeIntoFocus(const QString &keys);
+    int focusedBox() const;  // 8: the Scan button, -1: elsewhere
 
     QWidget *m_window = nullptr;
     ScanRangeEntry *m_entry = nullptr;
@@ -109,6 +118,108 @@ void TestScanRangeEntry::fillingMovesNoFocus()
     QCOMPARE(m_entry->boxes(), QStringList({"198", "18", "7", "1", "198", "18", "7", "255"}));
     m_entry->setBoxes({});
     QCOMPARE(m_entry->boxes(), QStringList(8, QString()));
+}
+
+void TestScanRangeEntry::typeIntoFocus(const QString &keys)
+{
+    for (const QChar key : keys) {
+        QTest::keyClick(focused(), key.toLatin1());
+        QCoreApplication::processEvents();
+    }
+}
+
+int TestScanRangeEntry::focusedBox() const
+{
+    if (focused() == m_scan)
+        return 8;
+    for (int i = 0; i < ScanRangeEntry::BoxCount; ++i) {
+        if (focused() == m_entry->box(i))
+            return i;
+    }
+    return -1;
+}
+
+namespace {
+
+// What the window puts into the boxes at start-up, so that a box the typing
+// skips keeps a visible stale value.
+const QStringList DefaultBoxes = {"10", "1", "2", "1", "10", "1", "2", "255"};
+
+} // namespace
+
+void TestScanRangeEntry::naturalTyping_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("focusBox");
+    QTest::newRow("dot after a third digit") << "192.168.1.10" << "192.168.1.10" << "10.1.2.255" << 3;
+    QTest::newRow("short octets") << "10.0.0.1" << "10.0.0.1" << "10.1.2.255" << 3;
+    QTest::newRow("every octet three digits") << "198.100.200.254" << "198.100.200.254" << "10.1.2.255" << 4;
+    QTest::newRow("comma as the dot") << "172,16,100,7" << "172.16.100.7" << "10.1.2.255" << 3;
+    QTest::newRow("capped octet") << "300.1.2.3" << "255.1.2.3" << "10.1.2.255" << 3;
+    QTest::newRow("a second dot skips a box") << "192..5" << "192.1.5.1" << "10.1.2.255" << 2;
+    QTest::newRow("both rows") << "198.18.7.1.198.18.7.254" << "198.18.7.1" << "198.18.7.254" << 8;
+}
+
+void TestScanRangeEntry::naturalTyping()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, focusBox);
+    m_entry->setMethod(ScanMethod::Udp);
+    m_entry->setBoxes(DefaultBoxes);
+    m_entry->box(0)->setFocus();
+    QTRY_COMPARE(focused(), m_entry->box(0));
+    QCoreApplication::processEvents();
+    typeIntoFocus(keys);
+    const QStringList boxes = m_entry->boxes();
+    QCOMPARE(boxes.mid(0, 4).join(QLatin1Char('.')), from);
+    QCOMPARE(boxes.mid(4, 4).join(QLatin1Char('.')), to);
+    QCOMPARE(focusedBox(), focusBox);
+}
+
+void TestScanRangeEntry::pastingAnAddress_data()
+{
+    QTest::addColumn<int>("box");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<bool>("byKey");  // Ctrl+V, else the context menu's way
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("focusBox");
+    QTest::newRow("From row") << 0 << "198.18.7.20" << true
+                              << QStringList{"198", "18", "7", "20", "10", "1", "2", "255"} << 3;
+    QTest::newRow("To row, by menu") << 4 << "198.18.9.200" << false
+                                     << QStringList{"10", "1", "2", "1", "198", "18", "9", "200"} << 7;
+    QTest::newRow("line end from a terminal") << 0 << "198.18.7.20\n" << true
+                                              << QStringList{"198", "18", "7", "20", "10", "1", "2", "255"} << 3;
+    QTest::newRow("octet over 255 capped") << 0 << "198.18.7.999" << true
+                                           << QStringList{"198", "18", "7", "255", "10", "1", "2", "255"} << 3;
+    QTest::newRow("digits alone as before") << 0 << "77" << true << QStringList{"77", "1", "2", "1", "10", "1", "2", "255"}
+                                            << 0;
+    QTest::newRow("half an address refused") << 0 << "198.18" << true << DefaultBoxes << 0;
+}
+
+void TestScanRangeEntry::pastingAnAddress()
+{
+    QFETCH(int, box);
+    QFETCH(QString, clipboard);
+    QFETCH(bool, byKey);
+    QFETCH(QStringList, boxes);
+    QFETCH(int, focusBox);
+    m_entry->setMethod(ScanMethod::Udp);
+    m_entry->setBoxes(DefaultBoxes);
+    QGuiApplication::clipboard()->setText(clipboard);
+    QLineEdit *edit = m_entry->box(box);
+    edit->setFocus();
+    QTRY_COMPARE(focused(), edit);
+    QTRY_VERIFY(edit->hasSelectedText());  // getting the focus selects the box's text
+    if (byKey)
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    else
+        edit->paste();
+    QCOMPARE(m_entry->boxes(), boxes);
+    QCOMPARE(focusedBox(), focusBox);
 }
 
 void TestScanRangeEntry::methodLocksToBoxes()
