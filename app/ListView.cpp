@@ -1,6 +1,9 @@
 #include "ListView.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -69,6 +72,31 @@ void ListView::mouseReleaseEvent(QMouseEvent *event)
     QTableView::mouseReleaseEvent(event);
     if (event->button() == Qt::RightButton)
         Q_EMIT popupRequested(event->globalPosition().toPoint());
+}
+
+void ListView::keyPressEvent(QKeyEvent *event)
+{
+    // The table's own Copy takes the current cell only.
+    if (event->matches(QKeySequence::Copy)) {
+        const int row = m_model->currentRow();
+        if (row >= 0 && row < m_model->rowCount())
+            QGuiApplication::clipboard()->setText(rowText(row));
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+QString ListView::rowText(int row) const
+{
+    QStringList cells;
+    const QHeaderView *header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        if (!isColumnHidden(column))
+            cells << m_model->index(row, column).data(Qt::DisplayRole).toString();
+    }
+    return cells.join(QLatin1Char('\t'));
 }
 
 void ListView::fitColumnTo(int column, const QString &sample)

@@ -11,7 +11,8 @@ class ListModel;
 // full-row selection, grid lines, the model's check boxes in column 0. The
 // view's current row and the model's current row follow each other. Column
 // header clicks go to the model's own column-click rule; releasing the right
-// button over the rows asks for the list's pop-up menu.
+// button over the rows asks for the list's pop-up menu. Ctrl+C (the
+// desktop's Copy key) puts the highlighted row on the clipboard.
 class ListView : public QTableView
 {
     Q_OBJECT
@@ -28,12 +29,16 @@ public:
     void fitColumnTo(int column, const QString &sample);
     // The address columns of the scan and record lists: 1 IP, 2 MAC.
     void fitAddressColumns();
+    // The columns of a row that the list shows, tab-separated, in their order
+    // on the screen: what Copy puts on the clipboard.
+    QString rowText(int row) const;
 
 Q_SIGNALS:
     void popupRequested(const QPoint &globalPos);
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void showModelCurrentRow(int row);
