@@ -21,9 +21,9 @@ FormCZ::FormCZ(ListModel &scanList, ListModel &recordList, ProgramState &state, 
     setWindowTitle(QStringLiteral("Find"));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
-    // Above the other windows from the start, without taking the activation.
+    // Above the other windows from the start. It takes the activation when it
+    // opens, so that the search text can be typed at once (see showEvent).
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_text = new QComboBox(this);
     m_text->setObjectName(QStringLiteral("Combo1"));
@@ -78,6 +78,13 @@ int FormCZ::findNext()
                                      m_up->isChecked() ? FindDirection::Up : FindDirection::Down, m_prompt);
     Q_EMIT listSearched(m_state.FindTarget, found);
     return found;
+}
+
+void FormCZ::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    activateWindow();
+    m_text->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool FormCZ::event(QEvent *event)

@@ -16,7 +16,9 @@ struct ProgramState;
 // (FindTarget 2) with FindNextInList, one match per "Find Next". Not modal
 // and kept above the other windows; "Cancel" closes and deletes it, so the
 // next Find command shows a fresh one. The models, state and prompt must
-// outlive it.
+// outlive it. It takes the keyboard focus (the search text) when it opens;
+// the window's MessageBoxPrompt puts the end-of-search message over it, as
+// it is then the active window.
 //
 // Object names are the control names: Combo1, Check1, Check2, Option1, Option2,
 // XPButton1 (Find Next), XPButton2 (Cancel).
@@ -38,6 +40,7 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     ListModel &targetList() const;

@@ -1,5 +1,6 @@
 #include "MessageBoxPrompt.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -71,13 +72,24 @@ PromptAnswer escapeAnswer(PromptButtons buttons)
 
 } // namespace
 
+QWidget *MessageBoxPrompt::owner() const
+{
+    QWidget *active = QApplication::activeWindow();
+    // parentWidget() crosses window boundaries, where isAncestorOf() stops.
+    for (const QWidget *widget = active; widget && m_parent; widget = widget->parentWidget()) {
+        if (widget == m_parent)
+            return active;
+    }
+    return m_parent;
+}
+
 PromptAnswer MessageBoxPrompt::ask(const PromptRequest &request)
 {
     // The program's texts break lines with CR LF; a plain-text label wants LF.
     QString text = request.text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(messageIcon(request.icon), request.title, text, standardButtons(request.buttons),
-                    m_parent);
+                    owner());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(standardButton(request.defaultAnswer));
     box.setEscapeButton(standardButton(escapeAnswer(request.buttons)));

@@ -1,16 +1,22 @@
 #include "FormCZ.h"
+#include "MessageBoxPrompt.h"
 #include "ProgramState.h"
 #include "RecordListModel.h"
 #include "ScanListModel.h"
 #include "ScriptedPrompt.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 class TestFormCZ : public QObject
 {
@@ -18,6 +24,7 @@ class TestFormCZ : public QObject
 
 private slots:
     void searchesTheTargetList();
+    void takesFocusAndOwnsItsMessage();
 };
 
 void TestFormCZ::searchesTheTargetList()
@@ -71,6 +78,53 @@ void TestFormCZ::searchesTheTargetList()
 
     form->findChild<QPushButton *>(QStringLiteral("XPButton2"))->click();
     QTRY_VERIFY(form.isNull());
+}
+
+// Opened over the main window, as the Find command does, with the window's
+// own prompt: the dialog takes the keyboard focus, and the end-of-search
+// box is the dialog's own, so that it stands above the dialog that stays on
+// top instead of hiding behind it.
+void TestFormCZ::takesFocusAndOwnsItsMessage()
+{
+    RecordListModel records;
+    records.setRecords({PresetRecord::fromFields({"10.0.0.1", {}, "ABC-PC"}, 1)});
+    ScanListModel scan;
+    ProgramState state;
+    QWidget window;
+    MessageBoxPrompt prompt(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QVERIFY(StartFind(records, ProgramState::FindRecordList, state));
+    QPointer<FormCZ> form = new FormCZ(scan, records, state, prompt, &window);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    auto *text = form->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    QTRY_VERIFY(QApplication::focusWidget() == text || QApplication::focusWidget() == text->lineEdit());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("no such host"));
+    QCOMPARE(text->currentText(), QStringLiteral("no such host"));
+
+    // The box is modal: look at it and answer it from the event loop.
+    QWidget *boxParent = nullptr;
+    QWindow *boxTransientParent = nullptr;
+    QString boxText;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        answer.stop();
+        boxParent = box->parentWidget();
+        boxTransientParent = box->windowHandle() ? box->windowHandle()->transientParent() : nullptr;
+        boxText = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    answer.start(10);
+    form->findChild<QPushButton *>(QStringLiteral("XPButton1"))->click();
+    QCOMPARE(boxText, QString::fromUtf8("已搜索指定区域!"));
+    QCOMPARE(boxParent, form.data());
+    QCOMPARE(boxTransientParent, form->windowHandle());
+    delete form;
 }
 
 QTEST_MAIN(TestFormCZ)
