@@ -35,6 +35,10 @@ void ScanOptions::addTo(QCommandLineParser &parser, const QString &dataDirHelp)
          QStringLiteral("arp|udp"), QStringLiteral("arp")},
         {QStringLiteral("from"), QStringLiteral("First address of the range."), QStringLiteral("A.B.C.D")},
         {QStringLiteral("to"), QStringLiteral("Last address of the range."), QStringLiteral("A.B.C.D")},
+        {QStringLiteral("range"),
+         QStringLiteral("The range as a network instead of --from and --to: its host addresses, e.g. "
+                        "198.18.7.0/24 for 198.18.7.1 to 198.18.7.254 (/31 both addresses, /32 one)."),
+         QStringLiteral("A.B.C.D/NN")},
         {QStringLiteral("show-silent"),
          QStringLiteral("List hosts that did not answer as \"Non-Responded IP\".")},
         {QStringLiteral("pace-ms"),
@@ -50,7 +54,7 @@ void ScanOptions::addTo(QCommandLineParser &parser, const QString &dataDirHelp)
 
 bool ScanOptions::anyScanOptionSet(const QCommandLineParser &parser)
 {
-    for (const char *name : {"method", "from", "to", "show-silent", "pace-ms", "arp-timeout-ms"}) {
+    for (const char *name : {"method", "from", "to", "range", "show-silent", "pace-ms", "arp-timeout-ms"}) {
         if (parser.isSet(QLatin1String(name)))
             return true;
     }
@@ -75,8 +79,14 @@ bool ScanOptions::readMethod(const QCommandLineParser &parser, QString *error)
 
 bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *error)
 {
-    if (!parser.isSet(QStringLiteral("from")) || !parser.isSet(QStringLiteral("to"))) {
-        *error = QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D.");
+    const bool network = parser.isSet(QStringLiteral("range"));
+    const bool ends = parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to"));
+    if (network && ends) {
+        *error = QStringLiteral("give the range either with --range or with --from and --to, not both.");
+        return false;
+    }
+    if (!network && (!parser.isSet(QStringLiteral("from")) || !parser.isSet(QStringLiteral("to")))) {
+        *error = QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.");
         return false;
     }
     int pace = HostSource::Pacing::DefaultPaceMs;
@@ -85,8 +95,9 @@ bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *
     m_pacing = HostSource::Pacing::fromPace(pace);
     if (!intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &m_pacing.arpTimeoutMs, error))
         return false;
-    m_range = ScanRange::fromAddresses(parser.value(QStringLiteral("from")),
-                                       parser.value(QStringLiteral("to")), m_method, error);
+    m_range = network ? ScanRange::fromPrefix(parser.value(QStringLiteral("range")), m_method, error)
+                      : ScanRange::fromAddresses(parser.value(QStringLiteral("from")),
+                                                 parser.value(QStringLiteral("to")), m_method, error);
     return m_range.has_value();
 }
 

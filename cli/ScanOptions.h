@@ -12,7 +12,7 @@ class ScanRun;
 class VendorResolver;
 
 // The scan options that every scanning command takes: --method, --from,
-// --to, --show-silent, --pace-ms, --arp-timeout-ms and --data-dir. The
+// --to (or --range), --show-silent, --pace-ms, --arp-timeout-ms and --data-dir. The
 // checks run in two parts so that a command can check options of its own
 // in between; each part stops at the first fault and names it in *error.
 class ScanOptions
@@ -21,7 +21,8 @@ public:
     static void addTo(QCommandLineParser &parser, const QString &dataDirHelp);
 
     bool readMethod(const QCommandLineParser &parser, QString *error);
-    // Needs readMethod first. The range must be given.
+    // Needs readMethod first. The range must be given, by its two ends or as
+    // a network, not both.
     bool readRangeAndPacing(const QCommandLineParser &parser, QString *error);
     // Whether any option that only a scan uses was given.
     static bool anyScanOptionSet(const QCommandLineParser &parser);

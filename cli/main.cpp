@@ -1,6 +1,7 @@
 // netkestrel-cli: the engine of Netkestrel without a window, for scripts,
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
 #include "AnalyzeCommand.h"
+#include "CommandLine.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
 #include "ScanCommand.h"
@@ -15,7 +16,8 @@ const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
                      "\n"
                      "Commands:\n"
                      "  scan     scan an address range and list the hosts that answer\n"
-                     "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254)\n"
+                     "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254,\n"
+                     "           or netkestrel-cli scan --range 198.18.7.0/24)\n"
                      "  analyze  scan a range (or read a scan result file) and list the findings against\n"
                      "           the records; exit status 3 when there are findings, 0 when none\n"
                      "           (netkestrel-cli analyze --from 198.18.7.1 --to 198.18.7.254)\n"
@@ -48,8 +50,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(NETKESTREL_VERSION));
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
-        arguments.first() == QLatin1String("-h") || arguments.first() == QLatin1String("help")) {
+    // Without a command the usage is an answer to bad usage, on standard
+    // error; asked for, it is the output.
+    if (arguments.isEmpty()) {
+        std::fputs(Usage, stderr);
+        return CommandLine::UsageStatus;
+    }
+    if (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h") ||
+        arguments.first() == QLatin1String("help")) {
         std::fputs(Usage, stdout);
         return 0;
     }
@@ -63,5 +71,5 @@ int main(int argc, char *argv[])
             return command.run(arguments);
     }
     std::fprintf(stderr, "netkestrel-cli: unknown command \"%s\".\n\n%s", qPrintable(name), Usage);
-    return 2;
+    return CommandLine::UsageStatus;
 }

@@ -90,6 +90,40 @@ std::optional<ScanRange> ScanRange::fromAddresses(const QString &from, const QSt
     return fromBoxes(boxes, method, error);
 }
 
+std::optional<ScanRange> ScanRange::fromPrefix(const QString &prefix, ScanMethod method, QString *error)
+{
+    const QString text = prefix.trimmed();
+    const QStringList parts = text.split(QLatin1Char('/'));
+    const QStringList octets = parts.first().split(QLatin1Char('.'));
+    bool lengthOk = false;
+    const uint length = parts.size() == 2 ? parts.at(1).toUInt(&lengthOk, 10) : 0;
+    const bool digitsOnly = parts.size() == 2 && !parts.at(1).isEmpty() &&
+                            std::all_of(parts.at(1).begin(), parts.at(1).end(), [](QChar c) { return c.isDigit(); });
+    quint32 address = 0;
+    bool addressOk = octets.size() == 4;
+    for (const QString &octetText : octets) {
+        QString ignored;
+        const auto value = octet(octetText, 0, &ignored);
+        addressOk = addressOk && value.has_value();
+        address = (address << 8) | value.value_or(0);
+    }
+    if (!lengthOk || !digitsOnly || length > 32 || !addressOk) {
+        if (error) {
+            *error = QStringLiteral("\"%1\" is not a network such as 198.18.7.0/24 (an IPv4 address, \"/\" and a "
+                                    "prefix length from 0 to 32).")
+                         .arg(text);
+        }
+        return std::nullopt;
+    }
+    const quint32 mask = length == 0 ? 0 : ~quint32(0) << (32 - length);
+    const quint32 network = address & mask;
+    const quint32 broadcast = network | ~mask;
+    const bool hasNetworkAndBroadcast = length <= 30;
+    const quint32 first = hasNetworkAndBroadcast ? network + 1 : network;
+    const quint32 last = hasNetworkAndBroadcast ? broadcast - 1 : broadcast;
+    return fromAddresses(dotted(first), dotted(last), method, error);
+}
+
 QString ScanRange::networkPrefix() const
 {
     const QString text = dotted(m_first);

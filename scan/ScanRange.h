@@ -26,6 +26,13 @@ public:
     static std::optional<ScanRange> fromAddresses(const QString &from, const QString &to, ScanMethod method,
                                                   QString *error);
 
+    // A network written as A.B.C.D/NN (host bits of the address are
+    // ignored): its host addresses, network + 1 to broadcast - 1, for /0 to
+    // /30; both addresses of a /31, a point-to-point link that has neither
+    // network nor broadcast address; the one address of a /32. Refused as
+    // fromAddresses refuses those two ends.
+    static std::optional<ScanRange> fromPrefix(const QString &prefix, ScanMethod method, QString *error);
+
     ScanMethod method() const { return m_method; }
     quint32 first() const { return m_first; }  // host byte order, first <= last
     quint32 last() const { return m_last; }

@@ -90,6 +90,14 @@ scan --from $net.13 --to $net.13
 check "one host" "$(expected_rows 13 13 0)" "$out"
 check "one host completion" "Scan Complete! Scanned: 1 IP, Found 1 connected " "$completion"
 
+# A range written as a network: its host addresses; /31 both, /32 the one.
+scan --range $net.0/27 --pace-ms 0
+check "network /27" "$(expected_rows 1 30 0)" "$out"
+scan --range $net.9/31 --pace-ms 0
+check "network /31" "$(expected_rows 8 9 0)" "$out"
+scan --range $net.13/32
+check "network /32" "$(expected_rows 13 13 0)" "$out"
+
 # The plain table names the vendors too.
 table=$(testnet_scanner_exec "$cli" scan --from $net.8 --to $net.9 --pace-ms 0)
 check "table" "$(printf '%s\n' \

@@ -12,6 +12,10 @@ private Q_SLOTS:
     void refused_data();
     void refused();
     void addressesWalkAcrossNetworks();
+    void network_data();
+    void network();
+    void networkRefused_data();
+    void networkRefused();
 };
 
 void TestScanRange::accepted_data()
@@ -114,6 +118,74 @@ void TestScanRange::addressesWalkAcrossNetworks()
                                       nullptr)
                  ->networkPrefix(),
              QStringLiteral("198.18.7."));
+}
+
+void TestScanRange::network_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
+
+    const int arp = int(ScanMethod::Arp);
+    const int udp = int(ScanMethod::Udp);
+    QTest::newRow("/24 without network and broadcast") << "198.18.7.0/24" << arp << "198.18.7.1" << "198.18.7.254";
+    QTest::newRow("host bits ignored") << "198.18.7.77/24" << arp << "198.18.7.1" << "198.18.7.254";
+    QTest::newRow("/27") << "198.18.7.32/27" << arp << "198.18.7.33" << "198.18.7.62";
+    QTest::newRow("/30 two hosts") << "198.18.7.4/30" << arp << "198.18.7.5" << "198.18.7.6";
+    QTest::newRow("/31 both addresses") << "198.18.7.9/31" << arp << "198.18.7.8" << "198.18.7.9";
+    QTest::newRow("/32 one address") << "198.18.7.13/32" << arp << "198.18.7.13" << "198.18.7.13";
+    QTest::newRow("udp /23 across a boundary") << "198.18.6.0/23" << udp << "198.18.6.1" << "198.18.7.254";
+    QTest::newRow("udp /16 below the limit") << "198.18.0.0/16" << udp << "198.18.0.1" << "198.18.255.254";
+    QTest::newRow("blanks around") << " 198.18.7.0/24 " << udp << "198.18.7.1" << "198.18.7.254";
+}
+
+void TestScanRange::network()
+{
+    QFETCH(QString, prefix);
+    QFETCH(int, method);
+    QString error;
+    const auto range = ScanRange::fromPrefix(prefix, ScanMethod(method), &error);
+    QVERIFY2(range.has_value(), qPrintable(error));
+    QTEST(ScanRange::dotted(range->first()), "first");
+    QTEST(ScanRange::dotted(range->last()), "last");
+    QCOMPARE(range->method(), ScanMethod(method));
+    QVERIFY(!range->enteredBackwards());
+}
+
+void TestScanRange::networkRefused_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("message");
+
+    // A network that the range rules refuse gets the words of the same
+    // range given by its two ends.
+    auto endsRefusal = [](const char *from, const char *to, ScanMethod method) {
+        QString error;
+        const bool refused = !ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method, &error);
+        return refused ? error : QStringLiteral("(accepted)");
+    };
+    const int arp = int(ScanMethod::Arp);
+    const int udp = int(ScanMethod::Udp);
+    QTest::newRow("arp /23") << "198.18.6.0/23" << arp << endsRefusal("198.18.6.1", "198.18.7.254", ScanMethod::Arp);
+    QTest::newRow("udp /15 too large") << "198.18.0.0/15" << udp
+                                       << endsRefusal("198.18.0.1", "198.19.255.254", ScanMethod::Udp);
+    const QString malformed = QStringLiteral("\"%1\" is not a network such as 198.18.7.0/24 (an IPv4 address, \"/\" "
+                                             "and a prefix length from 0 to 32).");
+    for (const char *bad : {"198.18.7.0", "198.18.7.0/", "198.18.7.0/33", "198.18.7.0/-1", "198.18.7.0/2x",
+                            "198.18.7/24", "198.18.7.256/24", "198.18.7.0/24/1", "/24", ""}) {
+        QTest::newRow(*bad ? bad : "empty") << QString::fromLatin1(bad) << udp << malformed.arg(QLatin1String(bad));
+    }
+}
+
+void TestScanRange::networkRefused()
+{
+    QFETCH(QString, prefix);
+    QFETCH(int, method);
+    QString error;
+    QVERIFY(!ScanRange::fromPrefix(prefix, ScanMethod(method), &error));
+    QTEST(error, "message");
 }
 
 QTEST_GUILESS_MAIN(TestScanRange)
