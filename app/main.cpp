@@ -3,6 +3,7 @@
 
 #include "DataFolder.h"
 #include "FormMain.h"
+#include "SingleInstance.h"
 
 int main(int argc, char *argv[])
 {
@@ -23,10 +24,22 @@ int main(int argc, char *argv[])
     }
     const bool mini = arguments == QStringList{QStringLiteral("mini")};
 
+    // A second start while the program runs hands over and ends: one tray
+    // icon, one automatic scanner. A plain start brings the running window
+    // to the front; "mini" (the logon autorun) leaves it as it is.
+    SingleInstance instance(SingleInstance::serverNameForUser());
+    if (!instance.claim(mini ? SingleInstance::Request::LeaveAsIs : SingleInstance::Request::ShowWindow))
+        return 0;
+
     FormMain::Options options;
     options.dataFolder = DataFolder::resolve(dataFolder);
     FormMain window(options);
     QObject::connect(&window, &FormMain::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] {
+        window.openMainBoard();
+        window.raise();
+        window.activateWindow();
+    });
     window.startUp(mini);
     return QApplication::exec();
 }
