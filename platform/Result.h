@@ -38,7 +38,8 @@ public:
     // Only after a successful call.
     T &operator*() & { return *m_value; }
     const T &operator*() const & { return *m_value; }
-    T &&operator*() && { return std::move(*m_value); }
+    // By value, so that `for (x : *call())` keeps the value alive for the loop.
+    T operator*() && { return std::move(*m_value); }
     T *operator->() { return &*m_value; }
     const T *operator->() const { return &*m_value; }
 
