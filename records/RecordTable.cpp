@@ -83,20 +83,24 @@ Result<std::optional<PresetRecord>> RecordTable::byId(qint64 id)
     return record;
 }
 
-Result<std::optional<qint64>> RecordTable::firstHolding(Column column, const QString &value, qint64 exceptId)
+QString RecordTable::probeStatement(Column column)
 {
     // COLLATE NOCASE in the comparison picks the index of the same collation.
-    const Result<QSqlQuery *> query =
-        run(QStringLiteral("SELECT ID FROM T_Record WHERE %1 = ? COLLATE NOCASE AND ID <> ? ORDER BY ID LIMIT 1")
-                .arg(QLatin1String(column == Column::IpAddress ? "IPAddress" : "MACAddress")),
-            {value, exceptId});
+    // MIN rather than ORDER BY: the index search alone answers it.
+    return QStringLiteral("SELECT MIN(ID) FROM T_Record WHERE %1 = ? COLLATE NOCASE AND ID <> ?")
+        .arg(QLatin1String(column == Column::IpAddress ? "IPAddress" : "MACAddress"));
+}
+
+Result<std::optional<qint64>> RecordTable::firstHolding(Column column, const QString &value, qint64 exceptId)
+{
+    const Result<QSqlQuery *> query = run(probeStatement(column), {value, exceptId});
     if (!query)
         return Failure{query.error()};
     const Result<bool> row = CheckedQuery::next(**query);
     if (!row)
         return Failure{row.error()};
     std::optional<qint64> id;
-    if (*row)
+    if (*row && !(*query)->value(0).isNull())
         id = (*query)->value(0).toLongLong();
     (*query)->finish();
     return id;

@@ -28,6 +28,9 @@ public:
 
     explicit RecordTable(QSqlDatabase &db) : m_db(db) {}
 
+    // The duplicate probe on a column; binds the value and the ID to skip.
+    static QString probeStatement(Column column);
+
     // All records in the order of their IDs.
     Result<QList<PresetRecord>> all();
     // Nothing: the ID is not in the table.

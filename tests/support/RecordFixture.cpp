@@ -58,7 +58,7 @@ bool RecordFixture::exec(const QStringList &statements) const
     return true;
 }
 
-QVariantList RecordFixture::column(const QString &statement, const QVariantList &values) const
+QVariantList RecordFixture::column(const QString &statement, const QVariantList &values, int position) const
 {
     RawConnection connection(databasePath());
     QVariantList result;
@@ -72,6 +72,6 @@ QVariantList RecordFixture::column(const QString &statement, const QVariantList 
     if (!query.exec())
         qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
     while (query.next())
-        result.append(query.value(0));
+        result.append(query.value(position));
     return result;
 }

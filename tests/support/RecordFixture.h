@@ -44,8 +44,8 @@ public:
     // fails.
     bool exec(const QStringList &statements) const;
     bool exec(const QString &statement) const { return exec(QStringList{statement}); }
-    // The first column of every row of a query run the same way.
-    QVariantList column(const QString &statement, const QVariantList &values = {}) const;
+    // One column (by position) of every row of a query run the same way.
+    QVariantList column(const QString &statement, const QVariantList &values = {}, int position = 0) const;
 
 private:
     QTemporaryDir m_dir;
