@@ -1,13 +1,21 @@
 #include "AnalysisOptionsStore.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+#include "CheckedQuery.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 
 namespace {
+
+const QString CannotRead = QStringLiteral("The analysis options cannot be read.");
+const QString CannotSave = QStringLiteral("The analysis options cannot be saved.");
+
+Failure fail(const QString &what, const QString &detail)
+{
+    return Failure{QStringLiteral("%1\r\n%2").arg(what, detail)};
+}
 
 qint16 flag(bool on)
 {
@@ -16,27 +24,22 @@ qint16 flag(bool on)
 
 } // namespace
 
-bool AnalysisOptionsStore::fail(const QString &what, const QString &detail)
+Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
 {
-    m_lastError = QStringLiteral("%1\r\n%2").arg(what, detail);
-    return false;
-}
-
-bool AnalysisOptionsStore::LoadAnalysisOptions(AnalysisOptions *options)
-{
-    m_lastError.clear();
     RecordStoreSession connection(m_store);
-    if (!connection.isOpen()) {
-        m_lastError = m_store.lastError();
-        return false;
-    }
+    if (!connection.isOpen())
+        return Failure{connection.error()};
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral(
-            "SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY rowid LIMIT 1")))
-        return fail(QStringLiteral("The analysis options cannot be read."), query.lastError().text());
+    if (const Result<> done = CheckedQuery::exec(
+            query, QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY rowid LIMIT 1"));
+        !done)
+        return fail(CannotRead, done.error());
+    const Result<bool> row = CheckedQuery::next(query);
+    if (!row)
+        return fail(CannotRead, row.error());
     AnalysisOptions read;
-    if (query.next()) {
+    if (*row) {
         const auto ticked = [&query](int position) { return query.value(position).toInt() == 1; };
         read.displayNonResponded = ticked(0);
         read.analyzeMac = ticked(1);
@@ -46,57 +49,40 @@ bool AnalysisOptionsStore::LoadAnalysisOptions(AnalysisOptions *options)
         bool ok = false;
         const int minutes = query.value(5).toInt(&ok);
         read.mins = ok && AnalysisOptions::isOfferedMinutes(minutes) ? minutes : AnalysisOptions::DefaultMinutes;
-    } else if (query.lastError().isValid()) {
-        return fail(QStringLiteral("The analysis options cannot be read."), query.lastError().text());
     }
-    *options = read;
-    return true;
+    return read;
 }
 
-bool AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &options)
+Result<> AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &options) const
 {
-    m_lastError.clear();
     if (!AnalysisOptions::isOfferedMinutes(options.mins))
-        return fail(QStringLiteral("The analysis options cannot be saved."),
-                    QStringLiteral("%1 is not one of the offered minute values.").arg(options.mins));
+        return fail(CannotSave, QStringLiteral("%1 is not one of the offered minute values.").arg(options.mins));
     RecordStoreSession connection(m_store);
-    if (!connection.isOpen()) {
-        m_lastError = m_store.lastError();
-        return false;
-    }
-    QSqlDatabase &db = connection.db();
-    if (!db.transaction())
-        return fail(QStringLiteral("The analysis options cannot be saved."), db.lastError().text());
-    QString error;
+    if (!connection.isOpen())
+        return Failure{connection.error()};
+    if (const Result<> begun = connection.beginWrite(); !begun)
+        return fail(CannotSave, begun.error());
     {
-        QSqlQuery query(db);
+        const QVariantList values = {flag(options.displayNonResponded), flag(options.analyzeMac),
+                                     flag(options.analyzeIp),           flag(options.autoScan),
+                                     flag(options.clearBeforeAnalysis), qint16(options.mins)};
+        QSqlQuery query(connection.db());
         // Update the first row; insert one when there is none.
-        query.prepare(QStringLiteral("UPDATE T_set SET check1 = ?, check2 = ?, check3 = ?, check4 = ?, "
-                                     "check5 = ?, mins = ? WHERE rowid = (SELECT MIN(rowid) FROM T_set)"));
-        const auto bindAll = [&] {
-            query.addBindValue(flag(options.displayNonResponded));
-            query.addBindValue(flag(options.analyzeMac));
-            query.addBindValue(flag(options.analyzeIp));
-            query.addBindValue(flag(options.autoScan));
-            query.addBindValue(flag(options.clearBeforeAnalysis));
-            query.addBindValue(qint16(options.mins));
-        };
-        bindAll();
-        bool ok = query.exec();
-        if (ok && query.numRowsAffected() < 1) {
-            query.prepare(QStringLiteral(
-                "INSERT INTO T_set (check1, check2, check3, check4, check5, mins) VALUES (?, ?, ?, ?, ?, ?)"));
-            bindAll();
-            ok = query.exec();
-        }
-        if (!ok)
-            error = query.lastError().text();
+        Result<> done = CheckedQuery::exec(query,
+                                           QStringLiteral("UPDATE T_set SET check1 = ?, check2 = ?, check3 = ?, "
+                                                          "check4 = ?, check5 = ?, mins = ? "
+                                                          "WHERE rowid = (SELECT MIN(rowid) FROM T_set)"),
+                                           values);
+        if (done && query.numRowsAffected() < 1)
+            done = CheckedQuery::exec(
+                query,
+                QStringLiteral(
+                    "INSERT INTO T_set (check1, check2, check3, check4, check5, mins) VALUES (?, ?, ?, ?, ?, ?)"),
+                values);
+        if (!done)
+            return fail(CannotSave, done.error());
     }
-    if (error.isEmpty() && !db.commit())
-        error = db.lastError().text();
-    if (!error.isEmpty()) {
-        db.rollback();
-        return fail(QStringLiteral("The analysis options cannot be saved."), error);
-    }
-    return true;
+    if (const Result<> committed = connection.commit(); !committed)
+        return fail(CannotSave, committed.error());
+    return {};
 }

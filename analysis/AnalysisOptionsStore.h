@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "AnalysisOptions.h"
+#include "Result.h"
 
 class RecordStore;
 
@@ -11,24 +12,19 @@ class RecordStore;
 // first save creates it when the table is empty.
 //
 // Each call opens its own connection through the record store and closes it
-// before it returns. On failure a call returns false, lastError() holds a
-// message for the user, and nothing has changed.
+// before it returns. On failure a call returns a Result with a message for
+// the user (see Result.h), and nothing has changed.
 class AnalysisOptionsStore
 {
 public:
-    explicit AnalysisOptionsStore(RecordStore &store) : m_store(store) {}
+    explicit AnalysisOptionsStore(const RecordStore &store) : m_store(store) {}
 
     // An empty table gives the defaults. A stored mins that is not one of the
     // offered values is refused: the default minutes stand instead. A check
     // value counts as ticked only when it is 1.
-    bool LoadAnalysisOptions(AnalysisOptions *options);
-    bool SaveAnalysisOptions(const AnalysisOptions &options);
-
-    QString lastError() const { return m_lastError; }
+    Result<AnalysisOptions> LoadAnalysisOptions() const;
+    Result<> SaveAnalysisOptions(const AnalysisOptions &options) const;
 
 private:
-    bool fail(const QString &what, const QString &detail);
-
-    RecordStore &m_store;
-    QString m_lastError;
+    const RecordStore &m_store;
 };

@@ -63,7 +63,7 @@ FormAddJF::FormAddJF(RecordCommands &commands, QWidget *parent)
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
-    setBoxes(m_editor.open());
+    setBoxes(m_editor.open().value_or(QStringList(RecordEditor::BoxCount)));
     setWindowTitle(m_editor.caption());
 }
 

@@ -262,15 +262,12 @@ void FormMain::connectScanRun()
 void FormMain::loadDatabase()
 {
     // Opened once so that a new data folder gets its database and tables.
-    QString error;
-    if (!DataFolder::ensureExists(m_options.dataFolder, &error)) {
-        m_prompt->error(error);
+    if (const Result<> folder = DataFolder::ensureExists(m_options.dataFolder); !folder) {
+        m_prompt->error(folder.error());
         return;
     }
-    QSqlDatabase db = m_store.OpenRecordStore();
-    if (!db.isValid() || !db.isOpen())
-        m_prompt->error(m_store.lastError());
-    RecordStore::CloseRecordStore(db);
+    if (const Result<> opened = m_store.prepare(); !opened)
+        m_prompt->error(opened.error());
 }
 
 void FormMain::showLocalAddress()
@@ -292,9 +289,12 @@ void FormMain::readAutorun()
 
 void FormMain::loadAnalysisOptions()
 {
-    const bool loaded = m_optionsStore.LoadAnalysisOptions(&m_analysisOptions);
-    if (!loaded)
-        m_prompt->error(m_optionsStore.lastError());
+    const Result<AnalysisOptions> stored = m_optionsStore.LoadAnalysisOptions();
+    const bool loaded = stored.ok();
+    if (loaded)
+        m_analysisOptions = *stored;
+    else
+        m_prompt->error(stored.error());
     m_applyingOptions = true;  // the minute box's change handling saves nothing now
     m_frames->showMinutes(m_analysisOptions.mins);
     m_frames->check(1)->setChecked(m_analysisOptions.displayNonResponded);
@@ -319,8 +319,8 @@ void FormMain::saveAnalysisOptions()
     m_analysisOptions.analyzeIp = m_frames->check(3)->isChecked();
     m_analysisOptions.autoScan = m_frames->check(4)->isChecked();
     m_analysisOptions.clearBeforeAnalysis = m_frames->check(5)->isChecked();
-    if (!m_optionsStore.SaveAnalysisOptions(m_analysisOptions))
-        m_prompt->error(m_optionsStore.lastError());
+    if (const Result<> saved = m_optionsStore.SaveAnalysisOptions(m_analysisOptions); !saved)
+        m_prompt->error(saved.error());
 }
 
 void FormMain::startAutoScan()
@@ -449,12 +449,12 @@ void FormMain::setPauseCaption(const QString &caption)
 
 void FormMain::setAutorun(bool on)
 {
-    const bool written = on ? m_autostart.write(m_ownCommand) : m_autostart.remove();
+    const Result<> written = on ? m_autostart.write(m_ownCommand) : m_autostart.remove();
     if (!written) {
         // Say so rather than show a mark that the next start would not show.
         m_prompt->notice(QStringLiteral("The logon entry %1 could not be %2: %3")
                              .arg(m_autostart.filePath(), QLatin1String(on ? "written" : "removed"),
-                                  m_autostart.errorString()));
+                                  written.error()));
     }
     showAutorunMark(m_autostart.readCommand() == m_ownCommand);
 }

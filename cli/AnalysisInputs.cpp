@@ -4,23 +4,24 @@
 #include "RecordListModel.h"
 
 #include <QCommandLineParser>
+#include <optional>
 
 namespace {
 
 // One option pair: --NAME ticks the box, --no-NAME unticks it, neither keeps
-// the stored state.
-bool readPair(const QCommandLineParser &parser, const QString &name, bool *value, QString *error)
+// the stored state (nothing).
+Result<std::optional<bool>> readPair(const QCommandLineParser &parser, const QString &name)
 {
     const bool on = parser.isSet(name);
     const bool off = parser.isSet(QStringLiteral("no-") + name);
-    if (on && off) {
-        *error = QStringLiteral("--%1 and --no-%1 exclude each other.").arg(name);
-        return false;
-    }
+    if (on && off)
+        return Failure{QStringLiteral("--%1 and --no-%1 exclude each other.").arg(name)};
     if (on || off)
-        *value = on;
-    return true;
+        return std::optional<bool>(on);
+    return std::optional<bool>();
 }
+
+const char *const Pairs[] = {"mac", "ip"};
 
 } // namespace
 
@@ -36,37 +37,35 @@ void AnalysisInputs::addOptions(QCommandLineParser &parser)
     });
 }
 
-bool AnalysisInputs::read(const QCommandLineParser &parser, QString *error, bool *usage)
+Result<> AnalysisInputs::checkOptions(const QCommandLineParser &parser)
 {
-    *usage = true;
-    bool analyzeMac = false;
-    bool analyzeIp = false;
-    // Check the options before the database is touched.
-    if (!readPair(parser, QStringLiteral("mac"), &analyzeMac, error) ||
-        !readPair(parser, QStringLiteral("ip"), &analyzeIp, error))
-        return false;
-    *usage = false;
-    AnalysisOptionsStore options(m_store);
-    if (!options.LoadAnalysisOptions(&m_stored)) {
-        *error = options.lastError();
-        return false;
+    for (const char *name : Pairs) {
+        if (const Result<std::optional<bool>> pair = readPair(parser, QLatin1String(name)); !pair)
+            return Failure{pair.error()};
     }
-    m_options.checks.analyzeMac = m_stored.analyzeMac;
-    m_options.checks.analyzeIp = m_stored.analyzeIp;
-    readPair(parser, QStringLiteral("mac"), &m_options.checks.analyzeMac, error);
-    readPair(parser, QStringLiteral("ip"), &m_options.checks.analyzeIp, error);
-    // Each command prints the findings of one analysis; nothing accumulates.
-    m_options.clearBeforeAnalysis = false;
-    return true;
+    return {};
 }
 
-bool AnalysisInputs::loadRecords(RecordListModel &records, QString *error)
+Result<> AnalysisInputs::read(const QCommandLineParser &parser)
 {
-    const auto loaded = m_store.loadAll();
-    if (!loaded) {
-        *error = m_store.lastError();
-        return false;
-    }
+    const Result<AnalysisOptions> stored = AnalysisOptionsStore(m_store).LoadAnalysisOptions();
+    if (!stored)
+        return Failure{stored.error()};
+    m_stored = *stored;
+    const Result<std::optional<bool>> mac = readPair(parser, QStringLiteral("mac"));
+    const Result<std::optional<bool>> ip = readPair(parser, QStringLiteral("ip"));
+    m_options.checks.analyzeMac = mac ? mac->value_or(m_stored.analyzeMac) : m_stored.analyzeMac;
+    m_options.checks.analyzeIp = ip ? ip->value_or(m_stored.analyzeIp) : m_stored.analyzeIp;
+    // Each command prints the findings of one analysis; nothing accumulates.
+    m_options.clearBeforeAnalysis = false;
+    return {};
+}
+
+Result<> AnalysisInputs::loadRecords(RecordListModel &records)
+{
+    const Result<QList<PresetRecord>> loaded = m_store.loadAll();
+    if (!loaded)
+        return Failure{loaded.error()};
     records.setRecords(*loaded);
-    return true;
+    return {};
 }

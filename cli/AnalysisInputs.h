@@ -3,6 +3,7 @@
 #include "AnalysisOptions.h"
 #include "Analyzer.h"
 #include "RecordStore.h"
+#include "Result.h"
 
 #include <QString>
 
@@ -19,11 +20,14 @@ public:
 
     explicit AnalysisInputs(const QString &dataFolder) : m_store(dataFolder) {}
 
-    // false with *error set. *usage tells a bad option (true) from a
-    // database failure (false).
-    bool read(const QCommandLineParser &parser, QString *error, bool *usage);
+    // Whether the option pairs are given sensibly; the message is for a
+    // usage error. Touches no database.
+    static Result<> checkOptions(const QCommandLineParser &parser);
+    // The stored options with the command line's overrides; the options must
+    // have passed checkOptions. Fails when the database cannot be read.
+    Result<> read(const QCommandLineParser &parser);
     // The records in load order, replacing the list's rows.
-    bool loadRecords(RecordListModel &records, QString *error);
+    Result<> loadRecords(RecordListModel &records);
 
     const AnalysisOptions &stored() const { return m_stored; }
     Analyzer::Options analyzerOptions() const { return m_options; }

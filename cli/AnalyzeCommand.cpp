@@ -94,10 +94,11 @@ int runAnalyzeCommand(const QStringList &arguments)
         return command.usageError(error);
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
+    if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
+        return command.usageError(checked.error());
     AnalysisInputs inputs(dataFolder);
-    bool usage = false;
-    if (!inputs.read(parser, &error, &usage))
-        return usage ? command.usageError(error) : command.failure(error);
+    if (const Result<> read = inputs.read(parser); !read)
+        return command.failure(read.error());
 
     ScanListModel scanList;
     if (fromFile) {
@@ -110,8 +111,8 @@ int runAnalyzeCommand(const QStringList &arguments)
     }
 
     RecordListModel records;
-    if (!inputs.loadRecords(records, &error))
-        return command.failure(error);
+    if (const Result<> loaded = inputs.loadRecords(records); !loaded)
+        return command.failure(loaded.error());
 
     if (!fromFile) {
         int status = 0;

@@ -103,8 +103,12 @@ int RecordsRun::save(const QCommandLineParser &parser, const QString &id)
 {
     m_state.CurrentRecordId = id;
     RecordEditor editor(m_store, m_prompt, m_state);
-    // A record that is gone opens with empty boxes; Save then says so.
-    QStringList boxes = editor.open();
+    // A record that is gone opens with empty boxes; Save then says so. A
+    // database that cannot be read has been reported once: no Save follows.
+    const std::optional<QStringList> opened = editor.open();
+    if (!opened)
+        return 1;
+    QStringList boxes = *opened;
     for (int k = 0; k < RecordEditor::BoxCount; ++k) {
         const QString option = QLatin1String(FieldOptions[k]);
         if (parser.isSet(option))
@@ -217,9 +221,8 @@ int runRecordsCommand(const QStringList &arguments)
         return usageError(QStringLiteral("the search text is empty."));
 
     const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
-    QString error;
-    if (!DataFolder::ensureExists(folder, &error)) {
-        std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(error));
+    if (const Result<> made = DataFolder::ensureExists(folder); !made) {
+        std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(made.error()));
         return 1;
     }
 

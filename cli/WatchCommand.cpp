@@ -65,13 +65,11 @@ int runWatchCommand(const QStringList &arguments)
     }
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
+    if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
+        return command.usageError(checked.error());
     AnalysisInputs inputs(dataFolder);
-    bool usage = false;
-    if (!inputs.read(parser, &error, &usage)) {
-        if (usage)
-            return command.usageError(error);
-        return command.failure(error);
-    }
+    if (const Result<> read = inputs.read(parser); !read)
+        return command.failure(read.error());
 
     const VendorResolver vendors(dataFolder);
     ScanListModel scanList;
@@ -92,9 +90,8 @@ int runWatchCommand(const QStringList &arguments)
     // Records edited between two steps count from the next step on; when they
     // cannot be read, the step uses those it had.
     QObject::connect(&controller, &AutoScanController::stepStarted, [&] {
-        QString loadError;
-        if (!inputs.loadRecords(records, &loadError))
-            std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loadError));
+        if (const Result<> loaded = inputs.loadRecords(records); !loaded)
+            std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loaded.error()));
     });
 
     bool stopping = false;

@@ -88,18 +88,13 @@ QString AutostartEntry::ownCommand(const QString &executablePath)
     return quoteArgument(executablePath) + QStringLiteral(" mini");
 }
 
-bool AutostartEntry::write(const QString &command)
+Result<> AutostartEntry::write(const QString &command)
 {
-    m_error.clear();
-    if (!QDir().mkpath(m_folder)) {
-        m_error = QStringLiteral("Cannot create the folder %1").arg(m_folder);
-        return false;
-    }
+    if (!QDir().mkpath(m_folder))
+        return Failure{QStringLiteral("Cannot create the folder %1").arg(m_folder)};
     QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        m_error = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return Failure{file.errorString()};
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=%1\n"
@@ -109,11 +104,9 @@ bool AutostartEntry::write(const QString &command)
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(QLatin1String(EntryName), escapeValue(command));
     file.write(text.toUtf8());
-    if (!file.commit()) {
-        m_error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        return Failure{file.errorString()};
+    return {};
 }
 
 QString AutostartEntry::readCommand() const
@@ -144,12 +137,10 @@ QString AutostartEntry::readCommand() const
     return exec;
 }
 
-bool AutostartEntry::remove()
+Result<> AutostartEntry::remove()
 {
-    m_error.clear();
     QFile file(filePath());
     if (!file.exists() || file.remove())
-        return true;
-    m_error = file.errorString();
-    return false;
+        return {};
+    return Failure{file.errorString()};
 }

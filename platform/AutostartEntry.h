@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "Result.h"
+
 // The logon entry: an XDG autostart file "Fernlow-S.desktop" in the user's
 // autostart folder ($XDG_CONFIG_HOME/autostart, else ~/.config/autostart).
 // Its Exec line is the program's own command followed by " mini", which
@@ -21,18 +23,14 @@ public:
     // quoted the way Exec lines quote arguments when it needs it, + " mini".
     static QString ownCommand(const QString &executablePath);
 
-    // Writes the entry (atomically) with that Exec command. False on failure,
-    // with errorString() set.
-    bool write(const QString &command);
+    // Writes the entry (atomically) with that Exec command.
+    Result<> write(const QString &command);
     // The Exec command of the entry; empty when there is no entry, it cannot
     // be read, or it is marked Hidden (which the XDG rules treat as deleted).
     QString readCommand() const;
-    // Deletes the entry. True when none is left.
-    bool remove();
-
-    QString errorString() const { return m_error; }
+    // Deletes the entry. Succeeds when none is left.
+    Result<> remove();
 
 private:
     QString m_folder;
-    QString m_error;
 };

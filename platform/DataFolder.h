@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "Result.h"
+
 // The program's data folder: it holds the record database, its backups, the
 // report files, and may hold a vendor data file of the user's own.
 namespace DataFolder {
@@ -10,8 +12,9 @@ namespace DataFolder {
 // Netkestrel. Never ends in a separator.
 QString resolve(const QString &givenFolder = {});
 
-// Creates the folder when missing. On failure returns false and sets error
-// to a message for the user.
-bool ensureExists(const QString &folder, QString *error);
+// Creates the folder when missing, and every missing folder above it, each
+// readable by its owner only: the database there holds users, departments
+// and locations. A folder that exists keeps its permissions.
+Result<> ensureExists(const QString &folder);
 
 } // namespace DataFolder

@@ -15,7 +15,7 @@ bool RecordCommands::addLIST()
     // read leaves the list untouched, and no other command can run halfway.
     const auto records = m_store.loadAll();
     if (!records) {
-        m_prompt.error(m_store.lastError(), PromptIcon::Critical);
+        m_prompt.error(records.error(), PromptIcon::Critical);
         return false;
     }
     m_list.setRecords(*records);
@@ -46,15 +46,15 @@ std::optional<int> RecordCommands::deleteSelected()
             m_state.CurrentRecordId = m_list.idText(row);
         }
     }
-    int deleted = 0;
-    if (!m_store.deleteRecords(ids, &deleted)) {
-        m_prompt.error(m_store.lastError(), PromptIcon::Critical);
+    const Result<int> deleted = m_store.deleteRecords(ids);
+    if (!deleted) {
+        m_prompt.error(deleted.error(), PromptIcon::Critical);
         return std::nullopt;
     }
     addLIST();
-    m_prompt.ask({QLatin1String(Prompt::NoticeTitle), QString::fromLatin1(DeletedText).arg(deleted),
+    m_prompt.ask({QLatin1String(Prompt::NoticeTitle), QString::fromLatin1(DeletedText).arg(*deleted),
                   PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Information});
-    return deleted;
+    return *deleted;
 }
 
 void RecordCommands::beginAdd()

@@ -13,34 +13,38 @@ RecordEditor::RecordEditor(RecordStore &store, Prompt &prompt, ProgramState &sta
     : m_store(store), m_prompt(prompt), m_state(state), m_afterSave(std::move(afterSave))
 {}
 
-qint64 RecordEditor::currentId(bool *valid) const
+std::optional<qint64> RecordEditor::currentId() const
 {
-    const qint64 id = m_state.CurrentRecordId.trimmed().toLongLong(valid);
-    *valid = *valid && id > 0;
+    bool valid = false;
+    const qint64 id = m_state.CurrentRecordId.trimmed().toLongLong(&valid);
+    if (!valid || id <= 0)
+        return std::nullopt;
     return id;
 }
 
-QStringList RecordEditor::open()
+std::optional<QStringList> RecordEditor::open()
 {
-    QStringList boxes;
-    for (int k = 0; k < BoxCount; ++k)
-        boxes.append(QString());
+    QStringList boxes(BoxCount);
+    bool read = true;
     if (m_state.CurrentRecordId.isEmpty()) {
         m_caption = QLatin1String(AddCaption);
         m_mode = Mode::Add;
     } else {
         m_caption = QLatin1String(ModifyCaption);
         m_mode = Mode::Modify;
-        bool valid = false;
-        const qint64 id = currentId(&valid);
-        std::optional<PresetRecord> record;
-        if (valid && !m_store.recordById(id, &record))
-            m_prompt.error(m_store.lastError(), PromptIcon::Critical);
-        if (record)
-            boxes = record->fields();
+        if (const std::optional<qint64> id = currentId()) {
+            const Result<std::optional<PresetRecord>> record = m_store.recordById(*id);
+            read = record.ok();
+            if (!record)
+                m_prompt.error(record.error(), PromptIcon::Critical);
+            else if (*record)
+                boxes = (*record)->fields();
+        }
     }
     m_loadedIp = boxes.at(IpBox);
     m_loadedMac = boxes.at(MacBox);
+    if (!read)
+        return std::nullopt;
     return boxes;
 }
 
@@ -71,24 +75,6 @@ bool RecordEditor::macBoxLeft(QString *text)
     return true;
 }
 
-bool RecordEditor::probe(bool ipColumn, const QString &value, bool *taken)
-{
-    // The record being modified is never its own duplicate: a stored
-    // lower-case MAC must not block the save that upper-cases it.
-    bool valid = false;
-    const qint64 exceptId = m_mode == Mode::Modify ? currentId(&valid) : 0;
-    const bool ok =
-        ipColumn ? m_store.isIpTaken(value, exceptId, taken) : m_store.isMacTaken(value, exceptId, taken);
-    if (!ok) {
-        m_prompt.error(m_store.lastError(), PromptIcon::Critical);
-        return false;
-    }
-    if (*taken) {
-        m_prompt.notice(QLatin1Char('[') + value + QLatin1String(ipColumn ? IpTakenSuffix : MacTakenSuffix));
-    }
-    return true;
-}
-
 RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
 {
     while (boxes->size() < BoxCount)
@@ -98,14 +84,16 @@ RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
     // user's back; "Add" saves the boxes as a new one.
     qint64 id = 0;
     if (m_mode == Mode::Modify) {
-        bool valid = false;
-        id = currentId(&valid);
-        std::optional<PresetRecord> existing;
-        if (valid && !m_store.recordById(id, &existing)) {
-            m_prompt.error(m_store.lastError(), PromptIcon::Critical);
+        const std::optional<qint64> current = currentId();
+        id = current.value_or(0);
+        Result<std::optional<PresetRecord>> existing = std::optional<PresetRecord>();
+        if (current)
+            existing = m_store.recordById(*current);
+        if (!existing) {
+            m_prompt.error(existing.error(), PromptIcon::Critical);
             return {SaveResult::Failed};
         }
-        if (!existing) {
+        if (!*existing) {
             m_prompt.notice(QLatin1String(RecordGoneText));
             return {SaveResult::Refused};
         }
@@ -132,32 +120,32 @@ RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
     // Modify mode probes only what changed, so an unchanged record always saves.
     const bool probeIp = m_mode == Mode::Add || ip != m_loadedIp;
     const bool probeMac = m_mode == Mode::Add || mac != m_loadedMac;
-    bool taken = false;
-    if (probeIp && (!probe(true, ip, &taken) || taken))
-        return {taken ? SaveResult::Refused : SaveResult::Failed};
-    if (probeMac && (!probe(false, mac, &taken) || taken))
-        return {taken ? SaveResult::Refused : SaveResult::Failed};
 
     QStringList fields;
     for (const QString &box : std::as_const(*boxes))
         fields.append(box.trimmed());
-    PresetRecord record = PresetRecord::fromFields(fields, id);
-    if (m_mode == Mode::Add) {
-        if (!m_store.insertRecord(&record)) {
-            m_prompt.error(m_store.lastError(), PromptIcon::Critical);
-            return {SaveResult::Failed};
-        }
-    } else {
-        bool found = false;
-        if (!m_store.updateRecord(&record, &found)) {
-            m_prompt.error(m_store.lastError(), PromptIcon::Critical);
-            return {SaveResult::Failed};
-        }
-        if (!found) {
-            m_prompt.notice(QLatin1String(RecordGoneText));
-            return {SaveResult::Refused};
-        }
+    // The probes run in the write's own transaction, so that a record another
+    // process saves meanwhile cannot slip past them.
+    const Result<RecordStore::WriteOutcome> written =
+        m_store.writeUnlessTaken(PresetRecord::fromFields(fields, id), probeIp, probeMac);
+    if (!written) {
+        m_prompt.error(written.error(), PromptIcon::Critical);
+        return {SaveResult::Failed};
     }
+    switch (written->refusal) {
+    case RecordStore::Refusal::None:
+        break;
+    case RecordStore::Refusal::IpTaken:
+        m_prompt.notice(QLatin1Char('[') + ip + QLatin1String(IpTakenSuffix));
+        return {SaveResult::Refused};
+    case RecordStore::Refusal::MacTaken:
+        m_prompt.notice(QLatin1Char('[') + mac + QLatin1String(MacTakenSuffix));
+        return {SaveResult::Refused};
+    case RecordStore::Refusal::Gone:
+        m_prompt.notice(QLatin1String(RecordGoneText));
+        return {SaveResult::Refused};
+    }
+    const PresetRecord &record = written->record;
 
     m_state.CurrentRecordId = QString::number(record.id);
     m_loadedIp = record.ipAddress;

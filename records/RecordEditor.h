@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class Prompt;
 class RecordStore;
@@ -57,8 +58,9 @@ public:
 
     // Opens on CurrentRecordId: empty means add mode and empty boxes; an ID
     // means modify mode with the boxes filled from that record (empty when it
-    // is gone). Returns the box texts.
-    QStringList open();
+    // is gone). Returns the box texts, or nothing when the record could not
+    // be read: the prompt has said why, and the boxes are to be left empty.
+    std::optional<QStringList> open();
     // "Add": empty boxes and add mode; caption and CurrentRecordId stay.
     QStringList startAdd();
 
@@ -76,8 +78,8 @@ public:
     SaveOutcome save(QStringList *boxes);
 
 private:
-    bool probe(bool ipColumn, const QString &value, bool *taken);
-    qint64 currentId(bool *valid) const;
+    // CurrentRecordId as a record ID; nothing when it is none.
+    std::optional<qint64> currentId() const;
 
     RecordStore &m_store;
     Prompt &m_prompt;

@@ -1,31 +1,26 @@
 #include "RecordStore.h"
+
+#include "DataFolder.h"
+#include "RecordSchema.h"
 #include "RecordStoreSession.h"
+#include "RecordTable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 #include <atomic>
 
 namespace {
 
-// The ten fields in their ordinal order; reads and writes go by position.
-const QString RecordColumns = QStringLiteral(
-    "ID, IPAddress, MACAddress, HostName, Workgroup, User, Department, Location, laninterface, Comments");
-
-// The text columns compared for duplicates ignore case, as the duplicate
-// rules expect; AUTOINCREMENT keeps deleted IDs from being handed out again.
-const char *const SchemaStatements[] = {
-    "CREATE TABLE T_Record ("
-    "ID INTEGER PRIMARY KEY AUTOINCREMENT, "
-    "IPAddress TEXT COLLATE NOCASE, "
-    "MACAddress TEXT COLLATE NOCASE, "
-    "HostName TEXT, Workgroup TEXT, User TEXT, Department TEXT, Location TEXT, "
-    "laninterface TEXT, Comments TEXT)",
-    "CREATE TABLE T_set (check1 SMALLINT, check2 SMALLINT, check3 SMALLINT, check4 SMALLINT, "
-    "check5 SMALLINT, mins SMALLINT)",
-};
+const QString CannotOpen = QStringLiteral("The record database cannot be opened.");
+const QString CannotCreate = QStringLiteral("The record database cannot be created.");
+const QString CannotRead = QStringLiteral("The records cannot be read.");
+const QString CannotReadOne = QStringLiteral("The record cannot be read.");
+const QString CannotSearch = QStringLiteral("The records cannot be searched.");
+const QString CannotSave = QStringLiteral("The record cannot be saved.");
+const QString CannotSaveMany = QStringLiteral("The records cannot be saved.");
+const QString CannotDelete = QStringLiteral("The records cannot be deleted.");
 
 QString connectionName()
 {
@@ -33,24 +28,10 @@ QString connectionName()
     return QStringLiteral("netkestrel-records-%1").arg(++next);
 }
 
-// NULL reads as empty text.
-QString field(const QSqlQuery &query, int position)
+RecordTable::Column column(BatchItem::MatchBy matchBy)
 {
-    return query.value(position).toString();
-}
-
-PresetRecord readRecord(const QSqlQuery &query)
-{
-    QStringList fields;
-    for (int k = 1; k <= PresetRecord::FieldCount; ++k)
-        fields.append(field(query, k));
-    return PresetRecord::fromFields(fields, query.value(0).toLongLong());
-}
-
-void bindFields(QSqlQuery &query, const PresetRecord &record)
-{
-    for (const QString &value : record.fields())
-        query.addBindValue(value);
+    return matchBy == BatchItem::MatchBy::IpAddress ? RecordTable::Column::IpAddress
+                                                    : RecordTable::Column::MacAddress;
 }
 
 } // namespace
@@ -65,54 +46,37 @@ QString RecordStore::databasePath(const QString &dataFolder)
     return path + QLatin1String(DatabaseFileName);
 }
 
-bool RecordStore::fail(const QString &what, const QString &detail)
+Failure RecordStore::fail(const QString &what, const QString &detail) const
 {
-    m_lastError = QStringLiteral("%1 (%2)\r\n%3").arg(what, QDir::toNativeSeparators(m_databasePath), detail);
-    return false;
+    return Failure{QStringLiteral("%1 (%2)\r\n%3").arg(what, QDir::toNativeSeparators(m_databasePath), detail)};
 }
 
-QSqlDatabase RecordStore::OpenRecordStore()
+Result<QSqlDatabase> RecordStore::OpenRecordStore() const
 {
-    m_lastError.clear();
     const QFileInfo file(m_databasePath);
-    const bool create = !file.exists();
-    if (create && !QDir().mkpath(file.absolutePath())) {
-        fail(QStringLiteral("The record database cannot be created."),
-             QStringLiteral("The folder cannot be made."));
-        return {};
+    bool created = false;
+    if (!file.exists()) {
+        if (const Result<> folder = DataFolder::ensureExists(file.absolutePath()); !folder)
+            return fail(CannotCreate, folder.error());
+        // Made here so that it is readable by its owner only (SQLite would
+        // follow the umask); SQLite takes a zero-byte file for an empty
+        // database. Another process may make it at the same moment.
+        QFile newFile(m_databasePath);
+        created = newFile.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
     db.setDatabaseName(m_databasePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     if (!db.open()) {
-        fail(QStringLiteral("The record database cannot be opened."), db.lastError().text());
+        const QString error = db.lastError().text().trimmed();
         CloseRecordStore(db);
-        return {};
+        return fail(created ? CannotCreate : CannotOpen, error);
     }
-    if (create) {
-        QString error;
-        {
-            QSqlQuery query(db);
-            // A rollback journal keeps the database one file, so a backup is a copy.
-            bool ok = query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && db.transaction();
-            for (const char *statement : SchemaStatements) {
-                if (ok && !query.exec(QLatin1String(statement)))
-                    ok = false;
-            }
-            if (ok && !db.commit())
-                ok = false;
-            if (!ok) {
-                error = query.lastError().isValid() ? query.lastError().text() : db.lastError().text();
-                db.rollback();
-            }
-        }
-        if (!error.isEmpty()) {
-            fail(QStringLiteral("The record database cannot be created."), error);
-            CloseRecordStore(db);
-            QFile::remove(m_databasePath);
-            return {};
-        }
+    if (const Result<> migrated = RecordSchema::migrate(db); !migrated) {
+        CloseRecordStore(db);
+        return fail(created ? CannotCreate : CannotOpen, migrated.error());
     }
     return db;
 }
@@ -127,151 +91,196 @@ void RecordStore::CloseRecordStore(QSqlDatabase &db)
         QSqlDatabase::removeDatabase(name);
 }
 
-std::optional<QList<PresetRecord>> RecordStore::loadAll()
+Result<> RecordStore::prepare() const
 {
     RecordStoreSession session(*this);
     if (!session.isOpen())
-        return std::nullopt;
-    QSqlQuery query(session.db());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT %1 FROM T_Record ORDER BY ID").arg(RecordColumns))) {
-        fail(QStringLiteral("The records cannot be read."), query.lastError().text());
-        return std::nullopt;
-    }
-    QList<PresetRecord> records;
-    while (query.next())
-        records.append(readRecord(query));
-    if (query.lastError().isValid()) {
-        fail(QStringLiteral("The records cannot be read."), query.lastError().text());
-        return std::nullopt;
-    }
+        return Failure{session.error()};
+    return {};
+}
+
+Result<QList<PresetRecord>> RecordStore::loadAll() const
+{
+    RecordStoreSession session(*this);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    RecordTable table(session.db());
+    Result<QList<PresetRecord>> records = table.all();
+    if (!records)
+        return fail(CannotRead, records.error());
     return records;
 }
 
-bool RecordStore::recordById(qint64 id, std::optional<PresetRecord> *record)
-{
-    record->reset();
-    RecordStoreSession session(*this);
-    if (!session.isOpen())
-        return false;
-    QSqlQuery query(session.db());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM T_Record WHERE ID = ?").arg(RecordColumns));
-    query.addBindValue(id);
-    if (!query.exec())
-        return fail(QStringLiteral("The record cannot be read."), query.lastError().text());
-    if (query.next())
-        *record = readRecord(query);
-    else if (query.lastError().isValid())
-        return fail(QStringLiteral("The record cannot be read."), query.lastError().text());
-    return true;
-}
-
-bool RecordStore::isIpTaken(const QString &ip, qint64 exceptId, bool *taken)
-{
-    return isTaken("IPAddress", ip, exceptId, taken);
-}
-
-bool RecordStore::isMacTaken(const QString &mac, qint64 exceptId, bool *taken)
-{
-    return isTaken("MACAddress", mac, exceptId, taken);
-}
-
-bool RecordStore::isTaken(const char *column, const QString &value, qint64 exceptId, bool *taken)
-{
-    *taken = false;
-    RecordStoreSession session(*this);
-    if (!session.isOpen())
-        return false;
-    QSqlQuery query(session.db());
-    query.setForwardOnly(true);
-    // NOCASE here as well, so that a file whose columns lack the collation
-    // still compares as the program expects.
-    query.prepare(QStringLiteral("SELECT 1 FROM T_Record WHERE %1 = ? COLLATE NOCASE AND ID <> ? LIMIT 1")
-                      .arg(QLatin1String(column)));
-    query.addBindValue(value);
-    query.addBindValue(exceptId);
-    if (!query.exec())
-        return fail(QStringLiteral("The records cannot be searched."), query.lastError().text());
-    *taken = query.next();
-    if (query.lastError().isValid())
-        return fail(QStringLiteral("The records cannot be searched."), query.lastError().text());
-    return true;
-}
-
-bool RecordStore::insertRecord(PresetRecord *record)
+Result<std::optional<PresetRecord>> RecordStore::recordById(qint64 id) const
 {
     RecordStoreSession session(*this);
     if (!session.isOpen())
-        return false;
-    QSqlQuery query(session.db());
-    query.prepare(
-        QStringLiteral("INSERT INTO T_Record (IPAddress, MACAddress, HostName, Workgroup, User, "
-                       "Department, Location, laninterface, Comments) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    bindFields(query, *record);
-    if (!query.exec())
-        return fail(QStringLiteral("The record cannot be saved."), query.lastError().text());
-    const QVariant id = query.lastInsertId();
-    if (!id.isValid())
-        return fail(QStringLiteral("The record cannot be saved."), QStringLiteral("No ID was assigned."));
-    record->id = id.toLongLong();
-    return true;
+        return Failure{session.error()};
+    RecordTable table(session.db());
+    Result<std::optional<PresetRecord>> record = table.byId(id);
+    if (!record)
+        return fail(CannotReadOne, record.error());
+    return record;
 }
 
-bool RecordStore::updateRecord(PresetRecord *record, bool *found)
+Result<bool> RecordStore::isIpTaken(const QString &ip, qint64 exceptId) const
 {
-    *found = false;
     RecordStoreSession session(*this);
     if (!session.isOpen())
-        return false;
-    QSqlQuery query(session.db());
-    query.prepare(
-        QStringLiteral("UPDATE T_Record SET IPAddress = ?, MACAddress = ?, HostName = ?, Workgroup = ?, "
-                       "User = ?, Department = ?, Location = ?, laninterface = ?, Comments = ? "
-                       "WHERE ID = ?"));
-    bindFields(query, *record);
-    query.addBindValue(record->id);
-    if (!query.exec())
-        return fail(QStringLiteral("The record cannot be saved."), query.lastError().text());
-    *found = query.numRowsAffected() > 0;
-    if (!*found)
-        return true;
-    query.prepare(QStringLiteral("SELECT %1 FROM T_Record WHERE ID = ?").arg(RecordColumns));
-    query.addBindValue(record->id);
-    if (!query.exec() || !query.next())
-        return fail(QStringLiteral("The saved record cannot be read back."), query.lastError().text());
-    *record = readRecord(query);
-    return true;
+        return Failure{session.error()};
+    RecordTable table(session.db());
+    const Result<std::optional<qint64>> holder = table.firstHolding(RecordTable::Column::IpAddress, ip, exceptId);
+    if (!holder)
+        return fail(CannotSearch, holder.error());
+    return holder->has_value();
 }
 
-bool RecordStore::deleteRecords(const QList<qint64> &ids, int *deleted)
+Result<bool> RecordStore::isMacTaken(const QString &mac, qint64 exceptId) const
 {
-    *deleted = 0;
     RecordStoreSession session(*this);
     if (!session.isOpen())
-        return false;
-    if (!session.db().transaction())
-        return fail(QStringLiteral("The records cannot be deleted."), session.db().lastError().text());
+        return Failure{session.error()};
+    RecordTable table(session.db());
+    const Result<std::optional<qint64>> holder = table.firstHolding(RecordTable::Column::MacAddress, mac, exceptId);
+    if (!holder)
+        return fail(CannotSearch, holder.error());
+    return holder->has_value();
+}
+
+Result<PresetRecord> RecordStore::insertRecord(const PresetRecord &record) const
+{
+    PresetRecord added = record;
+    added.id = 0;
+    const Result<WriteOutcome> written = writeUnlessTaken(added, false, false);
+    if (!written)
+        return Failure{written.error()};
+    return written->record;
+}
+
+Result<std::optional<PresetRecord>> RecordStore::updateRecord(const PresetRecord &record) const
+{
+    if (record.id <= 0)
+        return std::optional<PresetRecord>();
+    const Result<WriteOutcome> written = writeUnlessTaken(record, false, false);
+    if (!written)
+        return Failure{written.error()};
+    if (written->refusal == Refusal::Gone)
+        return std::optional<PresetRecord>();
+    return std::optional<PresetRecord>(written->record);
+}
+
+Result<RecordStore::WriteOutcome> RecordStore::writeUnlessTaken(const PresetRecord &record, bool probeIp,
+                                                                bool probeMac) const
+{
+    RecordStoreSession session(*this);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    if (const Result<> begun = session.beginWrite(); !begun)
+        return fail(CannotSave, begun.error());
+    RecordTable table(session.db());
+
+    const bool update = record.id > 0;
+    if (update) {
+        const Result<std::optional<PresetRecord>> existing = table.byId(record.id);
+        if (!existing)
+            return fail(CannotSave, existing.error());
+        if (!*existing)
+            return WriteOutcome{Refusal::Gone, {}};
+    }
+    const std::pair<bool, RecordTable::Column> probes[] = {{probeIp, RecordTable::Column::IpAddress},
+                                                           {probeMac, RecordTable::Column::MacAddress}};
+    for (const auto &[wanted, column] : probes) {
+        if (!wanted)
+            continue;
+        const QString value = column == RecordTable::Column::IpAddress ? record.ipAddress : record.macAddress;
+        const Result<std::optional<qint64>> holder = table.firstHolding(column, value, record.id);
+        if (!holder)
+            return fail(CannotSearch, holder.error());
+        if (*holder)
+            return WriteOutcome{column == RecordTable::Column::IpAddress ? Refusal::IpTaken : Refusal::MacTaken, {}};
+    }
+
+    qint64 id = record.id;
+    if (update) {
+        const Result<bool> found = table.update(record);
+        if (!found)
+            return fail(CannotSave, found.error());
+    } else {
+        const Result<qint64> added = table.insert(record);
+        if (!added)
+            return fail(CannotSave, added.error());
+        id = *added;
+    }
+    const Result<std::optional<PresetRecord>> stored = table.byId(id);
+    if (!stored || !*stored)
+        return fail(QStringLiteral("The saved record cannot be read back."),
+                    stored ? QStringLiteral("It is not there.") : stored.error());
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(CannotSave, committed.error());
+    return WriteOutcome{Refusal::None, **stored};
+}
+
+Result<int> RecordStore::deleteRecords(const QList<qint64> &ids) const
+{
+    RecordStoreSession session(*this);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    if (const Result<> begun = session.beginWrite(); !begun)
+        return fail(CannotDelete, begun.error());
     int count = 0;
     {
-        QSqlQuery query(session.db());
-        query.prepare(QStringLiteral("DELETE FROM T_Record WHERE ID = ?"));
+        RecordTable table(session.db());
         for (qint64 id : ids) {
-            query.bindValue(0, id);
-            if (!query.exec()) {
-                const QString error = query.lastError().text();
-                query.finish();
-                session.db().rollback();
-                return fail(QStringLiteral("The records cannot be deleted."), error);
-            }
-            count += qMax(0, query.numRowsAffected());
+            const Result<int> removed = table.remove(id);
+            if (!removed)
+                return fail(CannotDelete, removed.error());
+            count += *removed;
         }
     }
-    if (!session.db().commit()) {
-        const QString error = session.db().lastError().text();
-        session.db().rollback();
-        return fail(QStringLiteral("The records cannot be deleted."), error);
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(CannotDelete, committed.error());
+    return count;
+}
+
+Result<BatchOutcome> RecordStore::writeBatch(const QList<BatchItem> &items) const
+{
+    RecordStoreSession session(*this);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    if (const Result<> begun = session.beginWrite(); !begun)
+        return fail(CannotSaveMany, begun.error());
+    BatchOutcome outcome;
+    {
+        RecordTable table(session.db());
+        for (const BatchItem &item : items) {
+            const QString key =
+                item.matchBy == BatchItem::MatchBy::IpAddress ? item.record.ipAddress : item.record.macAddress;
+            const Result<std::optional<qint64>> holder = table.firstHolding(column(item.matchBy), key);
+            if (!holder)
+                return fail(CannotSaveMany, holder.error());
+            if (!*holder) {
+                PresetRecord added = item.record;
+                added.id = 0;
+                const Result<qint64> id = table.insert(added);
+                if (!id)
+                    return fail(CannotSaveMany, id.error());
+                outcome.actions.append(BatchOutcome::Action::Added);
+                outcome.ids.append(*id);
+            } else if (item.onDuplicate == BatchItem::OnDuplicate::Skip) {
+                outcome.actions.append(BatchOutcome::Action::Skipped);
+                outcome.ids.append(**holder);
+            } else {
+                PresetRecord overwritten = item.record;
+                overwritten.id = **holder;
+                const Result<bool> found = table.update(overwritten, item.overwrittenFields);
+                if (!found)
+                    return fail(CannotSaveMany, found.error());
+                outcome.actions.append(BatchOutcome::Action::Overwritten);
+                outcome.ids.append(**holder);
+            }
+        }
     }
-    *deleted = count;
-    return true;
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(CannotSaveMany, committed.error());
+    return outcome;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "PresetRecord.h"
+#include "RecordBatch.h"
+#include "Result.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -9,18 +11,40 @@
 
 // The record database: table T_Record (the preset records) and T_set (the
 // analysis options) in the SQLite file kestrel.mdb of the data folder. A
-// missing file is created with both tables.
+// missing, zero-byte or table-less file gets the tables; an older file is
+// migrated (RecordSchema). A file is never deleted, also not on an error. The
+// folder and the file it makes are readable by their owner only.
 //
-// Every operation opens a connection of its own (OpenRecordStore) and removes
-// it (CloseRecordStore) before it returns, so nothing stays open between user
-// actions and an operation started while another runs cannot disturb it. Values
-// are always bound as parameters. On failure an operation returns false and
-// lastError() holds a message for the user; nothing has changed then.
+// Every operation opens a connection of its own (RecordStoreSession) and
+// removes it before it returns, so nothing stays open between user actions
+// and an operation started while another runs cannot disturb it. Values are
+// always bound as parameters. Operations that write take the write lock at
+// once (BEGIN IMMEDIATE) and check what they depend on inside that
+// transaction, so the duplicate rules hold when several processes write at
+// the same moment. A store that another process keeps locked past a short
+// wait fails with "database is locked" in the message.
+//
+// Failures are Results (see Result.h) whose message names what could not be
+// done, the file, and the cause; nothing has changed then.
 // Not thread-safe: use one store per thread.
 class RecordStore
 {
 public:
     static constexpr const char *DatabaseFileName = "kestrel.mdb";
+
+    // Why writeUnlessTaken wrote nothing.
+    enum class Refusal
+    {
+        None,
+        IpTaken,
+        MacTaken,
+        Gone  // the record to update is no longer there
+    };
+    struct WriteOutcome
+    {
+        Refusal refusal = Refusal::None;
+        PresetRecord record;  // as stored, read back, when refusal is None
+    };
 
     explicit RecordStore(const QString &dataFolder);
 
@@ -28,36 +52,40 @@ public:
     static QString databasePath(const QString &dataFolder);
     QString databasePath() const { return m_databasePath; }
 
-    // A connection of its own, opened, with the tables created when the file
-    // was missing. Returns an invalid (closed) database and sets lastError() on
-    // failure. Pair every call with CloseRecordStore.
-    QSqlDatabase OpenRecordStore();
-    // Closes the connection and removes it from Qt's registry. The caller must
-    // hold no query or other copy of the connection any more.
+    // A connection of its own, opened, with the schema brought up to date.
+    // Pair every success with CloseRecordStore, after every copy of the
+    // connection and every query on it is gone.
+    Result<QSqlDatabase> OpenRecordStore() const;
     static void CloseRecordStore(QSqlDatabase &db);
+    // Opens and closes once: a new data folder gets its database and tables.
+    Result<> prepare() const;
 
     // All records in the order of their IDs.
-    std::optional<QList<PresetRecord>> loadAll();
-    // ok and no record: the ID is not in the table.
-    bool recordById(qint64 id, std::optional<PresetRecord> *record);
+    Result<QList<PresetRecord>> loadAll() const;
+    // Nothing: the ID is not in the table.
+    Result<std::optional<PresetRecord>> recordById(qint64 id) const;
     // Whether another record than exceptId holds the IP (MAC) address,
     // compared without regard to case. exceptId 0 excludes nothing.
-    bool isIpTaken(const QString &ip, qint64 exceptId, bool *taken);
-    bool isMacTaken(const QString &mac, qint64 exceptId, bool *taken);
-    // Inserts the record and reads it back: record->id is the new key.
-    bool insertRecord(PresetRecord *record);
-    // Writes fields 1 to 9 of record->id and reads the row back into record;
-    // *found is false (and nothing is written) when the ID is not there.
-    bool updateRecord(PresetRecord *record, bool *found);
-    // Deletes the given IDs in one transaction, skipping those that are gone.
-    bool deleteRecords(const QList<qint64> &ids, int *deleted);
-
-    QString lastError() const { return m_lastError; }
+    Result<bool> isIpTaken(const QString &ip, qint64 exceptId) const;
+    Result<bool> isMacTaken(const QString &mac, qint64 exceptId) const;
+    // Inserts the record; returns it with its new ID.
+    Result<PresetRecord> insertRecord(const PresetRecord &record) const;
+    // Writes fields 1 to 9 of record.id; returns the row read back, or
+    // nothing (and writes nothing) when the ID is not there.
+    Result<std::optional<PresetRecord>> updateRecord(const PresetRecord &record) const;
+    // Inserts (id 0) or updates (id > 0) the record unless, in the same
+    // transaction, the record to update is gone or another record holds the
+    // IP (when probeIp) or the MAC (when probeMac); the IP is probed first.
+    Result<WriteOutcome> writeUnlessTaken(const PresetRecord &record, bool probeIp, bool probeMac) const;
+    // Deletes the given IDs in one transaction, skipping those that are gone;
+    // returns how many went.
+    Result<int> deleteRecords(const QList<qint64> &ids) const;
+    // Writes the items in order in one transaction: all of them or, on a
+    // failure, none.
+    Result<BatchOutcome> writeBatch(const QList<BatchItem> &items) const;
 
 private:
-    bool isTaken(const char *column, const QString &value, qint64 exceptId, bool *taken);
-    bool fail(const QString &what, const QString &detail);
+    Failure fail(const QString &what, const QString &detail) const;
 
     QString m_databasePath;
-    QString m_lastError;
 };

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QString>
 
-#include "RecordStore.h"
+#include "Result.h"
+
+class RecordStore;
 
 // The connection of one database operation: opened with OpenRecordStore,
 // closed and removed with CloseRecordStore when it goes out of scope. Declare
@@ -10,14 +13,27 @@
 class RecordStoreSession
 {
 public:
-    explicit RecordStoreSession(RecordStore &store) : m_db(store.OpenRecordStore()) {}
-    ~RecordStoreSession() { RecordStore::CloseRecordStore(m_db); }
+    explicit RecordStoreSession(const RecordStore &store);
+    ~RecordStoreSession();
     RecordStoreSession(const RecordStoreSession &) = delete;
     RecordStoreSession &operator=(const RecordStoreSession &) = delete;
 
     bool isOpen() const { return m_db.isOpen(); }
+    // Why the connection could not be opened: a message for the user.
+    const QString &error() const { return m_error; }
     QSqlDatabase &db() { return m_db; }
+
+    // BEGIN IMMEDIATE: takes the write lock at once, waiting as long as the
+    // busy timeout, so that what the transaction reads stays true until it
+    // commits, and no read lock ever has to be upgraded (which SQLite refuses
+    // without waiting when another connection writes). A transaction that
+    // is not committed is rolled back when the session ends. Failures carry
+    // the driver's text only.
+    Result<> beginWrite();
+    Result<> commit();
 
 private:
     QSqlDatabase m_db;
+    QString m_error;
+    bool m_writing = false;
 };

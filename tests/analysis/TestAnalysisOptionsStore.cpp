@@ -1,10 +1,8 @@
 #include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "AnalysisOptionsStore.h"
-#include "RecordStore.h"
+#include "RecordFixture.h"
 
 // LoadAnalysisOptions and SaveAnalysisOptions on T_set of a real database in
 // a temporary data folder.
@@ -26,48 +24,34 @@ private:
     int rowCount();
     void exec(const QString &statement);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<RecordStore> m_records;
+    std::unique_ptr<RecordFixture> m_f;
+    RecordStore *m_records = nullptr;
 };
 
 void TestAnalysisOptionsStore::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_records = std::make_unique<RecordStore>(m_dir->path());
+    m_f = std::make_unique<RecordFixture>();
+    QVERIFY(m_f->isValid());
+    m_records = &m_f->store();
 }
 
 void TestAnalysisOptionsStore::exec(const QString &statement)
 {
-    QSqlDatabase db = m_records->OpenRecordStore();
-    QVERIFY(db.isOpen());
-    {
-        QSqlQuery query(db);
-        QVERIFY2(query.exec(statement), qPrintable(statement));
-    }
-    RecordStore::CloseRecordStore(db);
+    QVERIFY(m_records->prepare());
+    QVERIFY(m_f->exec(statement));
 }
 
 int TestAnalysisOptionsStore::rowCount()
 {
-    int n = -1;
-    QSqlDatabase db = m_records->OpenRecordStore();
-    {
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("SELECT COUNT(*) FROM T_set")) && query.next())
-            n = query.value(0).toInt();
-    }
-    RecordStore::CloseRecordStore(db);
-    return n;
+    return m_f->column(QStringLiteral("SELECT COUNT(*) FROM T_set")).value(0, -1).toInt();
 }
 
 void TestAnalysisOptionsStore::emptyTableGivesDefaults()
 {
     AnalysisOptionsStore store(*m_records);
-    AnalysisOptions options;
-    options.mins = 60;
-    options.autoScan = false;
-    QVERIFY(store.LoadAnalysisOptions(&options));
+    const Result<AnalysisOptions> loaded = store.LoadAnalysisOptions();
+    QVERIFY(loaded);
+    const AnalysisOptions options = *loaded;
     QCOMPARE(options, AnalysisOptions());
     QVERIFY(!options.displayNonResponded);
     QVERIFY(options.analyzeMac && options.analyzeIp && options.autoScan);
@@ -92,8 +76,9 @@ void TestAnalysisOptionsStore::roundTripKeepsOneRow()
     changed.mins = 1440;
     QVERIFY(store.SaveAnalysisOptions(changed));
     QCOMPARE(rowCount(), 1);
-    AnalysisOptions read;
-    QVERIFY(store.LoadAnalysisOptions(&read));
+    const Result<AnalysisOptions> loaded = store.LoadAnalysisOptions();
+    QVERIFY(loaded);
+    const AnalysisOptions read = *loaded;
     QCOMPARE(read, changed);
     QCOMPARE(AnalysisOptions::intervalMs(read.mins), qint64(86400000));
     QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
@@ -117,8 +102,9 @@ void TestAnalysisOptionsStore::storedMinutes()
     QFETCH(int, expected);
 
     exec(QStringLiteral("INSERT INTO T_set VALUES (1, 0, 2, 1, 0, %1)").arg(stored));
-    AnalysisOptions read;
-    QVERIFY(AnalysisOptionsStore(*m_records).LoadAnalysisOptions(&read));
+    const Result<AnalysisOptions> loaded = AnalysisOptionsStore(*m_records).LoadAnalysisOptions();
+    QVERIFY(loaded);
+    const AnalysisOptions read = *loaded;
     QCOMPARE(read.mins, expected);
     QVERIFY(read.displayNonResponded);
     QVERIFY(!read.analyzeMac);
@@ -132,11 +118,10 @@ void TestAnalysisOptionsStore::notOfferedMinutesAreNotSaved()
     options.mins = 30;
     QVERIFY(store.SaveAnalysisOptions(options));
     options.mins = 7;
-    QVERIFY(!store.SaveAnalysisOptions(options));
-    QVERIFY(!store.lastError().isEmpty());
-    AnalysisOptions read;
-    QVERIFY(store.LoadAnalysisOptions(&read));
-    QCOMPARE(read.mins, 30);
+    const Result<> refused = store.SaveAnalysisOptions(options);
+    QVERIFY(!refused);
+    QVERIFY(refused.error().contains(QStringLiteral("7 is not one of the offered minute values")));
+    QCOMPARE(store.LoadAnalysisOptions()->mins, 30);
 }
 
 void TestAnalysisOptionsStore::parseMinutes_data()

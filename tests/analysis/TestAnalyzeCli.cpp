@@ -1,10 +1,9 @@
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "AnalysisOptionsStore.h"
-#include "RecordStore.h"
+#include "CliProcess.h"
+#include "RecordFixture.h"
 
 // netkestrel-cli analyze on scan result files: findings, exit status, the
 // stored options and their overrides, damaged files.
@@ -23,7 +22,7 @@ private:
     int run(const QStringList &arguments, QStringList *results = nullptr, QString *errors = nullptr);
     QString writeFile(const QByteArray &content);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<RecordFixture> m_f;
 };
 
 namespace {
@@ -37,25 +36,20 @@ const QByteArray ScanFile = "\"1\",\"198.18.7.10\",\"00-0A-E4-00-00-0A\",\"PC-A\
 
 void TestAnalyzeCli::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    RecordStore store(m_dir->path());
+    m_f = std::make_unique<RecordFixture>();
+    QVERIFY(m_f->isValid());
     const QList<QPair<const char *, const char *>> records = {
         {"198.18.7.10", "00-0A-E4-00-00-0A"},  // matches the first row
         {"198.18.7.11", "00-0A-E4-00-00-0C"},  // the IP belongs to another MAC
         {"198.18.7.12", "00-0A-E4-00-00-0B"},  // the MAC belongs on another IP
     };
-    for (const auto &[ip, mac] : records) {
-        PresetRecord r;
-        r.ipAddress = QLatin1String(ip);
-        r.macAddress = QLatin1String(mac);
-        QVERIFY2(store.insertRecord(&r), qPrintable(store.lastError()));
-    }
+    for (const auto &[ip, mac] : records)
+        QVERIFY(m_f->add(QLatin1String(ip), QLatin1String(mac)).id > 0);
 }
 
 QString TestAnalyzeCli::writeFile(const QByteArray &content)
 {
-    const QString path = m_dir->filePath(QStringLiteral("scan.kst"));
+    const QString path = m_f->filePath(QStringLiteral("scan.kst"));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
@@ -64,13 +58,9 @@ QString TestAnalyzeCli::writeFile(const QByteArray &content)
 
 int TestAnalyzeCli::run(const QStringList &arguments, QStringList *results, QString *errors)
 {
-    QProcess cli;
-    cli.start(qEnvironmentVariable("NETKESTREL_BIN_DIR") + QStringLiteral("/netkestrel-cli"),
-              QStringList{QStringLiteral("analyze"), QStringLiteral("--data-dir"), m_dir->path()} + arguments);
-    if (!cli.waitForFinished(60000))
-        return -1;
-    const QStringList lines =
-        QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const CliProcess::Run cli =
+        CliProcess::run(QStringList{QStringLiteral("analyze"), QStringLiteral("--data-dir"), m_f->folder()} + arguments);
+    const QStringList lines = cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (results) {
         for (const QString &line : lines) {
             const QStringList fields = line.split(QLatin1Char('\t'));
@@ -79,8 +69,8 @@ int TestAnalyzeCli::run(const QStringList &arguments, QStringList *results, QStr
         }
     }
     if (errors)
-        *errors = QString::fromUtf8(cli.readAllStandardError());
-    return cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+        *errors = cli.err;
+    return cli.status;
 }
 
 void TestAnalyzeCli::analyze_data()
@@ -116,10 +106,9 @@ void TestAnalyzeCli::analyze()
     QFETCH(QStringList, results);
 
     if (!storedIp) {
-        RecordStore records(m_dir->path());
         AnalysisOptions options;
         options.analyzeIp = false;
-        QVERIFY(AnalysisOptionsStore(records).SaveAnalysisOptions(options));
+        QVERIFY(AnalysisOptionsStore(m_f->store()).SaveAnalysisOptions(options));
     }
     QStringList found;
     QCOMPARE(run(QStringList{QStringLiteral("--scan-file"), writeFile(ScanFile)} + arguments, &found), status);
@@ -140,7 +129,7 @@ void TestAnalyzeCli::damagedFile()
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
 
-    const QString path = content.isEmpty() ? m_dir->filePath(QStringLiteral("none.kst")) : writeFile(content);
+    const QString path = content.isEmpty() ? m_f->filePath(QStringLiteral("none.kst")) : writeFile(content);
     QStringList found;
     QString errors;
     QCOMPARE(run({QStringLiteral("--scan-file"), path}, &found, &errors), 1);

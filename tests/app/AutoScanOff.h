@@ -13,9 +13,9 @@ inline bool storeAutoScanOff(const QString &dataFolder)
 {
     RecordStore store(dataFolder);
     AnalysisOptionsStore options(store);
-    AnalysisOptions values;
-    if (!options.LoadAnalysisOptions(&values))
+    Result<AnalysisOptions> values = options.LoadAnalysisOptions();
+    if (!values)
         return false;
-    values.autoScan = false;
-    return options.SaveAnalysisOptions(values);
+    values->autoScan = false;
+    return options.SaveAnalysisOptions(*values).ok();
 }

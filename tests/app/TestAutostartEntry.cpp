@@ -50,7 +50,8 @@ void TestAutostartEntry::writeReadRemove()
     QCOMPARE(entry.filePath(), dir.path() + QStringLiteral("/autostart/Fernlow-S.desktop"));
     QCOMPARE(entry.readCommand(), QString());
     const QString command = AutostartEntry::ownCommand(path);
-    QVERIFY2(entry.write(command), qPrintable(entry.errorString()));
+    const Result<> written = entry.write(command);
+    QVERIFY2(written, qPrintable(written.error()));
     QCOMPARE(entry.readCommand(), command);
 
     QFile file(entry.filePath());
@@ -94,8 +95,9 @@ void TestAutostartEntry::unwritableFolderFails()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     AutostartEntry entry(blocker.fileName() + QStringLiteral("/autostart"));
-    QVERIFY(!entry.write(QStringLiteral("x mini")));
-    QVERIFY(!entry.errorString().isEmpty());
+    const Result<> written = entry.write(QStringLiteral("x mini"));
+    QVERIFY(!written);
+    QVERIFY(!written.error().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAutostartEntry)

@@ -101,7 +101,9 @@ void TestFormAddJF::addSaveTwiceThenModifyUnchanged()
 void TestFormAddJF::duplicateIsRefused()
 {
     PresetRecord r = PresetRecord::fromFields({"10.0.0.1", "00-00-00-00-00-01"});
-    QVERIFY(m_store->insertRecord(&r));
+    const Result<PresetRecord> added = m_store->insertRecord(r);
+    QVERIFY(added);
+    r = *added;
     m_commands->beginAdd();
     FormAddJF form(*m_commands);
     box(form, 0)->setText(QStringLiteral("10.0.0.2"));
@@ -116,13 +118,14 @@ void TestFormAddJF::duplicateIsRefused()
 void TestFormAddJF::deletedRecordIsReportedGone()
 {
     PresetRecord r = PresetRecord::fromFields({"10.0.0.1", "00-00-00-00-00-01"});
-    QVERIFY(m_store->insertRecord(&r));
+    const Result<PresetRecord> added = m_store->insertRecord(r);
+    QVERIFY(added);
+    r = *added;
     QVERIFY(m_commands->addLIST());
     m_list->setCurrentRow(0);
     QVERIFY(m_commands->beginModify());
     FormAddJF form(*m_commands);
-    int deleted = 0;
-    QVERIFY(m_store->deleteRecords({r.id}, &deleted));
+    QVERIFY(m_store->deleteRecords({r.id}));
     click(form, 0);
     QCOMPARE(m_prompt.lastRequest().text, QLatin1String(RecordEditor::RecordGoneText));
     QVERIFY(m_store->loadAll()->isEmpty());

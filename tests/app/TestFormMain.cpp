@@ -27,6 +27,7 @@
 #include "FormMain.h"
 #include "LocalAddress.h"
 #include "MainMenus.h"
+#include "RecordStoreSession.h"
 #include "ScanListView.h"
 #include "ScanPane.h"
 #include "ScanPaneLayout.h"
@@ -162,9 +163,11 @@ void TestFormMain::startUpCreatesDatabase()
     // The defaults are written back: T_set now holds its one row.
     {
         RecordStore store(m_dir->path() + QStringLiteral("/data"));
-        QSqlDatabase db = store.OpenRecordStore();
+        RecordStoreSession session(store);
+        QVERIFY(session.isOpen());
         {
-            QSqlQuery query(QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set"), db);
+            QSqlQuery query(QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set"),
+                            session.db());
             QVERIFY(query.next());
             QStringList row;
             for (int i = 0; i < 6; ++i)
@@ -172,7 +175,6 @@ void TestFormMain::startUpCreatesDatabase()
             QCOMPARE(row, QStringList({"0", "1", "1", "1", "0", "5"}));
             QVERIFY(!query.next());
         }
-        RecordStore::CloseRecordStore(db);
     }
     QCOMPARE(m_window->recordList().count(), 0);
     QVERIFY(m_prompt.requests().isEmpty());
@@ -189,7 +191,7 @@ void TestFormMain::startUpLoadsRecordsAndRange()
     QDir().mkpath(m_dir->path() + QStringLiteral("/data"));
     for (const char *ip : {"198.18.7.3", "198.18.7.4"}) {
         PresetRecord record = PresetRecord::fromFields({QLatin1String(ip), QStringLiteral("00-0A-E4-00-07-03")});
-        QVERIFY(store.insertRecord(&record));
+        QVERIFY(store.insertRecord(record));
     }
     m_window = make();
     QCOMPARE(m_window->recordList().count(), 2);

@@ -28,6 +28,7 @@
 #include "AutoScanOff.h"
 #include "FormMain.h"
 #include "MainMenus.h"
+#include "RecordStoreSession.h"
 #include "ScanRangeEntry.h"
 #include "ScriptedPrompt.h"
 
@@ -87,23 +88,24 @@ void TestFormMainOptions::cleanup()
 bool TestFormMainOptions::storeRow(int check4, int mins)
 {
     RecordStore store(dataFolder());
-    QSqlDatabase db = store.OpenRecordStore();
+    RecordStoreSession session(store);
     bool ok = false;
     {
-        QSqlQuery query(db);
+        QSqlQuery query(session.db());
         ok = query.exec(QStringLiteral("DELETE FROM T_set")) &&
              query.exec(QStringLiteral("INSERT INTO T_set VALUES (0, 1, 1, %1, 0, %2)").arg(check4).arg(mins));
     }
-    RecordStore::CloseRecordStore(db);
     return ok;
 }
 
 AnalysisOptions TestFormMainOptions::stored()
 {
     RecordStore store(dataFolder());
+    const Result<AnalysisOptions> read = AnalysisOptionsStore(store).LoadAnalysisOptions();
+    if (read)
+        return *read;
     AnalysisOptions options;
     options.mins = -1;
-    AnalysisOptionsStore(store).LoadAnalysisOptions(&options);
     return options;
 }
 

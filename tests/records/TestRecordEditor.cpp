@@ -1,9 +1,7 @@
-#include "ProgramState.h"
 #include "RecordEditor.h"
-#include "RecordStore.h"
-#include "ScriptedPrompt.h"
+#include "RecordFixture.h"
 
-#include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 class TestRecordEditor : public QObject
@@ -21,25 +19,22 @@ private slots:
     void modifyOnDeletedRecordReportsItGone();
     void leavingBoxes();
     void addButtonKeepsCaptionAndId();
+    void unreadableDatabaseIsReportedOnce();
 
 private:
     qint64 addRecord(const QString &ip, const QString &mac);
     static QStringList boxes(const QString &ip, const QString &mac, const QString &host = {});
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<RecordStore> m_store;
-    ScriptedPrompt m_prompt;
-    ProgramState m_state;
+    std::unique_ptr<RecordFixture> m_f;
+    RecordStore *m_store = nullptr;
     int m_reloads = 0;
 };
 
 void TestRecordEditor::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_store = std::make_unique<RecordStore>(m_dir->path());
-    m_prompt.reset();
-    m_state = {};
+    m_f = std::make_unique<RecordFixture>();
+    QVERIFY(m_f->isValid());
+    m_store = &m_f->store();
     m_reloads = 0;
 }
 
@@ -50,12 +45,7 @@ QStringList TestRecordEditor::boxes(const QString &ip, const QString &mac, const
 
 qint64 TestRecordEditor::addRecord(const QString &ip, const QString &mac)
 {
-    PresetRecord r;
-    r.ipAddress = ip;
-    r.macAddress = mac;
-    if (!m_store->insertRecord(&r))
-        qFatal("insert failed");
-    return r.id;
+    return m_f->add(ip, mac).id;
 }
 
 void TestRecordEditor::refusals_data()
@@ -101,44 +91,44 @@ void TestRecordEditor::refusals()
     QFETCH(int, focus);
 
     addRecord(QStringLiteral("10.0.0.7"), QStringLiteral("00-AA-BB-CC-DD-EE"));
-    RecordEditor editor(*m_store, m_prompt, m_state, [this] { ++m_reloads; });
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state(), [this] { ++m_reloads; });
     editor.open();
     QStringList texts = boxes(ip, mac);
     const RecordEditor::SaveOutcome outcome = editor.save(&texts);
     QCOMPARE(outcome.result, RecordEditor::SaveResult::Refused);
     QCOMPARE(outcome.focusBox, focus);
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().title, title);
-    QCOMPARE(m_prompt.lastRequest().text, text);
-    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
-    QCOMPARE(m_prompt.lastRequest().buttons, PromptButtons::Ok);
+    QCOMPARE(m_f->prompt().requests().size(), 1);
+    QCOMPARE(m_f->prompt().lastRequest().title, title);
+    QCOMPARE(m_f->prompt().lastRequest().text, text);
+    QCOMPARE(m_f->prompt().lastRequest().icon, PromptIcon::Exclamation);
+    QCOMPARE(m_f->prompt().lastRequest().buttons, PromptButtons::Ok);
     QCOMPARE(editor.mode(), RecordEditor::Mode::Add);
     QCOMPARE(m_store->loadAll()->size(), 1);
     QCOMPARE(m_reloads, 0);
-    QVERIFY(m_state.CurrentRecordId.isEmpty());
+    QVERIFY(m_f->state().CurrentRecordId.isEmpty());
 }
 
 void TestRecordEditor::addThenSaveAgainUpdatesTheSameRecord()
 {
-    RecordEditor editor(*m_store, m_prompt, m_state, [this] { ++m_reloads; });
-    QVERIFY(editor.open().join(QString()).isEmpty());
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state(), [this] { ++m_reloads; });
+    QVERIFY(editor.open()->join(QString()).isEmpty());
     QCOMPARE(editor.caption(), QStringLiteral("Add to Record"));
     QStringList texts =
         boxes(QStringLiteral("10.0.0.1"), QStringLiteral("00-0a-e4-20-53-55"), QStringLiteral("  pc1  "));
     texts[8] = QStringLiteral("   ");
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Saved);
     QCOMPARE(texts.at(1), QStringLiteral("00-0A-E4-20-53-55"));
-    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("successful"));
-    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("Successfully saved"));
-    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Information);
+    QCOMPARE(m_f->prompt().lastRequest().title, QStringLiteral("successful"));
+    QCOMPARE(m_f->prompt().lastRequest().text, QStringLiteral("Successfully saved"));
+    QCOMPARE(m_f->prompt().lastRequest().icon, PromptIcon::Information);
     QCOMPARE(editor.mode(), RecordEditor::Mode::Modify);
     QCOMPARE(editor.caption(), QStringLiteral("Add to Record"));
-    const QString id = m_state.CurrentRecordId;
+    const QString id = m_f->state().CurrentRecordId;
     QVERIFY(!id.isEmpty());
 
     texts[2] = QStringLiteral("pc1-renamed");
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Saved);
-    QCOMPARE(m_state.CurrentRecordId, id);
+    QCOMPARE(m_f->state().CurrentRecordId, id);
     const auto all = m_store->loadAll();
     QCOMPARE(all->size(), 1);
     QCOMPARE(all->first().macAddress, QStringLiteral("00-0A-E4-20-53-55"));
@@ -153,62 +143,61 @@ void TestRecordEditor::modifyUnchangedNeedsNoProbe()
     // saving one of them unchanged still succeeds.
     const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
     addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-02"));
-    m_state.CurrentRecordId = QString::number(id);
-    RecordEditor editor(*m_store, m_prompt, m_state);
-    QStringList texts = editor.open();
+    m_f->state().CurrentRecordId = QString::number(id);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state());
+    QStringList texts = *editor.open();
     QCOMPARE(editor.caption(), QStringLiteral("Modify the Record"));
     QCOMPARE(texts.at(0), QStringLiteral("10.0.0.1"));
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Saved);
-    QCOMPARE(m_prompt.requests().size(), 1);
+    QCOMPARE(m_f->prompt().requests().size(), 1);
 }
 
 void TestRecordEditor::modifyToTakenIpIsRefusedBeforeMac()
 {
     addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
     const qint64 id = addRecord(QStringLiteral("10.0.0.2"), QStringLiteral("00-00-00-00-00-02"));
-    m_state.CurrentRecordId = QString::number(id);
-    RecordEditor editor(*m_store, m_prompt, m_state);
-    QStringList texts = editor.open();
+    m_f->state().CurrentRecordId = QString::number(id);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state());
+    QStringList texts = *editor.open();
     texts[0] = QStringLiteral("10.0.0.1");
     texts[1] = QStringLiteral("00-00-00-00-00-01");
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Refused);
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("[10.0.0.1] already exists in Record. This IP"));
-    std::optional<PresetRecord> stored;
-    QVERIFY(m_store->recordById(id, &stored));
-    QCOMPARE(stored->ipAddress, QStringLiteral("10.0.0.2"));
+    QCOMPARE(m_f->prompt().requests().size(), 1);
+    QCOMPARE(m_f->prompt().lastRequest().text, QStringLiteral("[10.0.0.1] already exists in Record. This IP"));
+    const auto stored = m_store->recordById(id);
+    QVERIFY(stored && *stored);
+    QCOMPARE((*stored)->ipAddress, QStringLiteral("10.0.0.2"));
 }
 
 void TestRecordEditor::storedLowerCaseMacDoesNotBlockItsOwnSave()
 {
     const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-0a-e4-20-53-55"));
-    m_state.CurrentRecordId = QString::number(id);
-    RecordEditor editor(*m_store, m_prompt, m_state);
-    QStringList texts = editor.open();
+    m_f->state().CurrentRecordId = QString::number(id);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state());
+    QStringList texts = *editor.open();
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Saved);
-    std::optional<PresetRecord> stored;
-    QVERIFY(m_store->recordById(id, &stored));
-    QCOMPARE(stored->macAddress, QStringLiteral("00-0A-E4-20-53-55"));
+    const auto stored = m_store->recordById(id);
+    QVERIFY(stored && *stored);
+    QCOMPARE((*stored)->macAddress, QStringLiteral("00-0A-E4-20-53-55"));
     QCOMPARE(editor.loadedMac(), QStringLiteral("00-0A-E4-20-53-55"));
 }
 
 void TestRecordEditor::modifyOnDeletedRecordReportsItGone()
 {
     const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
-    m_state.CurrentRecordId = QString::number(id);
-    RecordEditor editor(*m_store, m_prompt, m_state, [this] { ++m_reloads; });
-    QStringList texts = editor.open();
-    int deleted = 0;
-    QVERIFY(m_store->deleteRecords({id}, &deleted)); // another path
+    m_f->state().CurrentRecordId = QString::number(id);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state(), [this] { ++m_reloads; });
+    QStringList texts = *editor.open();
+    QVERIFY(m_store->deleteRecords({id})); // another path
     texts[2] = QStringLiteral("changed");
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Refused);
-    QCOMPARE(m_prompt.lastRequest().text, QLatin1String(RecordEditor::RecordGoneText));
+    QCOMPARE(m_f->prompt().lastRequest().text, QLatin1String(RecordEditor::RecordGoneText));
     QVERIFY(m_store->loadAll()->isEmpty());
     QCOMPARE(m_reloads, 0);
 
     // Opened on an ID that is already gone: empty boxes, and Save refuses too.
-    RecordEditor late(*m_store, m_prompt, m_state);
-    QStringList lateTexts = late.open();
+    RecordEditor late(*m_store, m_f->prompt(), m_f->state());
+    QStringList lateTexts = *late.open();
     QVERIFY(lateTexts.join(QString()).isEmpty());
     lateTexts = boxes(QStringLiteral("10.0.0.5"), QStringLiteral("00-00-00-00-00-05"));
     QCOMPARE(late.save(&lateTexts).result, RecordEditor::SaveResult::Refused);
@@ -217,11 +206,11 @@ void TestRecordEditor::modifyOnDeletedRecordReportsItGone()
 
 void TestRecordEditor::leavingBoxes()
 {
-    RecordEditor editor(*m_store, m_prompt, m_state);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state());
     editor.open();
     QVERIFY(!editor.ipBoxLeft(QString()));
-    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("Invalid IP address."));
-    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Error"));
+    QCOMPARE(m_f->prompt().lastRequest().text, QStringLiteral("Invalid IP address."));
+    QCOMPARE(m_f->prompt().lastRequest().title, QStringLiteral("Error"));
     QVERIFY(editor.ipBoxLeft(QStringLiteral("10.0.0.1")));
     QString mac = QStringLiteral("00-0a-e4-20-53-55");
     QVERIFY(editor.macBoxLeft(&mac));
@@ -229,23 +218,42 @@ void TestRecordEditor::leavingBoxes()
     mac = QStringLiteral("00-0g-e4-20-53-55");
     QVERIFY(!editor.macBoxLeft(&mac));
     QCOMPARE(mac, QStringLiteral("00-0g-e4-20-53-55"));
-    QCOMPARE(m_prompt.requests().size(), 2);
+    QCOMPARE(m_f->prompt().requests().size(), 2);
 }
 
 void TestRecordEditor::addButtonKeepsCaptionAndId()
 {
     const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
-    m_state.CurrentRecordId = QString::number(id);
-    RecordEditor editor(*m_store, m_prompt, m_state);
+    m_f->state().CurrentRecordId = QString::number(id);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state());
     editor.open();
     QStringList texts = editor.startAdd();
     QCOMPARE(editor.mode(), RecordEditor::Mode::Add);
     QCOMPARE(editor.caption(), QStringLiteral("Modify the Record"));
-    QCOMPARE(m_state.CurrentRecordId, QString::number(id));
+    QCOMPARE(m_f->state().CurrentRecordId, QString::number(id));
     texts = boxes(QStringLiteral("10.0.0.2"), QStringLiteral("00-00-00-00-00-02"));
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Saved);
     QCOMPARE(m_store->loadAll()->size(), 2);
-    QVERIFY(m_state.CurrentRecordId != QString::number(id));
+    QVERIFY(m_f->state().CurrentRecordId != QString::number(id));
+}
+
+void TestRecordEditor::unreadableDatabaseIsReportedOnce()
+{
+    const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
+    QFile file(m_f->databasePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray("no database here\n").repeated(100));
+    file.close();
+    m_f->state().CurrentRecordId = QString::number(id);
+    RecordEditor editor(*m_store, m_f->prompt(), m_f->state(), [this] { ++m_reloads; });
+    QCOMPARE(editor.open(), std::nullopt);
+    QCOMPARE(editor.mode(), RecordEditor::Mode::Modify);
+    QCOMPARE(m_f->prompt().requests().size(), 1);
+    QCOMPARE(m_f->prompt().lastRequest().title, QStringLiteral("Error"));
+    QVERIFY2(m_f->prompt().lastRequest().text.contains(QStringLiteral("file is not a database")),
+             qPrintable(m_f->prompt().lastRequest().text));
+    QVERIFY(!m_f->prompt().lastRequest().text.contains(QStringLiteral("Parameter count")));
+    QCOMPARE(m_reloads, 0);
 }
 
 QTEST_GUILESS_MAIN(TestRecordEditor)

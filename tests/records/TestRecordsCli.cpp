@@ -2,6 +2,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "CliProcess.h"
+
 // netkestrel-cli records, run as a script would run it.
 class TestRecordsCli : public QObject
 {
@@ -29,7 +31,7 @@ private:
 
 void TestRecordsCli::initTestCase()
 {
-    m_program = qEnvironmentVariable("NETKESTREL_BIN_DIR") + QStringLiteral("/netkestrel-cli");
+    m_program = CliProcess::program();
     QVERIFY2(QFile::exists(m_program), qPrintable(m_program));
     QProcess probe;
     probe.start(m_program, {QStringLiteral("records"), QStringLiteral("--help")});
@@ -49,12 +51,8 @@ TestRecordsCli::Run TestRecordsCli::run(QStringList arguments)
     arguments.prepend(QStringLiteral("records"));
     if (!arguments.contains(QStringLiteral("--data-dir")))
         arguments << QStringLiteral("--data-dir") << m_dir->path();
-    QProcess process;
-    process.start(m_program, arguments);
-    if (!process.waitForFinished(30000))
-        return {-1, {}, {}};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const CliProcess::Run run = CliProcess::run(arguments, 30000);
+    return {run.status, run.out, run.err};
 }
 
 void TestRecordsCli::addListModifyFindDelete()

@@ -1,0 +1,39 @@
+#include "RecordStoreSession.h"
+
+#include "CheckedQuery.h"
+#include "RecordStore.h"
+
+#include <QSqlQuery>
+
+RecordStoreSession::RecordStoreSession(const RecordStore &store)
+{
+    Result<QSqlDatabase> opened = store.OpenRecordStore();
+    if (opened)
+        m_db = *opened;
+    else
+        m_error = opened.error();
+}
+
+RecordStoreSession::~RecordStoreSession()
+{
+    if (m_writing)
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+    RecordStore::CloseRecordStore(m_db);
+}
+
+Result<> RecordStoreSession::beginWrite()
+{
+    QSqlQuery query(m_db);
+    const Result<> begun = CheckedQuery::exec(query, QStringLiteral("BEGIN IMMEDIATE"));
+    m_writing = begun.ok();
+    return begun;
+}
+
+Result<> RecordStoreSession::commit()
+{
+    QSqlQuery query(m_db);
+    const Result<> committed = CheckedQuery::exec(query, QStringLiteral("COMMIT"));
+    if (committed)
+        m_writing = false;
+    return committed;
+}

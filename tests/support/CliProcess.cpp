@@ -1,0 +1,36 @@
+#include "CliProcess.h"
+
+namespace CliProcess {
+
+QString program()
+{
+    return qEnvironmentVariable("NETKESTREL_BIN_DIR") + QStringLiteral("/netkestrel-cli");
+}
+
+void start(QProcess &process, const QStringList &arguments)
+{
+    process.start(program(), arguments);
+}
+
+Run finish(QProcess &process, int timeoutMs)
+{
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    Run run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+Run run(const QStringList &arguments, int timeoutMs)
+{
+    QProcess process;
+    start(process, arguments);
+    return finish(process, timeoutMs);
+}
+
+} // namespace CliProcess

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// netkestrel-cli of this build (NETKESTREL_BIN_DIR), run as a script runs it.
+namespace CliProcess {
+
+struct Run
+{
+    int status = -1;  // -1: it did not finish in time or crashed
+    QString out;
+    QString err;
+};
+
+QString program();
+// Runs it to its end.
+Run run(const QStringList &arguments, int timeoutMs = 60000);
+// Starts it and returns at once; collect it with finish().
+void start(QProcess &process, const QStringList &arguments);
+Run finish(QProcess &process, int timeoutMs = 60000);
+
+} // namespace CliProcess

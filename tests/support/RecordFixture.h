@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include "PresetRecord.h"
+#include "ProgramState.h"
+#include "RecordCommands.h"
+#include "RecordListModel.h"
+#include "RecordStore.h"
+#include "ScriptedPrompt.h"
+
+// A temporary data folder with the record store on it, a record list, a
+// scripted prompt, the program state, and the record commands on all of
+// them. Make a new one in each test's init(), so that every test function
+// starts with an empty folder (no database file yet) and an empty prompt log.
+class RecordFixture
+{
+public:
+    RecordFixture();
+    RecordFixture(const RecordFixture &) = delete;
+    RecordFixture &operator=(const RecordFixture &) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString folder() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+    QString databasePath() const { return m_store.databasePath(); }
+
+    RecordStore &store() { return m_store; }
+    RecordListModel &list() { return m_list; }
+    ScriptedPrompt &prompt() { return m_prompt; }
+    ProgramState &state() { return m_state; }
+    RecordCommands &commands() { return m_commands; }
+
+    // Inserts a record through the store and returns it with its ID. A
+    // failure fails the running test (QTest::qFail) and returns ID 0.
+    PresetRecord add(const QString &ip, const QString &mac, const QString &host = {});
+
+    // Runs statements on the database file through a connection of the
+    // test's own, past the store and its migrations: for files as other
+    // programs or older versions leave them. False (with a warning) when one
+    // fails.
+    bool exec(const QStringList &statements) const;
+    bool exec(const QString &statement) const { return exec(QStringList{statement}); }
+    // One column (by position) of every row of a query run the same way.
+    QVariantList column(const QString &statement, const QVariantList &values = {}, int position = 0) const;
+
+private:
+    QTemporaryDir m_dir;
+    RecordStore m_store;
+    RecordListModel m_list;
+    ScriptedPrompt m_prompt;
+    ProgramState m_state;
+    RecordCommands m_commands;
+};
