@@ -48,8 +48,8 @@ int runScanCommand(const QStringList &arguments)
 
     const VendorResolver vendors(DataFolder::resolve(options.dataDir()));
     ScanListModel list;
-    ConsolePrompt prompt;
-    ScanRun run(&list, &prompt);
+    ScanRun run(&list);
+    QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
     options.configure(run, vendors);
 
     ScanRowPrinter printer(format, stdout);
