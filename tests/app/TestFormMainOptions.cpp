@@ -29,6 +29,7 @@
 #include "FormMain.h"
 #include "MainMenus.h"
 #include "ScanRangeEntry.h"
+#include "ScriptedDesktopServices.h"
 #include "ScriptedPrompt.h"
 
 class TestFormMainOptions : public QObject
@@ -63,6 +64,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedPrompt m_prompt;
+    ScriptedDesktopServices m_desktop;
     std::function<bool(QPrinter &)> m_choosePrinter;
     FakeHostSource::Log m_log;
     std::unique_ptr<FormMain> m_window;
@@ -114,7 +116,7 @@ void TestFormMainOptions::make()
     options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
     options.executablePath = QStringLiteral("/opt/nk/netkestrel");
     options.prompt = &m_prompt;
-    options.openUrl = [](const QUrl &) { return true; };
+    options.desktop = &m_desktop;
     options.trayAvailable = false;
     options.choosePrinter = m_choosePrinter;
     m_window = std::make_unique<FormMain>(options);
