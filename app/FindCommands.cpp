@@ -14,7 +14,8 @@ FindCommands::FindCommands(MainMenus &menus, ListModel &scanList, ListModel &rec
     : QObject(window), m_scanList(scanList), m_recordList(recordList), m_state(state), m_prompt(prompt),
       m_tabs(tabs), m_scanView(scanView), m_recordView(recordView), m_window(window)
 {
-    menus.setHandler(QStringLiteral("SMmenu2"), [this] { startFind(m_scanList, ProgramState::FindScanList); });
+    menus.setHandler(QStringLiteral("SMmenu2"),
+                     [this] { startFind(m_scanList, ProgramState::FindScanList); });
     menus.setHandler(QStringLiteral("BAmenu5"),
                      [this] { startFind(m_recordList, ProgramState::FindRecordList); });
 }

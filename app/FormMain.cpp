@@ -59,11 +59,13 @@ FormMain::FormMain(const Options &options, QWidget *parent)
       m_analyzer(&m_scanList, &m_recordList, &m_analysisList),
       m_scanRun(&m_scanList),
       // The automatic step scans as the Scan button does: the range boxes and Check1.
-      m_autoScan(std::make_unique<AutoScanController>(
-          &m_scanRun, &m_analyzer, [this] { return m_scanCommands->startScan(ScanCommands::Origin::Automatic); })),
+      m_autoScan(std::make_unique<AutoScanController>(&m_scanRun, &m_analyzer, [this] {
+          return m_scanCommands->startScan(ScanCommands::Origin::Automatic);
+      })),
       m_autostart(options.autostartFolder),
-      m_ownCommand(AutostartEntry::ownCommand(
-          options.executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : options.executablePath))
+      m_ownCommand(AutostartEntry::ownCommand(options.executablePath.isEmpty()
+                                                  ? QCoreApplication::applicationFilePath()
+                                                  : options.executablePath))
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Netkestrel"));
@@ -157,7 +159,8 @@ void FormMain::installCommands()
                          m_options.choosePrinter, this);
     m_optionControls =
         new OptionControls(m_frames, m_optionsStore, m_scanRun, m_analyzer, *m_autoScan, *m_prompt, this);
-    m_settingsCommands = new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
+    m_settingsCommands =
+        new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
     new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
     m_trayCommands = new TrayCommands(*m_menus, this, m_tray, this);
 }

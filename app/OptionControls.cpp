@@ -12,7 +12,8 @@
 #include "ScanRun.h"
 
 OptionControls::OptionControls(OptionFrames *frames, AnalysisOptionsStore &store, ScanRun &scanRun,
-                               Analyzer &analyzer, AutoScanController &autoScan, Prompt &prompt, QObject *parent)
+                               Analyzer &analyzer, AutoScanController &autoScan, Prompt &prompt,
+                               QObject *parent)
     : QObject(parent), m_frames(frames), m_store(store), m_scanRun(scanRun), m_analyzer(analyzer),
       m_autoScan(autoScan), m_prompt(prompt)
 {
@@ -29,7 +30,8 @@ OptionControls::OptionControls(OptionFrames *frames, AnalysisOptionsStore &store
     QComboBox *minutes = frames->minutes();
     connect(minutes, &QComboBox::currentTextChanged, this, &OptionControls::minutesTextChanged);
     connect(minutes->lineEdit(), &QLineEdit::editingFinished, this, &OptionControls::minutesEditFinished);
-    connect(&autoScan, &AutoScanController::autoScanCheckEnabledChanged, frames->check(4), &QWidget::setEnabled);
+    connect(&autoScan, &AutoScanController::autoScanCheckEnabledChanged, frames->check(4),
+            &QWidget::setEnabled);
     m_scanRun.setShowSilent(frames->check(1)->isChecked());
 }
 

@@ -15,8 +15,8 @@
 
 ScanCommands::ScanCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, OptionFrames *frames,
                            ListView *scanView, StatusBarPanels *status, Prompt &prompt, QWidget *window)
-    : QObject(window), m_menus(menus), m_scanRun(scanRun), m_frames(frames), m_status(status), m_prompt(prompt),
-      m_notice(new AutoStepNotice(window, status))
+    : QObject(window), m_menus(menus), m_scanRun(scanRun), m_frames(frames), m_status(status),
+      m_prompt(prompt), m_notice(new AutoStepNotice(window, status))
 {
     menus.setHandler(QStringLiteral("SMmenu8"), [this] { startScan(Origin::User); });
     menus.setHandler(QStringLiteral("SMmenu9"), [this] { m_scanRun.togglePause(); });
@@ -59,7 +59,8 @@ bool ScanCommands::startScan(Origin origin)
     m_runOrigin = origin;
     ScanRangeEntry *entry = m_frames->rangeEntry();
     QString error;
-    const std::optional<ScanRange> range = ScanRange::fromBoxes(entry->boxesForScan(), entry->method(), &error);
+    const std::optional<ScanRange> range =
+        ScanRange::fromBoxes(entry->boxesForScan(), entry->method(), &error);
     if (!range) {
         reportStartFailure(QLatin1String(Prompt::NoticeTitle), error);
         m_runOrigin = Origin::User;

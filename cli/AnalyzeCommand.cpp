@@ -47,7 +47,8 @@ bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &da
             std::fprintf(stderr, "%s\n", qPrintable(completion));
         QCoreApplication::quit();
     });
-    run.start(options.range());
+    // From the loop: a start that fails at once quits a loop that is running.
+    QMetaObject::invokeMethod(&run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
     if (stopped || loopStatus != 0) {
         *status = StoppedStatus;

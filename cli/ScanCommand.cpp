@@ -84,7 +84,8 @@ int runScanCommand(const QStringList &arguments)
         QCoreApplication::quit();
     });
 
-    run.start(options.range());
+    // From the loop: a start that fails at once quits a loop that is running.
+    QMetaObject::invokeMethod(&run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
     return loopStatus != 0 ? loopStatus : status;
 }

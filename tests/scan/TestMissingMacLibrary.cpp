@@ -30,7 +30,8 @@ void TestMissingMacLibrary::messageAndBackToIdle()
     QCOMPARE(failed.size(), 1);
     QCOMPARE(failed.first().at(0).toString(), QStringLiteral("Error"));
     const QString text = failed.first().at(1).toString();
-    QVERIFY2(text.startsWith(QLatin1String("The ARP resolver library libmac.so cannot be loaded")), qPrintable(text));
+    QVERIFY2(text.startsWith(QLatin1String("The ARP resolver library libmac.so cannot be loaded")),
+             qPrintable(text));
     QCOMPARE(list.count(), 0);
     QCOMPARE(run.state(), ScanRun::State::Idle);
     QCOMPARE(states.size(), 2);  // Running, then Idle
