@@ -3,13 +3,12 @@
 #include <QLocale>
 
 #include "AnalysisListModel.h"
-#include "Prompt.h"
 #include "RecordListModel.h"
 #include "ScanListModel.h"
 
 Analyzer::Analyzer(ScanListModel *scanList, const RecordListModel *records, AnalysisListModel *analysisList,
-                   Prompt *prompt, Clock clock)
-    : m_scanList(scanList), m_records(records), m_analysisList(analysisList), m_prompt(prompt),
+                   Clock clock)
+    : m_scanList(scanList), m_records(records), m_analysisList(analysisList),
       m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentDateTime))
 {
 }
@@ -59,13 +58,7 @@ int Analyzer::AnalyzeSelected()
     return analyzeRow(AnalysisRules(*m_records), row);
 }
 
-bool Analyzer::ClearAnalysisList()
+void Analyzer::ClearAnalysisList()
 {
-    const PromptAnswer answer =
-        m_prompt->ask({QLatin1String(Prompt::NoticeTitle), QStringLiteral("Comfirm to clear the analusis list?"),
-                       PromptButtons::OkCancel, PromptAnswer::Cancel, PromptIcon::Information});
-    if (answer != PromptAnswer::Ok)
-        return false;
     m_analysisList->clear();
-    return true;
 }

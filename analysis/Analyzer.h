@@ -7,7 +7,6 @@
 #include "AnalysisRules.h"
 
 class AnalysisListModel;
-class Prompt;
 class RecordListModel;
 class ScanListModel;
 
@@ -27,10 +26,14 @@ public:
         bool clearBeforeAnalysis = false;  // Check5
     };
 
-    // The models and the prompt must outlive the analyzer. clock gives the
-    // time written into each finding (the local time when none is given).
+    // The question a front end asks before it calls ClearAnalysisList (OK and
+    // Cancel, Cancel the default, the information icon); the analyzer never asks.
+    static constexpr const char *ClearQuestionText = "Comfirm to clear the analusis list?";
+
+    // The models must outlive the analyzer. clock gives the time written into
+    // each finding (the local time when none is given).
     Analyzer(ScanListModel *scanList, const RecordListModel *records, AnalysisListModel *analysisList,
-             Prompt *prompt, Clock clock = {});
+             Clock clock = {});
 
     void setOptions(const Options &options) { m_options = options; }
     const Options &options() const { return m_options; }
@@ -40,8 +43,8 @@ public:
     int AnalyzeAll();
     // The highlighted scan row, the first one when none is highlighted.
     int AnalyzeSelected();
-    // Asks first; clears the analysis list on OK. True when it was cleared.
-    bool ClearAnalysisList();
+    // Clears the analysis list at once; the caller has asked ClearQuestionText.
+    void ClearAnalysisList();
 
     // "date; time" in the system's short formats.
     static QString dateTimeText(const QDateTime &when);
@@ -52,7 +55,6 @@ private:
     ScanListModel *m_scanList;
     const RecordListModel *m_records;
     AnalysisListModel *m_analysisList;
-    Prompt *m_prompt;
     Clock m_clock;
     Options m_options;
 };

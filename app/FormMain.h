@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QUrl>
 
 #include <functional>
@@ -21,24 +20,30 @@
 #include "ScanRun.h"
 
 class DatabasePane;
-class FormCZ;
+class DesktopServices;
 class ListView;
 class MainMenus;
+class OptionControls;
 class OptionFrames;
 class Prompt;
 class QCheckBox;
 class QPrinter;
 class QTabWidget;
+class ScanCommands;
 class ScanPane;
 class ScanRangeEntry;
+class SettingsCommands;
 class StatusBarPanels;
+class TrayCommands;
 class TrayIcon;
 class VendorResolver;
 
-// The main window. It builds the panes, lists, menus and status bar, runs
-// the start-up steps, and routes every menu item, button and pop-up entry to
-// the code that does the work (the scan run, the list models, the record
-// commands, the dialogs). It holds the program-wide state and the lists.
+// The main window. It holds the program-wide state, the lists and the
+// engine objects, builds the panes, lists, menus and status bar, hands them
+// to the command modules (ScanCommands, FindCommands, DatabaseCommands,
+// AnalysisCommands, OptionControls, SettingsCommands, HelpCommands,
+// TrayCommands), each of which installs the handlers of its menu items, and
+// runs the start-up steps.
 class FormMain : public QMainWindow
 {
     Q_OBJECT
@@ -50,15 +55,13 @@ public:
         QString autostartFolder;  // empty: the user's XDG autostart folder
         QString executablePath;   // empty: this process's executable
         Prompt *prompt = nullptr;  // empty: message boxes over the window
-        std::function<bool(const QUrl &)> openUrl;  // empty: the desktop's handler
-        std::optional<bool> trayAvailable;          // empty: ask the desktop
+        DesktopServices *desktop = nullptr;  // empty: the desktop's own handlers
+        std::optional<bool> trayAvailable;   // empty: ask the desktop
         // Sets up the printer for "Print"; false when the user cancelled.
         // Empty: a print dialog over the window (it offers printing to a PDF
         // file, so no printer is needed).
         std::function<bool(QPrinter &)> choosePrinter;
     };
-
-    static constexpr const char *NoRecordToPrintText = "No record to print!";
 
     static constexpr const char *NoAddressText =
         "No network interface with an IPv4 address is up: enter the scan range by hand.";
@@ -82,6 +85,7 @@ public:
     ScanRangeEntry *rangeEntry() const;
     StatusBarPanels *statusPanels() const { return m_status; }
     ScanPane *scanPane() const { return m_scanPane; }
+    ScanCommands *scanCommands() const { return m_scanCommands; }
     QString ownCommand() const { return m_ownCommand; }
     QString helpPagePath() const;
     static QUrl productPage(const QString &helpPage);
@@ -96,40 +100,19 @@ Q_SIGNALS:
     void unloaded();
 
 protected:
-    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildWindow();
-    void routeCommands();
-    void connectScanRun();
+    void installCommands();
     void loadDatabase();
     void showLocalAddress();
-    void readAutorun();
-    void loadAnalysisOptions();
-    void saveAnalysisOptions();
-    void applyAnalyzerOptions();
-    void startAutoScan();
-    void autoScanClicked(bool on);
-    void minutesTextChanged(const QString &text);
-    void minutesEditFinished();
-    void printAnalysisList();
-    bool choosePrinter(QPrinter &printer);
-
-    bool startScan();
-    void scanStateChanged(ScanRun::State state);
-    void setPauseCaption(const QString &caption);
-    void setAutorun(bool on);
-    void showAutorunMark(bool on);
-    void startFind(ListModel &list, qint16 target);
-    void openRecordEditor();
-    void openUrl(const QUrl &url);
-    void restoreFromTray();
-    void hideToTray();
 
     Options m_options;
     std::unique_ptr<Prompt> m_ownPrompt;  // before m_prompt, which may point into it
     Prompt *m_prompt;
+    std::unique_ptr<DesktopServices> m_ownDesktop;  // before m_desktop, likewise
+    DesktopServices *m_desktop;
     std::unique_ptr<VendorResolver> m_vendors;
     ProgramState m_state;
     RecordStore m_store;
@@ -138,7 +121,6 @@ private:
     AnalysisListModel m_analysisList;
     RecordCommands m_recordCommands;
     AnalysisOptionsStore m_optionsStore;
-    AnalysisOptions m_analysisOptions;
     Analyzer m_analyzer;
     ScanRun m_scanRun;
     // After the scan run and the analyzer, which it uses: destroyed before them.
@@ -157,7 +139,9 @@ private:
     StatusBarPanels *m_status = nullptr;
     QCheckBox *m_autorunBox = nullptr;
     TrayIcon *m_tray = nullptr;
-    QPointer<FormCZ> m_find;
-    Qt::WindowStates m_savedWindowState = Qt::WindowNoState;
-    bool m_applyingOptions = false;  // loaded values going into the controls
+
+    ScanCommands *m_scanCommands = nullptr;
+    OptionControls *m_optionControls = nullptr;
+    SettingsCommands *m_settingsCommands = nullptr;
+    TrayCommands *m_trayCommands = nullptr;
 };

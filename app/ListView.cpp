@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "ListModel.h"
+#include "RowIconDelegate.h"
 #include "Twips.h"
 
 ListView::ListView(ListModel *model, const QString &name, const QList<int> &widthsTwips, QWidget *parent)
@@ -51,6 +52,14 @@ ListView::ListView(ListModel *model, const QString &name, const QList<int> &widt
 void ListView::setColumnClickHandler(std::function<void(int column)> handler)
 {
     m_columnClicked = std::move(handler);
+}
+
+void ListView::setRowIcons(const QList<QIcon> &icons)
+{
+    QAbstractItemDelegate *previous = itemDelegate();
+    setItemDelegate(new RowIconDelegate(icons, this));
+    if (previous && previous->parent() == this)
+        previous->deleteLater();
 }
 
 void ListView::showModelCurrentRow(int row)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QTableView>
 
@@ -24,6 +25,8 @@ public:
 
     ListModel *listModel() const { return m_model; }
     void setColumnClickHandler(std::function<void(int column)> handler);
+    // The pictures of the rows' icon indexes 1..n (index 0 shows none).
+    void setRowIcons(const QList<QIcon> &icons);
     // Widens a column whose design width is too narrow for sample in the
     // desktop's font (the design's font was smaller).
     void fitColumnTo(int column, const QString &sample);

@@ -259,12 +259,22 @@ QAction *MainMenus::addItem(QMenu *menu, const MenuEntry &entry)
         return a;
     }
     a->setEnabled(entry.state == State::Enabled);
+    m_commands.insert(name);
     connect(a, &QAction::triggered, this, [this, name] { run(name); });
     return a;
 }
 
 void MainMenus::setHandler(const QString &name, std::function<void()> handler)
 {
+    Q_ASSERT_X(isCommand(name), "MainMenus::setHandler", qPrintable(name));
+    if (!isCommand(name)) {
+        qWarning("MainMenus: no menu item %s runs a command; its handler is ignored", qPrintable(name));
+        return;
+    }
+    if (!handler) {
+        m_handlers.remove(name);
+        return;
+    }
     m_handlers.insert(name, std::move(handler));
 }
 
@@ -288,6 +298,6 @@ void MainMenus::run(const QString &name)
 {
     Q_EMIT commandTriggered(name);
     const auto handler = m_handlers.constFind(name);
-    if (handler != m_handlers.constEnd() && *handler)
+    if (handler != m_handlers.constEnd())
         (*handler)();
 }

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -58,8 +59,15 @@ public:
     QAction *action(const QString &name) const { return m_actions.value(name); }
     QMenu *menu(const QString &name) const { return m_menus.value(name); }
 
-    // The command of a main-menu item (or a tray item). Replaces any earlier one.
+    // The command of a main-menu item (or a tray item). Replaces any earlier
+    // one. A name that is no such item (a typo, a separator, a sub-menu, a
+    // pop-up entry that only forwards) is a programming error: it asserts in
+    // debug builds; release builds warn and ignore it.
     void setHandler(const QString &name, std::function<void()> handler);
+    // Whether the item runs a command of its own (an item of the menu bar or
+    // the tray menu, not a separator, sub-menu or forwarding pop-up entry).
+    bool isCommand(const QString &name) const { return m_commands.contains(name); }
+    bool hasHandler(const QString &name) const { return m_handlers.contains(name); }
     // Makes a button run the command of a main-menu item and follow its
     // enabled state.
     void bindButton(QWidget *button, const QString &name);
@@ -79,5 +87,6 @@ private:
     QList<QMenu *> m_barMenus;
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QAction *> m_actions;
+    QSet<QString> m_commands;
     QHash<QString, std::function<void()>> m_handlers;
 };

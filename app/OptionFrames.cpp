@@ -11,7 +11,6 @@
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
 
-#include "AnalysisOptions.h"
 #include "ScanRangeEntry.h"
 
 namespace {
@@ -61,6 +60,10 @@ OptionFrames::OptionFrames(QWidget *parent) : QWidget(parent)
     // no inline completion turns a "1" into a "10" before the user is done.
     m_minutes->setInsertPolicy(QComboBox::NoInsert);
     m_minutes->setCompleter(nullptr);
+    connect(m_minutes, &QComboBox::currentTextChanged, this, [this](const QString &text) {
+        if (const std::optional<int> minutes = AnalysisOptions::parseMinutes(text))
+            m_keptMinutes = *minutes;
+    });
     for (int minutes : AnalysisOptions::offeredMinutes())
         m_minutes->addItem(QString::number(minutes));
     autoScan->setMinimumHeight(m_minutes->sizeHint().height());
@@ -104,6 +107,29 @@ void OptionFrames::showMinutes(int minutes)
     if (entry >= 0 && entry != m_minutes->currentIndex())
         m_minutes->setCurrentIndex(entry);
     m_minutes->setEditText(text);
+    m_keptMinutes = minutes;
+}
+
+AnalysisOptions OptionFrames::options() const
+{
+    AnalysisOptions options;
+    options.displayNonResponded = check(1)->isChecked();
+    options.analyzeMac = check(2)->isChecked();
+    options.analyzeIp = check(3)->isChecked();
+    options.autoScan = check(4)->isChecked();
+    options.clearBeforeAnalysis = check(5)->isChecked();
+    options.mins = m_keptMinutes;
+    return options;
+}
+
+void OptionFrames::setOptions(const AnalysisOptions &options)
+{
+    showMinutes(options.mins);
+    check(1)->setChecked(options.displayNonResponded);
+    check(2)->setChecked(options.analyzeMac);
+    check(3)->setChecked(options.analyzeIp);
+    check(4)->setChecked(options.autoScan);
+    check(5)->setChecked(options.clearBeforeAnalysis);
 }
 
 void OptionFrames::placeMinutesBox()

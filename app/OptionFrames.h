@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QWidget>
 
+#include "AnalysisOptions.h"
+
 class QCheckBox;
 class QComboBox;
 class QPushButton;
@@ -14,7 +16,8 @@ class ScanRangeEntry;
 // caption, Check2, Check3, Check5, Command4 "Analyze", Command3 "Analyze All")
 // and "Tool Box" (CmdSave, CmdaddToR, CmdFindS, CmdClear). Controls only; the
 // window connects them. Combo1 holds the offered minute values and takes
-// typed text too (the window refuses text that is not one of them).
+// typed text too (the window refuses text that is not one of them). The
+// boxes map to the options T_set keeps through options() and setOptions().
 class OptionFrames : public QWidget
 {
     Q_OBJECT
@@ -29,6 +32,12 @@ public:
     // Shows a minute value in Combo1, as its entry when it is one.
     void showMinutes(int minutes);
 
+    // Check1..Check5 as they stand; mins is the last offered value Combo1
+    // showed or took, never text that is still being typed or was refused.
+    AnalysisOptions options() const;
+    // Ticks the boxes and shows the minutes of stored options.
+    void setOptions(const AnalysisOptions &options);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -39,5 +48,6 @@ private:
     ScanRangeEntry *m_range;
     QHash<int, QCheckBox *> m_checks;
     QComboBox *m_minutes;
+    int m_keptMinutes = AnalysisOptions::DefaultMinutes;
     QHash<QString, QPushButton *> m_buttons;
 };

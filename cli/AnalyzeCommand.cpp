@@ -28,8 +28,8 @@ constexpr int StoppedStatus = 130;
 bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &dataFolder, int *status)
 {
     const VendorResolver vendors(dataFolder);
-    ConsolePrompt prompt;
-    ScanRun run(&list, &prompt);
+    ScanRun run(&list);
+    QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
     options.configure(run, vendors);
 
     bool stopped = false;
@@ -47,7 +47,8 @@ bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &da
             std::fprintf(stderr, "%s\n", qPrintable(completion));
         QCoreApplication::quit();
     });
-    run.start(options.range());
+    // From the loop: a start that fails at once quits a loop that is running.
+    QMetaObject::invokeMethod(&run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
     if (stopped || loopStatus != 0) {
         *status = StoppedStatus;
@@ -121,8 +122,7 @@ int runAnalyzeCommand(const QStringList &arguments)
     }
 
     AnalysisListModel analysisList;
-    ConsolePrompt prompt;
-    Analyzer analyzer(&scanList, &records, &analysisList, &prompt);
+    Analyzer analyzer(&scanList, &records, &analysisList);
     analyzer.setOptions(inputs.analyzerOptions());
     const int findings = analyzer.AnalyzeAll();
     FindingPrinter(analysisList, stdout).printRows(0, analysisList.count() - 1);

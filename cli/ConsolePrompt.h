@@ -9,6 +9,8 @@ class ConsolePrompt : public Prompt
 {
 public:
     PromptAnswer ask(const PromptRequest &request) override;
+    // A message as ask() shows it, for the engine's reports by signal.
+    static void print(const QString &title, const QString &text);
 
     void setAnswer(PromptAnswer answer)
     {

@@ -48,8 +48,8 @@ int runScanCommand(const QStringList &arguments)
 
     const VendorResolver vendors(DataFolder::resolve(options.dataDir()));
     ScanListModel list;
-    ConsolePrompt prompt;
-    ScanRun run(&list, &prompt);
+    ScanRun run(&list);
+    QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
     options.configure(run, vendors);
 
     ScanRowPrinter printer(format, stdout);
@@ -84,7 +84,8 @@ int runScanCommand(const QStringList &arguments)
         QCoreApplication::quit();
     });
 
-    run.start(options.range());
+    // From the loop: a start that fails at once quits a loop that is running.
+    QMetaObject::invokeMethod(&run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
     return loopStatus != 0 ? loopStatus : status;
 }

@@ -75,10 +75,10 @@ int runWatchCommand(const QStringList &arguments)
     ScanListModel scanList;
     RecordListModel records;
     AnalysisListModel analysisList;
-    ConsolePrompt prompt;
-    ScanRun run(&scanList, &prompt);
+    ScanRun run(&scanList);
+    QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
     scanOptions.configure(run, vendors);
-    Analyzer analyzer(&scanList, &records, &analysisList, &prompt);
+    Analyzer analyzer(&scanList, &records, &analysisList);
     analyzer.setOptions(inputs.analyzerOptions());
     AutoScanController controller(&run, &analyzer, [&] { return run.start(scanOptions.range()); });
     controller.setMinutes(every.value_or(inputs.stored().mins));

@@ -28,10 +28,6 @@ QVariant ListModel::data(const QModelIndex &index, int role) const
         if (m_checkable && index.column() == 0)
             return r.checked ? Qt::Checked : Qt::Unchecked;
         return {};
-    case Qt::DecorationRole:
-        if (index.column() == 0 && r.iconIndex > 0 && r.iconIndex <= m_icons.size())
-            return m_icons.at(r.iconIndex - 1);
-        return {};
     case IconIndexRole:
         return r.iconIndex;
     case KeyRole:
@@ -67,13 +63,6 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return m_headers.value(section);
     return {};
-}
-
-void ListModel::setSmallIcons(const QList<QIcon> &icons)
-{
-    m_icons = icons;
-    if (count() > 0)
-        Q_EMIT dataChanged(index(0, 0), index(count() - 1, 0), {Qt::DecorationRole});
 }
 
 QString ListModel::text(int row, int column) const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QIcon>
 #include <QList>
 
 #include "ListRow.h"
@@ -11,6 +10,8 @@
 // in column 0 (when the list is checkable), a small-icon index, an optional
 // row key and a current (highlighted) row, which is not the same thing as the
 // ticked rows. Views only show it; the engine reads and writes it directly.
+// The model holds no pictures (the command line links no display stack): a
+// view turns IconIndexRole of column 0 into an icon, index 0 meaning none.
 class ListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -29,9 +30,6 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-
-    // Icons shown for icon indexes 1..n (index 0 shows none).
-    void setSmallIcons(const QList<QIcon> &icons);
 
     int count() const { return int(m_rows.size()); }
     const ListRow &row(int row) const { return m_rows.at(row); }
@@ -81,7 +79,6 @@ private:
     QStringList m_headers;
     bool m_checkable;
     QList<ListRow> m_rows;
-    QList<QIcon> m_icons;
     int m_currentRow = -1;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -4,7 +4,6 @@
 
 #include "ArpHostSource.h"
 #include "HostSourceFactory.h"
-#include "Prompt.h"
 #include "ScanListModel.h"
 
 namespace {
@@ -15,8 +14,8 @@ constexpr int RowPauseMs = 5;
 
 } // namespace
 
-ScanRun::ScanRun(ScanListModel *list, Prompt *prompt, QObject *parent)
-    : QObject(parent), m_list(list), m_prompt(prompt), m_sourceFactory(createHostSource)
+ScanRun::ScanRun(ScanListModel *list, QObject *parent)
+    : QObject(parent), m_list(list), m_sourceFactory(createHostSource)
 {
 }
 
@@ -97,7 +96,7 @@ void ScanRun::onPrepared()
 
 void ScanRun::onFailed(const QString &title, const QString &text)
 {
-    m_prompt->ask({title, text, PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Exclamation});
+    Q_EMIT startFailed(title, text);
     endRun(QString());
 }
 

@@ -9,14 +9,14 @@
 #include "HostSource.h"
 #include "ScanRange.h"
 
-class Prompt;
 class ScanListModel;
 
 // A scan of one range: walks it upwards host by host, appends one scan row
 // per answering host (and, when asked, a marker row per silent one), and
 // reports progress, status texts and completion by signals. It runs as steps
 // of the event loop of its thread, so the window never freezes; Pause and
-// Stop act between hosts.
+// Stop act between hosts. It never asks or shows anything itself: a run that
+// cannot start reports startFailed() and the front end shows it.
 class ScanRun : public QObject
 {
     Q_OBJECT
@@ -28,7 +28,7 @@ public:
     using VendorLookup = std::function<QString(const QString &macText)>;
     using SourceFactory = std::function<HostSource *(const ScanRange &, const HostSource::Pacing &)>;
 
-    ScanRun(ScanListModel *list, Prompt *prompt, QObject *parent = nullptr);
+    explicit ScanRun(ScanListModel *list, QObject *parent = nullptr);
     ~ScanRun() override;
 
     void setVendorLookup(VendorLookup lookup) { m_vendorOf = std::move(lookup); }
@@ -62,6 +62,10 @@ Q_SIGNALS:
     // The range's ends were entered backwards (UDP: the window swaps its captions).
     void rangeOrderShown(bool enteredBackwards);
     void rowAppended(int row);
+    // The run could not start (no socket, no resolver library ...): the title
+    // and text of the message to show. Emitted before finished() with an
+    // empty completion text, and possibly from within start().
+    void startFailed(const QString &title, const QString &text);
     // completionText is empty when the run failed before its first host.
     void finished(const QString &completionText);
 
@@ -77,7 +81,6 @@ private:
     void endRun(const QString &completion);
 
     ScanListModel *m_list;
-    Prompt *m_prompt;
     VendorLookup m_vendorOf;
     SourceFactory m_sourceFactory;
     HostSource::Pacing m_pacing;

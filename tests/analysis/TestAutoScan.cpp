@@ -9,7 +9,6 @@
 #include "RecordListModel.h"
 #include "ScanListModel.h"
 #include "ScanRun.h"
-#include "ScriptedPrompt.h"
 
 // clsTimer and the automatic step, with short periods and a scan of fake hosts.
 class TestAutoScan : public QObject
@@ -24,13 +23,14 @@ private slots:
     void stepScansThenAnalyses();
     void tickDuringAScanStartsNothing();
     void uncheckingStopsTheMode();
+    void stepThatCannotStartEndsAndRearms();
     void refusedMinuteTextKeepsThePeriod();
 
 private:
     ScanListModel m_scan;
     RecordListModel m_records;
     AnalysisListModel m_analysis;
-    ScriptedPrompt m_prompt;
+    QString m_failure;  // the fake source fails to start with this text when set
     FakeHostSource::Log m_log;
     std::unique_ptr<ScanRun> m_run;
     std::unique_ptr<Analyzer> m_analyzer;
@@ -42,11 +42,12 @@ void TestAutoScan::init()
 {
     m_analysis.clear();
     m_scansStarted = 0;
-    m_run = std::make_unique<ScanRun>(&m_scan, &m_prompt);
+    m_failure.clear();
+    m_run = std::make_unique<ScanRun>(&m_scan);
     m_run->setSourceFactory([this](const ScanRange &range, const HostSource::Pacing &pacing) {
-        return new FakeHostSource(range, pacing, {{0, QStringLiteral("00-0A-E4-00-00-01")}}, QString(), &m_log);
+        return new FakeHostSource(range, pacing, {{0, QStringLiteral("00-0A-E4-00-00-01")}}, m_failure, &m_log);
     });
-    m_analyzer = std::make_unique<Analyzer>(&m_scan, &m_records, &m_analysis, &m_prompt);
+    m_analyzer = std::make_unique<Analyzer>(&m_scan, &m_records, &m_analysis);
     m_controller = std::make_unique<AutoScanController>(m_run.get(), m_analyzer.get(), [this] {
         ++m_scansStarted;
         QString error;
@@ -155,6 +156,27 @@ void TestAutoScan::uncheckingStopsTheMode()
     m_controller->setAutoScan(false);
     QTRY_COMPARE(finished.count(), 1);
     QVERIFY(!m_controller->ArTimer().Enable());
+}
+
+void TestAutoScan::stepThatCannotStartEndsAndRearms()
+{
+    // The step reports by signal and goes on: nothing waits for anyone to
+    // read the reason, and the next period counts from the failed step.
+    m_failure = QStringLiteral("Winsock Initialization Error !");
+    QSignalSpy failed(m_run.get(), &ScanRun::startFailed);
+    QSignalSpy finished(m_controller.get(), &AutoScanController::stepFinished);
+    m_controller->ArTimer().setInterval(100000);
+    m_controller->setAutoScan(true);
+    for (int step = 1; step <= 2; ++step) {
+        m_controller->ArTimer_Timer();
+        QTRY_COMPARE(finished.count(), step);
+        QCOMPARE(finished.last().at(0).toBool(), false);
+        QCOMPARE(failed.count(), step);
+        QVERIFY(!m_controller->isStepRunning());
+        QVERIFY(m_controller->ArTimer().Enable());
+    }
+    QCOMPARE(m_analysis.count(), 0);
+    QVERIFY(m_log.requested.isEmpty());
 }
 
 void TestAutoScan::refusedMinuteTextKeepsThePeriod()

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +24,7 @@
 
 #include "../scan/FakeHostSource.h"
 #include "AutoScanOff.h"
+#include "AutoStepNotice.h"
 #include "AutostartEntry.h"
 #include "FormMain.h"
 #include "LocalAddress.h"
@@ -32,6 +34,7 @@
 #include "ScanPane.h"
 #include "ScanPaneLayout.h"
 #include "ScanRangeEntry.h"
+#include "ScriptedDesktopServices.h"
 #include "ScriptedPrompt.h"
 #include "SplitterBar.h"
 #include "StatusBarPanels.h"
@@ -76,6 +79,12 @@ private Q_SLOTS:
     void autorunReadAtStartUp();
     void helpOpensShippedPage();
     void analysisFromButtonAndOptionsKept();
+    void everyEnabledItemHasAHandler();
+    void clearAnalysisListAsksFirst_data();
+    void clearAnalysisListAsksFirst();
+    void userScanThatCannotStart();
+    void automaticStepsThatCannotStart_data();
+    void automaticStepsThatCannotStart();
 
 private:
     // storeAutoScanOff false: the data folder is left as it is, so an empty
@@ -89,11 +98,12 @@ private:
             qWarning("no child %s", name);
         return found;
     }
-    void useFakeHosts(int answering);
+    void useFakeHosts(int answering, const QString &failure = QString());
+    QList<QMessageBox *> openNoticeBoxes() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedPrompt m_prompt;
-    QList<QUrl> m_opened;
+    ScriptedDesktopServices m_desktop;
     std::unique_ptr<FormMain> m_window;
     FakeHostSource::Log m_log;
 };
@@ -106,7 +116,7 @@ void TestFormMain::init()
     qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
     qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
     m_prompt.reset();
-    m_opened.clear();
+    m_desktop = ScriptedDesktopServices();
     m_log = FakeHostSource::Log();
 }
 
@@ -123,24 +133,33 @@ std::unique_ptr<FormMain> TestFormMain::make(std::optional<bool> tray, bool auto
     options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
     options.executablePath = QLatin1String(ProgramPath);
     options.prompt = &m_prompt;
-    options.openUrl = [this](const QUrl &url) {
-        m_opened << url;
-        return true;
-    };
+    options.desktop = &m_desktop;
     options.trayAvailable = tray;
     if (autoScanOff && !storeAutoScanOff(options.dataFolder))
         qFatal("the automatic mode cannot be stored off");
     return std::make_unique<FormMain>(options);
 }
 
-void TestFormMain::useFakeHosts(int answering)
+void TestFormMain::useFakeHosts(int answering, const QString &failure)
 {
-    m_window->scanRun().setSourceFactory([this, answering](const ScanRange &range, const HostSource::Pacing &pacing) {
-        QHash<quint32, QString> macs;
-        for (int i = 0; i < answering; ++i)
-            macs.insert(quint32(i), QStringLiteral("00-0A-E4-00-07-%1").arg(i, 2, 16, QLatin1Char('0')).toUpper());
-        return new FakeHostSource(range, pacing, macs, QString(), &m_log);
-    });
+    m_window->scanRun().setSourceFactory(
+        [this, answering, failure](const ScanRange &range, const HostSource::Pacing &pacing) {
+            QHash<quint32, QString> macs;
+            for (int i = 0; i < answering; ++i)
+                macs.insert(quint32(i),
+                            QStringLiteral("00-0A-E4-00-07-%1").arg(i, 2, 16, QLatin1Char('0')).toUpper());
+            return new FakeHostSource(range, pacing, macs, failure, &m_log);
+        });
+}
+
+QList<QMessageBox *> TestFormMain::openNoticeBoxes() const
+{
+    QList<QMessageBox *> open;
+    for (QMessageBox *box : m_window->findChildren<QMessageBox *>(QLatin1String(AutoStepNotice::BoxName))) {
+        if (box->isVisible())
+            open << box;
+    }
+    return open;
 }
 
 void TestFormMain::startUpCreatesDatabase()
@@ -582,10 +601,19 @@ void TestFormMain::helpOpensShippedPage()
     m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
     m_window->menus()->action(QStringLiteral("menuHelp5"))->trigger();
     m_window->menus()->action(QStringLiteral("SYSmenu2"))->trigger();
-    QCOMPARE(m_opened.size(), 3);
-    QCOMPARE(m_opened.at(0), QUrl::fromLocalFile(page));
-    QCOMPARE(m_opened.at(1).fragment(), QStringLiteral("about"));
-    QCOMPARE(m_opened.at(2), m_opened.at(1));
+    const QList<QUrl> &opened = m_desktop.opened();
+    QCOMPARE(opened.size(), 3);
+    QCOMPARE(opened.at(0), QUrl::fromLocalFile(page));
+    QCOMPARE(opened.at(1).fragment(), QStringLiteral("about"));
+    QCOMPARE(opened.at(2), opened.at(1));
+    QVERIFY(m_prompt.requests().isEmpty());
+
+    // A desktop without a handler for the page: said, not silently dropped.
+    m_desktop.setAnswer(false);
+    m_window->menus()->action(QStringLiteral("menuHelp2"))->trigger();
+    QCOMPARE(m_prompt.requests().size(), 1);
+    QCOMPARE(m_prompt.lastRequest().text,
+             QStringLiteral("No program to open %1 was found.").arg(opened.at(1).toString()));
 }
 
 void TestFormMain::analysisFromButtonAndOptionsKept()
@@ -606,6 +634,126 @@ void TestFormMain::analysisFromButtonAndOptionsKept()
     QVERIFY(!child<QCheckBox>("Check3")->isChecked());
     QVERIFY(child<QCheckBox>("Check2")->isChecked());
     QVERIFY(m_prompt.requests().isEmpty());
+}
+
+void TestFormMain::everyEnabledItemHasAHandler()
+{
+    // The items come from the menu tables themselves: an item that is
+    // enabled (at start or while a scan runs) and runs a command of its own
+    // must do something when chosen. Pop-up entries forward to these.
+    m_window = make();
+    const MainMenus *menus = m_window->menus();
+    int commands = 0;
+    for (const auto design : {MainMenus::itemDesign(), MainMenus::trayDesign()}) {
+        for (const MenuEntry &entry : design) {
+            if (entry.kind != MenuEntry::Kind::Item || entry.state == MenuEntry::State::NotBuilt ||
+                entry.forwardsTo)
+                continue;
+            const QString name = QLatin1String(entry.name);
+            QVERIFY2(menus->isCommand(name), entry.name);
+            QVERIFY2(menus->hasHandler(name), entry.name);
+            ++commands;
+        }
+    }
+    QVERIFY(commands > 20);
+}
+
+void TestFormMain::clearAnalysisListAsksFirst_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("left");
+    QTest::newRow("OK clears") << int(PromptAnswer::Ok) << 0;
+    QTest::newRow("Cancel keeps") << int(PromptAnswer::Cancel) << 2;
+}
+
+void TestFormMain::clearAnalysisListAsksFirst()
+{
+    QFETCH(int, answer);
+    QFETCH(int, left);
+    m_window = make();
+    m_window->analysisList().appendEntry({QStringLiteral("t1"), QStringLiteral("a")});
+    m_window->analysisList().appendEntry({QStringLiteral("t2"), QStringLiteral("b")});
+    m_prompt.queueAnswer(PromptAnswer(answer));
+    m_window->menus()->action(QStringLiteral("JSmenu5"))->trigger();
+    QCOMPARE(m_window->analysisList().count(), left);
+    QCOMPARE(m_prompt.requests().size(), 1);
+    const PromptRequest asked = m_prompt.lastRequest();
+    QCOMPARE(asked.title, QStringLiteral("Notice"));
+    QCOMPARE(asked.text, QStringLiteral("Comfirm to clear the analusis list?"));
+    QCOMPARE(asked.buttons, PromptButtons::OkCancel);
+    QCOMPARE(asked.defaultAnswer, PromptAnswer::Cancel);
+    QCOMPARE(asked.icon, PromptIcon::Information);
+}
+
+void TestFormMain::userScanThatCannotStart()
+{
+    // The user is there: the reason in a message box, as before the run
+    // returns to Idle.
+    m_window = make();
+    useFakeHosts(0, QStringLiteral("Winsock Initialization Error !"));
+    m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", "3"});
+    QSignalSpy finished(&m_window->scanRun(), &ScanRun::finished);
+    m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
+    QVERIFY(finished.wait(2000));
+    QCOMPARE(m_prompt.requests().size(), 1);
+    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Error"));
+    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("Winsock Initialization Error !"));
+    QCOMPARE(m_prompt.lastRequest().buttons, PromptButtons::Ok);
+    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
+    QVERIFY(openNoticeBoxes().isEmpty());
+    QVERIFY(m_window->menus()->action(QStringLiteral("SMmenu8"))->isEnabled());
+}
+
+void TestFormMain::automaticStepsThatCannotStart_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("failure");  // of the host source; empty: the range is refused
+    QTest::newRow("no socket") << QStringList{"198", "18", "7", "1", "198", "18", "7", "3"}
+                               << "Winsock Initialization Error !";
+    QTest::newRow("refused range") << QStringList() << QString();
+}
+
+void TestFormMain::automaticStepsThatCannotStart()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, failure);
+    m_window = make();
+    m_window->show();
+    useFakeHosts(0, failure);
+    m_window->rangeEntry()->setBoxes(boxes);
+    QString reason = failure;
+    if (reason.isEmpty()) {
+        ScanRangeEntry *entry = m_window->rangeEntry();
+        QVERIFY(!ScanRange::fromBoxes(entry->boxesForScan(), entry->method(), &reason));
+    }
+    AutoScanController &autoScan = m_window->autoScan();
+    autoScan.setMinutes(1440);
+    autoScan.setAutoScan(true);
+    QSignalSpy steps(&autoScan, &AutoScanController::stepFinished);
+
+    // Nobody watches: each step ends at once and the mode goes on, the
+    // status bar says why, and one box waits instead of one per step.
+    for (int step = 1; step <= 2; ++step) {
+        autoScan.ArTimer_Timer();
+        QTRY_COMPARE(steps.count(), step);
+        QVERIFY(autoScan.ArTimer().Enable());
+        QCOMPARE(m_window->statusPanels()->statusText(),
+                 QLatin1String(AutoStepNotice::StatusLead) + reason);
+        QCOMPARE(openNoticeBoxes().size(), 1);
+    }
+    QMessageBox *box = openNoticeBoxes().first();
+    QCOMPARE(box->text(), reason);
+    QVERIFY(box->windowModality() == Qt::NonModal);
+    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_log.requested.isEmpty());
+
+    // Once read and closed, the next failing step shows a box again.
+    box->close();
+    QTRY_VERIFY(openNoticeBoxes().isEmpty());
+    autoScan.ArTimer_Timer();
+    QTRY_COMPARE(steps.count(), 3);
+    QCOMPARE(openNoticeBoxes().size(), 1);
+    autoScan.setAutoScan(false);
 }
 
 QTEST_MAIN(TestFormMain)

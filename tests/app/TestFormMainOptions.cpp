@@ -30,6 +30,7 @@
 #include "MainMenus.h"
 #include "RecordStoreSession.h"
 #include "ScanRangeEntry.h"
+#include "ScriptedDesktopServices.h"
 #include "ScriptedPrompt.h"
 
 class TestFormMainOptions : public QObject
@@ -64,6 +65,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedPrompt m_prompt;
+    ScriptedDesktopServices m_desktop;
     std::function<bool(QPrinter &)> m_choosePrinter;
     FakeHostSource::Log m_log;
     std::unique_ptr<FormMain> m_window;
@@ -116,7 +118,7 @@ void TestFormMainOptions::make()
     options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
     options.executablePath = QStringLiteral("/opt/nk/netkestrel");
     options.prompt = &m_prompt;
-    options.openUrl = [](const QUrl &) { return true; };
+    options.desktop = &m_desktop;
     options.trayAvailable = false;
     options.choosePrinter = m_choosePrinter;
     m_window = std::make_unique<FormMain>(options);

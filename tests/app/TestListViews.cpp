@@ -74,11 +74,11 @@ void TestListViews::copyWithoutHighlightKeepsTheClipboard()
 void TestListViews::numberColumnShowsTheLargestNumber()
 {
     ScanListModel model;
-    model.setSmallIcons(MainIcons::rowIcons());
     ScanRow last = First;
     last.number = QString::number(ScanRange::MaxUdpAddresses);
     model.appendScanRow(last);
     ScanListView view(&model);
+    view.setRowIcons(MainIcons::rowIcons());
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     // What the list's own delegate needs for check box, icon and number.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "MainMenus.h"
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void menuItems();
     void popupsFollowTheirItems();
     void trayMenuDefault();
+    void handlersOnlyForCommands_data();
+    void handlersOnlyForCommands();
 
 private:
     QWidget m_window;
@@ -175,6 +178,57 @@ void TestMainMenus::trayMenuDefault()
     MainMenus menus(&m_window);
     QCOMPARE(menus.menu(QStringLiteral("SYSmenu"))->defaultAction(), menus.action(QStringLiteral("SYSmenu1")));
     QVERIFY(menus.action(QStringLiteral("menuSet1"))->isCheckable());
+}
+
+void TestMainMenus::handlersOnlyForCommands_data()
+{
+    // Every entry of the tables, told apart the way the tables tell them.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("command");
+    for (const auto design : {MainMenus::menuBarDesign(), MainMenus::itemDesign(), MainMenus::trayDesign(),
+                              MainMenus::scanPopupDesign(), MainMenus::recordPopupDesign()}) {
+        for (const MenuEntry &entry : design) {
+            if (!*entry.name)
+                continue;
+            const bool command = entry.kind == MenuEntry::Kind::Item && !entry.forwardsTo;
+            QTest::newRow(entry.name) << QString::fromLatin1(entry.name) << command;
+        }
+    }
+    QTest::newRow("typo") << QStringLiteral("SMmenu88") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestMainMenus::handlersOnlyForCommands()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, command);
+    MainMenus menus(&m_window);
+    QCOMPARE(menus.isCommand(name), command);
+    if (!command) {
+#ifdef QT_NO_DEBUG
+        // Release builds warn and keep no handler; debug builds stop at the assertion.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no menu item .* runs a command")));
+        bool ran = false;
+        menus.setHandler(name, [&ran] { ran = true; });
+        QVERIFY(!menus.hasHandler(name));
+        if (QAction *a = menus.action(name))
+            a->trigger();
+        QVERIFY(!ran);
+#endif
+        return;
+    }
+    int runs = 0;
+    QVERIFY(!menus.hasHandler(name));
+    menus.setHandler(name, [&runs] { ++runs; });
+    QVERIFY(menus.hasHandler(name));
+    QAction *a = menus.action(name);
+    a->setEnabled(true);
+    a->trigger();
+    QCOMPARE(runs, 1);
+    menus.setHandler(name, {});  // an empty handler takes the command's away
+    QVERIFY(!menus.hasHandler(name));
+    a->trigger();
+    QCOMPARE(runs, 1);
 }
 
 QTEST_MAIN(TestMainMenus)

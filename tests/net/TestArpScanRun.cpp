@@ -6,7 +6,6 @@
 
 #include "ScanListModel.h"
 #include "ScanRun.h"
-#include "ScriptedPrompt.h"
 
 class TestArpScanRun : public QObject
 {
@@ -43,8 +42,7 @@ QStringList TestArpScanRun::scan(const char *from, const char *to, int paceMs, Q
                                  const std::function<void(ScanRun &, const QString &)> &onStatus)
 {
     ScanListModel list;
-    ScriptedPrompt prompt;
-    ScanRun run(&list, &prompt);
+    ScanRun run(&list);
     run.setPacing(HostSource::Pacing::fromPace(paceMs));
     if (onStatus)
         connect(&run, &ScanRun::statusTextChanged, &run, [&run, &onStatus](const QString &t) { onStatus(run, t); });

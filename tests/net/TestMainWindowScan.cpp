@@ -10,8 +10,10 @@
 #include <QTest>
 
 #include "../app/AutoScanOff.h"
+#include "AutoStepNotice.h"
 #include "FormMain.h"
 #include "MainMenus.h"
+#include "ScanCommands.h"
 #include "ScanRangeEntry.h"
 #include "ScriptedPrompt.h"
 #include "StatusBarPanels.h"
@@ -167,13 +169,16 @@ void TestMainWindowScan::automaticStepWithoutAScan()
     QSignalSpy finished(&autoScan, &AutoScanController::stepFinished);
     check4()->click();  // the stored 5 minutes: only the steps called here run
 
-    // Range boxes the window refuses: the Scan button's notice, and the step
-    // ends with Check4 usable and the period started anew.
+    // Range boxes the window refuses: the reason in the status bar and in
+    // the one non-modal notice of automatic steps (no modal box waits), and
+    // the step ends with Check4 usable and the period started anew.
     m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", ""});
     autoScan.ArTimer_Timer();
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.last().at(0).toBool(), false);
-    QCOMPARE(m_prompt.requests().size(), 1);
+    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_window->statusPanels()->statusText().startsWith(QLatin1String(AutoStepNotice::StatusLead)));
+    QVERIFY(m_window->scanCommands()->autoStepNotice()->box());
     QVERIFY(check4()->isEnabled());
     QVERIFY(autoScan.ArTimer().Enable());
     QVERIFY(!m_window->scanRun().isScanning());

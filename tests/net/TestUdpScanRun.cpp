@@ -6,7 +6,6 @@
 
 #include "ScanListModel.h"
 #include "ScanRun.h"
-#include "ScriptedPrompt.h"
 
 class TestUdpScanRun : public QObject
 {
@@ -29,8 +28,7 @@ private Q_SLOTS:
             QSKIP("runs inside the test network of udp-scan.sh");
         QFETCH(int, paceMs);
         ScanListModel list;
-        ScriptedPrompt prompt;
-        ScanRun run(&list, &prompt);
+        ScanRun run(&list);
         run.setPacing(HostSource::Pacing::fromPace(paceMs));
         QSignalSpy finished(&run, &ScanRun::finished);
         QStringList statuses;

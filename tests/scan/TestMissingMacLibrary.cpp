@@ -5,7 +5,6 @@
 
 #include "ScanListModel.h"
 #include "ScanRun.h"
-#include "ScriptedPrompt.h"
 
 class TestMissingMacLibrary : public QObject
 {
@@ -19,21 +18,20 @@ void TestMissingMacLibrary::messageAndBackToIdle()
 {
     qputenv("NETKESTREL_MAC_LIBRARY", "/nonexistent/libmac.so");
     ScanListModel list;
-    ScriptedPrompt prompt;
-    ScanRun run(&list, &prompt);
+    ScanRun run(&list);
     QSignalSpy finished(&run, &ScanRun::finished);
+    QSignalSpy failed(&run, &ScanRun::startFailed);
     QSignalSpy states(&run, &ScanRun::stateChanged);
     QVERIFY(run.start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"),
                                                  ScanMethod::Arp, nullptr)));
     QVERIFY(!finished.isEmpty() || finished.wait(5000));
 
     QCOMPARE(finished.first().first().toString(), QString());
-    QCOMPARE(prompt.requests().size(), 1);
-    const PromptRequest message = prompt.lastRequest();
-    QCOMPARE(message.title, QStringLiteral("Error"));
-    QCOMPARE(message.icon, PromptIcon::Exclamation);
-    QVERIFY2(message.text.startsWith(QLatin1String("The ARP resolver library libmac.so cannot be loaded")),
-             qPrintable(message.text));
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().at(0).toString(), QStringLiteral("Error"));
+    const QString text = failed.first().at(1).toString();
+    QVERIFY2(text.startsWith(QLatin1String("The ARP resolver library libmac.so cannot be loaded")),
+             qPrintable(text));
     QCOMPARE(list.count(), 0);
     QCOMPARE(run.state(), ScanRun::State::Idle);
     QCOMPARE(states.size(), 2);  // Running, then Idle

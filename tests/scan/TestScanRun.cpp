@@ -4,7 +4,6 @@
 #include "FakeHostSource.h"
 #include "ScanListModel.h"
 #include "ScanRun.h"
-#include "ScriptedPrompt.h"
 
 namespace {
 
@@ -36,7 +35,6 @@ private:
     QString runToEnd();
 
     ScanListModel m_list;
-    ScriptedPrompt m_prompt;
     std::unique_ptr<ScanRun> m_run;
     FakeHostSource::Log m_source;
     QHash<quint32, QString> m_answers;
@@ -45,10 +43,9 @@ private:
 
 void TestScanRun::init()
 {
-    m_prompt.reset();
     m_answers.clear();
     m_failure.clear();
-    m_run = std::make_unique<ScanRun>(&m_list, &m_prompt);
+    m_run = std::make_unique<ScanRun>(&m_list);
     m_run->setSourceFactory([this](const ScanRange &r, const HostSource::Pacing &p) {
         return new FakeHostSource(r, p, m_answers, m_failure, &m_source);
     });
@@ -195,13 +192,18 @@ void TestScanRun::failureBeforeTheFirstHost()
 {
     m_failure = QStringLiteral("Winsock Initialization Error !");
     QSignalSpy finished(m_run.get(), &ScanRun::finished);
+    // The order the front ends rely on: the reason first, then the empty completion.
+    QStringList order;
+    connect(m_run.get(), &ScanRun::startFailed, this, [&order] { order << QStringLiteral("startFailed"); });
+    connect(m_run.get(), &ScanRun::finished, this, [&order] { order << QStringLiteral("finished"); });
+    QSignalSpy failed(m_run.get(), &ScanRun::startFailed);
     m_run->start(range("198.18.7.1", "198.18.7.10", ScanMethod::Udp));
-    QVERIFY(finished.wait(2000));
+    QVERIFY(!finished.isEmpty() || finished.wait(2000));
     QCOMPARE(finished.first().first().toString(), QString());
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Error"));
-    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("Winsock Initialization Error !"));
-    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().at(0).toString(), QStringLiteral("Error"));
+    QCOMPARE(failed.first().at(1).toString(), QStringLiteral("Winsock Initialization Error !"));
+    QCOMPARE(order, QStringList({"startFailed", "finished"}));
     QCOMPARE(m_list.count(), 0);
     QCOMPARE(m_run->state(), ScanRun::State::Idle);
 }

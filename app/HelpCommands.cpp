@@ -1,0 +1,41 @@
+#include "HelpCommands.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "DesktopServices.h"
+#include "MainMenus.h"
+#include "Prompt.h"
+
+HelpCommands::HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &prompt, QObject *parent)
+    : QObject(parent), m_desktop(desktop), m_prompt(prompt)
+{
+    menus.setHandler(QStringLiteral("menuHelp0"), [this] { open(QUrl::fromLocalFile(helpPagePath())); });
+    for (const char *about : {"menuHelp2", "menuHelp5", "SYSmenu2"})
+        menus.setHandler(QLatin1String(about), [this] { open(productPage(helpPagePath())); });
+}
+
+QString HelpCommands::helpPagePath()
+{
+    const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(besideProgram))
+        return besideProgram;
+    return QStringLiteral(NETKESTREL_SHARE_DIR "/help/index.html");
+}
+
+QUrl HelpCommands::productPage(const QString &helpPage)
+{
+    QUrl page = QUrl::fromLocalFile(helpPage);
+    page.setFragment(QStringLiteral("about"));
+    return page;
+}
+
+void HelpCommands::open(const QUrl &url)
+{
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        m_prompt.notice(QStringLiteral("The help page %1 is missing.").arg(url.toLocalFile()));
+        return;
+    }
+    if (!m_desktop.openUrl(url))
+        m_prompt.notice(QStringLiteral("No program to open %1 was found.").arg(url.toString()));
+}
