@@ -1,12 +1,14 @@
 #include "ConsolePrompt.h"
 
+#include "TerminalText.h"
+
 #include <cstdio>
 
 PromptAnswer ConsolePrompt::ask(const PromptRequest &request)
 {
-    QString text = request.text;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    std::fprintf(stderr, "%s: %s\n", qPrintable(request.title), qPrintable(text));
+    // Messages may quote record fields and file names.
+    const QString text = TerminalText::printable(request.text, TerminalText::LineBreaks::Keep);
+    std::fprintf(stderr, "%s: %s\n", qPrintable(TerminalText::printable(request.title)), qPrintable(text));
     std::fflush(stderr);
     if (request.buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
