@@ -20,15 +20,14 @@ command -v "$formatter" >/dev/null || { echo "format: $formatter is missing (scr
 
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
 if [ "$check" = 0 ]; then
-    printf '%s\0' "${files[@]}" | xargs -0 -n 50 "$formatter" -i
+    printf '%s\0' "${files[@]}" | xargs -0 -n 50 -P "$(nproc)" "$formatter" -i
     exit 0
 fi
 
-differ=()
-for file in "${files[@]}"; do
-    # Every difference is a warning; a file that cannot be read is an error.
-    [ -z "$("$formatter" --dry-run "$file" 2>&1)" ] || differ+=("$file")
-done
+# Every difference is a warning on standard error, and so is a file that
+# cannot be read: a file with any output differs.
+mapfile -t differ < <(printf '%s\0' "${files[@]}" | xargs -0 -P "$(nproc)" -I{} \
+    sh -c '[ -z "$("$0" --dry-run "$1" 2>&1)" ] || echo "$1"' "$formatter" {} | sort)
 if [ ${#differ[@]} -gt 0 ]; then
     echo "format: ${#differ[@]} files differ from .clang-format (scripts/format.sh reformats them):" >&2
     printf '  %s\n' "${differ[@]}" >&2
