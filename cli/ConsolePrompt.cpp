@@ -1,12 +1,14 @@
 #include "ConsolePrompt.h"
 
+#include "TerminalText.h"
+
 #include <cstdio>
 
 void ConsolePrompt::print(const QString &title, const QString &text)
 {
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(lines));
+    // Messages may quote record fields, host names and file names.
+    const QString lines = TerminalText::printable(text, TerminalText::LineBreaks::Keep);
+    std::fprintf(stderr, "%s: %s\n", qPrintable(TerminalText::printable(title)), qPrintable(lines));
     std::fflush(stderr);
 }
 

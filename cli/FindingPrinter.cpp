@@ -1,13 +1,14 @@
 #include "FindingPrinter.h"
 
 #include "AnalysisListModel.h"
+#include "TerminalText.h"
 
 void FindingPrinter::printRows(int first, int last)
 {
     for (int row = first; row <= last; ++row) {
         const AnalysisEntry entry = m_list.entry(row);
-        std::fprintf(m_out, "%s\t%s\n", entry.dateTime.toUtf8().constData(),
-                     entry.result.toUtf8().constData());
+        std::fprintf(m_out, "%s\t%s\n", TerminalText::printable(entry.dateTime).toUtf8().constData(),
+                     TerminalText::printable(entry.result).toUtf8().constData());
     }
     std::fflush(m_out);
 }

@@ -9,6 +9,7 @@
 #include "RecordEditor.h"
 #include "RecordListModel.h"
 #include "RecordStore.h"
+#include "TerminalText.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -47,7 +48,8 @@ const char *const FieldOptions[RecordEditor::BoxCount] = {
     "ip", "mac", "host", "workgroup", "user", "department", "location", "lan", "comments"};
 
 // One list row as a line: tabs and line breaks inside a field become blanks,
-// so that every record stays one line of exactly eleven fields.
+// so that every record stays one line of exactly eleven fields; any other
+// control character is shown escaped.
 void printRow(QTextStream &out, const RecordListModel &list, int row)
 {
     QStringList cells;
@@ -57,7 +59,7 @@ void printRow(QTextStream &out, const RecordListModel &list, int row)
             if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
                 c = QLatin1Char(' ');
         }
-        cells.append(cell);
+        cells.append(TerminalText::printable(cell));
     }
     out << cells.join(QLatin1Char('\t')) << '\n';
 }

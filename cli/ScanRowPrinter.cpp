@@ -2,6 +2,7 @@
 
 #include "ScanResultLine.h"
 #include "ScanRow.h"
+#include "TerminalText.h"
 
 namespace {
 
@@ -9,8 +10,10 @@ QString tableLine(const QStringList &cells)
 {
     static const int widths[] = {5, 16, 18, 16, 16};
     QString line;
-    for (int i = 0; i < cells.size(); ++i)
-        line += i < 5 ? cells.at(i).leftJustified(widths[i]) + QLatin1Char(' ') : cells.at(i);
+    for (int i = 0; i < cells.size(); ++i) {
+        const QString cell = TerminalText::printable(cells.at(i));
+        line += i < 5 ? cell.leftJustified(widths[i]) + QLatin1Char(' ') : cell;
+    }
     while (line.endsWith(QLatin1Char(' ')))
         line.chop(1);
     return line + QLatin1Char('\n');

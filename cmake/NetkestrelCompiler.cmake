@@ -6,6 +6,9 @@ endif()
 
 if(NETKESTREL_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    # This tree only runs the tests: line tables are enough for the reports'
+    # stack traces, and -O1 builds in about half the time of -O2 -g.
+    add_compile_options(-O1 -g1)
     add_link_options(-fsanitize=address,undefined)
 endif()
 

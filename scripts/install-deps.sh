@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     # build
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
     # the window: X11 and offscreen platform plugins, a font
     qt6-qpa-plugins fonts-dejavu-core
@@ -20,6 +20,8 @@ packages=(
     imagemagick trayer xdotool
     # tests: reading back the printout of the analysis list
     poppler-utils
+    # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
+    clang-format clang libclang-rt-14-dev
 )
 
 if [ "$(id -u)" -ne 0 ]; then

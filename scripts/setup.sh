@@ -14,6 +14,9 @@ for arg in "$@"; do
 done
 
 bash scripts/install-deps.sh >&2
+if command -v ccache >/dev/null; then
+    cmake_args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}" >&2
 cmake --build "$build_dir" -j"$(nproc)" >&2
 echo "$build_dir"

@@ -1,0 +1,37 @@
+#include "ScriptedProgramRunner.h"
+
+ProgramOutcome ScriptedProgramRunner::run(const ProgramRun &run)
+{
+    m_runs.append(run);
+    const auto keyed = m_byProgram.find(run.program);
+    if (keyed != m_byProgram.end() && !keyed->isEmpty())
+        return keyed->takeFirst();
+    if (!m_inOrder.isEmpty())
+        return m_inOrder.takeFirst();
+    return withStatus(ProgramOutcome::Status::NotInstalled);
+}
+
+qsizetype ScriptedProgramRunner::pendingOutcomes() const
+{
+    qsizetype pending = m_inOrder.size();
+    for (const QList<ProgramOutcome> &queue : m_byProgram)
+        pending += queue.size();
+    return pending;
+}
+
+ProgramOutcome ScriptedProgramRunner::finished(int exitCode, const QByteArray &standardOutput,
+                                               const QByteArray &standardError)
+{
+    ProgramOutcome outcome;
+    outcome.exitCode = exitCode;
+    outcome.standardOutput = standardOutput;
+    outcome.standardError = standardError;
+    return outcome;
+}
+
+ProgramOutcome ScriptedProgramRunner::withStatus(ProgramOutcome::Status status)
+{
+    ProgramOutcome outcome;
+    outcome.status = status;
+    return outcome;
+}
