@@ -11,12 +11,12 @@ struct AnalysisOptions
 {
     static constexpr int DefaultMinutes = 5;
 
-    bool displayNonResponded = false;  // Check1 " Display Non-Responded IP"
-    bool analyzeMac = true;            // Check2 "Analyze of MAC"
-    bool analyzeIp = true;             // Check3 "Analyze of IP"
-    bool autoScan = true;              // Check4 "Auto Scan/Analyze every ... mins"
-    bool clearBeforeAnalysis = false;  // Check5 "Clear All Before Analysis"
-    int mins = DefaultMinutes;         // Combo1, always one of offeredMinutes()
+    bool displayNonResponded = false; // Check1 " Display Non-Responded IP"
+    bool analyzeMac = true;           // Check2 "Analyze of MAC"
+    bool analyzeIp = true;            // Check3 "Analyze of IP"
+    bool autoScan = true;             // Check4 "Auto Scan/Analyze every ... mins"
+    bool clearBeforeAnalysis = false; // Check5 "Clear All Before Analysis"
+    int mins = DefaultMinutes;        // Combo1, always one of offeredMinutes()
 
     // The entries of the minute box, in their order.
     static const QList<int> &offeredMinutes();

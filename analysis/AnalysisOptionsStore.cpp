@@ -32,7 +32,9 @@ Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
     if (const Result<> done = CheckedQuery::exec(
-            query, QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY rowid LIMIT 1"));
+            query,
+            QStringLiteral(
+                "SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY rowid LIMIT 1"));
         !done)
         return fail(CannotRead, done.error());
     const Result<bool> row = CheckedQuery::next(query);
@@ -48,7 +50,8 @@ Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
         read.clearBeforeAnalysis = ticked(4);
         bool ok = false;
         const int minutes = query.value(5).toInt(&ok);
-        read.mins = ok && AnalysisOptions::isOfferedMinutes(minutes) ? minutes : AnalysisOptions::DefaultMinutes;
+        read.mins = ok && AnalysisOptions::isOfferedMinutes(minutes) ? minutes
+                                                                     : AnalysisOptions::DefaultMinutes;
     }
     return read;
 }
@@ -56,7 +59,8 @@ Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
 Result<> AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &options) const
 {
     if (!AnalysisOptions::isOfferedMinutes(options.mins))
-        return fail(CannotSave, QStringLiteral("%1 is not one of the offered minute values.").arg(options.mins));
+        return fail(CannotSave,
+                    QStringLiteral("%1 is not one of the offered minute values.").arg(options.mins));
     RecordStoreSession connection(m_store);
     if (!connection.isOpen())
         return Failure{connection.error()};
@@ -68,11 +72,12 @@ Result<> AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &option
                                      flag(options.clearBeforeAnalysis), qint16(options.mins)};
         QSqlQuery query(connection.db());
         // Update the first row; insert one when there is none.
-        Result<> done = CheckedQuery::exec(query,
-                                           QStringLiteral("UPDATE T_set SET check1 = ?, check2 = ?, check3 = ?, "
-                                                          "check4 = ?, check5 = ?, mins = ? "
-                                                          "WHERE rowid = (SELECT MIN(rowid) FROM T_set)"),
-                                           values);
+        Result<> done =
+            CheckedQuery::exec(query,
+                               QStringLiteral("UPDATE T_set SET check1 = ?, check2 = ?, check3 = ?, "
+                                              "check4 = ?, check5 = ?, mins = ? "
+                                              "WHERE rowid = (SELECT MIN(rowid) FROM T_set)"),
+                               values);
         if (done && query.numRowsAffected() < 1)
             done = CheckedQuery::exec(
                 query,

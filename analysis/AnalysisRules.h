@@ -20,8 +20,8 @@ class AnalysisRules
 public:
     struct Checks
     {
-        bool analyzeMac = true;  // Check2: look the IP up, compare the MAC
-        bool analyzeIp = true;   // Check3: look the MAC up, compare the IP
+        bool analyzeMac = true; // Check2: look the IP up, compare the MAC
+        bool analyzeIp = true;  // Check3: look the MAC up, compare the IP
     };
 
     explicit AnalysisRules(const RecordListModel &records);
@@ -36,6 +36,6 @@ public:
     QStringList findings(const QString &ip, const QString &mac, Checks checks) const;
 
 private:
-    QHash<QString, QString> m_macByIp;  // upper-cased IP -> MAC of its first record
-    QHash<QString, QString> m_ipByMac;  // upper-cased MAC -> IP of its first record
+    QHash<QString, QString> m_macByIp; // upper-cased IP -> MAC of its first record
+    QHash<QString, QString> m_ipByMac; // upper-cased MAC -> IP of its first record
 };

@@ -8,7 +8,9 @@
 
 Analyzer::Analyzer(ScanListModel *scanList, const RecordListModel *records, AnalysisListModel *analysisList,
                    Clock clock)
-    : m_scanList(scanList), m_records(records), m_analysisList(analysisList),
+    : m_scanList(scanList),
+      m_records(records),
+      m_analysisList(analysisList),
       m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentDateTime))
 {
 }
@@ -23,7 +25,8 @@ QString Analyzer::dateTimeText(const QDateTime &when)
 int Analyzer::analyzeRow(const AnalysisRules &rules, int row)
 {
     const QStringList found = rules.findings(m_scanList->text(row, ScanListModel::IpColumn),
-                                             m_scanList->text(row, ScanListModel::MacColumn), m_options.checks);
+                                             m_scanList->text(row, ScanListModel::MacColumn),
+                                             m_options.checks);
     for (const QString &result : found)
         m_analysisList->appendEntry({dateTimeText(m_clock()), result});
     return int(found.size());

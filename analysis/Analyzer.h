@@ -23,7 +23,7 @@ public:
     struct Options
     {
         AnalysisRules::Checks checks;
-        bool clearBeforeAnalysis = false;  // Check5
+        bool clearBeforeAnalysis = false; // Check5
     };
 
     // The question a front end asks before it calls ClearAnalysisList (OK and

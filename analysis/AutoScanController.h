@@ -28,7 +28,8 @@ public:
     // (a refused range, say).
     using ScanStarter = std::function<bool()>;
 
-    AutoScanController(ScanRun *scanRun, Analyzer *analyzer, ScanStarter startScan, QObject *parent = nullptr);
+    AutoScanController(ScanRun *scanRun, Analyzer *analyzer, ScanStarter startScan,
+                       QObject *parent = nullptr);
 
     // Check4 clicked: the mode on or off; on starts a full period from now,
     // off stops the timer at once (a running step still finishes).

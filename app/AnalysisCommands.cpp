@@ -1,9 +1,9 @@
 #include "AnalysisCommands.h"
 
 #include <QMenu>
-#include <QPushButton>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 #include "AnalysisListModel.h"
 #include "AnalysisPrinter.h"
@@ -16,8 +16,12 @@
 AnalysisCommands::AnalysisCommands(MainMenus &menus, Analyzer &analyzer, AnalysisListModel &analysisList,
                                    Prompt &prompt, OptionFrames *frames, ListView *analysisView,
                                    PrinterChooser choosePrinter, QWidget *window)
-    : QObject(window), m_analyzer(analyzer), m_analysisList(analysisList), m_prompt(prompt),
-      m_choosePrinter(std::move(choosePrinter)), m_window(window)
+    : QObject(window),
+      m_analyzer(analyzer),
+      m_analysisList(analysisList),
+      m_prompt(prompt),
+      m_choosePrinter(std::move(choosePrinter)),
+      m_window(window)
 {
     menus.setHandler(QStringLiteral("JSmenu3"), [this] { m_analyzer.AnalyzeSelected(); });
     menus.setHandler(QStringLiteral("JSmenu4"), [this] { m_analyzer.AnalyzeAll(); });

@@ -11,7 +11,7 @@ namespace {
 
 // Share of the text width given to the "Date/Time" column.
 constexpr qreal DateTimeShare = 0.22;
-constexpr qreal CellPadding = 0.4;  // in line heights
+constexpr qreal CellPadding = 0.4; // in line heights
 
 class PageWriter
 {
@@ -53,7 +53,8 @@ public:
 
     void addRow(const QString &dateTime, const QString &result)
     {
-        const qreal height = qMax(textHeight(m_dateColumn.width(), dateTime), textHeight(m_resultColumn.width(), result));
+        const qreal height =
+            qMax(textHeight(m_dateColumn.width(), dateTime), textHeight(m_resultColumn.width(), result));
         if (m_y + height > bodyBottom())
             startPage();
         drawRow(dateTime, result, height);
@@ -66,7 +67,8 @@ private:
     qreal textHeight(qreal width, const QString &text) const
     {
         const QFontMetricsF metrics(m_body, m_painter.device());
-        return metrics.boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap | Qt::TextWrapAnywhere, text).height();
+        return metrics.boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap | Qt::TextWrapAnywhere, text)
+            .height();
     }
 
     void drawRow(const QString &left, const QString &right, qreal height)
@@ -79,9 +81,9 @@ private:
 
     void drawFooter()
     {
-        m_painter.drawText(QRectF(m_page.left(), m_page.bottom() - m_lineHeight, m_page.width(), m_lineHeight),
-                           Qt::AlignHCenter | Qt::AlignVCenter,
-                           QStringLiteral("Page %1").arg(m_pageNumber));
+        m_painter.drawText(
+            QRectF(m_page.left(), m_page.bottom() - m_lineHeight, m_page.width(), m_lineHeight),
+            Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Page %1").arg(m_pageNumber));
     }
 
     QPainter &m_painter;
@@ -106,8 +108,9 @@ bool AnalysisPrinter::print(QPrinter &printer, QString *error) const
         *error = QStringLiteral("The printer cannot be started.");
         return false;
     }
-    PageWriter writer(painter, printer, printer.pageRect(QPrinter::DevicePixel).translated(
-                                            -printer.pageRect(QPrinter::DevicePixel).topLeft()));
+    PageWriter writer(painter, printer,
+                      printer.pageRect(QPrinter::DevicePixel)
+                          .translated(-printer.pageRect(QPrinter::DevicePixel).topLeft()));
     writer.startPage();
     for (int row = 0; row < m_list.count(); ++row) {
         const AnalysisEntry entry = m_list.entry(row);

@@ -13,7 +13,7 @@ DatabasePane::DatabasePane(ListView *recordList, QWidget *parent) : QWidget(pare
     row->setContentsMargins(3, 3, 3, 3);
     row->addWidget(recordList, 1);
     auto *buttons = new QVBoxLayout;
-    const char *const names[][2] = {{"CmdAdd", "Add"},     {"CmdMod", "Modify"},  {"CmdDel", "Delete"},
+    const char *const names[][2] = {{"CmdAdd", "Add"},     {"CmdMod", "Modify"}, {"CmdDel", "Delete"},
                                     {"CmdBack", "Backup"}, {"CmdFindR", "Find"}, {"CmdPing", "Ping"}};
     for (const auto &entry : names) {
         auto *button = new QPushButton(QLatin1String(entry[1]), this);

@@ -11,8 +11,15 @@
 FindCommands::FindCommands(MainMenus &menus, ListModel &scanList, ListModel &recordList, ProgramState &state,
                            Prompt &prompt, QTabWidget *tabs, ListView *scanView, ListView *recordView,
                            QWidget *window)
-    : QObject(window), m_scanList(scanList), m_recordList(recordList), m_state(state), m_prompt(prompt),
-      m_tabs(tabs), m_scanView(scanView), m_recordView(recordView), m_window(window)
+    : QObject(window),
+      m_scanList(scanList),
+      m_recordList(recordList),
+      m_state(state),
+      m_prompt(prompt),
+      m_tabs(tabs),
+      m_scanView(scanView),
+      m_recordView(recordView),
+      m_window(window)
 {
     menus.setHandler(QStringLiteral("SMmenu2"),
                      [this] { startFind(m_scanList, ProgramState::FindScanList); });

@@ -36,7 +36,7 @@
 namespace {
 
 // The given seam, else one of the window's own kept in *own.
-template<typename Seam, typename Own>
+template <typename Seam, typename Own>
 Seam *seamFor(Seam *given, std::unique_ptr<Seam> *own)
 {
     if (given)
@@ -59,9 +59,9 @@ FormMain::FormMain(const Options &options, QWidget *parent)
       m_analyzer(&m_scanList, &m_recordList, &m_analysisList),
       m_scanRun(&m_scanList),
       // The automatic step scans as the Scan button does: the range boxes and Check1.
-      m_autoScan(std::make_unique<AutoScanController>(&m_scanRun, &m_analyzer, [this] {
-          return m_scanCommands->startScan(ScanCommands::Origin::Automatic);
-      })),
+      m_autoScan(std::make_unique<AutoScanController>(
+          &m_scanRun, &m_analyzer,
+          [this] { return m_scanCommands->startScan(ScanCommands::Origin::Automatic); })),
       m_autostart(options.autostartFolder),
       m_ownCommand(AutostartEntry::ownCommand(options.executablePath.isEmpty()
                                                   ? QCoreApplication::applicationFilePath()
@@ -122,7 +122,7 @@ void FormMain::buildWindow()
     m_frames = new OptionFrames;
     m_scanPane = new ScanPane(m_scanView, m_analysisView, m_frames);
     m_frames->setAutoFillBackground(true);
-    m_frames->raise();  // the splitter spans the pane, under the frames
+    m_frames->raise(); // the splitter spans the pane, under the frames
     m_databasePane = new DatabasePane(m_recordView);
 
     m_tabs = new QTabWidget(this);
@@ -195,7 +195,7 @@ void FormMain::startUp(bool startHidden)
         return;
     }
     if (m_tray->isAvailable()) {
-        setWindowState(Qt::WindowMinimized);  // hidden: shown again from the tray only
+        setWindowState(Qt::WindowMinimized); // hidden: shown again from the tray only
         return;
     }
     // Without a tray a hidden window could never come back.
@@ -224,7 +224,7 @@ void FormMain::openMainBoard()
 
 void FormMain::closeEvent(QCloseEvent *event)
 {
-    m_autoScan->setAutoScan(false);  // the program ends: no further step
+    m_autoScan->setAutoScan(false); // the program ends: no further step
     m_scanRun.stop();
     m_tray->remove();
     event->accept();

@@ -51,12 +51,12 @@ class FormMain : public QMainWindow
 public:
     struct Options
     {
-        QString dataFolder;       // the program's folder; resolved by the caller
-        QString autostartFolder;  // empty: the user's XDG autostart folder
-        QString executablePath;   // empty: this process's executable
-        Prompt *prompt = nullptr;  // empty: message boxes over the window
-        DesktopServices *desktop = nullptr;  // empty: the desktop's own handlers
-        std::optional<bool> trayAvailable;   // empty: ask the desktop
+        QString dataFolder;                 // the program's folder; resolved by the caller
+        QString autostartFolder;            // empty: the user's XDG autostart folder
+        QString executablePath;             // empty: this process's executable
+        Prompt *prompt = nullptr;           // empty: message boxes over the window
+        DesktopServices *desktop = nullptr; // empty: the desktop's own handlers
+        std::optional<bool> trayAvailable;  // empty: ask the desktop
         // Sets up the printer for "Print"; false when the user cancelled.
         // Empty: a print dialog over the window (it offers printing to a PDF
         // file, so no printer is needed).
@@ -109,9 +109,9 @@ private:
     void showLocalAddress();
 
     Options m_options;
-    std::unique_ptr<Prompt> m_ownPrompt;  // before m_prompt, which may point into it
+    std::unique_ptr<Prompt> m_ownPrompt; // before m_prompt, which may point into it
     Prompt *m_prompt;
-    std::unique_ptr<DesktopServices> m_ownDesktop;  // before m_desktop, likewise
+    std::unique_ptr<DesktopServices> m_ownDesktop; // before m_desktop, likewise
     DesktopServices *m_desktop;
     std::unique_ptr<VendorResolver> m_vendors;
     ProgramState m_state;

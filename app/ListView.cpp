@@ -70,7 +70,8 @@ void ListView::showModelCurrentRow(int row)
         clearSelection();
     } else {
         const QModelIndex index = m_model->index(row, 1);
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(index,
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(index);
     }
     m_syncing = false;
@@ -110,7 +111,8 @@ QString ListView::rowText(int row) const
 
 void ListView::fitColumnTo(int column, const QString &sample)
 {
-    const int needed = fontMetrics().horizontalAdvance(sample) + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const int needed = fontMetrics().horizontalAdvance(sample) +
+                       2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
     if (columnWidth(column) < needed)
         setColumnWidth(column, needed);
 }

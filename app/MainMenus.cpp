@@ -11,8 +11,8 @@ namespace {
 using Kind = MenuEntry::Kind;
 using State = MenuEntry::State;
 
-constexpr MenuEntry item(const char *parent, const char *name, const char *caption, State state = State::Enabled,
-                         const char *shortcut = nullptr)
+constexpr MenuEntry item(const char *parent, const char *name, const char *caption,
+                         State state = State::Enabled, const char *shortcut = nullptr)
 {
     return {parent, name, caption, Kind::Item, state, shortcut, false, nullptr};
 }
@@ -24,8 +24,8 @@ constexpr MenuEntry sep(const char *parent, const char *name = "")
 {
     return {parent, name, "", Kind::Separator, State::Enabled, nullptr, false, nullptr};
 }
-constexpr MenuEntry sub(const char *parent, const char *name, const char *caption, State state = State::Enabled,
-                        const char *forwardsTo = nullptr)
+constexpr MenuEntry sub(const char *parent, const char *name, const char *caption,
+                        State state = State::Enabled, const char *forwardsTo = nullptr)
 {
     return {parent, name, caption, Kind::SubMenu, state, nullptr, false, forwardsTo};
 }
@@ -38,7 +38,7 @@ constexpr State NotBuilt = State::NotBuilt;
 constexpr State Idle = State::DisabledAtStart;
 
 const MenuEntry BarDesign[] = {
-    sub("", "menuFile", "&File"),  sub("", "SMmenu", "&Scan"), sub("", "JSmenu", "&Analyze"),
+    sub("", "menuFile", "&File"),   sub("", "SMmenu", "&Scan"),     sub("", "JSmenu", "&Analyze"),
     sub("", "BAmenu", "&Database"), sub("", "menuSet", "S&etting"), sub("", "menuT", "&Tools"),
     sub("", "menuHelp", "&Help"),
 };
@@ -172,18 +172,32 @@ const MenuEntry RecordPopupDesign[] = {
 void follow(QAction *follower, QAction *leader)
 {
     follower->setEnabled(leader->isEnabled());
-    QObject::connect(leader, &QAction::changed, follower, [follower, leader] {
-        follower->setEnabled(leader->isEnabled());
-    });
+    QObject::connect(leader, &QAction::changed, follower,
+                     [follower, leader] { follower->setEnabled(leader->isEnabled()); });
 }
 
 } // namespace
 
-std::span<const MenuEntry> MainMenus::menuBarDesign() { return BarDesign; }
-std::span<const MenuEntry> MainMenus::itemDesign() { return ItemDesign; }
-std::span<const MenuEntry> MainMenus::trayDesign() { return TrayDesign; }
-std::span<const MenuEntry> MainMenus::scanPopupDesign() { return ScanPopupDesign; }
-std::span<const MenuEntry> MainMenus::recordPopupDesign() { return RecordPopupDesign; }
+std::span<const MenuEntry> MainMenus::menuBarDesign()
+{
+    return BarDesign;
+}
+std::span<const MenuEntry> MainMenus::itemDesign()
+{
+    return ItemDesign;
+}
+std::span<const MenuEntry> MainMenus::trayDesign()
+{
+    return TrayDesign;
+}
+std::span<const MenuEntry> MainMenus::scanPopupDesign()
+{
+    return ScanPopupDesign;
+}
+std::span<const MenuEntry> MainMenus::recordPopupDesign()
+{
+    return RecordPopupDesign;
+}
 
 MainMenus::MainMenus(QWidget *window) : QObject(window), m_window(window)
 {

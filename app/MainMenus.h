@@ -23,9 +23,9 @@ struct MenuEntry
     // yet, so it stays disabled; each feature enables its own items here.
     enum class State { Enabled, DisabledAtStart, NotBuilt };
 
-    const char *parent;   // object name of the menu it belongs to
-    const char *name;     // object name of the item (may be empty for a separator)
-    const char *caption;  // the program's own words
+    const char *parent;  // object name of the menu it belongs to
+    const char *name;    // object name of the item (may be empty for a separator)
+    const char *caption; // the program's own words
     Kind kind = Kind::Item;
     State state = State::Enabled;
     const char *shortcut = nullptr;

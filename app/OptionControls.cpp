@@ -14,8 +14,13 @@
 OptionControls::OptionControls(OptionFrames *frames, AnalysisOptionsStore &store, ScanRun &scanRun,
                                Analyzer &analyzer, AutoScanController &autoScan, Prompt &prompt,
                                QObject *parent)
-    : QObject(parent), m_frames(frames), m_store(store), m_scanRun(scanRun), m_analyzer(analyzer),
-      m_autoScan(autoScan), m_prompt(prompt)
+    : QObject(parent),
+      m_frames(frames),
+      m_store(store),
+      m_scanRun(scanRun),
+      m_analyzer(analyzer),
+      m_autoScan(autoScan),
+      m_prompt(prompt)
 {
     for (int number : {1, 2, 3, 5})
         connect(frames->check(number), &QCheckBox::clicked, this, &OptionControls::save);
@@ -43,7 +48,7 @@ void OptionControls::load()
         m_prompt.error(stored.error());
     const AnalysisOptions options = loaded ? *stored : AnalysisOptions();
     m_saved = options;
-    m_applyingOptions = true;  // the minute box's change handling saves nothing now
+    m_applyingOptions = true; // the minute box's change handling saves nothing now
     m_frames->setOptions(options);
     m_applyingOptions = false;
     m_scanRun.setShowSilent(options.displayNonResponded);
@@ -88,7 +93,7 @@ void OptionControls::minutesTextChanged(const QString &text)
         return;
     const std::optional<int> minutes = AnalysisOptions::parseMinutes(text);
     if (!minutes)
-        return;  // refused (or still being typed): the period and T_set keep theirs
+        return; // refused (or still being typed): the period and T_set keep theirs
     // Takes effect the next time the timer starts.
     m_autoScan.setMinutes(*minutes);
     if (*minutes != m_saved.mins)

@@ -44,5 +44,5 @@ private:
     AutoScanController &m_autoScan;
     Prompt &m_prompt;
     AnalysisOptions m_saved;        // as last written to T_set (or loaded)
-    bool m_applyingOptions = false;  // loaded values going into the controls
+    bool m_applyingOptions = false; // loaded values going into the controls
 };

@@ -138,7 +138,8 @@ void OptionFrames::placeMinutesBox()
     QCheckBox *autoScan = m_checks.value(4);
     QStyleOptionButton option;
     option.initFrom(autoScan);
-    const int indicator = autoScan->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, autoScan).left();
+    const int indicator =
+        autoScan->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, autoScan).left();
     const QFontMetrics metrics = autoScan->fontMetrics();
     const int left = indicator + metrics.horizontalAdvance(QLatin1String(AutoScanLead));
     const int blanks = metrics.horizontalAdvance(QLatin1String(AutoScanCaption)) -

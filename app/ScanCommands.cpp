@@ -15,8 +15,13 @@
 
 ScanCommands::ScanCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, OptionFrames *frames,
                            ListView *scanView, StatusBarPanels *status, Prompt &prompt, QWidget *window)
-    : QObject(window), m_menus(menus), m_scanRun(scanRun), m_frames(frames), m_status(status),
-      m_prompt(prompt), m_notice(new AutoStepNotice(window, status))
+    : QObject(window),
+      m_menus(menus),
+      m_scanRun(scanRun),
+      m_frames(frames),
+      m_status(status),
+      m_prompt(prompt),
+      m_notice(new AutoStepNotice(window, status))
 {
     menus.setHandler(QStringLiteral("SMmenu8"), [this] { startScan(Origin::User); });
     menus.setHandler(QStringLiteral("SMmenu9"), [this] { m_scanRun.togglePause(); });
@@ -28,7 +33,7 @@ ScanCommands::ScanCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &sc
     menus.setHandler(QStringLiteral("SMmenu14"), [&scanList] { scanList.removeChecked(); });
 
     const char *const buttons[][2] = {
-        {"CmdStar", "SMmenu8"},    {"CmdPause", "SMmenu9"}, {"CmdStop", "SMmenu10"}, {"CmdSave", "SMmenu3"},
+        {"CmdStar", "SMmenu8"},   {"CmdPause", "SMmenu9"}, {"CmdStop", "SMmenu10"}, {"CmdSave", "SMmenu3"},
         {"CmdaddToR", "SMmenu5"}, {"CmdFindS", "SMmenu2"}, {"CmdClear", "SMmenu6"},
     };
     for (const auto &[button, item] : buttons)
@@ -45,7 +50,7 @@ ScanCommands::ScanCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &sc
     connect(&scanRun, &ScanRun::rowAppended, scanView,
             [scanView, &scanList](int row) { scanView->scrollTo(scanList.index(row, 1)); });
     connect(&scanRun, &ScanRun::finished, this, [this](const QString &completion) {
-        m_runOrigin = Origin::User;  // a run started elsewhere is not taken for an automatic one
+        m_runOrigin = Origin::User; // a run started elsewhere is not taken for an automatic one
         m_status->setProgressVisible(false);
         if (!completion.isEmpty())
             m_status->setStatusText(completion);

@@ -45,5 +45,5 @@ private:
     StatusBarPanels *m_status;
     Prompt &m_prompt;
     AutoStepNotice *m_notice;
-    Origin m_runOrigin = Origin::User;  // of the run going, or the last one
+    Origin m_runOrigin = Origin::User; // of the run going, or the last one
 };

@@ -9,7 +9,8 @@
 #include "ScanRange.h"
 
 ScanListView::ScanListView(ScanListModel *model, QWidget *parent)
-    : ListView(model, QStringLiteral("ListView1"), {800, 1300, 1600, 1650, 1650, 2450}, parent), m_scanModel(model)
+    : ListView(model, QStringLiteral("ListView1"), {800, 1300, 1600, 1650, 1650, 2450}, parent),
+      m_scanModel(model)
 {
     fitAddressColumns();
     // Row numbers count answering hosts, so no scan numbers beyond its largest range.
@@ -32,7 +33,8 @@ QString ScanListView::tooltipText(const ScanRow &row)
     const QString separator = QStringLiteral("\r\n\t");
     return QStringLiteral("IP Address:") + row.ipAddress + separator + QStringLiteral("MAC Address:") +
            row.macAddress + separator + QStringLiteral("Host Name:") + row.hostName + separator +
-           QStringLiteral("Workgroup:") + row.workgroup + separator + QStringLiteral("NIC Vendor:") + row.vendor;
+           QStringLiteral("Workgroup:") + row.workgroup + separator + QStringLiteral("NIC Vendor:") +
+           row.vendor;
 }
 
 bool ScanListView::viewportEvent(QEvent *event)

@@ -42,7 +42,8 @@ void ScanPane::relayout()
     const QSize pane(Twips::fromPixels(width()), Twips::fromPixels(height()));
     // Around the frames: 50 twips left of the list, 100 between list and frames, 50 on the right.
     const int framesColumn = Twips::fromPixels(m_frames->minimumSizeHint().width()) + 200;
-    const ScanPaneLayout::Geometry g = ScanPaneLayout::compute(pane, m_splitterTop, windowHeight(), framesColumn);
+    const ScanPaneLayout::Geometry g =
+        ScanPaneLayout::compute(pane, m_splitterTop, windowHeight(), framesColumn);
     m_scanList->setGeometry(toPixels(g.scanList));
     m_splitter->setGeometry(toPixels(g.splitter));
     m_analysisList->setGeometry(toPixels(g.analysisList));

@@ -12,12 +12,12 @@ class ScanPane : public QWidget
     Q_OBJECT
 
 public:
-    static constexpr int InitialSplitterTop = 4300;  // twips
+    static constexpr int InitialSplitterTop = 4300; // twips
 
     ScanPane(QWidget *scanList, QWidget *analysisList, QWidget *frames, QWidget *parent = nullptr);
 
     SplitterBar *splitter() const { return m_splitter; }
-    int splitterTop() const { return m_splitterTop; }  // twips
+    int splitterTop() const { return m_splitterTop; } // twips
     // Places the splitter as a finished drag would (clamped) and lays out.
     void dropSplitterAt(int topTwips);
     void relayout();

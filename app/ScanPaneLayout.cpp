@@ -27,7 +27,8 @@ Geometry compute(QSize pane, int splitterTop, int windowHeight, int framesColumn
     const int analysisHeight = std::min(windowHeight - splitterTop - 1940, pane.height() - analysisTop - 50);
     g.analysisList = QRect(50, analysisTop, listWidth, std::max(0, analysisHeight));
     const int framesLeft = 50 + listWidth + 100;
-    g.frames = QRect(framesLeft, 50, std::max(0, pane.width() - framesLeft - 50), std::max(0, pane.height() - 100));
+    g.frames =
+        QRect(framesLeft, 50, std::max(0, pane.width() - framesLeft - 50), std::max(0, pane.height() - 100));
     return g;
 }
 

@@ -159,7 +159,8 @@ void ScanRangeEntry::applyMethod()
         edit->setReadOnly(arp);
         QPalette colours = edit->palette();
         const QPalette standard = palette();
-        colours.setColor(QPalette::Text, arp ? standard.color(QPalette::Dark) : standard.color(QPalette::ButtonText));
+        colours.setColor(QPalette::Text,
+                         arp ? standard.color(QPalette::Dark) : standard.color(QPalette::ButtonText));
         edit->setPalette(colours);
     }
 }
@@ -180,7 +181,7 @@ void ScanRangeEntry::boxChanged(int index)
     if (edit->text().contains(QLatin1Char('.'))) {
         fillRowFrom(index);
     } else if (edit->text().toInt() > 255) {
-        edit->setText(QStringLiteral("255"));  // comes back here once more, now three characters long
+        edit->setText(QStringLiteral("255")); // comes back here once more, now three characters long
     } else if (edit->text().size() >= 3 && edit->hasFocus() && !m_filling) {
         moveFocusOn(index);
         m_advancedTo = index + 1 < BoxCount ? index + 1 : -1;
@@ -231,9 +232,9 @@ bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
     }
     const QString text = key->text();
     if (text.isEmpty() || !text.at(0).isPrint() || key->key() == Qt::Key_Backspace)
-        return false;  // editing and moving keys pass
+        return false; // editing and moving keys pass
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;  // shortcuts such as Paste; the validator still checks what they insert
+        return false; // shortcuts such as Paste; the validator still checks what they insert
     if (text == QLatin1String(".") || text == QLatin1String(",")) {
         if (!justAdvanced)
             moveFocusOn(index);

@@ -9,8 +9,12 @@
 
 SettingsCommands::SettingsCommands(MainMenus &menus, AutostartEntry &autostart, QString ownCommand,
                                    QCheckBox *autorunBox, Prompt &prompt, QObject *parent)
-    : QObject(parent), m_menus(menus), m_autostart(autostart), m_ownCommand(std::move(ownCommand)),
-      m_box(autorunBox), m_prompt(prompt)
+    : QObject(parent),
+      m_menus(menus),
+      m_autostart(autostart),
+      m_ownCommand(std::move(ownCommand)),
+      m_box(autorunBox),
+      m_prompt(prompt)
 {
     menus.setHandler(QStringLiteral("menuSet1"),
                      [this] { setAutorun(m_menus.action(QStringLiteral("menuSet1"))->isChecked()); });
@@ -27,9 +31,9 @@ void SettingsCommands::setAutorun(bool on)
     const Result<> written = on ? m_autostart.write(m_ownCommand) : m_autostart.remove();
     if (!written) {
         // Say so rather than show a mark that the next start would not show.
-        m_prompt.notice(QStringLiteral("The logon entry %1 could not be %2: %3")
-                            .arg(m_autostart.filePath(), QLatin1String(on ? "written" : "removed"),
-                                 written.error()));
+        m_prompt.notice(
+            QStringLiteral("The logon entry %1 could not be %2: %3")
+                .arg(m_autostart.filePath(), QLatin1String(on ? "written" : "removed"), written.error()));
     }
     readAutorun();
 }

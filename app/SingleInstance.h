@@ -18,10 +18,9 @@ class SingleInstance : public QObject
 
 public:
     // What a later start asks of the running program.
-    enum class Request
-    {
-        ShowWindow,  // a plain start: bring the window to the front
-        LeaveAsIs,   // "mini": the program runs, the window stays as it is
+    enum class Request {
+        ShowWindow, // a plain start: bring the window to the front
+        LeaveAsIs,  // "mini": the program runs, the window stays as it is
     };
 
     explicit SingleInstance(const QString &serverName, QObject *parent = nullptr);

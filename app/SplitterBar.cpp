@@ -13,7 +13,8 @@ SplitterBar::SplitterBar(QWidget *parent) : QWidget(parent)
 void SplitterBar::setColourRole(QPalette::ColorRole role)
 {
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, parentWidget() ? parentWidget()->palette().color(role) : colours.color(role));
+    colours.setColor(QPalette::Window,
+                     parentWidget() ? parentWidget()->palette().color(role) : colours.color(role));
     setPalette(colours);
 }
 

@@ -41,7 +41,7 @@ void TrayCommands::restoreFromTray()
 void TrayCommands::hideToTray()
 {
     if (!m_window->isMinimized() || !m_tray->isAvailable())
-        return;  // without a tray the window stays minimised on the taskbar
+        return; // without a tray the window stays minimised on the taskbar
     m_tray->showWelcome();
     m_window->hide();
 }

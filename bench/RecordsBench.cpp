@@ -42,7 +42,8 @@ QList<BatchItem> batch(int first, int count)
     items.reserve(count);
     for (int n = first; n < first + count; ++n) {
         BatchItem item;
-        item.record = PresetRecord::fromFields({ip(n), mac(n), QStringLiteral("host-%1").arg(n), QStringLiteral("WG")});
+        item.record =
+            PresetRecord::fromFields({ip(n), mac(n), QStringLiteral("host-%1").arg(n), QStringLiteral("WG")});
         items.append(item);
     }
     return items;
@@ -62,8 +63,9 @@ QList<double> timeAdds(const QString &cli, const QString &folder, int first)
         QElapsedTimer timer;
         timer.start();
         QProcess process;
-        process.start(cli, {QStringLiteral("records"), QStringLiteral("add"), QStringLiteral("--ip"), ip(first + k),
-                            QStringLiteral("--mac"), mac(first + k), QStringLiteral("--data-dir"), folder});
+        process.start(cli, {QStringLiteral("records"), QStringLiteral("add"), QStringLiteral("--ip"),
+                            ip(first + k), QStringLiteral("--mac"), mac(first + k),
+                            QStringLiteral("--data-dir"), folder});
         process.waitForFinished(60000);
         times.append(double(timer.nsecsElapsed()) / 1e6);
         if (process.exitCode() != 0) {
@@ -128,13 +130,15 @@ int main(int argc, char **argv)
     const double batchNoIndex = timeBatch(store, small, &outcome);
 
     std::printf("records add, empty store:                     %8.1f ms (median of %d)\n", emptyAdd, AddRuns);
-    std::printf("records add, %d records:                  %8.1f ms (median of %d)\n", StoreSize, fullAdd, AddRuns);
-    std::printf("records add, %d records, no indexes:      %8.1f ms (median of %d)\n", StoreSize, fullAddNoIndex,
+    std::printf("records add, %d records:                  %8.1f ms (median of %d)\n", StoreSize, fullAdd,
                 AddRuns);
+    std::printf("records add, %d records, no indexes:      %8.1f ms (median of %d)\n", StoreSize,
+                fullAddNoIndex, AddRuns);
     std::printf("writeBatch %d into an empty store:         %8.1f ms\n", BatchSize, batchIntoEmpty);
-    std::printf("writeBatch %d into %d (%d added, %d skipped): %8.1f ms\n", BatchSize, StoreSize, added, skipped,
-                batchIntoFull);
-    std::printf("writeBatch 500 into %d, no indexes:           %8.1f ms\n", StoreSize + BatchSize / 2, batchNoIndex);
+    std::printf("writeBatch %d into %d (%d added, %d skipped): %8.1f ms\n", BatchSize, StoreSize, added,
+                skipped, batchIntoFull);
+    std::printf("writeBatch 500 into %d, no indexes:           %8.1f ms\n", StoreSize + BatchSize / 2,
+                batchNoIndex);
     std::printf("filling %d records in batches of %d:       %8.1f ms\n", StoreSize, BatchSize, fillMs);
     return 0;
 }

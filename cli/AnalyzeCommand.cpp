@@ -48,7 +48,8 @@ bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &da
         QCoreApplication::quit();
     });
     // From the loop: a start that fails at once quits a loop that is running.
-    QMetaObject::invokeMethod(&run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
     if (stopped || loopStatus != 0) {
         *status = StoppedStatus;

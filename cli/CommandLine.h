@@ -25,11 +25,7 @@ public:
     // is already done (help printed, or a usage error), nothing when it goes
     // on. Positional arguments are refused unless allowed.
     // helpText replaces the parser's own help when given.
-    enum class Positional
-    {
-        Refused,
-        Allowed
-    };
+    enum class Positional { Refused, Allowed };
     std::optional<int> parse(QCommandLineParser &parser, const QStringList &arguments,
                              Positional positional = Positional::Refused,
                              const char *helpText = nullptr) const;

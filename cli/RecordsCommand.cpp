@@ -76,7 +76,8 @@ class RecordsRun
 public:
     explicit RecordsRun(const QString &dataFolder)
         : m_store(dataFolder), m_commands(m_store, m_list, m_prompt, m_state), m_out(stdout)
-    {}
+    {
+    }
 
     int list();
     int save(const QCommandLineParser &parser, const QString &id);

@@ -15,7 +15,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace {} // namespace
+namespace {
+} // namespace
 
 int runScanCommand(const QStringList &arguments)
 {
@@ -85,7 +86,8 @@ int runScanCommand(const QStringList &arguments)
     });
 
     // From the loop: a start that fails at once quits a loop that is running.
-    QMetaObject::invokeMethod(&run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
     return loopStatus != 0 ? loopStatus : status;
 }

@@ -86,7 +86,8 @@ bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *
         return false;
     }
     if (!network && (!parser.isSet(QStringLiteral("from")) || !parser.isSet(QStringLiteral("to")))) {
-        *error = QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.");
+        *error =
+            QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.");
         return false;
     }
     int pace = HostSource::Pacing::DefaultPaceMs;

@@ -46,8 +46,8 @@ void ScanRowPrinter::printRow(const ScanRow &row)
 {
     const QStringList cells = {row.number,   row.ipAddress, row.macAddress,
                                row.hostName, row.workgroup, row.vendor};
-    const QByteArray bytes =
-        m_format == Format::Table ? tableLine(cells).toUtf8() : ScanResultLine::format(cells);
+    const QByteArray bytes = m_format == Format::Table ? tableLine(cells).toUtf8()
+                                                       : ScanResultLine::format(cells);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
     std::fflush(m_out);
 }

@@ -10,11 +10,7 @@ struct ScanRow;
 class ScanRowPrinter
 {
 public:
-    enum class Format
-    {
-        Table,
-        ResultFile
-    };
+    enum class Format { Table, ResultFile };
 
     // Accepts "table" and "kst"; false for anything else.
     static bool parseFormat(const QString &name, Format *format);

@@ -48,11 +48,13 @@ public:
             const qsizetype end = close < 0 ? m_text.size() : close;
             value = m_text.mid(m_pos + 1, end - m_pos - 1);
             m_pos = close < 0 ? m_text.size() : close + 1;
-            while (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') && !isLineEnd(m_text.at(m_pos)))
+            while (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') &&
+                   !isLineEnd(m_text.at(m_pos)))
                 ++m_pos;
         } else {
             const qsizetype start = m_pos;
-            while (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') && !isLineEnd(m_text.at(m_pos)))
+            while (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') &&
+                   !isLineEnd(m_text.at(m_pos)))
                 ++m_pos;
             value = m_text.mid(start, m_pos - start);
             while (!value.isEmpty() && value.back() == QLatin1Char(' '))

@@ -19,8 +19,8 @@ class ScanResultReader
 public:
     struct Result
     {
-        QList<ScanRow> rows;  // every complete record read, also when error is set
-        QString error;        // empty when the whole file was read
+        QList<ScanRow> rows; // every complete record read, also when error is set
+        QString error;       // empty when the whole file was read
     };
 
     // Reads the device to its end. A device that cannot be read, or whose

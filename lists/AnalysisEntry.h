@@ -6,6 +6,6 @@
 // text, only the warning icon.
 struct AnalysisEntry
 {
-    QString dateTime;  // date and time of the finding, "date; time", system short formats
-    QString result;    // the finding text
+    QString dateTime; // date and time of the finding, "date; time", system short formats
+    QString result;   // the finding text
 };

@@ -6,7 +6,8 @@ RecordListModel::RecordListModel(QObject *parent)
                  QStringLiteral("Department"), QStringLiteral("Location"), QStringLiteral("LAN Interface"),
                  QStringLiteral("Comments"), QStringLiteral("ID")},
                 true, parent)
-{}
+{
+}
 
 void RecordListModel::setRecords(const QList<PresetRecord> &records)
 {

@@ -13,8 +13,7 @@ class RecordListModel : public ListModel
     Q_OBJECT
 
 public:
-    enum Column
-    {
+    enum Column {
         NumberColumn = 0,
         IpColumn = 1,
         MacColumn = 2,

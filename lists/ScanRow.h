@@ -10,14 +10,14 @@ struct ScanRow
     static constexpr int AnsweredIcon = 1;
     static constexpr int SilentIcon = 2;
 
-    QString number;  // running number among the answering hosts; empty on a marker row
+    QString number; // running number among the answering hosts; empty on a marker row
     QString ipAddress;
-    QString macAddress;  // "00-0A-E4-20-53-55" or the marker
+    QString macAddress; // "00-0A-E4-20-53-55" or the marker
     QString hostName;
     QString workgroup;
     QString vendor;
     int iconIndex = AnsweredIcon;
-    QString key;  // ARP scan: "MAC" + last octet; empty otherwise
+    QString key; // ARP scan: "MAC" + last octet; empty otherwise
 
     bool isMarker() const { return macAddress == QLatin1String(NonRespondedMarker); }
 };

@@ -7,7 +7,8 @@
 
 namespace {
 
-template <typename T> int sign(T difference)
+template <typename T>
+int sign(T difference)
 {
     return (difference > T(0)) - (difference < T(0));
 }

@@ -4,8 +4,7 @@
 
 // The comparison used when a list is sorted by one of its columns. The values
 // are those the lists have always used; any other value compares as Text.
-enum class SortKind
-{
+enum class SortKind {
     Date = 0,
     Number = 1,
     ExactText = 2,

@@ -8,13 +8,7 @@
 namespace mac {
 
 // How an answer was found (or last tried), for the debug trace.
-enum class ResolutionPath
-{
-    NotOnLink,
-    OwnAddress,
-    RawArp,
-    NeighbourTable
-};
+enum class ResolutionPath { NotOnLink, OwnAddress, RawArp, NeighbourTable };
 
 struct Resolution
 {

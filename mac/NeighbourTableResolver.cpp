@@ -22,13 +22,7 @@ constexpr int nudgeCount = 3; // at 0, 1/3 and 2/3 of the time-out, as the raw p
 constexpr unsigned short discardPort = 9;
 constexpr int answeredStates = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
 
-enum class Entry
-{
-    Unknown,
-    Waiting,
-    Answered,
-    Failed
-};
+enum class Entry { Unknown, Waiting, Answered, Failed };
 
 struct NeighbourRequest
 {

@@ -8,8 +8,7 @@
 
 namespace mac {
 
-enum class RawArpOutcome
-{
+enum class RawArpOutcome {
     Resolved,
     NoAnswer,
     Unavailable, // the packet socket was refused: no CAP_NET_RAW here

@@ -34,17 +34,19 @@ extern "C" {
 
 // One-dimensional array descriptor: the caller's array of 512-byte elements
 // with index bounds lowerBound..upperBound (both inclusive).
-typedef struct MacArrayBound {
+typedef struct MacArrayBound
+{
     uint32_t elementCount;
     int32_t lowerBound;
 } MacArrayBound;
 
-typedef struct MacArray {
-    uint16_t dimensions;   // must be 1
-    uint16_t features;     // unused, 0
-    uint32_t elementSize;  // must be MAC_SLOT_SIZE
-    uint32_t locks;        // unused, 0
-    void *data;            // elementCount * elementSize bytes
+typedef struct MacArray
+{
+    uint16_t dimensions;  // must be 1
+    uint16_t features;    // unused, 0
+    uint32_t elementSize; // must be MAC_SLOT_SIZE
+    uint32_t locks;       // unused, 0
+    void *data;           // elementCount * elementSize bytes
     MacArrayBound bounds[1];
 } MacArray;
 

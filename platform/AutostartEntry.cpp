@@ -70,12 +70,15 @@ QString unescapeValue(const QString &value)
 
 } // namespace
 
-AutostartEntry::AutostartEntry(const QString &folder) : m_folder(folder.isEmpty() ? defaultFolder() : folder) {}
+AutostartEntry::AutostartEntry(const QString &folder) : m_folder(folder.isEmpty() ? defaultFolder() : folder)
+{
+}
 
 QString AutostartEntry::defaultFolder()
 {
     // GenericConfigLocation follows $XDG_CONFIG_HOME and falls back to ~/.config.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart");
 }
 
 QString AutostartEntry::filePath() const

@@ -28,8 +28,8 @@ Result<> ensureExists(const QString &folder)
         if (QFileInfo(at).path() == at)
             break;
     }
-    constexpr QFileDevice::Permissions OwnerOnly =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner;
     for (const QString &at : std::as_const(missing)) {
         // Another process may make the same folder at the same moment.
         if (!QDir().mkdir(at, OwnerOnly) && !QFileInfo(at).isDir())

@@ -31,7 +31,8 @@ QStringList defaultRangeBoxes(const QString &address)
 {
     QHostAddress parsed;
     const QStringList octets = address.split(QLatin1Char('.'));
-    if (octets.size() != 4 || !parsed.setAddress(address) || parsed.protocol() != QAbstractSocket::IPv4Protocol)
+    if (octets.size() != 4 || !parsed.setAddress(address) ||
+        parsed.protocol() != QAbstractSocket::IPv4Protocol)
         return {};
     const QStringList network = octets.mid(0, 3);
     return network + QStringList{QStringLiteral("1")} + network + QStringList{QStringLiteral("255")};

@@ -8,11 +8,7 @@
 struct ProgramState
 {
     // Which list the find dialog searches.
-    enum : qint16
-    {
-        FindScanList = 1,
-        FindRecordList = 2
-    };
+    enum : qint16 { FindScanList = 1, FindRecordList = 2 };
 
     // The ID (as text) of the record the editor modifies; empty: it adds one.
     QString CurrentRecordId;

@@ -6,11 +6,7 @@ class ListModel;
 class Prompt;
 struct ProgramState;
 
-enum class FindDirection
-{
-    Down,
-    Up
-};
+enum class FindDirection { Down, Up };
 
 // The end message of a search that found nothing more in its direction.
 inline constexpr const char *FindEndText = "已搜索指定区域!";

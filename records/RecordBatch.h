@@ -9,18 +9,10 @@
 // trimming, no case change, no validation.
 struct BatchItem
 {
-    enum class MatchBy
-    {
-        IpAddress,
-        MacAddress
-    };
-    enum class OnDuplicate
-    {
-        Skip,
-        Overwrite
-    };
+    enum class MatchBy { IpAddress, MacAddress };
+    enum class OnDuplicate { Skip, Overwrite };
 
-    PresetRecord record;  // its id is ignored
+    PresetRecord record; // its id is ignored
     // Only this key is probed, without regard to case; a record matched by IP
     // is not probed for its MAC, nor one matched by MAC for its IP.
     MatchBy matchBy = MatchBy::IpAddress;
@@ -35,14 +27,9 @@ struct BatchItem
 // that the items before them wrote.
 struct BatchOutcome
 {
-    enum class Action
-    {
-        Added,
-        Overwritten,
-        Skipped
-    };
+    enum class Action { Added, Overwritten, Skipped };
 
-    QList<Action> actions;  // one per item
+    QList<Action> actions; // one per item
     // The ID that each item added or overwrote, or the one it was skipped for.
     QList<qint64> ids;
 

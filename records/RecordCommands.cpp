@@ -7,7 +7,8 @@
 
 RecordCommands::RecordCommands(RecordStore &store, RecordListModel &list, Prompt &prompt, ProgramState &state)
     : m_store(store), m_list(list), m_prompt(prompt), m_state(state)
-{}
+{
+}
 
 bool RecordCommands::addLIST()
 {

@@ -11,7 +11,8 @@
 RecordEditor::RecordEditor(RecordStore &store, Prompt &prompt, ProgramState &state,
                            std::function<void()> afterSave)
     : m_store(store), m_prompt(prompt), m_state(state), m_afterSave(std::move(afterSave))
-{}
+{
+}
 
 std::optional<qint64> RecordEditor::currentId() const
 {

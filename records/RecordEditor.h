@@ -18,17 +18,8 @@ struct ProgramState;
 class RecordEditor
 {
 public:
-    enum class Mode
-    {
-        Add,
-        Modify
-    };
-    enum class SaveResult
-    {
-        Saved,
-        Refused,
-        Failed
-    };
+    enum class Mode { Add, Modify };
+    enum class SaveResult { Saved, Refused, Failed };
     struct SaveOutcome
     {
         SaveResult result = SaveResult::Refused;

@@ -49,7 +49,8 @@ Result<int> readVersion(QSqlQuery &query)
 Result<bool> isForeign(QSqlQuery &query)
 {
     if (const Result<> done = CheckedQuery::exec(
-            query, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
+            query, QStringLiteral(
+                       "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
         !done)
         return Failure{done.error()};
     QStringList tables;
@@ -73,7 +74,8 @@ QString newerText(int version)
         .arg(RecordSchema::currentVersion());
 }
 
-const QString ForeignText = QStringLiteral("The file is a database of another program: it has no table T_Record.");
+const QString ForeignText =
+    QStringLiteral("The file is a database of another program: it has no table T_Record.");
 
 Result<> migrateLocked(QSqlQuery &query)
 {
@@ -81,7 +83,7 @@ Result<> migrateLocked(QSqlQuery &query)
     if (!version)
         return Failure{version.error()};
     if (*version == RecordSchema::currentVersion())
-        return {};  // another process migrated while this one waited
+        return {}; // another process migrated while this one waited
     const Result<bool> foreign = isForeign(query);
     if (!foreign)
         return Failure{foreign.error()};

@@ -48,7 +48,8 @@ QString RecordStore::databasePath(const QString &dataFolder)
 
 Failure RecordStore::fail(const QString &what, const QString &detail) const
 {
-    return Failure{QStringLiteral("%1 (%2)\r\n%3").arg(what, QDir::toNativeSeparators(m_databasePath), detail)};
+    return Failure{
+        QStringLiteral("%1 (%2)\r\n%3").arg(what, QDir::toNativeSeparators(m_databasePath), detail)};
 }
 
 Result<QSqlDatabase> RecordStore::OpenRecordStore() const
@@ -129,7 +130,8 @@ Result<bool> RecordStore::isIpTaken(const QString &ip, qint64 exceptId) const
     if (!session.isOpen())
         return Failure{session.error()};
     RecordTable table(session.db());
-    const Result<std::optional<qint64>> holder = table.firstHolding(RecordTable::Column::IpAddress, ip, exceptId);
+    const Result<std::optional<qint64>> holder =
+        table.firstHolding(RecordTable::Column::IpAddress, ip, exceptId);
     if (!holder)
         return fail(CannotSearch, holder.error());
     return holder->has_value();
@@ -141,7 +143,8 @@ Result<bool> RecordStore::isMacTaken(const QString &mac, qint64 exceptId) const
     if (!session.isOpen())
         return Failure{session.error()};
     RecordTable table(session.db());
-    const Result<std::optional<qint64>> holder = table.firstHolding(RecordTable::Column::MacAddress, mac, exceptId);
+    const Result<std::optional<qint64>> holder =
+        table.firstHolding(RecordTable::Column::MacAddress, mac, exceptId);
     if (!holder)
         return fail(CannotSearch, holder.error());
     return holder->has_value();
@@ -197,7 +200,8 @@ Result<RecordStore::WriteOutcome> RecordStore::writeUnlessTaken(const PresetReco
         if (!holder)
             return fail(CannotSearch, holder.error());
         if (*holder)
-            return WriteOutcome{column == RecordTable::Column::IpAddress ? Refusal::IpTaken : Refusal::MacTaken, {}};
+            return WriteOutcome{
+                column == RecordTable::Column::IpAddress ? Refusal::IpTaken : Refusal::MacTaken, {}};
     }
 
     qint64 id = record.id;
@@ -253,8 +257,8 @@ Result<BatchOutcome> RecordStore::writeBatch(const QList<BatchItem> &items) cons
     {
         RecordTable table(session.db());
         for (const BatchItem &item : items) {
-            const QString key =
-                item.matchBy == BatchItem::MatchBy::IpAddress ? item.record.ipAddress : item.record.macAddress;
+            const QString key = item.matchBy == BatchItem::MatchBy::IpAddress ? item.record.ipAddress
+                                                                              : item.record.macAddress;
             const Result<std::optional<qint64>> holder = table.firstHolding(column(item.matchBy), key);
             if (!holder)
                 return fail(CannotSaveMany, holder.error());

@@ -33,17 +33,16 @@ public:
     static constexpr const char *DatabaseFileName = "kestrel.mdb";
 
     // Why writeUnlessTaken wrote nothing.
-    enum class Refusal
-    {
+    enum class Refusal {
         None,
         IpTaken,
         MacTaken,
-        Gone  // the record to update is no longer there
+        Gone // the record to update is no longer there
     };
     struct WriteOutcome
     {
         Refusal refusal = Refusal::None;
-        PresetRecord record;  // as stored, read back, when refusal is None
+        PresetRecord record; // as stored, read back, when refusal is None
     };
 
     explicit RecordStore(const QString &dataFolder);

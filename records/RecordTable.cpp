@@ -10,8 +10,9 @@ namespace {
 // The ten fields in their ordinal order; reads and writes go by position.
 const QString RecordColumns = QStringLiteral(
     "ID, IPAddress, MACAddress, HostName, Workgroup, User, Department, Location, laninterface, Comments");
-const char *const FieldColumns[PresetRecord::FieldCount] = {
-    "IPAddress", "MACAddress", "HostName", "Workgroup", "User", "Department", "Location", "laninterface", "Comments"};
+const char *const FieldColumns[PresetRecord::FieldCount] = {"IPAddress", "MACAddress",   "HostName",
+                                                            "Workgroup", "User",         "Department",
+                                                            "Location",  "laninterface", "Comments"};
 
 PresetRecord readRecord(const QSqlQuery &query)
 {
@@ -51,7 +52,8 @@ Result<QSqlQuery *> RecordTable::run(const QString &statement, const QVariantLis
 
 Result<QList<PresetRecord>> RecordTable::all()
 {
-    const Result<QSqlQuery *> query = run(QStringLiteral("SELECT %1 FROM T_Record ORDER BY ID").arg(RecordColumns), {});
+    const Result<QSqlQuery *> query =
+        run(QStringLiteral("SELECT %1 FROM T_Record ORDER BY ID").arg(RecordColumns), {});
     if (!query)
         return Failure{query.error()};
     QList<PresetRecord> records;
@@ -112,7 +114,8 @@ Result<qint64> RecordTable::insert(const PresetRecord &record)
     for (const char *column : FieldColumns)
         columns.append(QLatin1String(column));
     const Result<QSqlQuery *> query =
-        run(QStringLiteral("INSERT INTO T_Record (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(columns.join(u", ")),
+        run(QStringLiteral("INSERT INTO T_Record (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                .arg(columns.join(u", ")),
             fieldValues(record, PresetRecord::FieldCount));
     if (!query)
         return Failure{query.error()};

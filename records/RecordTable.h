@@ -20,11 +20,7 @@
 class RecordTable
 {
 public:
-    enum class Column
-    {
-        IpAddress,
-        MacAddress
-    };
+    enum class Column { IpAddress, MacAddress };
 
     explicit RecordTable(QSqlDatabase &db) : m_db(db) {}
 

@@ -12,7 +12,7 @@ struct HostResult
     QString macAddress;
     QString hostName;
     QString workgroup;
-    QString key;  // row key of the scan list, empty for none
+    QString key; // row key of the scan list, empty for none
 };
 
 // The method-specific half of a scan run: it prepares the range, then hands

@@ -32,7 +32,7 @@ MacLibrary *MacLibrary::instance(QString *error)
         if (library->load(error))
             loaded = library;
         else
-            delete library;  // tried again at the next scan, so a library installed meanwhile is found
+            delete library; // tried again at the next scan, so a library installed meanwhile is found
     }
     return loaded;
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint CompleteFlag = 0x2;  // ATF_COM
+constexpr uint CompleteFlag = 0x2; // ATF_COM
 
 } // namespace
 
@@ -22,7 +22,7 @@ QString NeighbourTable::macTextFrom(const QString &tablePath, quint32 address)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();
     const QByteArray wanted = ScanRange::dotted(address).toLatin1();
-    file.readLine();  // column headers
+    file.readLine(); // column headers
     while (!file.atEnd()) {
         // IP address, HW type, Flags, HW address, Mask, Device
         const QList<QByteArray> fields = file.readLine().simplified().split(' ');

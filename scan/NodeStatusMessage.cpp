@@ -87,7 +87,8 @@ NodeStatusReply NodeStatusMessage::parseReply(QByteArrayView datagram, quint32 s
     // them, as a name lookup would show it.
     for (int k = 2; k < count && reply.workgroup.isEmpty(); ++k) {
         const qsizetype entry = NameTableOffset + qsizetype(NameEntrySize) * k;
-        if (quint8(data[entry + NameLength]) == WorkstationSuffix && (quint8(data[entry + NameLength + 1]) & GroupFlag))
+        if (quint8(data[entry + NameLength]) == WorkstationSuffix &&
+            (quint8(data[entry + NameLength + 1]) & GroupFlag))
             reply.workgroup = nameText(data.sliced(entry, NameLength));
     }
     return reply;

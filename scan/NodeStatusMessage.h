@@ -10,7 +10,7 @@
 // What a node-status reply said, as far as the scan reads it.
 struct NodeStatusReply
 {
-    bool answered = false;  // false: the host counts as silent
+    bool answered = false; // false: the host counts as silent
     std::array<quint8, 6> unitId{};
     QString hostName;
     QString workgroup;

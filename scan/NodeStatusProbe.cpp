@@ -25,7 +25,8 @@ NodeStatusReply askHost(int fd, quint32 address, QString *shownMac)
     to.sin_port = htons(NodeStatusMessage::Port);
     to.sin_addr.s_addr = htonl(address);
     const QByteArray query = NodeStatusMessage::request();
-    if (::sendto(fd, query.constData(), size_t(query.size()), 0, reinterpret_cast<sockaddr *>(&to), sizeof to) < 0)
+    if (::sendto(fd, query.constData(), size_t(query.size()), 0, reinterpret_cast<sockaddr *>(&to),
+                 sizeof to) < 0)
         return {};
 
     QElapsedTimer clock;
@@ -43,14 +44,14 @@ NodeStatusReply askHost(int fd, quint32 address, QString *shownMac)
         char buffer[NodeStatusMessage::ReceiveSize] = {};
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
-        const ssize_t got = ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from),
-                                       &fromSize);
+        const ssize_t got = ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT,
+                                       reinterpret_cast<sockaddr *>(&from), &fromSize);
         if (got < 0)
             continue;
         const quint32 source = ntohl(from.sin_addr.s_addr);
         const quint16 port = ntohs(from.sin_port);
         if (source != address || port != NodeStatusMessage::Port)
-            continue;  // a late answer of another host, or a stranger
+            continue; // a late answer of another host, or a stranger
         const NodeStatusReply reply =
             NodeStatusMessage::parseReply(QByteArrayView(buffer, got), source, port, address);
         if (reply.answered)

@@ -5,7 +5,7 @@
 // The three results of one node-status probe.
 struct NodeStatusResults
 {
-    QString mac;  // MAC text, "Non-Responded IP", or empty
+    QString mac; // MAC text, "Non-Responded IP", or empty
     QString hostName;
     QString workgroup;
 };

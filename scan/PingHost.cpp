@@ -72,10 +72,14 @@ int statusOfIcmp(int type, int code)
 {
     if (type == ICMP_DEST_UNREACH) {
         switch (code) {
-        case ICMP_NET_UNREACH: return PingStatus::DestinationNetUnreachable;
-        case ICMP_PROT_UNREACH: return PingStatus::DestinationProtocolUnreachable;
-        case ICMP_PORT_UNREACH: return PingStatus::DestinationPortUnreachable;
-        default: return PingStatus::DestinationHostUnreachable;
+        case ICMP_NET_UNREACH:
+            return PingStatus::DestinationNetUnreachable;
+        case ICMP_PROT_UNREACH:
+            return PingStatus::DestinationProtocolUnreachable;
+        case ICMP_PORT_UNREACH:
+            return PingStatus::DestinationPortUnreachable;
+        default:
+            return PingStatus::DestinationHostUnreachable;
         }
     }
     if (type == ICMP_TIME_EXCEEDED)
@@ -86,9 +90,12 @@ int statusOfIcmp(int type, int code)
 int statusOfErrno(int error)
 {
     switch (error) {
-    case ENETUNREACH: return PingStatus::DestinationNetUnreachable;
-    case EHOSTUNREACH: return PingStatus::DestinationHostUnreachable;
-    default: return PingStatus::GeneralFailure;
+    case ENETUNREACH:
+        return PingStatus::DestinationNetUnreachable;
+    case EHOSTUNREACH:
+        return PingStatus::DestinationHostUnreachable;
+    default:
+        return PingStatus::GeneralFailure;
     }
 }
 
@@ -106,7 +113,8 @@ int readRaw(const quint8 *packet, std::size_t size, quint32 destination, quint16
     icmphdr icmp;
     std::memcpy(&icmp, packet + headerSize, sizeof icmp);
     if (icmp.type == ICMP_ECHOREPLY)
-        return source == destination && ntohs(icmp.un.echo.id) == id && ntohs(icmp.un.echo.sequence) == sequence;
+        return source == destination && ntohs(icmp.un.echo.id) == id &&
+               ntohs(icmp.un.echo.sequence) == sequence;
     if (icmp.type != ICMP_DEST_UNREACH && icmp.type != ICMP_TIME_EXCEEDED)
         return 0;
     // The error quotes our request's IP header and its first 8 bytes.
@@ -120,8 +128,8 @@ int readRaw(const quint8 *packet, std::size_t size, quint32 destination, quint16
     icmphdr request;
     std::memcpy(&original, packet + quoted, sizeof original);
     std::memcpy(&request, packet + quoted + quotedHeaderSize, sizeof request);
-    if (ntohl(original.daddr) != destination || request.type != ICMP_ECHO || ntohs(request.un.echo.id) != id
-        || ntohs(request.un.echo.sequence) != sequence)
+    if (ntohl(original.daddr) != destination || request.type != ICMP_ECHO ||
+        ntohs(request.un.echo.id) != id || ntohs(request.un.echo.sequence) != sequence)
         return 0;
     return -statusOfIcmp(icmp.type, icmp.code);
 }
@@ -212,12 +220,13 @@ PingOutcome pingOnce(const QString &address, int timeoutMs)
         const qint64 roundTrip = clock.nsecsElapsed() / 1000000;
         int verdict = 0;
         if (icmp.raw) {
-            verdict = readRaw(packet, std::size_t(got), destination, id, sequence, ntohl(from.sin_addr.s_addr));
+            verdict =
+                readRaw(packet, std::size_t(got), destination, id, sequence, ntohl(from.sin_addr.s_addr));
         } else if (std::size_t(got) >= ICMP_MINLEN) {
             icmphdr reply;
             std::memcpy(&reply, packet, sizeof reply);
-            verdict = reply.type == ICMP_ECHOREPLY && ntohs(reply.un.echo.sequence) == sequence
-                   && from.sin_addr.s_addr == parsed;
+            verdict = reply.type == ICMP_ECHOREPLY && ntohs(reply.un.echo.sequence) == sequence &&
+                      from.sin_addr.s_addr == parsed;
         }
         if (verdict == 1) {
             outcome.kind = PingOutcome::Kind::Reply;
@@ -235,9 +244,12 @@ int PingHost(const QString &address, int timeoutMs)
 {
     const PingOutcome outcome = pingOnce(address, timeoutMs);
     switch (outcome.kind) {
-    case PingOutcome::Kind::Reply: return outcome.roundTripMs;
-    case PingOutcome::Kind::NoReply: return -outcome.status;
-    case PingOutcome::Kind::NotSent: break;
+    case PingOutcome::Kind::Reply:
+        return outcome.roundTripMs;
+    case PingOutcome::Kind::NoReply:
+        return -outcome.status;
+    case PingOutcome::Kind::NotSent:
+        break;
     }
     return 0;
 }

@@ -19,9 +19,9 @@ struct PingOutcome
 {
     enum class Kind { Reply, NoReply, NotSent };
     Kind kind = Kind::NotSent;
-    int roundTripMs = 0;  // Reply
-    int status = 0;       // NoReply: one of PingStatus
-    bool badAddress = false;  // NotSent: the text is no address (else no ICMP socket)
+    int roundTripMs = 0;     // Reply
+    int status = 0;          // NoReply: one of PingStatus
+    bool badAddress = false; // NotSent: the text is no address (else no ICMP socket)
 };
 
 // Sends one echo request (time to live 255, no data) and waits up to

@@ -15,7 +15,8 @@ std::optional<quint32> octet(const QString &text, int box, QString *error)
 {
     const QString t = text.trimmed();
     if (t.isEmpty()) {
-        *error = QStringLiteral("Please enter all four numbers of the \"%1\" address.").arg(QLatin1String(endName(box)));
+        *error = QStringLiteral("Please enter all four numbers of the \"%1\" address.")
+                     .arg(QLatin1String(endName(box)));
         return std::nullopt;
     }
     bool ok = false;
@@ -55,9 +56,10 @@ std::optional<ScanRange> ScanRange::fromBoxes(const QStringList &boxes, ScanMeth
     range.m_last = qMax(ends[0], ends[1]);
 
     if (method == ScanMethod::Arp && (ends[0] >> 8) != (ends[1] >> 8)) {
-        *error = QStringLiteral("An ARP scan covers one network of 256 addresses: the first three numbers of "
-                                "\"From\" (%1) and \"To\" (%2) must be the same. Use the UDP scan for a larger "
-                                "range.")
+        *error = QStringLiteral(
+                     "An ARP scan covers one network of 256 addresses: the first three numbers of "
+                     "\"From\" (%1) and \"To\" (%2) must be the same. Use the UDP scan for a larger "
+                     "range.")
                      .arg(dotted(ends[0]), dotted(ends[1]));
         return std::nullopt;
     }
@@ -79,8 +81,9 @@ std::optional<ScanRange> ScanRange::fromAddresses(const QString &from, const QSt
         QStringList parts = address->trimmed().split(QLatin1Char('.'));
         if (parts.size() != 4) {
             if (error) {
-                *error = QStringLiteral("\"%1\" is not an IPv4 address such as 198.18.7.1. Please correct the "
-                                        "\"%2\" address.")
+                *error = QStringLiteral(
+                             "\"%1\" is not an IPv4 address such as 198.18.7.1. Please correct the "
+                             "\"%2\" address.")
                              .arg(address->trimmed(), QLatin1String(address == &from ? "From" : "To"));
             }
             return std::nullopt;
@@ -97,8 +100,9 @@ std::optional<ScanRange> ScanRange::fromPrefix(const QString &prefix, ScanMethod
     const QStringList octets = parts.first().split(QLatin1Char('.'));
     bool lengthOk = false;
     const uint length = parts.size() == 2 ? parts.at(1).toUInt(&lengthOk, 10) : 0;
-    const bool digitsOnly = parts.size() == 2 && !parts.at(1).isEmpty() &&
-                            std::all_of(parts.at(1).begin(), parts.at(1).end(), [](QChar c) { return c.isDigit(); });
+    const bool digitsOnly =
+        parts.size() == 2 && !parts.at(1).isEmpty() &&
+        std::all_of(parts.at(1).begin(), parts.at(1).end(), [](QChar c) { return c.isDigit(); });
     quint32 address = 0;
     bool addressOk = octets.size() == 4;
     for (const QString &octetText : octets) {
@@ -109,8 +113,9 @@ std::optional<ScanRange> ScanRange::fromPrefix(const QString &prefix, ScanMethod
     }
     if (!lengthOk || !digitsOnly || length > 32 || !addressOk) {
         if (error) {
-            *error = QStringLiteral("\"%1\" is not a network such as 198.18.7.0/24 (an IPv4 address, \"/\" and a "
-                                    "prefix length from 0 to 32).")
+            *error = QStringLiteral(
+                         "\"%1\" is not a network such as 198.18.7.0/24 (an IPv4 address, \"/\" and a "
+                         "prefix length from 0 to 32).")
                          .arg(text);
         }
         return std::nullopt;

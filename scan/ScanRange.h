@@ -34,7 +34,7 @@ public:
     static std::optional<ScanRange> fromPrefix(const QString &prefix, ScanMethod method, QString *error);
 
     ScanMethod method() const { return m_method; }
-    quint32 first() const { return m_first; }  // host byte order, first <= last
+    quint32 first() const { return m_first; } // host byte order, first <= last
     quint32 last() const { return m_last; }
     quint32 count() const { return m_last - m_first + 1; }
     // True when the ends were entered the wrong way round (the window then
@@ -43,7 +43,7 @@ public:
 
     // ARP: the first three octets and a dot, e.g. "198.18.7.".
     QString networkPrefix() const;
-    QString addressText(quint32 index) const;  // index 0 .. count()-1
+    QString addressText(quint32 index) const; // index 0 .. count()-1
 
     static QString dotted(quint32 address);
 

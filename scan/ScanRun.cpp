@@ -151,7 +151,7 @@ void ScanRun::continueAfter(quint32 index, bool rowAppended)
         return;
     }
     if (m_pauseRequested)
-        return;  // togglePause() or stop() takes it from here
+        return; // togglePause() or stop() takes it from here
     const int delay = rowAppended && !m_pacing.isFast() ? RowPauseMs : 0;
     const quint32 next = m_nextIndex;
     QTimer::singleShot(delay, this, [this, next] {

@@ -92,7 +92,7 @@ private:
     bool m_stopRequested = false;
     bool m_pauseRequested = false;
     bool m_waitingForHost = false;
-    quint32 m_nextIndex = 0;  // the host to ask for when the run continues
+    quint32 m_nextIndex = 0; // the host to ask for when the run continues
     int m_found = 0;
     QString m_statusText;
 };

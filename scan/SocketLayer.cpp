@@ -23,8 +23,8 @@ quint32 ParseAddress(const QString &text)
     // inet_addr stops at the first blank and accepts what came before it;
     // an address text here is the whole text or nothing.
     const bool plain = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char('x') || c == QLatin1Char('X')
-            || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+        return c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char('x') || c == QLatin1Char('X') ||
+               (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
     });
     if (!plain)
         return INADDR_NONE;

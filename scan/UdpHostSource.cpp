@@ -137,12 +137,12 @@ void UdpHostSource::readAnswers(int fd)
         char buffer[NodeStatusMessage::ReceiveSize];
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
-        const ssize_t got =
-            ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr *>(&from), &fromSize);
+        const ssize_t got = ::recvfrom(fd, buffer, sizeof buffer, MSG_DONTWAIT,
+                                       reinterpret_cast<sockaddr *>(&from), &fromSize);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return;  // drained (or an error the next datagram may not have)
+            return; // drained (or an error the next datagram may not have)
         }
         if (m_aborted)
             continue;
@@ -152,8 +152,9 @@ void UdpHostSource::readAnswers(int fd)
             continue;
         const quint32 index = source - range().first();
         if (m_slots[index] != SlotState::InFlight)
-            continue;  // not asked yet, or its time is over
-        answer(index, NodeStatusMessage::parseReply(QByteArrayView(buffer, got), source, port, source), source);
+            continue; // not asked yet, or its time is over
+        answer(index, NodeStatusMessage::parseReply(QByteArrayView(buffer, got), source, port, source),
+               source);
     }
 }
 

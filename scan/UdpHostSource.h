@@ -69,12 +69,12 @@ private:
     std::vector<int> m_sockets;
     std::vector<QSocketNotifier *> m_notifiers;
     std::vector<SlotState> m_slots;
-    QHash<quint32, HostResult> m_results;  // done, not yet delivered
-    std::deque<Query> m_inFlight;          // in send order, so deadlines ascend
-    std::optional<quint32> m_asked;        // the host the run waits for
+    QHash<quint32, HostResult> m_results; // done, not yet delivered
+    std::deque<Query> m_inFlight;         // in send order, so deadlines ascend
+    std::optional<quint32> m_asked;       // the host the run waits for
     quint32 m_window = 1;
     quint32 m_nextToSend = 0;
-    quint32 m_sendLimit = 0;  // hosts below it may be sent
+    quint32 m_sendLimit = 0; // hosts below it may be sent
     QByteArray m_query;
     QTimer m_deadlineTimer;
     QTimer m_retryTimer;

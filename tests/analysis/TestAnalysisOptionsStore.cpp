@@ -57,7 +57,7 @@ void TestAnalysisOptionsStore::emptyTableGivesDefaults()
     QVERIFY(options.analyzeMac && options.analyzeIp && options.autoScan);
     QVERIFY(!options.clearBeforeAnalysis);
     QCOMPARE(options.mins, 5);
-    QCOMPARE(rowCount(), 0);  // created by the first save only
+    QCOMPARE(rowCount(), 0); // created by the first save only
     QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
 }
 
@@ -108,7 +108,7 @@ void TestAnalysisOptionsStore::storedMinutes()
     QCOMPARE(read.mins, expected);
     QVERIFY(read.displayNonResponded);
     QVERIFY(!read.analyzeMac);
-    QVERIFY(!read.analyzeIp);  // only 1 counts as ticked
+    QVERIFY(!read.analyzeIp); // only 1 counts as ticked
 }
 
 void TestAnalysisOptionsStore::notOfferedMinutesAreNotSaved()
@@ -127,7 +127,7 @@ void TestAnalysisOptionsStore::notOfferedMinutesAreNotSaved()
 void TestAnalysisOptionsStore::parseMinutes_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("expected");  // 0: refused
+    QTest::addColumn<int>("expected"); // 0: refused
 
     for (int m : AnalysisOptions::offeredMinutes())
         QTest::addRow("%d", m) << QString::number(m) << m;

@@ -1,6 +1,6 @@
 #include <QFile>
-#include <QProcess>
 #include <QPrinter>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,10 +47,11 @@ void TestAnalysisPrinter::printsTitleRowsAndPageNumbers()
 
     AnalysisListModel list;
     for (int i = 0; i < rows; ++i)
-        list.appendEntry({QStringLiteral("3/9/24; 2:05 PM"),
-                          QStringLiteral("[00-0A-E4-00-00-%1] is abused IP:198.18.7.%2;This IP has not been preset yet")
-                              .arg(i % 100, 2, 10, QLatin1Char('0'))
-                              .arg(i % 250)});
+        list.appendEntry(
+            {QStringLiteral("3/9/24; 2:05 PM"),
+             QStringLiteral("[00-0A-E4-00-00-%1] is abused IP:198.18.7.%2;This IP has not been preset yet")
+                 .arg(i % 100, 2, 10, QLatin1Char('0'))
+                 .arg(i % 250)});
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("analysis.pdf"));

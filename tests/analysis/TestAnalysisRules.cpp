@@ -71,11 +71,9 @@ void TestAnalysisRules::findings_data()
     const RecordPairs paired = {{Ip1, Mac1}};
     const QString head = QStringLiteral("[%1] is abused IP:%2").arg(Mac1, Ip1);
 
-    QTest::newRow("non-responded row, both options") << RecordPairs{} << Ip1
-                                                      << QStringLiteral("Non-Responded IP") << true << true
-                                                      << QStringList();
-    QTest::newRow("both options off") << RecordPairs{} << Ip1 << Mac1 << false << false
-                                      << QStringList();
+    QTest::newRow("non-responded row, both options")
+        << RecordPairs{} << Ip1 << QStringLiteral("Non-Responded IP") << true << true << QStringList();
+    QTest::newRow("both options off") << RecordPairs{} << Ip1 << Mac1 << false << false << QStringList();
     QTest::newRow("equal pairs") << paired << Ip1 << Mac1 << true << true << QStringList();
     QTest::newRow("both missing: IP finding first")
         << RecordPairs{} << Ip1 << Mac1 << true << true
@@ -97,8 +95,8 @@ void TestAnalysisRules::findings_data()
     QTest::newRow("empty record MAC counts as not preset")
         << RecordPairs{{Ip1, QString()}} << Ip1 << Mac1 << true << false
         << QStringList{head + QStringLiteral(";This IP has not been preset yet")};
-    QTest::newRow("no trimming") << RecordPairs{{Ip1 + QLatin1Char(' '), Mac1}} << Ip1 << Mac1
-                                 << true << false
+    QTest::newRow("no trimming") << RecordPairs{{Ip1 + QLatin1Char(' '), Mac1}} << Ip1 << Mac1 << true
+                                 << false
                                  << QStringList{head + QStringLiteral(";This IP has not been preset yet")};
 }
 

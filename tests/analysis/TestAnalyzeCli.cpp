@@ -39,9 +39,9 @@ void TestAnalyzeCli::init()
     m_f = std::make_unique<RecordFixture>();
     QVERIFY(m_f->isValid());
     const QList<QPair<const char *, const char *>> records = {
-        {"198.18.7.10", "00-0A-E4-00-00-0A"},  // matches the first row
-        {"198.18.7.11", "00-0A-E4-00-00-0C"},  // the IP belongs to another MAC
-        {"198.18.7.12", "00-0A-E4-00-00-0B"},  // the MAC belongs on another IP
+        {"198.18.7.10", "00-0A-E4-00-00-0A"}, // matches the first row
+        {"198.18.7.11", "00-0A-E4-00-00-0C"}, // the IP belongs to another MAC
+        {"198.18.7.12", "00-0A-E4-00-00-0B"}, // the MAC belongs on another IP
     };
     for (const auto &[ip, mac] : records)
         QVERIFY(m_f->add(QLatin1String(ip), QLatin1String(mac)).id > 0);
@@ -58,14 +58,15 @@ QString TestAnalyzeCli::writeFile(const QByteArray &content)
 
 int TestAnalyzeCli::run(const QStringList &arguments, QStringList *results, QString *errors)
 {
-    const CliProcess::Run cli =
-        CliProcess::run(QStringList{QStringLiteral("analyze"), QStringLiteral("--data-dir"), m_f->folder()} + arguments);
+    const CliProcess::Run cli = CliProcess::run(
+        QStringList{QStringLiteral("analyze"), QStringLiteral("--data-dir"), m_f->folder()} + arguments);
     const QStringList lines = cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (results) {
         for (const QString &line : lines) {
             const QStringList fields = line.split(QLatin1Char('\t'));
-            results->append(fields.size() == 2 && !fields.at(0).isEmpty() ? fields.at(1)
-                                                                          : QStringLiteral("BAD LINE: ") + line);
+            results->append(fields.size() == 2 && !fields.at(0).isEmpty()
+                                ? fields.at(1)
+                                : QStringLiteral("BAD LINE: ") + line);
         }
     }
     if (errors)
@@ -75,7 +76,7 @@ int TestAnalyzeCli::run(const QStringList &arguments, QStringList *results, QStr
 
 void TestAnalyzeCli::analyze_data()
 {
-    QTest::addColumn<bool>("storedIp");  // T_set's "Analyze of IP"
+    QTest::addColumn<bool>("storedIp"); // T_set's "Analyze of IP"
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QStringList>("results");
@@ -85,15 +86,17 @@ void TestAnalyzeCli::analyze_data()
     const QStringList macFindings = {b + QStringLiteral("; This IP belongs to [00-0A-E4-00-00-0C]"),
                                      d + QStringLiteral(";This IP has not been preset yet")};
     const QStringList all = {macFindings.at(0), b + QStringLiteral(";This MAC should be on[198.18.7.12]"),
-                             macFindings.at(1), d + QStringLiteral(";This MAC is not in Record, maybe it is illegal")};
+                             macFindings.at(1),
+                             d + QStringLiteral(";This MAC is not in Record, maybe it is illegal")};
 
     QTest::newRow("stored defaults: both") << true << QStringList() << 3 << all;
     QTest::newRow("stored IP off") << false << QStringList() << 3 << macFindings;
-    QTest::newRow("--ip overrides the stored option") << false << QStringList{QStringLiteral("--ip")} << 3 << all;
+    QTest::newRow("--ip overrides the stored option")
+        << false << QStringList{QStringLiteral("--ip")} << 3 << all;
     QTest::newRow("--no-mac --no-ip: nothing, status 0")
         << true << QStringList{QStringLiteral("--no-mac"), QStringLiteral("--no-ip")} << 0 << QStringList();
-    QTest::newRow("--mac with --no-mac") << true << QStringList{QStringLiteral("--mac"), QStringLiteral("--no-mac")}
-                                         << 2 << QStringList();
+    QTest::newRow("--mac with --no-mac")
+        << true << QStringList{QStringLiteral("--mac"), QStringLiteral("--no-mac")} << 2 << QStringList();
     QTest::newRow("scan options with --scan-file")
         << true << QStringList{QStringLiteral("--from"), QStringLiteral("198.18.7.1")} << 2 << QStringList();
 }
@@ -111,7 +114,8 @@ void TestAnalyzeCli::analyze()
         QVERIFY(AnalysisOptionsStore(m_f->store()).SaveAnalysisOptions(options));
     }
     QStringList found;
-    QCOMPARE(run(QStringList{QStringLiteral("--scan-file"), writeFile(ScanFile)} + arguments, &found), status);
+    QCOMPARE(run(QStringList{QStringLiteral("--scan-file"), writeFile(ScanFile)} + arguments, &found),
+             status);
     QCOMPARE(found, results);
 }
 
@@ -120,7 +124,8 @@ void TestAnalyzeCli::damagedFile_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("ends mid-record") << ScanFile + "\"4\",\"198.18.7.14\"\r\n" << QStringLiteral("middle of a record");
+    QTest::newRow("ends mid-record") << ScanFile + "\"4\",\"198.18.7.14\"\r\n"
+                                     << QStringLiteral("middle of a record");
     QTest::newRow("missing file") << QByteArray() << QStringLiteral("cannot be opened");
 }
 

@@ -66,12 +66,15 @@ void TestAnalyzer::analyzeAllAppendsInRowOrder()
     QCOMPARE(m_analysis.entry(0).result, QStringLiteral("kept"));
     QCOMPARE(m_analysis.entry(1).result,
              QStringLiteral("[00-0A-E4-00-00-0B] is abused IP:198.18.7.11;This IP has not been preset yet"));
-    QCOMPARE(m_analysis.entry(2).result, QStringLiteral("[00-0A-E4-00-00-0B] is abused IP:198.18.7.11;This MAC is "
-                                                        "not in Record, maybe it is illegal"));
-    QCOMPARE(m_analysis.entry(3).result, QStringLiteral("[00-0A-E4-00-00-0C] is abused IP:198.18.7.10; This IP "
-                                                        "belongs to [00-0A-E4-00-00-0A]"));
-    QCOMPARE(m_analysis.entry(4).result, QStringLiteral("[00-0A-E4-00-00-0C] is abused IP:198.18.7.10;This MAC is "
-                                                        "not in Record, maybe it is illegal"));
+    QCOMPARE(m_analysis.entry(2).result,
+             QStringLiteral("[00-0A-E4-00-00-0B] is abused IP:198.18.7.11;This MAC is "
+                            "not in Record, maybe it is illegal"));
+    QCOMPARE(m_analysis.entry(3).result,
+             QStringLiteral("[00-0A-E4-00-00-0C] is abused IP:198.18.7.10; This IP "
+                            "belongs to [00-0A-E4-00-00-0A]"));
+    QCOMPARE(m_analysis.entry(4).result,
+             QStringLiteral("[00-0A-E4-00-00-0C] is abused IP:198.18.7.10;This MAC is "
+                            "not in Record, maybe it is illegal"));
     const QLocale locale = QLocale::system();
     QCOMPARE(m_analysis.entry(1).dateTime, locale.toString(m_now.date(), QLocale::ShortFormat) +
                                                QStringLiteral("; ") +
@@ -139,7 +142,8 @@ void TestAnalyzer::analyzeSelected()
     m_analyzer->setOptions({{true, false}, false});
     QCOMPARE(m_analyzer->AnalyzeSelected(), 1);
     QCOMPARE(m_analysis.entry(0).result,
-             QStringLiteral("[00-0A-E4-00-00-0F] is abused IP:%1;This IP has not been preset yet").arg(expectedIp));
+             QStringLiteral("[00-0A-E4-00-00-0F] is abused IP:%1;This IP has not been preset yet")
+                 .arg(expectedIp));
     QCOMPARE(m_scan.currentRow(), qMax(current, 0));
 }
 
@@ -150,7 +154,7 @@ void TestAnalyzer::clearAnalysisList()
     addFinding(QStringLiteral("b"));
     m_analyzer->ClearAnalysisList();
     QCOMPARE(m_analysis.count(), 0);
-    m_analyzer->ClearAnalysisList();  // an empty list stays empty
+    m_analyzer->ClearAnalysisList(); // an empty list stays empty
     QCOMPARE(m_analysis.count(), 0);
 }
 

@@ -30,7 +30,7 @@ private:
     ScanListModel m_scan;
     RecordListModel m_records;
     AnalysisListModel m_analysis;
-    QString m_failure;  // the fake source fails to start with this text when set
+    QString m_failure; // the fake source fails to start with this text when set
     FakeHostSource::Log m_log;
     std::unique_ptr<ScanRun> m_run;
     std::unique_ptr<Analyzer> m_analyzer;
@@ -45,14 +45,15 @@ void TestAutoScan::init()
     m_failure.clear();
     m_run = std::make_unique<ScanRun>(&m_scan);
     m_run->setSourceFactory([this](const ScanRange &range, const HostSource::Pacing &pacing) {
-        return new FakeHostSource(range, pacing, {{0, QStringLiteral("00-0A-E4-00-00-01")}}, m_failure, &m_log);
+        return new FakeHostSource(range, pacing, {{0, QStringLiteral("00-0A-E4-00-00-01")}}, m_failure,
+                                  &m_log);
     });
     m_analyzer = std::make_unique<Analyzer>(&m_scan, &m_records, &m_analysis);
     m_controller = std::make_unique<AutoScanController>(m_run.get(), m_analyzer.get(), [this] {
         ++m_scansStarted;
         QString error;
-        return m_run->start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.3"),
-                                                      ScanMethod::Arp, &error));
+        return m_run->start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"),
+                                                      QStringLiteral("198.18.7.3"), ScanMethod::Arp, &error));
     });
 }
 
@@ -71,7 +72,7 @@ void TestAutoScan::timerEnableAndDisable()
     QSignalSpy ticks(&timer, &clsTimer::Timer);
     timer.setInterval(20);
     timer.setEnable(true);
-    timer.setEnable(true);  // no restart, no second timer
+    timer.setEnable(true); // no restart, no second timer
     QVERIFY(timer.Enable());
     QTRY_VERIFY(ticks.count() >= 3);
     timer.setEnable(false);
@@ -88,9 +89,9 @@ void TestAutoScan::intervalChangeWaitsForTheNextStart()
     timer.setInterval(30);
     timer.setEnable(true);
     timer.setInterval(60000);
-    QTRY_VERIFY(ticks.count() >= 2);  // still the old period
+    QTRY_VERIFY(ticks.count() >= 2); // still the old period
     timer.setEnable(false);
-    timer.setEnable(true);  // now the new one
+    timer.setEnable(true); // now the new one
     const int seen = int(ticks.count());
     QTest::qWait(150);
     QCOMPARE(int(ticks.count()), seen);
@@ -106,17 +107,17 @@ void TestAutoScan::stepScansThenAnalyses()
 
     QTRY_COMPARE(checkEnabled.count(), 1);
     QCOMPARE(checkEnabled.at(0).at(0).toBool(), false);
-    QVERIFY(!m_controller->ArTimer().Enable());  // off during the step
+    QVERIFY(!m_controller->ArTimer().Enable()); // off during the step
     QVERIFY(m_run->isScanning());
-    QCOMPARE(m_analysis.count(), 0);  // no analysis before the scan has finished
+    QCOMPARE(m_analysis.count(), 0); // no analysis before the scan has finished
 
     QTRY_COMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QCOMPARE(finished.at(0).at(2).toInt(), 2);
     QCOMPARE(checkEnabled.last().at(0).toBool(), true);
-    QCOMPARE(m_analysis.count(), 2);  // the one answering host, no record
+    QCOMPARE(m_analysis.count(), 2); // the one answering host, no record
     QVERIFY(m_controller->ArTimer().Enable());
-    QTRY_VERIFY(m_scansStarted >= 2);  // and again after the next period
+    QTRY_VERIFY(m_scansStarted >= 2); // and again after the next period
 }
 
 void TestAutoScan::tickDuringAScanStartsNothing()
@@ -132,7 +133,7 @@ void TestAutoScan::tickDuringAScanStartsNothing()
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toBool(), false);
     QCOMPARE(m_scansStarted, 0);
-    QVERIFY(m_controller->ArTimer().Enable());  // only the period restarted
+    QVERIFY(m_controller->ArTimer().Enable()); // only the period restarted
     // The manual scan's end is not taken for the step's: no analysis.
     QTRY_COMPARE(scanFinished.count(), 1);
     QCOMPARE(m_analysis.count(), 0);

@@ -23,9 +23,12 @@ void TestAutostartEntry::ownCommand_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("command");
-    QTest::newRow("plain") << "/usr/bin/netkestrel" << "/usr/bin/netkestrel mini";
-    QTest::newRow("blank in folder") << "/opt/nk tools/netkestrel" << "\"/opt/nk tools/netkestrel\" mini";
-    QTest::newRow("dollar and quote") << "/opt/a$b\"c/nk" << "\"/opt/a\\$b\\\"c/nk\" mini";
+    QTest::newRow("plain") << "/usr/bin/netkestrel"
+                           << "/usr/bin/netkestrel mini";
+    QTest::newRow("blank in folder") << "/opt/nk tools/netkestrel"
+                                     << "\"/opt/nk tools/netkestrel\" mini";
+    QTest::newRow("dollar and quote") << "/opt/a$b\"c/nk"
+                                      << "\"/opt/a\\$b\\\"c/nk\" mini";
 }
 
 void TestAutostartEntry::ownCommand()
@@ -65,7 +68,7 @@ void TestAutostartEntry::writeReadRemove()
     QVERIFY(entry.remove());
     QVERIFY(!QFile::exists(entry.filePath()));
     QCOMPARE(entry.readCommand(), QString());
-    QVERIFY(entry.remove());  // nothing left to remove is no failure
+    QVERIFY(entry.remove()); // nothing left to remove is no failure
 }
 
 void TestAutostartEntry::hiddenEntryCountsAsAbsent()

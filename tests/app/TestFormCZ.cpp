@@ -5,8 +5,8 @@
 #include "ScanListModel.h"
 #include "ScriptedPrompt.h"
 
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>

@@ -90,7 +90,7 @@ private:
     // storeAutoScanOff false: the data folder is left as it is, so an empty
     // one starts the automatic mode; the caller disarms it at once.
     std::unique_ptr<FormMain> make(std::optional<bool> tray = false, bool autoScanOff = true);
-    template<typename T>
+    template <typename T>
     T *child(const char *name) const
     {
         T *found = m_window->findChild<T *>(QLatin1String(name));
@@ -209,7 +209,8 @@ void TestFormMain::startUpLoadsRecordsAndRange()
     RecordStore store(m_dir->path() + QStringLiteral("/data"));
     QDir().mkpath(m_dir->path() + QStringLiteral("/data"));
     for (const char *ip : {"198.18.7.3", "198.18.7.4"}) {
-        PresetRecord record = PresetRecord::fromFields({QLatin1String(ip), QStringLiteral("00-0A-E4-00-07-03")});
+        PresetRecord record =
+            PresetRecord::fromFields({QLatin1String(ip), QStringLiteral("00-0A-E4-00-07-03")});
         QVERIFY(store.insertRecord(record));
     }
     m_window = make();
@@ -235,7 +236,8 @@ void TestFormMain::defaultRange_data()
     QTest::addColumn<QString>("address");
     QTest::addColumn<QStringList>("boxes");
     QTest::newRow("10.0.0.5") << "10.0.0.5" << QStringList{"10", "0", "0", "1", "10", "0", "0", "255"};
-    QTest::newRow("192.168.5.77") << "192.168.5.77" << QStringList{"192", "168", "5", "1", "192", "168", "5", "255"};
+    QTest::newRow("192.168.5.77") << "192.168.5.77"
+                                  << QStringList{"192", "168", "5", "1", "192", "168", "5", "255"};
     QTest::newRow("empty") << "" << QStringList();
     QTest::newRow("three parts") << "10.0.5" << QStringList();
     QTest::newRow("IPv6") << "fe80::1" << QStringList();
@@ -253,19 +255,45 @@ void TestFormMain::routes_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("command");
-    QTest::newRow("menu Clear list") << "action" << "SMmenu6" << "SMmenu6";
-    QTest::newRow("button Clear") << "button" << "CmdClear" << "SMmenu6";
-    QTest::newRow("pop-up Clear list") << "action" << "menuPopS8" << "SMmenu6";
-    QTest::newRow("button Find (tool box)") << "button" << "CmdFindS" << "SMmenu2";
-    QTest::newRow("pop-up Find...") << "action" << "menuPopS7" << "SMmenu2";
-    QTest::newRow("button Delete") << "button" << "CmdDel" << "BAmenu18";
-    QTest::newRow("pop-up Delete Select") << "action" << "menuPopD6" << "BAmenu18";
-    QTest::newRow("button Find (database)") << "button" << "CmdFindR" << "BAmenu5";
-    QTest::newRow("pop-up Find Record") << "action" << "menuPopD8" << "BAmenu5";
-    QTest::newRow("button Scan") << "button" << "CmdStar" << "SMmenu8";
-    QTest::newRow("pop-up Scan") << "action" << "menuPopS0" << "SMmenu8";
-    QTest::newRow("key F5") << "key" << "F5" << "SMmenu8";
-    QTest::newRow("tray Open the main board") << "action" << "SYSmenu1" << "SYSmenu1";
+    QTest::newRow("menu Clear list") << "action"
+                                     << "SMmenu6"
+                                     << "SMmenu6";
+    QTest::newRow("button Clear") << "button"
+                                  << "CmdClear"
+                                  << "SMmenu6";
+    QTest::newRow("pop-up Clear list") << "action"
+                                       << "menuPopS8"
+                                       << "SMmenu6";
+    QTest::newRow("button Find (tool box)") << "button"
+                                            << "CmdFindS"
+                                            << "SMmenu2";
+    QTest::newRow("pop-up Find...") << "action"
+                                    << "menuPopS7"
+                                    << "SMmenu2";
+    QTest::newRow("button Delete") << "button"
+                                   << "CmdDel"
+                                   << "BAmenu18";
+    QTest::newRow("pop-up Delete Select") << "action"
+                                          << "menuPopD6"
+                                          << "BAmenu18";
+    QTest::newRow("button Find (database)") << "button"
+                                            << "CmdFindR"
+                                            << "BAmenu5";
+    QTest::newRow("pop-up Find Record") << "action"
+                                        << "menuPopD8"
+                                        << "BAmenu5";
+    QTest::newRow("button Scan") << "button"
+                                 << "CmdStar"
+                                 << "SMmenu8";
+    QTest::newRow("pop-up Scan") << "action"
+                                 << "menuPopS0"
+                                 << "SMmenu8";
+    QTest::newRow("key F5") << "key"
+                            << "F5"
+                            << "SMmenu8";
+    QTest::newRow("tray Open the main board") << "action"
+                                              << "SYSmenu1"
+                                              << "SYSmenu1";
 }
 
 void TestFormMain::routes()
@@ -274,7 +302,7 @@ void TestFormMain::routes()
     QFETCH(QString, name);
     QFETCH(QString, command);
     m_window = make();
-    m_window->rangeEntry()->setBoxes({});  // a Scan ends in its refusal: nothing runs
+    m_window->rangeEntry()->setBoxes({}); // a Scan ends in its refusal: nothing runs
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     QSignalSpy routed(m_window->menus(), &MainMenus::commandTriggered);
@@ -292,8 +320,7 @@ void TestFormMain::listCommandsFromPopups()
 {
     m_window = make();
     ScanListModel &list = m_window->scanList();
-    for (int i = 0; i < 4; ++i)
-    {
+    for (int i = 0; i < 4; ++i) {
         ScanRow row;
         row.number = QString::number(i + 1);
         row.ipAddress = QStringLiteral("198.18.7.%1").arg(i + 1);
@@ -383,7 +410,7 @@ void TestFormMain::minimumSize()
     m_window->show();
     // 7100 x 7300 twips at 15 twips to the pixel.
     QCOMPARE(m_window->minimumSize(), QSize(474, 487));
-    m_window->resize(333, 333);  // 5000 x 5000 twips
+    m_window->resize(333, 333); // 5000 x 5000 twips
     QCOMPARE(m_window->size(), QSize(474, 487));
 }
 
@@ -518,17 +545,17 @@ void TestFormMain::minimiseHidesToTrayAndComesBack()
     m_window->startUp(false);
     m_window->showMaximized();
     QTRY_VERIFY(m_window->isMaximized());
-    m_window->trayClicked();  // shown: the click minimises into the tray
+    m_window->trayClicked(); // shown: the click minimises into the tray
     QTRY_VERIFY(!m_window->isVisible());
     m_window->menus()->action(QStringLiteral("SYSmenu1"))->trigger();
     QVERIFY(m_window->isVisible());
-    QVERIFY(m_window->isMaximized());  // the state from before
+    QVERIFY(m_window->isMaximized()); // the state from before
 
     m_window = make(false);
     m_window->startUp(false);
     m_window->showMinimized();
     QTest::qWait(50);
-    QVERIFY(m_window->isVisible());  // no tray: stays on the taskbar
+    QVERIFY(m_window->isVisible()); // no tray: stays on the taskbar
 }
 
 void TestFormMain::realTray()
@@ -624,7 +651,7 @@ void TestFormMain::analysisFromButtonAndOptionsKept()
     row.ipAddress = QStringLiteral("198.18.7.9");
     row.macAddress = QStringLiteral("00-0A-E4-00-07-09");
     m_window->scanList().appendScanRow(row);
-    QTest::mouseClick(child<QPushButton>("Command3"), Qt::LeftButton);  // "Analyze All"
+    QTest::mouseClick(child<QPushButton>("Command3"), Qt::LeftButton); // "Analyze All"
     QVERIFY(m_window->analysisList().count() > 0);
     // Unticking a box is saved at once and comes back at the next start.
     auto *ipBox = child<QCheckBox>("Check3");
@@ -707,7 +734,7 @@ void TestFormMain::userScanThatCannotStart()
 void TestFormMain::automaticStepsThatCannotStart_data()
 {
     QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("failure");  // of the host source; empty: the range is refused
+    QTest::addColumn<QString>("failure"); // of the host source; empty: the range is refused
     QTest::newRow("no socket") << QStringList{"198", "18", "7", "1", "198", "18", "7", "3"}
                                << "Winsock Initialization Error !";
     QTest::newRow("refused range") << QStringList() << QString();
@@ -737,8 +764,7 @@ void TestFormMain::automaticStepsThatCannotStart()
         autoScan.ArTimer_Timer();
         QTRY_COMPARE(steps.count(), step);
         QVERIFY(autoScan.ArTimer().Enable());
-        QCOMPARE(m_window->statusPanels()->statusText(),
-                 QLatin1String(AutoStepNotice::StatusLead) + reason);
+        QCOMPARE(m_window->statusPanels()->statusText(), QLatin1String(AutoStepNotice::StatusLead) + reason);
         QCOMPARE(openNoticeBoxes().size(), 1);
     }
     QMessageBox *box = openNoticeBoxes().first();

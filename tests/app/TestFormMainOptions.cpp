@@ -57,7 +57,7 @@ private:
     void disarm();
     void addFindings();
     static QString pdfText(const QString &path);
-    template<typename T>
+    template <typename T>
     T *child(const char *name) const
     {
         return m_window->findChild<T *>(QLatin1String(name));
@@ -94,8 +94,9 @@ bool TestFormMainOptions::storeRow(int check4, int mins)
     bool ok = false;
     {
         QSqlQuery query(session.db());
-        ok = query.exec(QStringLiteral("DELETE FROM T_set")) &&
-             query.exec(QStringLiteral("INSERT INTO T_set VALUES (0, 1, 1, %1, 0, %2)").arg(check4).arg(mins));
+        ok =
+            query.exec(QStringLiteral("DELETE FROM T_set")) &&
+            query.exec(QStringLiteral("INSERT INTO T_set VALUES (0, 1, 1, %1, 0, %2)").arg(check4).arg(mins));
     }
     return ok;
 }
@@ -129,7 +130,8 @@ void TestFormMainOptions::disarm()
 {
     // Even a step that fired could only scan scripted hosts of a test range.
     m_window->scanRun().setSourceFactory([this](const ScanRange &range, const HostSource::Pacing &pacing) {
-        return new FakeHostSource(range, pacing, {{0, QStringLiteral("00-0A-E4-00-07-01")}}, QString(), &m_log);
+        return new FakeHostSource(range, pacing, {{0, QStringLiteral("00-0A-E4-00-07-01")}}, QString(),
+                                  &m_log);
     });
     m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", "3"});
 }
@@ -141,7 +143,7 @@ void TestFormMainOptions::addFindings()
     row.ipAddress = QStringLiteral("198.18.7.9");
     row.macAddress = QStringLiteral("00-0A-E4-00-07-09");
     m_window->scanList().appendScanRow(row);
-    m_window->menus()->action(QStringLiteral("JSmenu4"))->trigger();  // "Analyze All"
+    m_window->menus()->action(QStringLiteral("JSmenu4"))->trigger(); // "Analyze All"
 }
 
 QString TestFormMainOptions::pdfText(const QString &path)
@@ -221,7 +223,7 @@ void TestFormMainOptions::minuteBoxSetsThePeriod()
     QLineEdit *edit = box->lineEdit();
     clsTimer &timer = m_window->autoScan().ArTimer();
 
-    box->setCurrentIndex(box->findText(QStringLiteral("1440")));  // an entry picked
+    box->setCurrentIndex(box->findText(QStringLiteral("1440"))); // an entry picked
     QCOMPARE(timer.Interval(), 86400000);
     QCOMPARE(stored().mins, 1440);
 
@@ -239,10 +241,10 @@ void TestFormMainOptions::minuteBoxSetsThePeriod()
             minutes = QByteArray(entry.typed).toInt();
         QCOMPARE(timer.Interval(), minutes * 60000);
         QCOMPARE(stored().mins, minutes);
-        QCOMPARE(box->currentText(), QString::number(minutes));  // a refused text does not stay
-        QCOMPARE(box->count(), 10);  // nor becomes an entry
+        QCOMPARE(box->currentText(), QString::number(minutes)); // a refused text does not stay
+        QCOMPARE(box->count(), 10);                             // nor becomes an entry
     }
-    QVERIFY(!timer.Enable());  // the mode stays as Check4 says
+    QVERIFY(!timer.Enable()); // the mode stays as Check4 says
     QVERIFY(m_prompt.requests().isEmpty());
 }
 
@@ -264,7 +266,7 @@ void TestFormMainOptions::printWritesTheList()
     // The analysis list's pop-up is the "&Analyze" menu: its "Print" is this item.
     QVERIFY(m_window->menus()->menu(QStringLiteral("JSmenu"))->actions().contains(print));
 
-    print->trigger();  // an empty list: said so, no printer asked for
+    print->trigger(); // an empty list: said so, no printer asked for
     QCOMPARE(asked, 0);
     QCOMPARE(m_prompt.requests().size(), 1);
     QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Notice"));
@@ -273,7 +275,7 @@ void TestFormMainOptions::printWritesTheList()
 
     addFindings();
     QCOMPARE(m_window->analysisList().count(), 2);
-    accept = false;  // the dialog cancelled: nothing printed
+    accept = false; // the dialog cancelled: nothing printed
     print->trigger();
     QCOMPARE(asked, 1);
     QVERIFY(!QFile::exists(path));

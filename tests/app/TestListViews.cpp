@@ -31,12 +31,12 @@ const ScanRow Second = {"2", "198.18.7.2", "00-0A-E4-20-53-56", "", "", "", 1, {
 void TestListViews::copiesTheHighlightedRow_data()
 {
     QTest::addColumn<int>("row");
-    QTest::addColumn<int>("hiddenColumn");  // -1: none
+    QTest::addColumn<int>("hiddenColumn"); // -1: none
     QTest::addColumn<QString>("copied");
     QTest::newRow("all columns") << 0 << -1 << "1\t198.18.7.1\t00-0A-E4-20-53-55\tPC-ONE\tOFFICE\tVendor One";
     QTest::newRow("empty cells keep their tabs") << 1 << -1 << "2\t198.18.7.2\t00-0A-E4-20-53-56\t\t\t";
-    QTest::newRow("hidden column left out") << 0 << int(ScanListModel::VendorColumn)
-                                            << "1\t198.18.7.1\t00-0A-E4-20-53-55\tPC-ONE\tOFFICE";
+    QTest::newRow("hidden column left out")
+        << 0 << int(ScanListModel::VendorColumn) << "1\t198.18.7.1\t00-0A-E4-20-53-55\tPC-ONE\tOFFICE";
 }
 
 void TestListViews::copiesTheHighlightedRow()
@@ -83,8 +83,9 @@ void TestListViews::numberColumnShowsTheLargestNumber()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     // What the list's own delegate needs for check box, icon and number.
     const auto *asView = static_cast<const QAbstractItemView *>(&view);
-    QVERIFY2(view.columnWidth(0) >= asView->sizeHintForColumn(0),
-             qPrintable(QStringLiteral("%1 < %2").arg(view.columnWidth(0)).arg(asView->sizeHintForColumn(0))));
+    QVERIFY2(
+        view.columnWidth(0) >= asView->sizeHintForColumn(0),
+        qPrintable(QStringLiteral("%1 < %2").arg(view.columnWidth(0)).arg(asView->sizeHintForColumn(0))));
 }
 
 QTEST_MAIN(TestListViews)

@@ -13,58 +13,111 @@ namespace {
 // "-" stands for a separator; "name|caption|shortcut|state" with state
 // E (enabled), D (disabled until a scan runs) or N (feature not built yet).
 const char *const FileMenu[] = {
-    "SMmenu3|Save...||N",       "SMmenu1|Open...||N",     "SMline|-",
-    "SMmenu2|Find...||E",       "SMmenu6|Clear list||E",  "SMmenu7|Export to Excel||N",
-    "SMline1|-",                "SMmenu11|Select All||E", "SMmenu12|Unselect All||E",
-    "SMmenu13|Inverse select||E", "SMmenu14|Remove||E",    "SMmenu5|Add to Database...||N",
+    "SMmenu3|Save...||N",
+    "SMmenu1|Open...||N",
+    "SMline|-",
+    "SMmenu2|Find...||E",
+    "SMmenu6|Clear list||E",
+    "SMmenu7|Export to Excel||N",
+    "SMline1|-",
+    "SMmenu11|Select All||E",
+    "SMmenu12|Unselect All||E",
+    "SMmenu13|Inverse select||E",
+    "SMmenu14|Remove||E",
+    "SMmenu5|Add to Database...||N",
 };
 const char *const ScanMenu[] = {"SMmenu8|Scan|F5|E", "SMmenu9|Pause|F6|D", "SMmenu10|Stop|F7|D"};
 const char *const AnalyzeMenu[] = {
-    "JSmenu3|Analyze||E", "JSmenu4|Analyze All||E", "|-", "JSmenu5|Clear analysis list||E", "|-",
-    "JSmenu1|Save as...||N", "|-", "JSmenu2|Print||E",
+    "JSmenu3|Analyze||E",
+    "JSmenu4|Analyze All||E",
+    "|-",
+    "JSmenu5|Clear analysis list||E",
+    "|-",
+    "JSmenu1|Save as...||N",
+    "|-",
+    "JSmenu2|Print||E",
 };
 const char *const SaveAsMenu[] = {"JSmenu12|Text File(*.TXT)||N", "JSmenu13|Html File(*.html)||N"};
 const char *const DatabaseMenu[] = {
-    "BAmenu1|Add...||E",           "BAmenu2|Modify...||E",          "BAmenu14|-",
-    "BAmenu15|Select All||E",      "BAmenu16|Unselect All||E",      "BAmenu17|Inverse select||E",
-    "BAmenu18|Delete Selected||E", "BAmenu4|-",                     "BAmenu5|Find Record||E",
-    "BAmenu6|Export to Excel||N",  "BAmenu7|Import from Excel||N",  "BAmenu8|-",
-    "BAmenu9|Database Bakcup||N",  "BAmenu10|Database Recovery||N", "BAmenu11|Compacted Database||N",
+    "BAmenu1|Add...||E",
+    "BAmenu2|Modify...||E",
+    "BAmenu14|-",
+    "BAmenu15|Select All||E",
+    "BAmenu16|Unselect All||E",
+    "BAmenu17|Inverse select||E",
+    "BAmenu18|Delete Selected||E",
+    "BAmenu4|-",
+    "BAmenu5|Find Record||E",
+    "BAmenu6|Export to Excel||N",
+    "BAmenu7|Import from Excel||N",
+    "BAmenu8|-",
+    "BAmenu9|Database Bakcup||N",
+    "BAmenu10|Database Recovery||N",
+    "BAmenu11|Compacted Database||N",
 };
-const char *const SettingMenu[] = {"menuSet1|Auto Run When Logon Windows||E", "menuSet2|Remote Shutdown Option||N",
-                                   "menuSet3|Send Email Report||N"};
+const char *const SettingMenu[] = {"menuSet1|Auto Run When Logon Windows||E",
+                                   "menuSet2|Remote Shutdown Option||N", "menuSet3|Send Email Report||N"};
 const char *const ToolsMenu[] = {
-    "SMmenu15|Send a Message...||N", "SMmenu16|Generate IP-MAC binding BAT file||N", "menuT1|Call Remote Desktop||N",
-    "menuT2|Remote Shutdown||N",     "menuT5|Open Computer||N",                      "menuTL|-",
+    "SMmenu15|Send a Message...||N", "SMmenu16|Generate IP-MAC binding BAT file||N",
+    "menuT1|Call Remote Desktop||N", "menuT2|Remote Shutdown||N",
+    "menuT5|Open Computer||N",       "menuTL|-",
     "BAmenu13|Ping IP||N",           "BAmenu19|Wake-On-Lan||N",
 };
 const char *const BindingMenu[] = {"SMmenu161|from Scan list||N", "SMmenu162|from Database list||N"};
 const char *const OpenComputerMenu[] = {"menuT51|As Web(HTTP)||N", "menuT52|As Secure Web(HTTPS)||N",
                                         "menuT53|As File Server(FTP)||N"};
-const char *const HelpMenu[] = {"menuHelp0|Contents|F1|E", "menuHelp1|-", "menuHelp2|Browse the Latest Version||E",
-                                "menuHelp5|About Netkestrel||E"};
+const char *const HelpMenu[] = {"menuHelp0|Contents|F1|E", "menuHelp1|-",
+                                "menuHelp2|Browse the Latest Version||E", "menuHelp5|About Netkestrel||E"};
 const char *const TrayMenu[] = {"SYSmenu1|Open the main board||E", "SYSmenu2|About||E", "SYSmenu3|-",
                                 "SYSmenu4|Exit||E"};
 const char *const ScanPopup[] = {
-    "menuPopS0|Scan||E", "menuPopS1|Pause||D", "menuPopS2|Stop||D", "menuPopS3|-", "menuPopS4|Save...||N",
-    "menuPopS5|Open...||N", "menuPopS6|-", "menuPopS7|Find...||E", "menuPopS8|Clear list||E",
-    "menuPopS9|Export to Excel||N", "menuPopS10|-", "menuPopS11|Select All||E", "menuPopS12|UnSelect All||E",
-    "menuPopS13|Inverse Select||E", "menuPopS14|Remove||E", "menuPopS15|Add to Database||N", "menuPopS16|-",
-    "menuPopS17|Send a Message...||N", "menuPopS18|Generate IP-MAC binding .BAT File||N",
-    "menuPopS19|Remote Shutdown||N", "menuPopS20|Open Computer||N",
+    "menuPopS0|Scan||E",
+    "menuPopS1|Pause||D",
+    "menuPopS2|Stop||D",
+    "menuPopS3|-",
+    "menuPopS4|Save...||N",
+    "menuPopS5|Open...||N",
+    "menuPopS6|-",
+    "menuPopS7|Find...||E",
+    "menuPopS8|Clear list||E",
+    "menuPopS9|Export to Excel||N",
+    "menuPopS10|-",
+    "menuPopS11|Select All||E",
+    "menuPopS12|UnSelect All||E",
+    "menuPopS13|Inverse Select||E",
+    "menuPopS14|Remove||E",
+    "menuPopS15|Add to Database||N",
+    "menuPopS16|-",
+    "menuPopS17|Send a Message...||N",
+    "menuPopS18|Generate IP-MAC binding .BAT File||N",
+    "menuPopS19|Remote Shutdown||N",
+    "menuPopS20|Open Computer||N",
 };
 const char *const ScanPopupOpen[] = {"menuPopS201|As Web(HTTP)||N", "menuPopS202|As Secure Web(HTTPS)||N",
                                      "menuPopS203|As File Server(FTP)||N"};
 const char *const RecordPopup[] = {
-    "menuPopD0|Add...||E", "menuPopD1|Modify...||E", "menuPopD2|-", "menuPopD3|Select All||E",
-    "menuPopD4|UnSelect All||E", "menuPopD5|Inverse Select||E", "menuPopD6|Delete Select||E", "menuPopD7|-",
-    "menuPopD8|Find Record||E", "menuPopD9|Export to Excel||N", "menuPopD10|Import from Excel||N", "menuPopD11|-",
-    "menuPopD12|Database Backup||N", "menuPopD13|Database Recovery||N", "menuPopD14|Compacted Database ||N",
-    "menuPopD15|-", "menuPopD16|Ping||N", "menuPopD17|Generate IP-MAC binding .BAT File||N",
+    "menuPopD0|Add...||E",
+    "menuPopD1|Modify...||E",
+    "menuPopD2|-",
+    "menuPopD3|Select All||E",
+    "menuPopD4|UnSelect All||E",
+    "menuPopD5|Inverse Select||E",
+    "menuPopD6|Delete Select||E",
+    "menuPopD7|-",
+    "menuPopD8|Find Record||E",
+    "menuPopD9|Export to Excel||N",
+    "menuPopD10|Import from Excel||N",
+    "menuPopD11|-",
+    "menuPopD12|Database Backup||N",
+    "menuPopD13|Database Recovery||N",
+    "menuPopD14|Compacted Database ||N",
+    "menuPopD15|-",
+    "menuPopD16|Ping||N",
+    "menuPopD17|Generate IP-MAC binding .BAT File||N",
     "menuPopD18|Wake-On-Lan||N",
 };
 
-template<std::size_t N>
+template <std::size_t N>
 QStringList rows(const char *const (&design)[N])
 {
     QStringList list;
@@ -167,7 +220,7 @@ void TestMainMenus::popupsFollowTheirItems()
     QVERIFY(menus.action(QStringLiteral("menuPopS2"))->isEnabled());
     menus.action(QStringLiteral("menuPopS2"))->trigger();
     menus.action(QStringLiteral("menuPopD6"))->trigger();
-    menus.action(QStringLiteral("menuPopS201"))->trigger();  // disabled: nothing runs
+    menus.action(QStringLiteral("menuPopS201"))->trigger(); // disabled: nothing runs
     QCOMPARE(run, QStringList({"SMmenu10", "BAmenu18"}));
     menus.setEnabled(QStringLiteral("SMmenu10"), false);
     QVERIFY(!menus.action(QStringLiteral("menuPopS2"))->isEnabled());
@@ -176,7 +229,8 @@ void TestMainMenus::popupsFollowTheirItems()
 void TestMainMenus::trayMenuDefault()
 {
     MainMenus menus(&m_window);
-    QCOMPARE(menus.menu(QStringLiteral("SYSmenu"))->defaultAction(), menus.action(QStringLiteral("SYSmenu1")));
+    QCOMPARE(menus.menu(QStringLiteral("SYSmenu"))->defaultAction(),
+             menus.action(QStringLiteral("SYSmenu1")));
     QVERIFY(menus.action(QStringLiteral("menuSet1"))->isCheckable());
 }
 
@@ -207,7 +261,8 @@ void TestMainMenus::handlersOnlyForCommands()
     if (!command) {
 #ifdef QT_NO_DEBUG
         // Release builds warn and keep no handler; debug builds stop at the assertion.
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no menu item .* runs a command")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("no menu item .* runs a command")));
         bool ran = false;
         menus.setHandler(name, [&ran] { ran = true; });
         QVERIFY(!menus.hasHandler(name));
@@ -225,7 +280,7 @@ void TestMainMenus::handlersOnlyForCommands()
     a->setEnabled(true);
     a->trigger();
     QCOMPARE(runs, 1);
-    menus.setHandler(name, {});  // an empty handler takes the command's away
+    menus.setHandler(name, {}); // an empty handler takes the command's away
     QVERIFY(!menus.hasHandler(name));
     a->trigger();
     QCOMPARE(runs, 1);

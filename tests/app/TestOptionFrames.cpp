@@ -21,7 +21,7 @@ private Q_SLOTS:
 
 void TestOptionFrames::roundTrip_data()
 {
-    QTest::addColumn<int>("boxes");  // bit n-1: Check n
+    QTest::addColumn<int>("boxes"); // bit n-1: Check n
     QTest::addColumn<int>("mins");
     const QList<int> &offered = AnalysisOptions::offeredMinutes();
     for (int boxes = 0; boxes < 32; ++boxes) {

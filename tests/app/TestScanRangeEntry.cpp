@@ -33,7 +33,7 @@ private:
     // Types as a person does: every key goes to the widget that has the
     // focus at that moment, and the window's events run between keys.
     void typeIntoFocus(const QString &keys);
-    int focusedBox() const;  // 8: the Scan button, -1: elsewhere
+    int focusedBox() const; // 8: the Scan button, -1: elsewhere
 
     QWidget *m_window = nullptr;
     ScanRangeEntry *m_entry = nullptr;
@@ -63,14 +63,21 @@ void TestScanRangeEntry::typing_data()
     QTest::addColumn<int>("box");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("focusBox");  // 8: the Scan button
-    QTest::newRow("over 255 becomes 255, moves on") << 0 << "300" << "255" << 1;
-    QTest::newRow("third digit moves on") << 1 << "168" << "168" << 2;
-    QTest::newRow("two digits stay") << 2 << "17" << "17" << 2;
-    QTest::newRow("dot moves on, inserts nothing") << 0 << "10." << "10" << 1;
-    QTest::newRow("comma moves on") << 4 << "7," << "7" << 5;
-    QTest::newRow("letters and signs are swallowed") << 3 << "a1-b2 " << "12" << 3;
-    QTest::newRow("third digit of box 7 goes to Scan") << 7 << "254" << "254" << 8;
+    QTest::addColumn<int>("focusBox"); // 8: the Scan button
+    QTest::newRow("over 255 becomes 255, moves on") << 0 << "300"
+                                                    << "255" << 1;
+    QTest::newRow("third digit moves on") << 1 << "168"
+                                          << "168" << 2;
+    QTest::newRow("two digits stay") << 2 << "17"
+                                     << "17" << 2;
+    QTest::newRow("dot moves on, inserts nothing") << 0 << "10."
+                                                   << "10" << 1;
+    QTest::newRow("comma moves on") << 4 << "7,"
+                                    << "7" << 5;
+    QTest::newRow("letters and signs are swallowed") << 3 << "a1-b2 "
+                                                     << "12" << 3;
+    QTest::newRow("third digit of box 7 goes to Scan") << 7 << "254"
+                                                       << "254" << 8;
 }
 
 void TestScanRangeEntry::typing()
@@ -153,13 +160,27 @@ void TestScanRangeEntry::naturalTyping_data()
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("focusBox");
-    QTest::newRow("dot after a third digit") << "192.168.1.10" << "192.168.1.10" << "10.1.2.255" << 3;
-    QTest::newRow("short octets") << "10.0.0.1" << "10.0.0.1" << "10.1.2.255" << 3;
-    QTest::newRow("every octet three digits") << "198.100.200.254" << "198.100.200.254" << "10.1.2.255" << 4;
-    QTest::newRow("comma as the dot") << "172,16,100,7" << "172.16.100.7" << "10.1.2.255" << 3;
-    QTest::newRow("capped octet") << "300.1.2.3" << "255.1.2.3" << "10.1.2.255" << 3;
-    QTest::newRow("a second dot skips a box") << "192..5" << "192.1.5.1" << "10.1.2.255" << 2;
-    QTest::newRow("both rows") << "198.18.7.1.198.18.7.254" << "198.18.7.1" << "198.18.7.254" << 8;
+    QTest::newRow("dot after a third digit") << "192.168.1.10"
+                                             << "192.168.1.10"
+                                             << "10.1.2.255" << 3;
+    QTest::newRow("short octets") << "10.0.0.1"
+                                  << "10.0.0.1"
+                                  << "10.1.2.255" << 3;
+    QTest::newRow("every octet three digits") << "198.100.200.254"
+                                              << "198.100.200.254"
+                                              << "10.1.2.255" << 4;
+    QTest::newRow("comma as the dot") << "172,16,100,7"
+                                      << "172.16.100.7"
+                                      << "10.1.2.255" << 3;
+    QTest::newRow("capped octet") << "300.1.2.3"
+                                  << "255.1.2.3"
+                                  << "10.1.2.255" << 3;
+    QTest::newRow("a second dot skips a box") << "192..5"
+                                              << "192.1.5.1"
+                                              << "10.1.2.255" << 2;
+    QTest::newRow("both rows") << "198.18.7.1.198.18.7.254"
+                               << "198.18.7.1"
+                               << "198.18.7.254" << 8;
 }
 
 void TestScanRangeEntry::naturalTyping()
@@ -184,19 +205,20 @@ void TestScanRangeEntry::pastingAnAddress_data()
 {
     QTest::addColumn<int>("box");
     QTest::addColumn<QString>("clipboard");
-    QTest::addColumn<bool>("byKey");  // Ctrl+V, else the context menu's way
+    QTest::addColumn<bool>("byKey"); // Ctrl+V, else the context menu's way
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<int>("focusBox");
     QTest::newRow("From row") << 0 << "198.18.7.20" << true
                               << QStringList{"198", "18", "7", "20", "10", "1", "2", "255"} << 3;
     QTest::newRow("To row, by menu") << 4 << "198.18.9.200" << false
                                      << QStringList{"10", "1", "2", "1", "198", "18", "9", "200"} << 7;
-    QTest::newRow("line end from a terminal") << 0 << "198.18.7.20\n" << true
-                                              << QStringList{"198", "18", "7", "20", "10", "1", "2", "255"} << 3;
-    QTest::newRow("octet over 255 capped") << 0 << "198.18.7.999" << true
-                                           << QStringList{"198", "18", "7", "255", "10", "1", "2", "255"} << 3;
-    QTest::newRow("digits alone as before") << 0 << "77" << true << QStringList{"77", "1", "2", "1", "10", "1", "2", "255"}
-                                            << 0;
+    QTest::newRow("line end from a terminal")
+        << 0 << "198.18.7.20\n"
+        << true << QStringList{"198", "18", "7", "20", "10", "1", "2", "255"} << 3;
+    QTest::newRow("octet over 255 capped")
+        << 0 << "198.18.7.999" << true << QStringList{"198", "18", "7", "255", "10", "1", "2", "255"} << 3;
+    QTest::newRow("digits alone as before")
+        << 0 << "77" << true << QStringList{"77", "1", "2", "1", "10", "1", "2", "255"} << 0;
     QTest::newRow("half an address refused") << 0 << "198.18" << true << DefaultBoxes << 0;
 }
 
@@ -213,7 +235,7 @@ void TestScanRangeEntry::pastingAnAddress()
     QLineEdit *edit = m_entry->box(box);
     edit->setFocus();
     QTRY_COMPARE(focused(), edit);
-    QTRY_VERIFY(edit->hasSelectedText());  // getting the focus selects the box's text
+    QTRY_VERIFY(edit->hasSelectedText()); // getting the focus selects the box's text
     if (byKey)
         QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     else
@@ -240,12 +262,15 @@ void TestScanRangeEntry::methodLocksToBoxes()
     for (int i = 4; i < 7; ++i)
         QVERIFY(!m_entry->box(i)->isReadOnly());
     QCOMPARE(m_entry->boxesForScan(), m_entry->boxes());
-    QCOMPARE(m_entry->box(4)->palette().color(QPalette::Text), m_entry->palette().color(QPalette::ButtonText));
+    QCOMPARE(m_entry->box(4)->palette().color(QPalette::Text),
+             m_entry->palette().color(QPalette::ButtonText));
 }
 
 void TestScanRangeEntry::backwardsCaptions()
 {
-    auto caption = [this](int i) { return m_window->findChild<QLabel *>(QStringLiteral("Label1_%1").arg(i))->text(); };
+    auto caption = [this](int i) {
+        return m_window->findChild<QLabel *>(QStringLiteral("Label1_%1").arg(i))->text();
+    };
     QCOMPARE(caption(0), QStringLiteral("From:"));
     QCOMPARE(caption(2), QStringLiteral("Scan by:"));
     m_entry->showRangeOrder(true);

@@ -38,7 +38,7 @@ void TestSingleInstance::init()
 
 void TestSingleInstance::laterStartsHandOver_data()
 {
-    QTest::addColumn<QList<int>>("requests");  // SingleInstance::Request of each later start
+    QTest::addColumn<QList<int>>("requests"); // SingleInstance::Request of each later start
     QTest::addColumn<int>("shows");
     const int show = int(SingleInstance::Request::ShowWindow);
     const int mini = int(SingleInstance::Request::LeaveAsIs);

@@ -27,7 +27,7 @@ void TestCliUsage::initTestCase()
 void TestCliUsage::refused_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");  // a part of standard error
+    QTest::addColumn<QString>("message"); // a part of standard error
 
     auto refusal = [](const char *from, const char *to, ScanMethod method) {
         QString error;
@@ -37,27 +37,31 @@ void TestCliUsage::refused_data()
     const QString arpAcrossNetworks = refusal("198.18.6.1", "198.18.7.254", ScanMethod::Arp);
     const QString udpTooLarge = refusal("198.18.0.1", "198.19.255.254", ScanMethod::Udp);
     QVERIFY(!arpAcrossNetworks.isEmpty() && !udpTooLarge.isEmpty());
-    const QString both = QStringLiteral("give the range either with --range or with --from and --to, not both.");
+    const QString both =
+        QStringLiteral("give the range either with --range or with --from and --to, not both.");
 
     QTest::newRow("no command") << QStringList() << "Usage: netkestrel-cli COMMAND [OPTIONS]";
-    QTest::newRow("no range") << QStringList{"scan"}
-                              << "give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.";
+    QTest::newRow("no range")
+        << QStringList{"scan"}
+        << "give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.";
     QTest::newRow("scan: arp /23") << QStringList{"scan", "--range", "198.18.6.0/23"} << arpAcrossNetworks;
     QTest::newRow("scan: udp /15") << QStringList{"scan", "--method", "udp", "--range", "198.18.0.0/15"}
                                    << udpTooLarge;
     QTest::newRow("scan: malformed") << QStringList{"scan", "--range", "198.18.7.0-24"}
                                      << "\"198.18.7.0-24\" is not a network such as 198.18.7.0/24";
-    QTest::newRow("scan: with --from") << QStringList{"scan", "--range", "198.18.7.0/24", "--from", "198.18.7.1"}
-                                       << both;
-    QTest::newRow("scan: with --to") << QStringList{"scan", "--to", "198.18.7.9", "--range", "198.18.7.0/24"} << both;
-    QTest::newRow("analyze: arp /23") << QStringList{"analyze", "--range", "198.18.6.0/23"} << arpAcrossNetworks;
+    QTest::newRow("scan: with --from")
+        << QStringList{"scan", "--range", "198.18.7.0/24", "--from", "198.18.7.1"} << both;
+    QTest::newRow("scan: with --to") << QStringList{"scan", "--to", "198.18.7.9", "--range", "198.18.7.0/24"}
+                                     << both;
+    QTest::newRow("analyze: arp /23")
+        << QStringList{"analyze", "--range", "198.18.6.0/23"} << arpAcrossNetworks;
     QTest::newRow("analyze: with a scan file")
         << QStringList{"analyze", "--scan-file", "none.kst", "--range", "198.18.7.0/24"}
         << "--scan-file takes the place of a scan: give no scan options with it.";
     QTest::newRow("watch: arp /23") << QStringList{"watch", "--range", "198.18.6.0/23"} << arpAcrossNetworks;
-    QTest::newRow("watch: with --from") << QStringList{"watch", "--range", "198.18.7.0/24", "--from", "198.18.7.1",
-                                                       "--to", "198.18.7.2"}
-                                        << both;
+    QTest::newRow("watch: with --from")
+        << QStringList{"watch", "--range", "198.18.7.0/24", "--from", "198.18.7.1", "--to", "198.18.7.2"}
+        << both;
 }
 
 void TestCliUsage::refused()

@@ -69,22 +69,23 @@ void TestScanResultReader::fields_data()
         << QByteArray("\"1\",\"198.18.7.10\",\"00-0A-E4-20-53-55\",\"PC-ACCOUNTS\",\"OFFICE\",\"\"\r\n")
         << QList<QStringList>{a} << false;
     QTest::newRow("no final line end, LF ends")
-        << QByteArray("\"1\",\"198.18.7.10\",\"00-0A-E4-20-53-55\",\"PC-ACCOUNTS\",\"OFFICE\",\"\"\n\"\",\"a\",\"Non-Responded IP\",\"\",\"\",\"\"")
+        << QByteArray(
+               "\"1\",\"198.18.7.10\",\"00-0A-E4-20-53-55\",\"PC-ACCOUNTS\",\"OFFICE\",\"\"\n\"\",\"a\",\"Non-Responded IP\",\"\",\"\",\"\"")
         << QList<QStringList>{a, {"", "a", "Non-Responded IP", "", "", ""}} << false;
     QTest::newRow("unquoted: leading blanks skipped, trailing dropped")
-        << QByteArray(" \t1 ,198.18.7.10\t, x y  ,,,\r\n") << QList<QStringList>{{"1", "198.18.7.10\t", "x y", "", "", ""}}
-        << false;
+        << QByteArray(" \t1 ,198.18.7.10\t, x y  ,,,\r\n")
+        << QList<QStringList>{{"1", "198.18.7.10\t", "x y", "", "", ""}} << false;
     QTest::newRow("after a closing quote dropped")
-        << QByteArray("\"1\"junk,\"a\"\"b\",c,d,e,f\r\n") << QList<QStringList>{{"1", "a", "c", "d", "e", "f"}}
-        << false;
-    QTest::newRow("a record across lines") << QByteArray("1,2,3\r4,5,6\r\n")
-                                           << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << false;
-    QTest::newRow("final empty field after a comma") << QByteArray("1,2,3,4,5,")
-                                                     << QList<QStringList>{{"1", "2", "3", "4", "5", ""}} << false;
+        << QByteArray("\"1\"junk,\"a\"\"b\",c,d,e,f\r\n")
+        << QList<QStringList>{{"1", "a", "c", "d", "e", "f"}} << false;
+    QTest::newRow("a record across lines")
+        << QByteArray("1,2,3\r4,5,6\r\n") << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << false;
+    QTest::newRow("final empty field after a comma")
+        << QByteArray("1,2,3,4,5,") << QList<QStringList>{{"1", "2", "3", "4", "5", ""}} << false;
     QTest::newRow("trailing blank lines") << QByteArray("1,2,3,4,5,6\r\n\r\n  \r\n")
                                           << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << false;
-    QTest::newRow("ends mid-record: rows before kept") << QByteArray("1,2,3,4,5,6\r\n7,8\r\n")
-                                                       << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << true;
+    QTest::newRow("ends mid-record: rows before kept")
+        << QByteArray("1,2,3,4,5,6\r\n7,8\r\n") << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << true;
 }
 
 void TestScanResultReader::fields()
@@ -103,7 +104,8 @@ void TestScanResultReader::fields()
 
 void TestScanResultReader::writtenLinesReadBack()
 {
-    const QStringList answered = {"1", "198.18.7.10", "00-0A-E4-20-53-55", "Ærø-PC", "", "Wistron Corporation"};
+    const QStringList answered = {"1", "198.18.7.10",        "00-0A-E4-20-53-55", "Ærø-PC",
+                                  "",  "Wistron Corporation"};
     const QStringList silent = {"", "198.18.7.11", "Non-Responded IP", "", "", ""};
     const ScanResultReader::Result result =
         readBytes(ScanResultLine::format(answered) + ScanResultLine::format(silent));

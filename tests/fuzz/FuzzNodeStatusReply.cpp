@@ -6,9 +6,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    constexpr quint32 host = 0xC6120702;  // 198.18.7.2
+    constexpr quint32 host = 0xC6120702; // 198.18.7.2
     const QByteArrayView datagram(reinterpret_cast<const char *>(data), qsizetype(size));
-    const NodeStatusReply reply = NodeStatusMessage::parseReply(datagram, host, NodeStatusMessage::Port, host);
+    const NodeStatusReply reply =
+        NodeStatusMessage::parseReply(datagram, host, NodeStatusMessage::Port, host);
     if (reply.answered) {
         if (reply.hostName.size() > NodeStatusMessage::NameLength ||
             reply.workgroup.size() > NodeStatusMessage::NameLength || reply.unitIdText().size() != 17)

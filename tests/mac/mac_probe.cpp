@@ -33,7 +33,8 @@ struct Library
     decltype(&PendingWorkers) pending;
 };
 
-template <typename F> bool resolve(void *handle, const char *name, F &out)
+template <typename F>
+bool resolve(void *handle, const char *name, F &out)
 {
     out = reinterpret_cast<F>(dlsym(handle, name));
     if (!out)

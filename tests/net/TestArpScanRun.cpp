@@ -21,19 +21,21 @@ private:
     QStringList scan(const char *from, const char *to, int paceMs, QString *completion,
                      const std::function<void(ScanRun &, const QString &)> &onStatus = {});
 
-    QMap<QString, QString> m_hosts;  // IP -> MAC, in address order by construction below
-    QStringList m_expected;          // "IP MAC" in address order
+    QMap<QString, QString> m_hosts; // IP -> MAC, in address order by construction below
+    QStringList m_expected;         // "IP MAC" in address order
 };
 
 void TestArpScanRun::initTestCase()
 {
-    const QStringList entries = qEnvironmentVariable("NETKESTREL_TEST_HOSTS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList entries =
+        qEnvironmentVariable("NETKESTREL_TEST_HOSTS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (entries.isEmpty())
         QSKIP("runs inside the test network of arp-scan-run.sh");
     QMap<int, QString> byHost;
     for (const QString &entry : entries) {
         const QString ip = entry.section(QLatin1Char('='), 0, 0);
-        byHost.insert(ip.section(QLatin1Char('.'), 3).toInt(), ip + QLatin1Char(' ') + entry.section(QLatin1Char('='), 1));
+        byHost.insert(ip.section(QLatin1Char('.'), 3).toInt(),
+                      ip + QLatin1Char(' ') + entry.section(QLatin1Char('='), 1));
     }
     m_expected = byHost.values();
 }
@@ -45,7 +47,8 @@ QStringList TestArpScanRun::scan(const char *from, const char *to, int paceMs, Q
     ScanRun run(&list);
     run.setPacing(HostSource::Pacing::fromPace(paceMs));
     if (onStatus)
-        connect(&run, &ScanRun::statusTextChanged, &run, [&run, &onStatus](const QString &t) { onStatus(run, t); });
+        connect(&run, &ScanRun::statusTextChanged, &run,
+                [&run, &onStatus](const QString &t) { onStatus(run, t); });
     QSignalSpy finished(&run, &ScanRun::finished);
     run.start(*ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), ScanMethod::Arp, nullptr));
     if (!finished.wait(30000))
@@ -73,23 +76,26 @@ void TestArpScanRun::findsEveryLiveHost()
     QFETCH(int, paceMs);
     QString completion;
     QCOMPARE(scan("198.18.7.1", "198.18.7.40", paceMs, &completion), m_expected);
-    QCOMPARE(completion, QStringLiteral("Scan Complete! Scanned: 40 IP, Found %1 connected ").arg(m_expected.size()));
+    QCOMPARE(completion,
+             QStringLiteral("Scan Complete! Scanned: 40 IP, Found %1 connected ").arg(m_expected.size()));
 }
 
 void TestArpScanRun::stopAfterAGivenHost()
 {
     QString completion;
-    const QStringList rows = scan("198.18.7.1", "198.18.7.40", 0, &completion, [](ScanRun &run, const QString &text) {
-        if (text.endsWith(QLatin1String("Scaning:198.18.7.12")))
-            run.stop();
-    });
+    const QStringList rows =
+        scan("198.18.7.1", "198.18.7.40", 0, &completion, [](ScanRun &run, const QString &text) {
+            if (text.endsWith(QLatin1String("Scaning:198.18.7.12")))
+                run.stop();
+        });
     QStringList expected;
     for (const QString &row : m_expected) {
         if (row.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('.'), 3).toInt() <= 12)
             expected << row;
     }
     QCOMPARE(rows, expected);
-    QCOMPARE(completion, QStringLiteral("Scan Complete! Scanned: 12 IP, Found %1 connected ").arg(expected.size()));
+    QCOMPARE(completion,
+             QStringLiteral("Scan Complete! Scanned: 12 IP, Found %1 connected ").arg(expected.size()));
 }
 
 QTEST_GUILESS_MAIN(TestArpScanRun)

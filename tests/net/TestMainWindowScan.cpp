@@ -32,14 +32,17 @@ private Q_SLOTS:
     void automaticStepWithoutAScan();
 
 private:
-    bool enabled(const char *name) const { return m_window->menus()->action(QLatin1String(name))->isEnabled(); }
+    bool enabled(const char *name) const
+    {
+        return m_window->menus()->action(QLatin1String(name))->isEnabled();
+    }
     QPushButton *button(const char *name) const
     {
         return m_window->findChild<QPushButton *>(QLatin1String(name));
     }
     QCheckBox *check4() const { return m_window->findChild<QCheckBox *>(QStringLiteral("Check4")); }
 
-    QStringList m_expected;  // "IP MAC", in address order
+    QStringList m_expected; // "IP MAC", in address order
     QTemporaryDir m_dir;
     ScriptedPrompt m_prompt;
     std::unique_ptr<FormMain> m_window;
@@ -54,7 +57,8 @@ void TestMainWindowScan::initTestCase()
     QMap<int, QString> byHost;
     for (const QString &entry : entries) {
         const QString ip = entry.section(QLatin1Char('='), 0, 0);
-        byHost.insert(ip.section(QLatin1Char('.'), 3).toInt(), ip + QLatin1Char(' ') + entry.section(QLatin1Char('='), 1));
+        byHost.insert(ip.section(QLatin1Char('.'), 3).toInt(),
+                      ip + QLatin1Char(' ') + entry.section(QLatin1Char('='), 1));
     }
     m_expected = byHost.values();
     qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
@@ -88,10 +92,12 @@ void TestMainWindowScan::scanFindsTheHosts()
 {
     QSignalSpy finished(&m_window->scanRun(), &ScanRun::finished);
     QTest::mouseClick(button("CmdStar"), Qt::LeftButton);
-    QVERIFY(!button("CmdStar")->isEnabled() && button("CmdPause")->isEnabled() && button("CmdStop")->isEnabled());
+    QVERIFY(!button("CmdStar")->isEnabled() && button("CmdPause")->isEnabled() &&
+            button("CmdStop")->isEnabled());
     QVERIFY(!enabled("SMmenu8") && enabled("SMmenu9") && enabled("SMmenu10"));
     QVERIFY(finished.wait(60000));
-    QVERIFY(button("CmdStar")->isEnabled() && !button("CmdPause")->isEnabled() && !button("CmdStop")->isEnabled());
+    QVERIFY(button("CmdStar")->isEnabled() && !button("CmdPause")->isEnabled() &&
+            !button("CmdStop")->isEnabled());
     QVERIFY(enabled("SMmenu8") && !enabled("SMmenu9") && !enabled("SMmenu10"));
     QStringList rows;
     for (int i = 0; i < m_window->scanList().count(); ++i) {
@@ -107,15 +113,16 @@ void TestMainWindowScan::scanFindsTheHosts()
 void TestMainWindowScan::pauseAndStop()
 {
     QSignalSpy finished(&m_window->scanRun(), &ScanRun::finished);
-    m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();  // F5's item
+    m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger(); // F5's item
     QTRY_VERIFY_WITH_TIMEOUT(m_window->scanList().count() >= 1, 30000);
-    m_window->menus()->action(QStringLiteral("menuPopS1"))->trigger();  // Pause from the pop-up
+    m_window->menus()->action(QStringLiteral("menuPopS1"))->trigger(); // Pause from the pop-up
     QCOMPARE(button("CmdPause")->text(), QStringLiteral("Continue"));
     QCOMPARE(m_window->scanRun().state(), ScanRun::State::Paused);
-    QTest::mouseClick(button("CmdStop"), Qt::LeftButton);  // stopped while paused: ends at once
+    QTest::mouseClick(button("CmdStop"), Qt::LeftButton); // stopped while paused: ends at once
     QVERIFY(finished.count() == 1 || finished.wait(5000));
     QCOMPARE(button("CmdPause")->text(), QStringLiteral("Pause"));
-    QVERIFY(button("CmdStar")->isEnabled() && !button("CmdPause")->isEnabled() && !button("CmdStop")->isEnabled());
+    QVERIFY(button("CmdStar")->isEnabled() && !button("CmdPause")->isEnabled() &&
+            !button("CmdStop")->isEnabled());
     QVERIFY(m_window->statusPanels()->statusText().startsWith(QLatin1String("Scan Complete! Scanned: ")));
     QVERIFY(m_window->scanList().count() < m_expected.size());
 }
@@ -133,14 +140,14 @@ void TestMainWindowScan::automaticStepScansAndAnalyses()
     QVERIFY(started.wait(10000));
     QVERIFY(!check4()->isEnabled());
     QVERIFY(!autoScan.ArTimer().Enable());
-    QVERIFY(m_window->scanRun().isScanning());  // the Scan button's scan
+    QVERIFY(m_window->scanRun().isScanning()); // the Scan button's scan
     QVERIFY(!button("CmdStar")->isEnabled());
-    QCOMPARE(m_window->analysisList().count(), 0);  // analysed only once it has finished
+    QCOMPARE(m_window->analysisList().count(), 0); // analysed only once it has finished
 
     QVERIFY(finished.wait(60000));
     const bool checkUsable = check4()->isEnabled();
     const bool restarted = autoScan.ArTimer().Enable();
-    check4()->click();  // the mode off before the next period ends
+    check4()->click(); // the mode off before the next period ends
     QVERIFY(checkUsable);
     QVERIFY(restarted);
     QVERIFY(!autoScan.ArTimer().Enable());
@@ -167,7 +174,7 @@ void TestMainWindowScan::automaticStepWithoutAScan()
 {
     AutoScanController &autoScan = m_window->autoScan();
     QSignalSpy finished(&autoScan, &AutoScanController::stepFinished);
-    check4()->click();  // the stored 5 minutes: only the steps called here run
+    check4()->click(); // the stored 5 minutes: only the steps called here run
 
     // Range boxes the window refuses: the reason in the status bar and in
     // the one non-modal notice of automatic steps (no modal box waits), and

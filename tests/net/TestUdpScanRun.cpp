@@ -33,13 +33,14 @@ private Q_SLOTS:
         QSignalSpy finished(&run, &ScanRun::finished);
         QStringList statuses;
         connect(&run, &ScanRun::statusTextChanged, &run, [&statuses](const QString &t) { statuses << t; });
-        QVERIFY(run.start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.40"), QStringLiteral("198.18.6.250"),
-                                                    ScanMethod::Udp, nullptr)));
+        QVERIFY(run.start(*ScanRange::fromAddresses(
+            QStringLiteral("198.18.7.40"), QStringLiteral("198.18.6.250"), ScanMethod::Udp, nullptr)));
         QVERIFY(finished.wait(30000));
         QStringList rows;
         for (int i = 0; i < list.count(); ++i) {
             const ScanRow r = list.scanRow(i);
-            rows << QStringList{r.number, r.ipAddress, r.macAddress, r.hostName, r.workgroup}.join(QLatin1Char('|'));
+            rows << QStringList{r.number, r.ipAddress, r.macAddress, r.hostName, r.workgroup}.join(
+                QLatin1Char('|'));
         }
         QCOMPARE(rows, expected);
         QCOMPARE(finished.first().first().toString(),

@@ -163,7 +163,8 @@ void TestRecordEditor::modifyToTakenIpIsRefusedBeforeMac()
     texts[1] = QStringLiteral("00-00-00-00-00-01");
     QCOMPARE(editor.save(&texts).result, RecordEditor::SaveResult::Refused);
     QCOMPARE(m_f->prompt().requests().size(), 1);
-    QCOMPARE(m_f->prompt().lastRequest().text, QStringLiteral("[10.0.0.1] already exists in Record. This IP"));
+    QCOMPARE(m_f->prompt().lastRequest().text,
+             QStringLiteral("[10.0.0.1] already exists in Record. This IP"));
     const auto stored = m_store->recordById(id);
     QVERIFY(stored && *stored);
     QCOMPARE((*stored)->ipAddress, QStringLiteral("10.0.0.2"));

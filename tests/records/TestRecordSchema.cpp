@@ -44,9 +44,10 @@ namespace {
 // file, byte for byte; such files carry user_version 0.
 const QStringList UnversionedSchema = {
     QStringLiteral("PRAGMA journal_mode=DELETE"),
-    QStringLiteral("CREATE TABLE T_Record (ID INTEGER PRIMARY KEY AUTOINCREMENT, IPAddress TEXT COLLATE NOCASE, "
-                   "MACAddress TEXT COLLATE NOCASE, HostName TEXT, Workgroup TEXT, User TEXT, Department TEXT, "
-                   "Location TEXT, laninterface TEXT, Comments TEXT)"),
+    QStringLiteral(
+        "CREATE TABLE T_Record (ID INTEGER PRIMARY KEY AUTOINCREMENT, IPAddress TEXT COLLATE NOCASE, "
+        "MACAddress TEXT COLLATE NOCASE, HostName TEXT, Workgroup TEXT, User TEXT, Department TEXT, "
+        "Location TEXT, laninterface TEXT, Comments TEXT)"),
     QStringLiteral("CREATE TABLE T_set (check1 SMALLINT, check2 SMALLINT, check3 SMALLINT, check4 SMALLINT, "
                    "check5 SMALLINT, mins SMALLINT)"),
 };
@@ -68,7 +69,8 @@ void TestRecordSchema::init()
 void TestRecordSchema::fileWithoutVersionKeepsEveryRecordAndOption()
 {
     const QList<QStringList> records = {
-        {"10.0.0.1", "00-0a-e4-20-53-55", "pc-1", "OFFICE", "jdoe", "Sales", "2nd floor", "eth0", "it's \"quoted\""},
+        {"10.0.0.1", "00-0a-e4-20-53-55", "pc-1", "OFFICE", "jdoe", "Sales", "2nd floor", "eth0",
+         "it's \"quoted\""},
         {"10.0.0.2", "00-0A-E4-20-53-56", "", "", "", "", "", "", ""},
         {"10.0.0.3", "00-0A-E4-20-53-57", "Zürich-π", "", "", "Ops\r\nline two", "", "", ""},
         {"10.0.0.4", "00-0A-E4-20-53-58", "gone", "", "", "", "", "", ""},
@@ -77,10 +79,12 @@ void TestRecordSchema::fileWithoutVersionKeepsEveryRecordAndOption()
     for (const QStringList &fields : records) {
         QStringList quoted;
         for (QString field : fields)
-            quoted.append(QLatin1Char('\'') + field.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\''));
-        statements.append(QStringLiteral("INSERT INTO T_Record (IPAddress, MACAddress, HostName, Workgroup, User, "
-                                         "Department, Location, laninterface, Comments) VALUES (%1)")
-                              .arg(quoted.join(QLatin1Char(','))));
+            quoted.append(QLatin1Char('\'') + field.replace(QLatin1Char('\''), QStringLiteral("''")) +
+                          QLatin1Char('\''));
+        statements.append(
+            QStringLiteral("INSERT INTO T_Record (IPAddress, MACAddress, HostName, Workgroup, User, "
+                           "Department, Location, laninterface, Comments) VALUES (%1)")
+                .arg(quoted.join(QLatin1Char(','))));
     }
     statements << QStringLiteral("INSERT INTO T_Record (IPAddress, MACAddress) VALUES ('10.0.0.5', NULL)")
                << QStringLiteral("DELETE FROM T_Record WHERE HostName = 'gone'")
@@ -96,7 +100,8 @@ void TestRecordSchema::fileWithoutVersionKeepsEveryRecordAndOption()
     for (qsizetype k = 0; k < ids.size(); ++k) {
         const PresetRecord &r = loaded->at(k);
         QCOMPARE(r.id, ids.at(k));
-        const QStringList expected = k < 3 ? records.at(k) : QStringList{"10.0.0.5", "", "", "", "", "", "", "", ""};
+        const QStringList expected = k < 3 ? records.at(k)
+                                           : QStringList{"10.0.0.5", "", "", "", "", "", "", "", ""};
         QCOMPARE(r.fields(), expected);
     }
 
@@ -149,14 +154,16 @@ void TestRecordSchema::newFilesGetTheTables()
 
 void TestRecordSchema::unusableFilesAreReportedAndKept_data()
 {
-    QTest::addColumn<QStringList>("statements");  // run on a fresh file; empty: a text file
+    QTest::addColumn<QStringList>("statements"); // run on a fresh file; empty: a text file
     QTest::addColumn<QString>("cause");
 
     QTest::newRow("text file") << QStringList() << "file is not a database";
     QTest::newRow("another program's database")
-        << QStringList{"CREATE TABLE invoices (id INTEGER, total REAL)", "INSERT INTO invoices VALUES (1, 9.5)"}
+        << QStringList{"CREATE TABLE invoices (id INTEGER, total REAL)",
+                       "INSERT INTO invoices VALUES (1, 9.5)"}
         << "no table T_Record";
-    QTest::newRow("a newer version") << QStringList(UnversionedSchema) + QStringList{"PRAGMA user_version = 999"}
+    QTest::newRow("a newer version") << QStringList(UnversionedSchema) +
+                                            QStringList{"PRAGMA user_version = 999"}
                                      << "newer version";
 }
 
@@ -198,12 +205,12 @@ void TestRecordSchema::duplicateProbesUseTheIndexes_data()
     QTest::newRow("made before versions") << UnversionedSchema;
     // A file whose columns lack the collation: the probes' own COLLATE NOCASE
     // still finds the index.
-    QTest::newRow("columns without collation")
-        << QStringList{"CREATE TABLE T_Record (ID INTEGER PRIMARY KEY AUTOINCREMENT, IPAddress TEXT, MACAddress TEXT, "
-                       "HostName TEXT, Workgroup TEXT, User TEXT, Department TEXT, Location TEXT, laninterface TEXT, "
-                       "Comments TEXT)",
-                       "CREATE TABLE T_set (check1 SMALLINT, check2 SMALLINT, check3 SMALLINT, check4 SMALLINT, "
-                       "check5 SMALLINT, mins SMALLINT)"};
+    QTest::newRow("columns without collation") << QStringList{
+        "CREATE TABLE T_Record (ID INTEGER PRIMARY KEY AUTOINCREMENT, IPAddress TEXT, MACAddress TEXT, "
+        "HostName TEXT, Workgroup TEXT, User TEXT, Department TEXT, Location TEXT, laninterface TEXT, "
+        "Comments TEXT)",
+        "CREATE TABLE T_set (check1 SMALLINT, check2 SMALLINT, check3 SMALLINT, check4 SMALLINT, "
+        "check5 SMALLINT, mins SMALLINT)"};
 }
 
 void TestRecordSchema::duplicateProbesUseTheIndexes()
@@ -213,24 +220,26 @@ void TestRecordSchema::duplicateProbesUseTheIndexes()
         QVERIFY(m_f->exec(schema));
     QVERIFY(m_f->store().prepare());
     for (int k = 0; k < 40; ++k)
-        m_f->add(QStringLiteral("10.0.%1.1").arg(k), QStringLiteral("00-00-00-00-%1-01").arg(k, 2, 10, QLatin1Char('0')));
+        m_f->add(QStringLiteral("10.0.%1.1").arg(k),
+                 QStringLiteral("00-00-00-00-%1-01").arg(k, 2, 10, QLatin1Char('0')));
     QVERIFY(m_f->exec(QStringLiteral("ANALYZE")));
 
-    for (const RecordTable::Column column : {RecordTable::Column::IpAddress, RecordTable::Column::MacAddress}) {
+    for (const RecordTable::Column column :
+         {RecordTable::Column::IpAddress, RecordTable::Column::MacAddress}) {
         // EXPLAIN QUERY PLAN rows: id, parent, notused, detail.
         QStringList steps;
-        for (const QVariant &detail : m_f->column(QStringLiteral("EXPLAIN QUERY PLAN ") +
-                                                      RecordTable::probeStatement(column),
-                                                  {QStringLiteral("10.0.7.1"), 0}, 3))
+        for (const QVariant &detail :
+             m_f->column(QStringLiteral("EXPLAIN QUERY PLAN ") + RecordTable::probeStatement(column),
+                         {QStringLiteral("10.0.7.1"), 0}, 3))
             steps.append(detail.toString());
         const QString plan = steps.join(QStringLiteral(" | "));
-        QVERIFY2(plan.startsWith(QStringLiteral("SEARCH T_Record USING ")) && plan.contains(QStringLiteral("INDEX")) &&
-                     steps.size() == 1,
+        QVERIFY2(plan.startsWith(QStringLiteral("SEARCH T_Record USING ")) &&
+                     plan.contains(QStringLiteral("INDEX")) && steps.size() == 1,
                  qPrintable(plan));
     }
     // And they find what they should, in any case.
     QCOMPARE(*m_f->store().isMacTaken(QStringLiteral("00-00-00-00-07-01"), 0), true);
-    QCOMPARE(*m_f->store().isIpTaken(QStringLiteral("10.0.7.1"), 8), false);  // the record itself
+    QCOMPARE(*m_f->store().isIpTaken(QStringLiteral("10.0.7.1"), 8), false); // the record itself
     QCOMPARE(*m_f->store().isIpTaken(QStringLiteral("10.0.7.1"), 9), true);
 }
 
@@ -239,11 +248,11 @@ void TestRecordSchema::folderAndFileAreTheOwnersOnly()
     const QString folder = m_f->filePath(QStringLiteral("new/data"));
     RecordStore store(folder);
     QVERIFY(store.prepare());
-    constexpr QFileDevice::Permissions Folder =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser |
-        QFileDevice::WriteUser | QFileDevice::ExeUser;
-    constexpr QFileDevice::Permissions File =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    constexpr QFileDevice::Permissions Folder = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ExeOwner | QFileDevice::ReadUser |
+                                                QFileDevice::WriteUser | QFileDevice::ExeUser;
+    constexpr QFileDevice::Permissions File = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser;
     QCOMPARE(QFileInfo(m_f->filePath(QStringLiteral("new"))).permissions(), Folder);
     QCOMPARE(QFileInfo(folder).permissions(), Folder);
     QCOMPARE(QFileInfo(store.databasePath()).permissions(), File);

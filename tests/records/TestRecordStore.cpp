@@ -121,7 +121,8 @@ void TestRecordStore::emptyTableGivesEmptyList()
 void TestRecordStore::nullFieldsReadAsEmptyText()
 {
     QVERIFY(m_store->loadAll());
-    QVERIFY(m_f->exec(QStringLiteral("INSERT INTO T_Record (IPAddress, MACAddress) VALUES ('10.0.0.1', NULL)")));
+    QVERIFY(
+        m_f->exec(QStringLiteral("INSERT INTO T_Record (IPAddress, MACAddress) VALUES ('10.0.0.1', NULL)")));
     RecordListModel &list = m_f->list();
     RecordCommands &commands = m_f->commands();
     QVERIFY(commands.addLIST());
@@ -356,7 +357,8 @@ QStringList rows(const RecordStore &store)
     QStringList lines;
     const Result<QList<PresetRecord>> records = store.loadAll();
     for (const PresetRecord &r : *records)
-        lines.append(QStringLiteral("%1 %2 %3 %4 %5").arg(r.id).arg(r.ipAddress, r.macAddress, r.hostName, r.user));
+        lines.append(
+            QStringLiteral("%1 %2 %3 %4 %5").arg(r.id).arg(r.ipAddress, r.macAddress, r.hostName, r.user));
     return lines;
 }
 
@@ -390,19 +392,20 @@ void TestRecordStore::writeUnlessTaken_data()
 
     using R = RecordStore::Refusal;
     // Stored: 1 = 10.0.0.1 / 00-00-00-00-00-0A, 2 = 10.0.0.2 / 00-00-00-00-00-0B.
-    QTest::newRow("new, both free") << qint64(0) << "10.0.0.3" << "00-00-00-00-00-0C" << true << true << R::None;
-    QTest::newRow("new, both taken: IP first") << qint64(0) << "10.0.0.1" << "00-00-00-00-00-0b" << true << true
-                                               << R::IpTaken;
-    QTest::newRow("new, MAC taken in other case")
-        << qint64(0) << "10.0.0.3" << "00-00-00-00-00-0b" << true << true << R::MacTaken;
-    QTest::newRow("new, taken but not probed") << qint64(0) << "10.0.0.1" << "00-00-00-00-00-0A" << false << false
-                                               << R::None;
-    QTest::newRow("update to another's IP") << qint64(1) << "10.0.0.2" << "00-00-00-00-00-0A" << true << false
-                                            << R::IpTaken;
-    QTest::newRow("update keeps its own values") << qint64(1) << "10.0.0.1" << "00-00-00-00-00-0a" << true << true
-                                                 << R::None;
-    QTest::newRow("update of a deleted ID") << qint64(9) << "10.0.0.9" << "00-00-00-00-00-09" << true << true
-                                            << R::Gone;
+    QTest::newRow("new, both free") << qint64(0) << "10.0.0.3"
+                                    << "00-00-00-00-00-0C" << true << true << R::None;
+    QTest::newRow("new, both taken: IP first") << qint64(0) << "10.0.0.1"
+                                               << "00-00-00-00-00-0b" << true << true << R::IpTaken;
+    QTest::newRow("new, MAC taken in other case") << qint64(0) << "10.0.0.3"
+                                                  << "00-00-00-00-00-0b" << true << true << R::MacTaken;
+    QTest::newRow("new, taken but not probed") << qint64(0) << "10.0.0.1"
+                                               << "00-00-00-00-00-0A" << false << false << R::None;
+    QTest::newRow("update to another's IP") << qint64(1) << "10.0.0.2"
+                                            << "00-00-00-00-00-0A" << true << false << R::IpTaken;
+    QTest::newRow("update keeps its own values") << qint64(1) << "10.0.0.1"
+                                                 << "00-00-00-00-00-0a" << true << true << R::None;
+    QTest::newRow("update of a deleted ID") << qint64(9) << "10.0.0.9"
+                                            << "00-00-00-00-00-09" << true << true << R::Gone;
 }
 
 void TestRecordStore::writeUnlessTaken()
@@ -434,20 +437,23 @@ void TestRecordStore::writeUnlessTaken()
 
 void TestRecordStore::writeBatch_data()
 {
-    QTest::addColumn<QStringList>("stored");  // "IP MAC host", user "u-" + host
+    QTest::addColumn<QStringList>("stored"); // "IP MAC host", user "u-" + host
     QTest::addColumn<QList<BatchItem>>("items");
-    QTest::addColumn<QList<int>>("counts");   // added, overwritten, skipped
-    QTest::addColumn<QStringList>("after");   // "ID IP MAC host user"
+    QTest::addColumn<QList<int>>("counts"); // added, overwritten, skipped
+    QTest::addColumn<QStringList>("after"); // "ID IP MAC host user"
 
     QTest::newRow("new records in order")
-        << QStringList{} << QList<BatchItem>{item("10.0.0.1", "M1", "a", ByIp, Skip), item("10.0.0.2", "M2", "b", ByMac, Skip)}
+        << QStringList{}
+        << QList<BatchItem>{item("10.0.0.1", "M1", "a", ByIp, Skip), item("10.0.0.2", "M2", "b", ByMac, Skip)}
         << QList<int>{2, 0, 0} << QStringList{"1 10.0.0.1 M1 a u-a", "2 10.0.0.2 M2 b u-b"};
     QTest::newRow("same IP twice, skip: the second sees the first")
-        << QStringList{} << QList<BatchItem>{item("10.0.0.1", "M1", "a", ByIp, Skip), item("10.0.0.1", "M2", "b", ByIp, Skip)}
+        << QStringList{}
+        << QList<BatchItem>{item("10.0.0.1", "M1", "a", ByIp, Skip), item("10.0.0.1", "M2", "b", ByIp, Skip)}
         << QList<int>{1, 0, 1} << QStringList{"1 10.0.0.1 M1 a u-a"};
     QTest::newRow("same MAC twice, overwrite")
         << QStringList{}
-        << QList<BatchItem>{item("10.0.0.1", "M1", "a", ByMac, Overwrite), item("10.0.0.2", "M1", "b", ByMac, Overwrite)}
+        << QList<BatchItem>{item("10.0.0.1", "M1", "a", ByMac, Overwrite),
+                            item("10.0.0.2", "M1", "b", ByMac, Overwrite)}
         << QList<int>{1, 1, 0} << QStringList{"1 10.0.0.2 M1 b u-b"};
     QTest::newRow("the key matches in any case")
         << QStringList{"10.0.0.1 aa-bb x"} << QList<BatchItem>{item("10.0.0.9", "AA-BB", "a", ByMac, Skip)}
@@ -462,8 +468,9 @@ void TestRecordStore::writeBatch_data()
         << QStringList{"10.0.0.1 M1 x"} << QList<BatchItem>{item("10.0.0.1", "M2", "a", ByIp, Overwrite)}
         << QList<int>{0, 1, 0} << QStringList{"1 10.0.0.1 M2 a u-a"};
     QTest::newRow("only the first match is overwritten")
-        << QStringList{"10.0.0.1 M1 x", "10.0.0.1 M2 y"} << QList<BatchItem>{item("10.0.0.1", "M3", "a", ByIp, Overwrite)}
-        << QList<int>{0, 1, 0} << QStringList{"1 10.0.0.1 M3 a u-a", "2 10.0.0.1 M2 y u-y"};
+        << QStringList{"10.0.0.1 M1 x", "10.0.0.1 M2 y"}
+        << QList<BatchItem>{item("10.0.0.1", "M3", "a", ByIp, Overwrite)} << QList<int>{0, 1, 0}
+        << QStringList{"1 10.0.0.1 M3 a u-a", "2 10.0.0.1 M2 y u-y"};
 }
 
 void TestRecordStore::writeBatch()
@@ -491,8 +498,9 @@ void TestRecordStore::failedBatchWritesNothing()
 {
     add(QStringLiteral("10.0.0.1"), QStringLiteral("M1"), QStringLiteral("x"));
     // A fault in the middle of the batch, after two items were written.
-    QVERIFY(m_f->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record WHEN NEW.HostName = 'boom' "
-                                     "BEGIN SELECT RAISE(ABORT, 'the disk is full'); END")));
+    QVERIFY(
+        m_f->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record WHEN NEW.HostName = 'boom' "
+                                 "BEGIN SELECT RAISE(ABORT, 'the disk is full'); END")));
     const QStringList before = rows(*m_store);
     const Result<BatchOutcome> outcome = m_store->writeBatch(
         {item("10.0.0.1", "M9", "a", ByIp, Overwrite), item("10.0.0.2", "M2", "b", ByIp, Skip),

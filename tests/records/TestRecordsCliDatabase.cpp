@@ -39,10 +39,10 @@ constexpr int Processes = 10;
 QStringList add(const QString &folder, int k, bool sameKeys)
 {
     const int n = sameKeys ? 7 : k;
-    return {QStringLiteral("records"), QStringLiteral("add"),
-            QStringLiteral("--ip"), QStringLiteral("198.18.0.%1").arg(n),
-            QStringLiteral("--mac"), QStringLiteral("00-0A-E4-00-00-%1").arg(n, 2, 16, QLatin1Char('0')),
-            QStringLiteral("--host"), QStringLiteral("p%1").arg(k),
+    return {QStringLiteral("records"),    QStringLiteral("add"),
+            QStringLiteral("--ip"),       QStringLiteral("198.18.0.%1").arg(n),
+            QStringLiteral("--mac"),      QStringLiteral("00-0A-E4-00-00-%1").arg(n, 2, 16, QLatin1Char('0')),
+            QStringLiteral("--host"),     QStringLiteral("p%1").arg(k),
             QStringLiteral("--data-dir"), folder};
 }
 
@@ -61,7 +61,7 @@ void TestRecordsCliDatabase::init()
 
 QList<CliProcess::Run> TestRecordsCliDatabase::runTogether(const QList<QStringList> &commands)
 {
-    std::list<QProcess> processes;  // QProcess cannot move
+    std::list<QProcess> processes; // QProcess cannot move
     for (const QStringList &arguments : commands)
         CliProcess::start(processes.emplace_back(), arguments);
     QList<CliProcess::Run> runs;
@@ -85,8 +85,8 @@ void TestRecordsCliDatabase::firstOpensRace()
             QVERIFY2(run.status == 0, qPrintable(run.err));
             saved.append(run.out.trimmed());
         }
-        const CliProcess::Run list =
-            CliProcess::run({QStringLiteral("records"), QStringLiteral("list"), QStringLiteral("--data-dir"), folder});
+        const CliProcess::Run list = CliProcess::run(
+            {QStringLiteral("records"), QStringLiteral("list"), QStringLiteral("--data-dir"), folder});
         QCOMPARE(list.status, 0);
         QStringList listed;
         for (const QString &line : list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
@@ -114,7 +114,8 @@ void TestRecordsCliDatabase::duplicateAddsRace()
                 continue;
             }
             QCOMPARE(run.status, 1);
-            QVERIFY2(run.err.contains(QStringLiteral("] already exists in Record. This IP")), qPrintable(run.err));
+            QVERIFY2(run.err.contains(QStringLiteral("] already exists in Record. This IP")),
+                     qPrintable(run.err));
         }
         QCOMPARE(saved, 1);
         QCOMPARE(RecordStore(folder).loadAll()->size(), 1);
@@ -167,7 +168,8 @@ void TestRecordsCliDatabase::unusableFileIsReportedOnce_data()
                                          {"delete", "1"},
                                          {"find", "198"}};
     for (const QStringList &command : commands) {
-        QTest::addRow("text file, %s", qPrintable(command.first())) << true << command << "file is not a database";
+        QTest::addRow("text file, %s", qPrintable(command.first()))
+            << true << command << "file is not a database";
         QTest::addRow("foreign database, %s", qPrintable(command.first()))
             << false << command << "no table T_Record";
     }
@@ -184,7 +186,8 @@ void TestRecordsCliDatabase::unusableFileIsReportedOnce()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray("10.0.0.1 pc-one\n").repeated(400));
     } else {
-        QVERIFY(m_f->exec(QStringList{"CREATE TABLE hosts (name TEXT)", "INSERT INTO hosts VALUES ('pc-one')"}));
+        QVERIFY(
+            m_f->exec(QStringList{"CREATE TABLE hosts (name TEXT)", "INSERT INTO hosts VALUES ('pc-one')"}));
     }
     QFile file(m_f->databasePath());
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -21,8 +21,8 @@ public:
         bool aborted = false;
     };
 
-    FakeHostSource(const ScanRange &range, const Pacing &pacing, QHash<quint32, QString> macs, QString failure,
-                   Log *log)
+    FakeHostSource(const ScanRange &range, const Pacing &pacing, QHash<quint32, QString> macs,
+                   QString failure, Log *log)
         : HostSource(range, pacing), m_macs(std::move(macs)), m_failure(std::move(failure)), m_log(log)
     {
         *m_log = Log();

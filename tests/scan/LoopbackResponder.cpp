@@ -36,7 +36,8 @@ LoopbackResponder::LoopbackResponder(const QList<Host> &hosts) : m_hosts(hosts)
     for (const Host &h : m_hosts) {
         const int listener = boundSocket(h.address, 137);
         const quint32 from = h.replyFrom ? h.replyFrom : h.address;
-        const int sender = (from == h.address && h.replyPort == 137) ? listener : boundSocket(from, h.replyPort);
+        const int sender = (from == h.address && h.replyPort == 137) ? listener
+                                                                     : boundSocket(from, h.replyPort);
         m_listening = m_listening && listener >= 0 && sender >= 0;
         m_sockets.append(listener);
         m_senders.append(sender);
@@ -79,7 +80,8 @@ void LoopbackResponder::serve()
         int timeout = -1;
         if (!due.empty())
             timeout = int(std::max<qint64>(
-                0, std::chrono::duration_cast<std::chrono::milliseconds>(due.begin()->first - Clock::now()).count()));
+                0, std::chrono::duration_cast<std::chrono::milliseconds>(due.begin()->first - Clock::now())
+                       .count()));
         ::poll(fds.data(), nfds_t(fds.size()), timeout);
         if (fds[0].revents)
             return;
@@ -89,7 +91,8 @@ void LoopbackResponder::serve()
             char query[600];
             sockaddr_in from{};
             socklen_t size = sizeof from;
-            if (::recvfrom(m_sockets[i], query, sizeof query, 0, reinterpret_cast<sockaddr *>(&from), &size) < 0)
+            if (::recvfrom(m_sockets[i], query, sizeof query, 0, reinterpret_cast<sockaddr *>(&from), &size) <
+                0)
                 continue;
             ++m_queries;
             due.insert({Clock::now() + std::chrono::milliseconds(m_hosts[i].delayMs), {i, from}});

@@ -15,8 +15,8 @@ class LoopbackResponder
 public:
     struct Host
     {
-        quint32 address;       // host byte order, in 127.0.0.0/8
-        QByteArray reply;      // sent for each query
+        quint32 address;  // host byte order, in 127.0.0.0/8
+        QByteArray reply; // sent for each query
         int delayMs = 0;
         quint32 replyFrom = 0; // 0: from `address`; else from this address
         quint16 replyPort = 137;
@@ -32,8 +32,8 @@ private:
     void serve();
 
     QList<Host> m_hosts;
-    QList<int> m_sockets;   // one per host, bound to its address
-    QList<int> m_senders;   // one per host, bound to the address and port it replies from
+    QList<int> m_sockets; // one per host, bound to its address
+    QList<int> m_senders; // one per host, bound to the address and port it replies from
     int m_wake[2] = {-1, -1};
     bool m_listening = false;
     std::atomic<int> m_queries{0};

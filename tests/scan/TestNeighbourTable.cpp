@@ -12,11 +12,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("mac");
-        QTest::newRow("complete") << "198.18.7.10" << "02-0A-E4-00-07-0A";
-        QTest::newRow("permanent") << "198.18.7.11" << "02-0A-E4-00-07-0B";
-        QTest::newRow("incomplete") << "198.18.7.12" << "";
-        QTest::newRow("prefix of another address") << "198.18.7.1" << "";
-        QTest::newRow("absent") << "198.18.7.99" << "";
+        QTest::newRow("complete") << "198.18.7.10"
+                                  << "02-0A-E4-00-07-0A";
+        QTest::newRow("permanent") << "198.18.7.11"
+                                   << "02-0A-E4-00-07-0B";
+        QTest::newRow("incomplete") << "198.18.7.12"
+                                    << "";
+        QTest::newRow("prefix of another address") << "198.18.7.1"
+                                                   << "";
+        QTest::newRow("absent") << "198.18.7.99"
+                                << "";
     }
 
     void macText()

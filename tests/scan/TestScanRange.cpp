@@ -30,17 +30,39 @@ void TestScanRange::accepted_data()
 
     const int arp = int(ScanMethod::Arp);
     const int udp = int(ScanMethod::Udp);
-    QTest::newRow("arp whole network") << "198.18.7.1" << "198.18.7.254" << arp << "198.18.7.1" << "198.18.7.254" << 254u << false;
-    QTest::newRow("arp entered backwards") << "198.18.7.200" << "198.18.7.10" << arp << "198.18.7.10" << "198.18.7.200" << 191u << true;
-    QTest::newRow("arp one host") << "198.18.7.17" << "198.18.7.17" << arp << "198.18.7.17" << "198.18.7.17" << 1u << false;
-    QTest::newRow("arp 0 to 255") << "198.18.7.0" << "198.18.7.255" << arp << "198.18.7.0" << "198.18.7.255" << 256u << false;
-    QTest::newRow("leading zeros are decimal") << "198.018.007.010" << "198.18.7.12" << arp << "198.18.7.10" << "198.18.7.12" << 3u << false;
-    QTest::newRow("blanks around a number") << " 198.18.7.1" << "198.18.7.2 " << arp << "198.18.7.1" << "198.18.7.2" << 2u << false;
-    QTest::newRow("udp across a network boundary") << "198.18.6.250" << "198.18.7.5" << udp << "198.18.6.250" << "198.18.7.5" << 12u << false;
-    QTest::newRow("udp across 128.0.0.0") << "127.255.255.250" << "128.0.0.5" << udp << "127.255.255.250" << "128.0.0.5" << 12u << false;
-    QTest::newRow("udp backwards") << "198.18.7.5" << "198.18.6.250" << udp << "198.18.6.250" << "198.18.7.5" << 12u << true;
-    QTest::newRow("udp largest range") << "198.18.0.0" << "198.18.255.255" << udp << "198.18.0.0" << "198.18.255.255" << 65536u << false;
-    QTest::newRow("udp top of the address space") << "255.255.255.250" << "255.255.255.255" << udp << "255.255.255.250" << "255.255.255.255" << 6u << false;
+    QTest::newRow("arp whole network") << "198.18.7.1"
+                                       << "198.18.7.254" << arp << "198.18.7.1"
+                                       << "198.18.7.254" << 254u << false;
+    QTest::newRow("arp entered backwards") << "198.18.7.200"
+                                           << "198.18.7.10" << arp << "198.18.7.10"
+                                           << "198.18.7.200" << 191u << true;
+    QTest::newRow("arp one host") << "198.18.7.17"
+                                  << "198.18.7.17" << arp << "198.18.7.17"
+                                  << "198.18.7.17" << 1u << false;
+    QTest::newRow("arp 0 to 255") << "198.18.7.0"
+                                  << "198.18.7.255" << arp << "198.18.7.0"
+                                  << "198.18.7.255" << 256u << false;
+    QTest::newRow("leading zeros are decimal") << "198.018.007.010"
+                                               << "198.18.7.12" << arp << "198.18.7.10"
+                                               << "198.18.7.12" << 3u << false;
+    QTest::newRow("blanks around a number") << " 198.18.7.1"
+                                            << "198.18.7.2 " << arp << "198.18.7.1"
+                                            << "198.18.7.2" << 2u << false;
+    QTest::newRow("udp across a network boundary") << "198.18.6.250"
+                                                   << "198.18.7.5" << udp << "198.18.6.250"
+                                                   << "198.18.7.5" << 12u << false;
+    QTest::newRow("udp across 128.0.0.0") << "127.255.255.250"
+                                          << "128.0.0.5" << udp << "127.255.255.250"
+                                          << "128.0.0.5" << 12u << false;
+    QTest::newRow("udp backwards") << "198.18.7.5"
+                                   << "198.18.6.250" << udp << "198.18.6.250"
+                                   << "198.18.7.5" << 12u << true;
+    QTest::newRow("udp largest range") << "198.18.0.0"
+                                       << "198.18.255.255" << udp << "198.18.0.0"
+                                       << "198.18.255.255" << 65536u << false;
+    QTest::newRow("udp top of the address space") << "255.255.255.250"
+                                                  << "255.255.255.255" << udp << "255.255.255.250"
+                                                  << "255.255.255.255" << 6u << false;
 }
 
 void TestScanRange::accepted()
@@ -71,22 +93,26 @@ void TestScanRange::refused_data()
                                     << "Please enter all four numbers of the \"From\" address.";
     QTest::newRow("empty to box") << QStringList{"198", "18", "7", "1", "198", "18", "7", ""} << udp
                                   << "Please enter all four numbers of the \"To\" address.";
-    QTest::newRow("over 255") << QStringList{"198", "18", "7", "300", "198", "18", "7", "9"} << arp
-                              << "\"300\" is not a number from 0 to 255. Please correct the \"From\" address.";
-    QTest::newRow("not a number") << QStringList{"198", "18", "7", "1", "198", "1x", "7", "9"} << udp
-                                  << "\"1x\" is not a number from 0 to 255. Please correct the \"To\" address.";
+    QTest::newRow("over 255")
+        << QStringList{"198", "18", "7", "300", "198", "18", "7", "9"} << arp
+        << "\"300\" is not a number from 0 to 255. Please correct the \"From\" address.";
+    QTest::newRow("not a number")
+        << QStringList{"198", "18", "7", "1", "198", "1x", "7", "9"} << udp
+        << "\"1x\" is not a number from 0 to 255. Please correct the \"To\" address.";
     QTest::newRow("negative") << QStringList{"198", "18", "7", "-1", "198", "18", "7", "9"} << arp
                               << "\"-1\" is not a number from 0 to 255. Please correct the \"From\" address.";
     QTest::newRow("arp across networks")
         << QStringList{"198", "18", "7", "1", "198", "18", "8", "9"} << arp
         << "An ARP scan covers one network of 256 addresses: the first three numbers of \"From\" (198.18.7.1) and "
            "\"To\" (198.18.8.9) must be the same. Use the UDP scan for a larger range.";
-    QTest::newRow("udp too large") << QStringList{"198", "18", "0", "0", "198", "19", "0", "0"} << udp
-                                   << "The range from 198.18.0.0 to 198.19.0.0 holds 65537 addresses; a UDP scan "
-                                      "covers at most 65536.";
-    QTest::newRow("udp whole address space") << QStringList{"0", "0", "0", "0", "255", "255", "255", "255"} << udp
-                                             << "The range from 0.0.0.0 to 255.255.255.255 holds 4294967296 "
-                                                "addresses; a UDP scan covers at most 65536.";
+    QTest::newRow("udp too large")
+        << QStringList{"198", "18", "0", "0", "198", "19", "0", "0"} << udp
+        << "The range from 198.18.0.0 to 198.19.0.0 holds 65537 addresses; a UDP scan "
+           "covers at most 65536.";
+    QTest::newRow("udp whole address space")
+        << QStringList{"0", "0", "0", "0", "255", "255", "255", "255"} << udp
+        << "The range from 0.0.0.0 to 255.255.255.255 holds 4294967296 "
+           "addresses; a UDP scan covers at most 65536.";
     QTest::newRow("too few boxes") << QStringList{"198", "18", "7"} << arp
                                    << "Please enter the \"From\" and \"To\" addresses of the scan range.";
 }
@@ -114,8 +140,8 @@ void TestScanRange::addressesWalkAcrossNetworks()
     const auto bad = ScanRange::fromAddresses(QStringLiteral("198.18.7"), QStringLiteral("198.18.7.9"),
                                               ScanMethod::Arp, nullptr);
     QVERIFY(!bad);
-    QCOMPARE(ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"), ScanMethod::Arp,
-                                      nullptr)
+    QCOMPARE(ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"),
+                                      ScanMethod::Arp, nullptr)
                  ->networkPrefix(),
              QStringLiteral("198.18.7."));
 }
@@ -129,15 +155,24 @@ void TestScanRange::network_data()
 
     const int arp = int(ScanMethod::Arp);
     const int udp = int(ScanMethod::Udp);
-    QTest::newRow("/24 without network and broadcast") << "198.18.7.0/24" << arp << "198.18.7.1" << "198.18.7.254";
-    QTest::newRow("host bits ignored") << "198.18.7.77/24" << arp << "198.18.7.1" << "198.18.7.254";
-    QTest::newRow("/27") << "198.18.7.32/27" << arp << "198.18.7.33" << "198.18.7.62";
-    QTest::newRow("/30 two hosts") << "198.18.7.4/30" << arp << "198.18.7.5" << "198.18.7.6";
-    QTest::newRow("/31 both addresses") << "198.18.7.9/31" << arp << "198.18.7.8" << "198.18.7.9";
-    QTest::newRow("/32 one address") << "198.18.7.13/32" << arp << "198.18.7.13" << "198.18.7.13";
-    QTest::newRow("udp /23 across a boundary") << "198.18.6.0/23" << udp << "198.18.6.1" << "198.18.7.254";
-    QTest::newRow("udp /16 below the limit") << "198.18.0.0/16" << udp << "198.18.0.1" << "198.18.255.254";
-    QTest::newRow("blanks around") << " 198.18.7.0/24 " << udp << "198.18.7.1" << "198.18.7.254";
+    QTest::newRow("/24 without network and broadcast") << "198.18.7.0/24" << arp << "198.18.7.1"
+                                                       << "198.18.7.254";
+    QTest::newRow("host bits ignored") << "198.18.7.77/24" << arp << "198.18.7.1"
+                                       << "198.18.7.254";
+    QTest::newRow("/27") << "198.18.7.32/27" << arp << "198.18.7.33"
+                         << "198.18.7.62";
+    QTest::newRow("/30 two hosts") << "198.18.7.4/30" << arp << "198.18.7.5"
+                                   << "198.18.7.6";
+    QTest::newRow("/31 both addresses") << "198.18.7.9/31" << arp << "198.18.7.8"
+                                        << "198.18.7.9";
+    QTest::newRow("/32 one address") << "198.18.7.13/32" << arp << "198.18.7.13"
+                                     << "198.18.7.13";
+    QTest::newRow("udp /23 across a boundary") << "198.18.6.0/23" << udp << "198.18.6.1"
+                                               << "198.18.7.254";
+    QTest::newRow("udp /16 below the limit") << "198.18.0.0/16" << udp << "198.18.0.1"
+                                             << "198.18.255.254";
+    QTest::newRow("blanks around") << " 198.18.7.0/24 " << udp << "198.18.7.1"
+                                   << "198.18.7.254";
 }
 
 void TestScanRange::network()
@@ -163,19 +198,23 @@ void TestScanRange::networkRefused_data()
     // range given by its two ends.
     auto endsRefusal = [](const char *from, const char *to, ScanMethod method) {
         QString error;
-        const bool refused = !ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method, &error);
+        const bool refused =
+            !ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method, &error);
         return refused ? error : QStringLiteral("(accepted)");
     };
     const int arp = int(ScanMethod::Arp);
     const int udp = int(ScanMethod::Udp);
-    QTest::newRow("arp /23") << "198.18.6.0/23" << arp << endsRefusal("198.18.6.1", "198.18.7.254", ScanMethod::Arp);
-    QTest::newRow("udp /15 too large") << "198.18.0.0/15" << udp
-                                       << endsRefusal("198.18.0.1", "198.19.255.254", ScanMethod::Udp);
-    const QString malformed = QStringLiteral("\"%1\" is not a network such as 198.18.7.0/24 (an IPv4 address, \"/\" "
-                                             "and a prefix length from 0 to 32).");
+    QTest::newRow("arp /23") << "198.18.6.0/23" << arp
+                             << endsRefusal("198.18.6.1", "198.18.7.254", ScanMethod::Arp);
+    QTest::newRow("udp /15 too large")
+        << "198.18.0.0/15" << udp << endsRefusal("198.18.0.1", "198.19.255.254", ScanMethod::Udp);
+    const QString malformed = QStringLiteral(
+        "\"%1\" is not a network such as 198.18.7.0/24 (an IPv4 address, \"/\" "
+        "and a prefix length from 0 to 32).");
     for (const char *bad : {"198.18.7.0", "198.18.7.0/", "198.18.7.0/33", "198.18.7.0/-1", "198.18.7.0/2x",
                             "198.18.7/24", "198.18.7.256/24", "198.18.7.0/24/1", "/24", ""}) {
-        QTest::newRow(*bad ? bad : "empty") << QString::fromLatin1(bad) << udp << malformed.arg(QLatin1String(bad));
+        QTest::newRow(*bad ? bad : "empty")
+            << QString::fromLatin1(bad) << udp << malformed.arg(QLatin1String(bad));
     }
 }
 

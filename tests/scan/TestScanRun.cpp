@@ -111,7 +111,8 @@ void TestScanRun::stopAfterAHost()
             m_run->stop();
     });
     QVERIFY(finished.wait(5000));
-    QCOMPARE(finished.first().first().toString(), QStringLiteral("Scan Complete! Scanned: 57 IP, Found 2 connected "));
+    QCOMPARE(finished.first().first().toString(),
+             QStringLiteral("Scan Complete! Scanned: 57 IP, Found 2 connected "));
     QCOMPARE(m_source.requested.size(), 57);
     QCOMPARE(m_list.count(), 2);
 }
@@ -127,10 +128,11 @@ void TestScanRun::stopWhilePaused()
     });
     QTRY_COMPARE(m_run->state(), ScanRun::State::Paused);
     QTest::qWait(50);
-    QCOMPARE(m_source.requested.size(), 20);  // nothing asked while paused
+    QCOMPARE(m_source.requested.size(), 20); // nothing asked while paused
     m_run->stop();
     QVERIFY(finished.wait(2000) || !finished.isEmpty());
-    QCOMPARE(finished.first().first().toString(), QStringLiteral("Scan Complete! Scanned: 20 IP, Found 0 connected "));
+    QCOMPARE(finished.first().first().toString(),
+             QStringLiteral("Scan Complete! Scanned: 20 IP, Found 0 connected "));
     QCOMPARE(m_run->state(), ScanRun::State::Idle);
     QCOMPARE(states.last().first().value<ScanRun::State>(), ScanRun::State::Idle);
 }
@@ -147,7 +149,8 @@ void TestScanRun::pauseAndContinue()
     m_run->togglePause();
     QCOMPARE(m_run->state(), ScanRun::State::Running);
     QVERIFY(finished.wait(5000));
-    QCOMPARE(finished.first().first().toString(), QStringLiteral("Scan Complete! Scanned: 10 IP, Found 2 connected "));
+    QCOMPARE(finished.first().first().toString(),
+             QStringLiteral("Scan Complete! Scanned: 10 IP, Found 2 connected "));
     QCOMPARE(m_source.requested.size(), 10);
     // A new run starts unpaused and unstopped.
     QCOMPARE(runToEnd(), QStringLiteral("Scan Complete! Scanned: 10 IP, Found 2 connected "));
@@ -175,7 +178,7 @@ void TestScanRun::progressAndStatusTexts()
     QVERIFY(finished.wait(10000));
 
     QCOMPARE(progress.size(), 254);
-    QCOMPARE(progress.at(106).first().toInt(), 42);  // host 107 of 1..254
+    QCOMPARE(progress.at(106).first().toInt(), 42); // host 107 of 1..254
     QCOMPARE(progress.last().first().toInt(), 100);
     QStringList texts;
     for (const auto &args : status)

@@ -87,10 +87,14 @@ void TestUdpHostSource::probe_data()
     QTest::addColumn<QString>("hostName");
     QTest::addColumn<int>("found");
 
-    QTest::newRow("at once") << 0 << 0 << "02-00-00-00-00-21" << "PROBE" << 1;
-    QTest::newRow("within the time") << 15 << 0 << "02-00-00-00-00-21" << "PROBE" << 1;
-    QTest::newRow("too late") << 80 << 0 << "" << "" << 0;
-    QTest::newRow("too late, marker") << 80 << 1 << "Non-Responded IP" << "" << 0;
+    QTest::newRow("at once") << 0 << 0 << "02-00-00-00-00-21"
+                             << "PROBE" << 1;
+    QTest::newRow("within the time") << 15 << 0 << "02-00-00-00-00-21"
+                                     << "PROBE" << 1;
+    QTest::newRow("too late") << 80 << 0 << ""
+                              << "" << 0;
+    QTest::newRow("too late, marker") << 80 << 1 << "Non-Responded IP"
+                                      << "" << 0;
 }
 
 void TestUdpHostSource::probe()
@@ -107,7 +111,7 @@ void TestUdpHostSource::probe()
     QCOMPARE(results.workgroup, results.hostName.isEmpty() ? QString() : QStringLiteral("PGROUP"));
     QFETCH(int, found);
     QCOMPARE(foundCount - 7, found);
-    QTest::qWait(100);  // the late answer lands on a closed socket
+    QTest::qWait(100); // the late answer lands on a closed socket
 }
 
 void TestUdpHostSource::probeIgnoresOthersFirst()
@@ -153,10 +157,11 @@ void TestUdpHostSource::run()
     QSignalSpy finished(&scan, &ScanRun::finished);
     QSignalSpy order(&scan, &ScanRun::rangeOrderShown);
     const QString low = QStringLiteral("127.0.0.1"), high = QStringLiteral("127.0.0.40");
-    QVERIFY(scan.start(*ScanRange::fromAddresses(backwards ? high : low, backwards ? low : high, ScanMethod::Udp,
-                                                 nullptr)));
+    QVERIFY(scan.start(
+        *ScanRange::fromAddresses(backwards ? high : low, backwards ? low : high, ScanMethod::Udp, nullptr)));
     QVERIFY(finished.wait(20000));
-    QCOMPARE(finished.first().first().toString(), QStringLiteral("Scan Complete! Scanned: 40 IP, Found 3 connected "));
+    QCOMPARE(finished.first().first().toString(),
+             QStringLiteral("Scan Complete! Scanned: 40 IP, Found 3 connected "));
     QCOMPARE(order.size(), 1);
     QCOMPARE(order.first().first().toBool(), backwards);
     QVERIFY(startFailed.isEmpty());
@@ -195,7 +200,8 @@ void TestUdpHostSource::stopWhilePaused()
     QVERIFY(scan.start(*ScanRange::fromAddresses(QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.40"),
                                                  ScanMethod::Udp, nullptr)));
     QVERIFY(finished.wait(20000));
-    QCOMPARE(finished.first().first().toString(), QStringLiteral("Scan Complete! Scanned: 10 IP, Found 1 connected "));
+    QCOMPARE(finished.first().first().toString(),
+             QStringLiteral("Scan Complete! Scanned: 10 IP, Found 1 connected "));
     QCOMPARE(list.count(), 1);
 }
 

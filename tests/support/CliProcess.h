@@ -9,7 +9,7 @@ namespace CliProcess {
 
 struct Run
 {
-    int status = -1;  // -1: it did not finish in time or crashed
+    int status = -1; // -1: it did not finish in time or crashed
     QString out;
     QString err;
 };
