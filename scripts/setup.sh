@@ -15,6 +15,9 @@ done
 
 bash scripts/install-deps.sh >&2
 if command -v ccache >/dev/null; then
+    # Paths relative to the checkout, so that another clone of the same
+    # sources (a CI run in a fresh folder) finds what an earlier build cached.
+    export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
     cmake_args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}" >&2
