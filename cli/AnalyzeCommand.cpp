@@ -104,9 +104,9 @@ int runAnalyzeCommand(const QStringList &arguments)
 
     ScanListModel scanList;
     if (fromFile) {
-        const ScanResultReader::Result read =
+        const ScanResultReader::ReadOutcome read =
             ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
-        if (!read.error.isEmpty())
+        if (!read.ok())
             return command.failure(read.error);
         for (const ScanRow &row : read.rows)
             scanList.appendScanRow(row);

@@ -100,9 +100,9 @@ ScanRow rowOf(const QStringList &fields)
 
 } // namespace
 
-ScanResultReader::Result ScanResultReader::read(QIODevice &device)
+ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device)
 {
-    Result result;
+    ReadOutcome result;
     // read() rather than readAll(), which cannot tell a read error from the end.
     // The records complete before a read error are kept.
     QByteArray bytes;
@@ -143,11 +143,11 @@ ScanResultReader::Result ScanResultReader::read(QIODevice &device)
     return result;
 }
 
-ScanResultReader::Result ScanResultReader::readFile(const QString &path)
+ScanResultReader::ReadOutcome ScanResultReader::readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Result result;
+        ReadOutcome result;
         result.error = QStringLiteral("The scan result file %1 cannot be opened.\r\n%2")
                            .arg(QDir::toNativeSeparators(path), file.errorString());
         return result;

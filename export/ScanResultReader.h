@@ -17,16 +17,24 @@ class QIODevice;
 class ScanResultReader
 {
 public:
-    struct Result
+    // What a read gives: the rows read and, when the file could not be read
+    // to its end, why. This is not the engine's Result<T> (platform/Result.h),
+    // which holds either a value or an error: a read that fails part way
+    // keeps the rows before the fault, so that a caller can still offer what
+    // a truncated or damaged file holds next to the message. Callers that
+    // need the whole file (the command line does) check ok() first.
+    struct [[nodiscard]] ReadOutcome
     {
         QList<ScanRow> rows; // every complete record read, also when error is set
         QString error;       // empty when the whole file was read
+
+        bool ok() const { return error.isEmpty(); }
     };
 
     // Reads the device to its end. A device that cannot be read, or whose
     // data end in the middle of a record, sets error and keeps the rows
     // before it.
-    static Result read(QIODevice &device);
+    static ReadOutcome read(QIODevice &device);
     // Opens, reads and closes the file.
-    static Result readFile(const QString &path);
+    static ReadOutcome readFile(const QString &path);
 };

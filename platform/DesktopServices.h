@@ -5,7 +5,8 @@
 
 // The desktop's own handlers: a URL in the user's browser (or mail, FTP ...
 // program), a file in the program associated with its type. The window
-// implements this over the desktop (xdg-open); tests use ScriptedDesktopServices.
+// implements this over the desktop (xdg-open); tests use ScriptedDesktopServices
+// from tests/support.
 class DesktopServices
 {
 public:

@@ -38,7 +38,7 @@ struct ProgramOutcome
 
 // Runs outside programs (Samba's tools, an RDP client, ip, pkexec ...). The
 // engine reaches them only through this interface; ProcessProgramRunner runs
-// them for real, ScriptedProgramRunner answers for tests.
+// them for real, ScriptedProgramRunner (tests/support) answers for tests.
 //
 // run() blocks the calling thread until the program ends or its time-out
 // passes; call it from a worker thread when the program may take long. It

@@ -2,9 +2,11 @@
 
 #include <QString>
 
-// Every question and message to the user goes through a Prompt. The window
-// answers with a message box, tests with scripted answers, the command line
-// from its flags. Titles and texts are the program's own words, byte for byte.
+// Every question and message to the user goes through a Prompt. Only the
+// front ends implement it: the window answers with a message box, the command
+// line from its flags (tests use ScriptedPrompt from tests/support). The
+// engine asks through it and never implements it. Titles and texts are the
+// program's own words, byte for byte.
 enum class PromptIcon { None, Information, Exclamation, Question, Critical };
 enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No, Retry };

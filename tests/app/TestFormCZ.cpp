@@ -1,9 +1,7 @@
 #include "FormCZ.h"
 #include "MessageBoxPrompt.h"
-#include "ProgramState.h"
-#include "RecordListModel.h"
+#include "RecordFixture.h"
 #include "ScanListModel.h"
-#include "ScriptedPrompt.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,11 +30,12 @@ void TestFormCZ::searchesTheTargetList()
     ScanListModel scan;
     scan.appendScanRow({"1", "10.0.0.1", "00-00-00-00-00-01", "scanhost", {}, {}, 1, {}});
     scan.appendScanRow({"2", "10.0.0.2", "00-00-00-00-00-02", "scanhost2", {}, {}, 1, {}});
-    RecordListModel records;
+    RecordFixture fixture;
+    RecordListModel &records = fixture.list();
     records.setRecords({PresetRecord::fromFields({"10.0.0.1", {}, "ABC-PC"}, 1),
                         PresetRecord::fromFields({"10.0.0.12", {}, "x"}, 2)});
-    ProgramState state;
-    ScriptedPrompt prompt;
+    ProgramState &state = fixture.state();
+    ScriptedPrompt &prompt = fixture.prompt();
 
     QVERIFY(StartFind(records, ProgramState::FindRecordList, state));
     QPointer<FormCZ> form = new FormCZ(scan, records, state, prompt);
@@ -86,10 +85,11 @@ void TestFormCZ::searchesTheTargetList()
 // top instead of hiding behind it.
 void TestFormCZ::takesFocusAndOwnsItsMessage()
 {
-    RecordListModel records;
+    RecordFixture fixture;
+    RecordListModel &records = fixture.list();
     records.setRecords({PresetRecord::fromFields({"10.0.0.1", {}, "ABC-PC"}, 1)});
     ScanListModel scan;
-    ProgramState state;
+    ProgramState &state = fixture.state();
     QWidget window;
     MessageBoxPrompt prompt(&window);
     window.show();

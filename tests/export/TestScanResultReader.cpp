@@ -42,7 +42,7 @@ private:
     QByteArray m_first;
 };
 
-ScanResultReader::Result readBytes(const QByteArray &bytes)
+ScanResultReader::ReadOutcome readBytes(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -94,12 +94,12 @@ void TestScanResultReader::fields()
     QFETCH(QList<QStringList>, rows);
     QFETCH(bool, error);
 
-    const ScanResultReader::Result result = readBytes(content);
+    const ScanResultReader::ReadOutcome result = readBytes(content);
     QList<QStringList> read;
     for (const ScanRow &row : result.rows)
         read.append(fieldsOf(row));
     QCOMPARE(read, rows);
-    QCOMPARE(!result.error.isEmpty(), error);
+    QCOMPARE(!result.ok(), error);
 }
 
 void TestScanResultReader::writtenLinesReadBack()
@@ -107,9 +107,9 @@ void TestScanResultReader::writtenLinesReadBack()
     const QStringList answered = {"1", "198.18.7.10",        "00-0A-E4-20-53-55", "Ærø-PC",
                                   "",  "Wistron Corporation"};
     const QStringList silent = {"", "198.18.7.11", "Non-Responded IP", "", "", ""};
-    const ScanResultReader::Result result =
+    const ScanResultReader::ReadOutcome result =
         readBytes(ScanResultLine::format(answered) + ScanResultLine::format(silent));
-    QVERIFY(result.error.isEmpty());
+    QVERIFY(result.ok());
     QCOMPARE(result.rows.size(), 2);
     QCOMPARE(fieldsOf(result.rows.at(0)), answered);
     QCOMPARE(fieldsOf(result.rows.at(1)), silent);
@@ -120,7 +120,8 @@ void TestScanResultReader::writtenLinesReadBack()
 void TestScanResultReader::unreadableDevice()
 {
     FailingDevice device(ScanResultLine::format({"1", "a", "b", "c", "d", "e"}));
-    const ScanResultReader::Result result = ScanResultReader::read(device);
+    const ScanResultReader::ReadOutcome result = ScanResultReader::read(device);
+    QVERIFY(!result.ok());
     QVERIFY(result.error.contains(QLatin1String("I/O error")));
     QCOMPARE(result.rows.size(), 1);
 }

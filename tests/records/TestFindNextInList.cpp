@@ -1,8 +1,6 @@
 #include "FindNextInList.h"
-#include "ProgramState.h"
-#include "RecordListModel.h"
+#include "RecordFixture.h"
 #include "ScanListModel.h"
-#include "ScriptedPrompt.h"
 
 #include <QTest>
 
@@ -62,10 +60,11 @@ void TestFindNextInList::walk()
     QFETCH(QList<int>, results);
     QFETCH(int, endMessages);
 
-    RecordListModel list;
+    RecordFixture fixture;
+    RecordListModel &list = fixture.list();
     fill(list);
     list.setCurrentRow(start);
-    ScriptedPrompt prompt;
+    ScriptedPrompt &prompt = fixture.prompt();
     int current = start;
     for (int expected : results) {
         QCOMPARE(FindNextInList(list, text, whole, matchCase, direction, prompt), expected);
@@ -85,8 +84,9 @@ void TestFindNextInList::walk()
 
 void TestFindNextInList::scanListAndStart()
 {
+    RecordFixture fixture;
     ScanListModel scan;
-    ProgramState state;
+    ProgramState &state = fixture.state();
     QVERIFY(!StartFind(scan, ProgramState::FindScanList, state));
     QCOMPARE(state.FindTarget, qint16(ProgramState::FindRecordList));
 
@@ -95,7 +95,7 @@ void TestFindNextInList::scanListAndStart()
     scan.setCurrentRow(1);
     QVERIFY(StartFind(scan, ProgramState::FindScanList, state));
     QCOMPARE(state.FindTarget, qint16(ProgramState::FindScanList));
-    ScriptedPrompt prompt;
+    ScriptedPrompt &prompt = fixture.prompt();
     // The first search downward examines the first row too.
     QCOMPARE(FindNextInList(scan, "10.0.0", false, false, FindDirection::Down, prompt), 1);
     QCOMPARE(FindNextInList(scan, "non-responded", false, false, FindDirection::Down, prompt), 2);
