@@ -8,6 +8,7 @@
 #include <QTabWidget>
 
 #include "AnalysisCommands.h"
+#include "AutoModeIndicators.h"
 #include "DataFolder.h"
 #include "DatabaseCommands.h"
 #include "DatabasePane.h"
@@ -32,6 +33,7 @@
 #include "TrayIcon.h"
 #include "Twips.h"
 #include "VendorResolver.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -77,6 +79,7 @@ FormMain::FormMain(const Options &options, QWidget *parent)
 
     buildWindow();
     installCommands();
+    m_placement->restore(); // TrayCommands sees a maximised state come back
 
     // Start-up, in this order (Combo1 was filled when the frames were
     // built). Nothing here scans; the automatic mode's first step comes one
@@ -114,7 +117,7 @@ void FormMain::buildWindow()
                                 {800, 1300, 1600, -1, -1, -1, -1, -1, -1, -1, 0});
     m_recordView->fitAddressColumns();
     m_recordView->setColumnClickHandler([this](int column) { m_recordList.columnClicked(column); });
-    m_analysisView = new ListView(&m_analysisList, QStringLiteral("ListView3"), {400, 2400, -1});
+    m_analysisView = new ListView(&m_analysisList, QStringLiteral("ListView3"), {265, 3175, 15875});
     const QList<QIcon> icons = MainIcons::rowIcons();
     for (ListView *view : {m_scanView, m_recordView, m_analysisView})
         view->setRowIcons(icons);
@@ -143,6 +146,7 @@ void FormMain::buildWindow()
 
     const bool trayAvailable = m_options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
     m_tray = new TrayIcon(windowIcon(), m_menus->menu(QStringLiteral("SYSmenu")), trayAvailable, this);
+    m_placement = new WindowPlacement(this, m_scanPane);
 }
 
 void FormMain::installCommands()
@@ -161,8 +165,9 @@ void FormMain::installCommands()
         new OptionControls(m_frames, m_optionsStore, m_scanRun, m_analyzer, *m_autoScan, *m_prompt, this);
     m_settingsCommands =
         new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
-    new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
+    m_helpCommands = new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
     m_trayCommands = new TrayCommands(*m_menus, this, m_tray, this);
+    new AutoModeIndicators(*m_autoScan, this, m_tray, m_status, this);
 }
 
 void FormMain::loadDatabase()
@@ -226,6 +231,7 @@ void FormMain::closeEvent(QCloseEvent *event)
 {
     m_autoScan->setAutoScan(false); // the program ends: no further step
     m_scanRun.stop();
+    m_placement->save();
     m_tray->remove();
     event->accept();
     Q_EMIT unloaded();

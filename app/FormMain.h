@@ -21,6 +21,7 @@
 
 class DatabasePane;
 class DesktopServices;
+class HelpCommands;
 class ListView;
 class MainMenus;
 class OptionControls;
@@ -37,13 +38,15 @@ class StatusBarPanels;
 class TrayCommands;
 class TrayIcon;
 class VendorResolver;
+class WindowPlacement;
 
 // The main window. It holds the program-wide state, the lists and the
 // engine objects, builds the panes, lists, menus and status bar, hands them
 // to the command modules (ScanCommands, FindCommands, DatabaseCommands,
 // AnalysisCommands, OptionControls, SettingsCommands, HelpCommands,
 // TrayCommands), each of which installs the handlers of its menu items, and
-// runs the start-up steps.
+// runs the start-up steps. Its size, place and splitter are kept between
+// starts (WindowPlacement), saved when it closes.
 class FormMain : public QMainWindow
 {
     Q_OBJECT
@@ -86,6 +89,7 @@ public:
     StatusBarPanels *statusPanels() const { return m_status; }
     ScanPane *scanPane() const { return m_scanPane; }
     ScanCommands *scanCommands() const { return m_scanCommands; }
+    HelpCommands *helpCommands() const { return m_helpCommands; }
     QString ownCommand() const { return m_ownCommand; }
     QString helpPagePath() const;
     static QUrl productPage(const QString &helpPage);
@@ -144,4 +148,6 @@ private:
     OptionControls *m_optionControls = nullptr;
     SettingsCommands *m_settingsCommands = nullptr;
     TrayCommands *m_trayCommands = nullptr;
+    HelpCommands *m_helpCommands = nullptr;
+    WindowPlacement *m_placement = nullptr;
 };

@@ -4,11 +4,12 @@
 #include <QFileInfo>
 
 #include "DesktopServices.h"
+#include "HelpWindow.h"
 #include "MainMenus.h"
 #include "Prompt.h"
 
-HelpCommands::HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &prompt, QObject *parent)
-    : QObject(parent), m_desktop(desktop), m_prompt(prompt)
+HelpCommands::HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &prompt, QWidget *window)
+    : QObject(window), m_desktop(desktop), m_prompt(prompt), m_window(window)
 {
     menus.setHandler(QStringLiteral("menuHelp0"), [this] { open(QUrl::fromLocalFile(helpPagePath())); });
     for (const char *about : {"menuHelp2", "menuHelp5", "SYSmenu2"})
@@ -36,6 +37,15 @@ void HelpCommands::open(const QUrl &url)
         m_prompt.notice(QStringLiteral("The help page %1 is missing.").arg(url.toLocalFile()));
         return;
     }
-    if (!m_desktop.openUrl(url))
+    if (m_desktop.openUrl(url))
+        return;
+    if (!url.isLocalFile()) {
         m_prompt.notice(QStringLiteral("No program to open %1 was found.").arg(url.toString()));
+        return;
+    }
+    if (!m_helpWindow) {
+        m_helpWindow = new HelpWindow(m_window);
+        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_helpWindow->showPage(url);
 }

@@ -1,21 +1,24 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
 class DesktopServices;
+class HelpWindow;
 class MainMenus;
 class Prompt;
 
 // The Help menu and the tray's "About": the shipped help page and its
-// product section, opened by the desktop's handler. A missing page or a
-// desktop without a handler is said in a notice.
+// product section, opened by the desktop's handler. Where the desktop has
+// none, the page opens in the program's own HelpWindow over the window; a
+// missing page is said in a notice.
 class HelpCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &prompt, QObject *parent = nullptr);
+    HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &prompt, QWidget *window);
 
     // The help page beside the executable (build tree), else the installed one.
     static QString helpPagePath();
@@ -26,4 +29,6 @@ private:
 
     DesktopServices &m_desktop;
     Prompt &m_prompt;
+    QWidget *m_window;
+    QPointer<HelpWindow> m_helpWindow;
 };

@@ -28,6 +28,12 @@ ListView::ListView(ListModel *model, const QString &name, const QList<int> &widt
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setSectionsClickable(true);
+    // The style's least section width would widen a narrow design column
+    // (the analysis list's icon column).
+    for (int width : widthsTwips) {
+        if (width > 0 && Twips::toPixels(width) < horizontalHeader()->minimumSectionSize())
+            horizontalHeader()->setMinimumSectionSize(Twips::toPixels(width));
+    }
     for (int column = 0; column < widthsTwips.size(); ++column) {
         const int width = widthsTwips.at(column);
         if (width == 0)

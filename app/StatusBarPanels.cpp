@@ -27,6 +27,13 @@ StatusBarPanels::StatusBarPanels(QWidget *parent) : QStatusBar(parent)
     addWidget(m_panels.at(0));
     addWidget(m_panels.at(1), 3);
     addWidget(m_panels.at(2), 2);
+    m_nextStep = new QLabel(this);
+    m_nextStep->setObjectName(QStringLiteral("NextAutoScan"));
+    m_nextStep->setFrameShape(QFrame::StyledPanel);
+    m_nextStep->setFrameShadow(QFrame::Sunken);
+    m_nextStep->setMargin(1);
+    addPermanentWidget(m_nextStep);
+    m_nextStep->hide(); // until the automatic mode has a next step
     addPermanentWidget(m_panels.at(3));
     addPermanentWidget(m_panels.at(4));
 
@@ -65,6 +72,12 @@ QString StatusBarPanels::statusText() const
 void StatusBarPanels::setLocalText(const QString &text)
 {
     m_panels.at(2)->setText(text);
+}
+
+void StatusBarPanels::setNextStepText(const QString &text)
+{
+    m_nextStep->setText(text);
+    m_nextStep->setVisible(!text.isEmpty());
 }
 
 void StatusBarPanels::setProgressVisible(bool visible)

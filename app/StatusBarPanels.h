@@ -12,6 +12,9 @@ class QTimer;
 // (animated by Timer1 while a scan runs), 2 the status message, 3 the local
 // address text, 4 the date, 5 the time. During a scan the progress bar
 // ProgressBar1 stands over panel 2 and the message moves to the right.
+// While the automatic mode waits for its next step, a panel of its own
+// ("NextAutoScan", before the date) says when it comes; the scan's texts in
+// panel 2 never overwrite it.
 class StatusBarPanels : public QStatusBar
 {
     Q_OBJECT
@@ -30,6 +33,9 @@ public:
     void setStatusText(const QString &text);
     QString statusText() const;
     void setLocalText(const QString &text);
+    // Empty text hides the panel.
+    void setNextStepText(const QString &text);
+    QLabel *nextStepPanel() const { return m_nextStep; }
 
     void setProgressVisible(bool visible);
     void setProgress(int percent);
@@ -48,6 +54,7 @@ private:
     void placeProgressBar();
 
     QList<QLabel *> m_panels;
+    QLabel *m_nextStep;
     QProgressBar *m_progress;
     QTimer *m_animation;
     QTimer *m_clock;

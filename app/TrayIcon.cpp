@@ -35,6 +35,12 @@ QString TrayIcon::welcomeText()
     return QStringLiteral("Welcome to use Netkestrel ") + QStringLiteral(NETKESTREL_VERSION);
 }
 
+QString TrayIcon::findingsText(int count)
+{
+    return count == 1 ? QStringLiteral("1 new finding in the analysis list")
+                      : QStringLiteral("%1 new findings in the analysis list").arg(count);
+}
+
 void TrayIcon::show()
 {
     if (!m_available)
@@ -45,8 +51,20 @@ void TrayIcon::show()
 
 void TrayIcon::showWelcome()
 {
-    if (m_available && m_icon->isVisible())
-        m_icon->showMessage(welcomeTitle(), welcomeText(), QSystemTrayIcon::Information, BalloonMs);
+    showBalloon(welcomeTitle(), welcomeText());
+}
+
+void TrayIcon::showFindings(int count)
+{
+    showBalloon(welcomeTitle(), findingsText(count));
+}
+
+void TrayIcon::showBalloon(const QString &title, const QString &text)
+{
+    if (!m_available || !m_icon->isVisible())
+        return;
+    m_lastMessage = text;
+    m_icon->showMessage(title, text, QSystemTrayIcon::Information, BalloonMs);
 }
 
 void TrayIcon::remove()

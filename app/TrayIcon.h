@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QIcon;
 class QMenu;
 class QSystemTrayIcon;
 
 // The program's icon in the desktop's system tray: tooltip "Netkestrel is
-// running ...", the welcome balloon, the tray menu SYSmenu on a right click
+// running ...", the welcome balloon and that of new findings, the tray menu SYSmenu on a right click
 // and a signal for a left click. Where the desktop has no system tray the
 // icon is never shown and isAvailable() answers false; the window must then
 // stay reachable without it.
@@ -26,6 +27,8 @@ public:
     static QString tooltipText();
     static QString welcomeTitle();
     static QString welcomeText();
+    // The balloon of an automatic step that added findings.
+    static QString findingsText(int count);
 
     bool isAvailable() const { return m_available; }
     QSystemTrayIcon *icon() const { return m_icon; }
@@ -34,12 +37,19 @@ public:
     void show();
     // Shows the welcome balloon again (the icon refreshed on a minimise).
     void showWelcome();
+    // Says that an automatic step added count findings to the analysis list.
+    void showFindings(int count);
     void remove();
+    // The text of the last balloon shown (empty when none was).
+    QString lastMessage() const { return m_lastMessage; }
 
 Q_SIGNALS:
     void leftClicked();
 
 private:
+    void showBalloon(const QString &title, const QString &text);
+
     QSystemTrayIcon *m_icon;
     bool m_available;
+    QString m_lastMessage;
 };

@@ -65,8 +65,10 @@ void RecordCommands::beginAdd()
 
 bool RecordCommands::beginModify()
 {
-    if (m_list.count() == 0 || m_list.currentRow() < 0)
+    if (m_list.count() == 0)
         return false;
+    if (m_list.currentRow() < 0)
+        m_list.setCurrentRow(0);
     m_state.CurrentRecordId = m_list.idText(m_list.currentRow());
     return true;
 }

@@ -36,8 +36,9 @@ public:
 
     // Add: the editor is to add a record.
     void beginAdd();
-    // Modify: the editor is to change the highlighted record. False (and
-    // nothing changes) when the list is empty or no row is highlighted.
+    // Modify: the editor is to change the highlighted record. With no row
+    // highlighted the list names its first row as current, highlights it and
+    // that record is changed. False (and nothing changes) on an empty list.
     bool beginModify();
 
 private:

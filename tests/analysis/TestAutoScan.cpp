@@ -25,6 +25,9 @@ private slots:
     void uncheckingStopsTheMode();
     void stepThatCannotStartEndsAndRearms();
     void refusedMinuteTextKeepsThePeriod();
+    void manualScanHoldsTheTimer_data();
+    void manualScanHoldsTheTimer();
+    void nextStepFollowsTheTimer();
 
 private:
     ScanListModel m_scan;
@@ -133,10 +136,13 @@ void TestAutoScan::tickDuringAScanStartsNothing()
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toBool(), false);
     QCOMPARE(m_scansStarted, 0);
-    QVERIFY(m_controller->ArTimer().Enable()); // only the period restarted
-    // The manual scan's end is not taken for the step's: no analysis.
+    QVERIFY(!m_controller->ArTimer().Enable()); // held until the manual scan ends
+    // The manual scan's end is not taken for the step's: no analysis, but a
+    // new period.
     QTRY_COMPARE(scanFinished.count(), 1);
     QCOMPARE(m_analysis.count(), 0);
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(m_controller->ArTimer().Enable());
 }
 
 void TestAutoScan::uncheckingStopsTheMode()
@@ -189,6 +195,89 @@ void TestAutoScan::refusedMinuteTextKeepsThePeriod()
     QCOMPARE(m_controller->ArTimer().Interval(), 3600000);
     QVERIFY(m_controller->setMinutesText(QStringLiteral("1440")));
     QCOMPARE(m_controller->ArTimer().Interval(), 86400000);
+}
+
+void TestAutoScan::manualScanHoldsTheTimer_data()
+{
+    QTest::addColumn<bool>("modeOn");
+    QTest::addColumn<QString>("failure"); // of the scan's host source
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("mode on, scan completes") << true << QString() << false;
+    QTest::newRow("mode on, scan stopped") << true << QString() << true;
+    QTest::newRow("mode on, scan cannot start") << true << "Winsock Initialization Error !" << false;
+    QTest::newRow("mode off") << false << QString() << false;
+}
+
+void TestAutoScan::manualScanHoldsTheTimer()
+{
+    QFETCH(bool, modeOn);
+    QFETCH(QString, failure);
+    QFETCH(bool, stopped);
+    m_failure = failure;
+    QDateTime now(QDate(2024, 3, 1), QTime(16, 30));
+    m_controller->setClock([&now] { return now; });
+    m_controller->setMinutes(5);
+    m_controller->setAutoScan(modeOn);
+    QSignalSpy next(m_controller.get(), &AutoScanController::nextStepChanged);
+    QSignalSpy scanFinished(m_run.get(), &ScanRun::finished);
+
+    now = now.addSecs(290); // ten seconds before the step would come
+    QString error;
+    QVERIFY(m_run->start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.3"),
+                                                   ScanMethod::Arp, &error)));
+    if (failure.isEmpty()) {
+        QVERIFY(!m_controller->ArTimer().Enable());
+        QVERIFY(m_controller->isHeldByManualScan());
+        QVERIFY(!m_controller->nextStep().isValid());
+        // Ticking the box meanwhile does not start the timer under the scan.
+        m_controller->setAutoScan(modeOn);
+        QVERIFY(!m_controller->ArTimer().Enable());
+        now = now.addSecs(60);
+        if (stopped)
+            m_run->stop();
+    }
+    QTRY_COMPARE(scanFinished.count(), 1);
+    QVERIFY(!m_controller->isHeldByManualScan());
+    QCOMPARE(m_controller->ArTimer().Enable(), modeOn);
+    // A full period from the scan's end.
+    QCOMPARE(m_controller->nextStep(), modeOn ? now.addSecs(300) : QDateTime());
+    if (modeOn) {
+        QVERIFY(next.count() >= 1);
+        QCOMPARE(next.last().at(0).toDateTime(), now.addSecs(300));
+    } else {
+        QCOMPARE(next.count(), 0);
+    }
+    QCOMPARE(m_scansStarted, 0);
+    QCOMPARE(m_analysis.count(), 0); // the manual scan is not the step's to analyse
+}
+
+void TestAutoScan::nextStepFollowsTheTimer()
+{
+    QDateTime now(QDate(2024, 3, 1), QTime(23, 50));
+    m_controller->setClock([&now] { return now; });
+    QSignalSpy next(m_controller.get(), &AutoScanController::nextStepChanged);
+    QVERIFY(!m_controller->nextStep().isValid());
+    m_controller->setMinutes(60);
+    m_controller->setAutoScan(true);
+    QCOMPARE(m_controller->nextStep(), QDateTime(QDate(2024, 3, 2), QTime(0, 50)));
+    // Ticked again while running: the timer keeps its time.
+    now = now.addSecs(60);
+    m_controller->setAutoScan(true);
+    QCOMPARE(next.count(), 1);
+    m_controller->setAutoScan(false);
+    QVERIFY(!m_controller->nextStep().isValid());
+    QCOMPARE(next.count(), 2);
+    QVERIFY(!next.last().at(0).toDateTime().isValid());
+
+    // A step: off while it runs, then a period from its end.
+    m_controller->setAutoScan(true);
+    QSignalSpy finished(m_controller.get(), &AutoScanController::stepFinished);
+    m_controller->ArTimer_Timer();
+    QVERIFY(!m_controller->nextStep().isValid());
+    now = now.addSecs(30);
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(m_controller->nextStep(), now.addSecs(3600));
+    m_controller->setAutoScan(false);
 }
 
 QTEST_GUILESS_MAIN(TestAutoScan)

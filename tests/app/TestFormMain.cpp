@@ -16,8 +16,10 @@
 #include <QSqlQuery>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <memory>
@@ -26,7 +28,10 @@
 #include "AutoScanOff.h"
 #include "AutoStepNotice.h"
 #include "AutostartEntry.h"
+#include "FormAddJF.h"
 #include "FormMain.h"
+#include "HelpCommands.h"
+#include "HelpWindow.h"
 #include "LocalAddress.h"
 #include "MainMenus.h"
 #include "RecordStoreSession.h"
@@ -39,6 +44,7 @@
 #include "SplitterBar.h"
 #include "StatusBarPanels.h"
 #include "TrayIcon.h"
+#include "Twips.h"
 
 namespace {
 
@@ -85,6 +91,10 @@ private Q_SLOTS:
     void userScanThatCannotStart();
     void automaticStepsThatCannotStart_data();
     void automaticStepsThatCannotStart();
+    void modifyWithoutHighlight_data();
+    void modifyWithoutHighlight();
+    void analysisColumnWidths();
+    void helpWithoutBrowser();
 
 private:
     // storeAutoScanOff false: the data folder is left as it is, so an empty
@@ -635,12 +645,7 @@ void TestFormMain::helpOpensShippedPage()
     QCOMPARE(opened.at(2), opened.at(1));
     QVERIFY(m_prompt.requests().isEmpty());
 
-    // A desktop without a handler for the page: said, not silently dropped.
-    m_desktop.setAnswer(false);
-    m_window->menus()->action(QStringLiteral("menuHelp2"))->trigger();
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().text,
-             QStringLiteral("No program to open %1 was found.").arg(opened.at(1).toString()));
+    QVERIFY(!m_window->findChild<HelpWindow *>(QLatin1String(HelpWindow::Name)));
 }
 
 void TestFormMain::analysisFromButtonAndOptionsKept()
@@ -780,6 +785,102 @@ void TestFormMain::automaticStepsThatCannotStart()
     QTRY_COMPARE(steps.count(), 3);
     QCOMPARE(openNoticeBoxes().size(), 1);
     autoScan.setAutoScan(false);
+}
+
+void TestFormMain::modifyWithoutHighlight_data()
+{
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<int>("highlighted"); // -1: none
+    QTest::addColumn<QString>("trigger"); // button or menu item
+    QTest::addColumn<QString>("modifiedIp");
+    const QStringList two{"198.18.7.3", "198.18.7.4"};
+    QTest::newRow("button, none highlighted") << two << -1 << "CmdMod"
+                                              << "198.18.7.3";
+    QTest::newRow("menu, none highlighted") << two << -1 << "BAmenu2"
+                                            << "198.18.7.3";
+    QTest::newRow("button, second highlighted") << two << 1 << "CmdMod"
+                                                << "198.18.7.4";
+    QTest::newRow("empty list") << QStringList() << -1 << "CmdMod"
+                                << "";
+}
+
+void TestFormMain::modifyWithoutHighlight()
+{
+    QFETCH(QStringList, records);
+    QFETCH(int, highlighted);
+    QFETCH(QString, trigger);
+    QFETCH(QString, modifiedIp);
+    RecordStore store(m_dir->path() + QStringLiteral("/data"));
+    QDir().mkpath(m_dir->path() + QStringLiteral("/data"));
+    for (int i = 0; i < records.size(); ++i) {
+        PresetRecord record =
+            PresetRecord::fromFields({records.at(i), QStringLiteral("00-0A-E4-00-07-0%1").arg(i)});
+        QVERIFY(store.insertRecord(record));
+    }
+    m_window = make();
+    m_window->show();
+    child<QTabWidget>("TabS1")->setCurrentIndex(1);
+    m_window->recordList().setCurrentRow(highlighted);
+    if (trigger.startsWith(QLatin1String("Cmd")))
+        QTest::mouseClick(child<QPushButton>(qPrintable(trigger)), Qt::LeftButton);
+    else
+        m_window->menus()->action(trigger)->trigger();
+
+    auto *editor = m_window->findChild<FormAddJF *>(QStringLiteral("FormAddJF"));
+    if (modifiedIp.isEmpty()) {
+        QVERIFY(!editor); // as before: nothing to modify, nothing said
+        QVERIFY(m_prompt.requests().isEmpty());
+        return;
+    }
+    QVERIFY(editor);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("Modify the Record"));
+    QCOMPARE(editor->box(0)->text(), modifiedIp);
+    const int current = m_window->recordList().currentRow();
+    QCOMPARE(m_window->recordList().text(current, RecordListModel::IpColumn), modifiedIp);
+    QCOMPARE(m_window->state().CurrentRecordId, m_window->recordList().idText(current));
+    editor->close();
+}
+
+void TestFormMain::analysisColumnWidths()
+{
+    m_window = make();
+    m_window->resize(800, 600);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    auto *view = child<QTableView>("ListView3");
+    // Blank (the row icon), "Date/Time", "Result", in twips.
+    const int widths[] = {265, 3175, 15875};
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(view->columnWidth(column), Twips::toPixels(widths[column]));
+}
+
+void TestFormMain::helpWithoutBrowser()
+{
+    // A desktop without a browser: the page opens in the program's own
+    // window, at the section asked for, one window for every request.
+    m_window = make();
+    m_window->show();
+    m_desktop.setAnswer(false);
+    const QUrl page = QUrl::fromLocalFile(m_window->helpPagePath());
+    m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
+    QCOMPARE(m_desktop.opened(), QList<QUrl>{page}); // the browser was asked first
+    auto *help = m_window->findChild<HelpWindow *>(QLatin1String(HelpWindow::Name));
+    QVERIFY(help);
+    QVERIFY(help->isVisible());
+    QCOMPARE(help->browser()->source(), page);
+    QVERIFY(help->browser()->toPlainText().contains(QLatin1String("Scanning")));
+
+    m_window->menus()->action(QStringLiteral("menuHelp5"))->trigger();
+    QCOMPARE(m_window->findChildren<HelpWindow *>().size(), 1);
+    QCOMPARE(help->browser()->source().fragment(), QStringLiteral("about"));
+    QVERIFY(m_prompt.requests().isEmpty());
+
+    // Closed, it goes; the next request opens a new one.
+    help->close();
+    QTRY_VERIFY(m_window->findChildren<HelpWindow *>().isEmpty());
+    m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
+    QCOMPARE(m_window->findChildren<HelpWindow *>().size(), 1);
+    QVERIFY(m_prompt.requests().isEmpty());
 }
 
 QTEST_MAIN(TestFormMain)

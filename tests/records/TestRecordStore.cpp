@@ -27,6 +27,8 @@ private slots:
     void deleteSelected_data();
     void deleteSelected();
     void deleteSkipsRecordsThatAreGone();
+    void modifyActsOnTheCurrentRow_data();
+    void modifyActsOnTheCurrentRow();
     void unusableDatabase_data();
     void unusableDatabase();
     void readOnlyDatabase();
@@ -252,6 +254,36 @@ void TestRecordStore::deleteSkipsRecordsThatAreGone()
     QCOMPARE(onEmpty.deleteSelected(), std::nullopt);
     QVERIFY(m_f->prompt().requests().isEmpty());
     QVERIFY(!onEmpty.beginModify());
+}
+
+void TestRecordStore::modifyActsOnTheCurrentRow_data()
+{
+    QTest::addColumn<int>("highlighted"); // -1: no row highlighted
+    QTest::addColumn<bool>("sorted");     // by IP, descending
+    QTest::addColumn<QString>("modifiedIp");
+    QTest::newRow("highlighted row") << 1 << false << "10.0.0.2";
+    QTest::newRow("none highlighted: the first row") << -1 << false << "10.0.0.1";
+    QTest::newRow("none highlighted, sorted: the top row") << -1 << true << "10.0.0.3";
+}
+
+void TestRecordStore::modifyActsOnTheCurrentRow()
+{
+    QFETCH(int, highlighted);
+    QFETCH(bool, sorted);
+    QFETCH(QString, modifiedIp);
+    for (int i = 1; i <= 3; ++i)
+        add(QStringLiteral("10.0.0.%1").arg(i), QStringLiteral("00-00-00-00-00-0%1").arg(i));
+    RecordListModel &list = m_f->list();
+    QVERIFY(m_f->commands().addLIST());
+    if (sorted)
+        list.sortByColumn(RecordListModel::IpColumn, SortKind::Text, Qt::DescendingOrder);
+    list.setCurrentRow(highlighted);
+    QVERIFY(m_f->commands().beginModify());
+    const int row = list.currentRow();
+    QVERIFY(row >= 0); // the list highlights the row the editor works on
+    QCOMPARE(list.text(row, RecordListModel::IpColumn), modifiedIp);
+    QCOMPARE(m_f->state().CurrentRecordId, list.idText(row));
+    QVERIFY(m_f->prompt().requests().isEmpty());
 }
 
 void TestRecordStore::unusableDatabase_data()

@@ -1,0 +1,223 @@
+// The automatic mode as the main window shows it, offscreen: a manual scan
+// holds the automatic-scan timer and starts a new period at its end, the
+// status bar's panel tells when the next step comes, and a step that adds
+// findings while the window hides in the tray says so in a balloon. Scans
+// use a scripted host source (nothing is sent), and every test switches the
+// mode off before it ends; the periods are long enough that no step fires.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "../scan/FakeHostSource.h"
+#include "AutoModeIndicators.h"
+#include "AutoScanOff.h"
+#include "FormMain.h"
+#include "ScanRangeEntry.h"
+#include "ScriptedDesktopServices.h"
+#include "ScriptedPrompt.h"
+#include "StatusBarPanels.h"
+#include "TrayIcon.h"
+
+class TestFormMainAutoMode : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void manualScanRestartsThePeriod_data();
+    void manualScanRestartsThePeriod();
+    void nextStepText_data();
+    void nextStepText();
+    void statusBarShowsTheNextStep();
+    void findingsBalloon_data();
+    void findingsBalloon();
+
+private:
+    void make(bool tray = false);
+    void useFakeHosts(int answering);
+    AutoScanController &autoScan() { return m_window->autoScan(); }
+    QLabel *nextStepPanel() const { return m_window->statusPanels()->nextStepPanel(); }
+    template <typename T>
+    T *child(const char *name) const
+    {
+        return m_window->findChild<T *>(QLatin1String(name));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedPrompt m_prompt;
+    ScriptedDesktopServices m_desktop;
+    FakeHostSource::Log m_log;
+    std::unique_ptr<FormMain> m_window;
+};
+
+void TestFormMainAutoMode::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
+    m_prompt.reset();
+}
+
+void TestFormMainAutoMode::cleanup()
+{
+    if (m_window)
+        autoScan().setAutoScan(false);
+    m_window.reset();
+    m_dir.reset();
+}
+
+void TestFormMainAutoMode::make(bool tray)
+{
+    FormMain::Options options;
+    options.dataFolder = m_dir->path() + QStringLiteral("/data");
+    options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
+    options.executablePath = QStringLiteral("/opt/nk/netkestrel");
+    options.prompt = &m_prompt;
+    options.desktop = &m_desktop;
+    options.trayAvailable = tray;
+    QVERIFY(storeAutoScanOff(options.dataFolder));
+    m_window = std::make_unique<FormMain>(options);
+    m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", "3"});
+}
+
+void TestFormMainAutoMode::useFakeHosts(int answering)
+{
+    m_window->scanRun().setSourceFactory(
+        [this, answering](const ScanRange &range, const HostSource::Pacing &pacing) {
+            QHash<quint32, QString> macs;
+            for (int i = 0; i < answering; ++i)
+                macs.insert(quint32(i), QStringLiteral("00-0A-E4-00-07-0%1").arg(i));
+            return new FakeHostSource(range, pacing, macs, QString(), &m_log);
+        });
+}
+
+void TestFormMainAutoMode::manualScanRestartsThePeriod_data()
+{
+    QTest::addColumn<bool>("modeOn");
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("Check4 ticked, scan completes") << true << false;
+    QTest::newRow("Check4 ticked, scan stopped") << true << true;
+    QTest::newRow("Check4 unticked") << false << false;
+}
+
+void TestFormMainAutoMode::manualScanRestartsThePeriod()
+{
+    QFETCH(bool, modeOn);
+    QFETCH(bool, stopped);
+    make();
+    useFakeHosts(3);
+    if (modeOn)
+        child<QCheckBox>("Check4")->click();
+    QCOMPARE(autoScan().ArTimer().Enable(), modeOn);
+    QSignalSpy steps(&autoScan(), &AutoScanController::stepStarted);
+    QSignalSpy finished(&m_window->scanRun(), &ScanRun::finished);
+
+    QTest::mouseClick(child<QPushButton>("CmdStar"), Qt::LeftButton);
+    QVERIFY(m_window->scanRun().isScanning());
+    QVERIFY(!autoScan().ArTimer().Enable()); // no step can fire under the scan
+    QVERIFY(nextStepPanel()->isHidden());
+    if (stopped)
+        QTest::mouseClick(child<QPushButton>("CmdStop"), Qt::LeftButton);
+    QVERIFY(finished.wait(5000));
+
+    const QDateTime ended = QDateTime::currentDateTime();
+    QCOMPARE(autoScan().ArTimer().Enable(), modeOn);
+    if (modeOn) {
+        // A whole period from the scan's end, not from the box's click.
+        const qint64 ahead = ended.msecsTo(autoScan().nextStep());
+        QVERIFY2(ahead > autoScan().ArTimer().Interval() - 2000 && ahead <= autoScan().ArTimer().Interval(),
+                 qPrintable(QString::number(ahead)));
+        QVERIFY(!nextStepPanel()->isHidden());
+    }
+    QCOMPARE(steps.count(), 0);
+    QCOMPARE(m_window->analysisList().count(), 0); // a manual scan is not analysed by the mode
+}
+
+void TestFormMainAutoMode::nextStepText_data()
+{
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QString>("text");
+    const QDateTime now(QDate(2024, 3, 1), QTime(16, 30));
+    QTest::newRow("today") << now.addSecs(5 * 60) << "Next automatic scan at 16:35";
+    QTest::newRow("tomorrow") << now.addSecs(24 * 3600) << "Next automatic scan at 02/03/2024 16:30";
+    QTest::newRow("no step") << QDateTime() << "";
+}
+
+void TestFormMainAutoMode::nextStepText()
+{
+    QFETCH(QDateTime, at);
+    QFETCH(QString, text);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const QString shown = AutoModeIndicators::nextStepText(at, QDateTime(QDate(2024, 3, 1), QTime(16, 30)));
+    QLocale::setDefault(before);
+    QCOMPARE(shown, text);
+}
+
+void TestFormMainAutoMode::statusBarShowsTheNextStep()
+{
+    make();
+    QVERIFY(nextStepPanel()->isHidden()); // the mode is off
+    auto *check4 = child<QCheckBox>("Check4");
+    check4->click();
+    const QDateTime next = autoScan().nextStep();
+    QVERIFY(next.isValid());
+    QCOMPARE(nextStepPanel()->text(), AutoModeIndicators::nextStepText(next, QDateTime::currentDateTime()));
+    QVERIFY(nextStepPanel()->text().startsWith(QLatin1String("Next automatic scan at ")));
+    QVERIFY(!nextStepPanel()->isHidden());
+    // Apart from the scan's own texts.
+    m_window->statusPanels()->setStatusText(QStringLiteral("50%, Scaning:198.18.7.2"));
+    QCOMPARE(nextStepPanel()->text(), AutoModeIndicators::nextStepText(next, QDateTime::currentDateTime()));
+
+    check4->click();
+    QVERIFY(nextStepPanel()->isHidden());
+    QVERIFY(nextStepPanel()->text().isEmpty());
+}
+
+void TestFormMainAutoMode::findingsBalloon_data()
+{
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<int>("answering");
+    QTest::addColumn<bool>("balloon");
+    QTest::newRow("hidden in the tray, two hosts") << true << 2 << true;
+    QTest::newRow("hidden in the tray, one host") << true << 1 << true;
+    QTest::newRow("hidden in the tray, no host") << true << 0 << false;
+    QTest::newRow("window shown") << false << 2 << false;
+}
+
+void TestFormMainAutoMode::findingsBalloon()
+{
+    QFETCH(bool, hidden);
+    QFETCH(int, answering);
+    QFETCH(bool, balloon);
+    make(true);
+    useFakeHosts(answering);
+    m_window->startUp(hidden);
+    QCOMPARE(m_window->isVisible(), !hidden);
+    const QString before = m_window->tray()->lastMessage();
+    QSignalSpy finished(&autoScan(), &AutoScanController::stepFinished);
+    autoScan().setMinutes(1440);
+    autoScan().setAutoScan(true);
+    autoScan().ArTimer_Timer();
+    QVERIFY(finished.wait(5000));
+    const int findings = finished.at(0).at(2).toInt();
+    QCOMPARE(findings, m_window->analysisList().count());
+    QCOMPARE(findings > 0, answering > 0);
+    if (balloon) {
+        QCOMPARE(m_window->tray()->lastMessage(), TrayIcon::findingsText(findings));
+        QVERIFY(m_window->tray()->lastMessage().contains(QString::number(findings)));
+    } else {
+        QCOMPARE(m_window->tray()->lastMessage(), before);
+    }
+}
+
+QTEST_MAIN(TestFormMainAutoMode)
+#include "TestFormMainAutoMode.moc"
