@@ -17,7 +17,6 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -25,7 +24,6 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
-#include "AutoScanOff.h"
 #include "AutoStepNotice.h"
 #include "AutostartEntry.h"
 #include "FormAddJF.h"
@@ -45,6 +43,7 @@
 #include "StatusBarPanels.h"
 #include "TrayIcon.h"
 #include "Twips.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -111,40 +110,29 @@ private:
     void useFakeHosts(int answering, const QString &failure = QString());
     QList<QMessageBox *> openNoticeBoxes() const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    ScriptedPrompt m_prompt;
-    ScriptedDesktopServices m_desktop;
+    std::unique_ptr<WindowFixture> m_fixture;
     std::unique_ptr<FormMain> m_window;
     FakeHostSource::Log m_log;
 };
 
 void TestFormMain::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
     // Nothing of the user's own: config and data live in the test's folder.
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
-    m_prompt.reset();
-    m_desktop = ScriptedDesktopServices();
+    m_fixture = std::make_unique<WindowFixture>();
+    QVERIFY(m_fixture->isValid());
     m_log = FakeHostSource::Log();
 }
 
 void TestFormMain::cleanup()
 {
     m_window.reset();
-    m_dir.reset();
+    m_fixture.reset();
 }
 
 std::unique_ptr<FormMain> TestFormMain::make(std::optional<bool> tray, bool autoScanOff)
 {
-    FormMain::Options options;
-    options.dataFolder = m_dir->path() + QStringLiteral("/data");
-    options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
-    options.executablePath = QLatin1String(ProgramPath);
-    options.prompt = &m_prompt;
-    options.desktop = &m_desktop;
-    options.trayAvailable = tray;
+    FormMain::Options options = m_fixture->options(tray);
+    options.executablePath = QLatin1String(ProgramPath); // a blank in the path, for the autostart entry
     if (autoScanOff && !storeAutoScanOff(options.dataFolder))
         qFatal("the automatic mode cannot be stored off");
     return std::make_unique<FormMain>(options);
@@ -188,10 +176,10 @@ void TestFormMain::startUpCreatesDatabase()
     QCOMPARE(period, 5 * 60000);
     QVERIFY(child<QCheckBox>("Check4")->isChecked());
 
-    QVERIFY(QFile::exists(m_dir->path() + QStringLiteral("/data/kestrel.mdb")));
+    QVERIFY(QFile::exists(m_fixture->path(QStringLiteral("data/kestrel.mdb"))));
     // The defaults are written back: T_set now holds its one row.
     {
-        RecordStore store(m_dir->path() + QStringLiteral("/data"));
+        RecordStore store(m_fixture->dataFolder());
         RecordStoreSession session(store);
         QVERIFY(session.isOpen());
         {
@@ -206,7 +194,7 @@ void TestFormMain::startUpCreatesDatabase()
         }
     }
     QCOMPARE(m_window->recordList().count(), 0);
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
     // Nothing is scanned at start.
     QCOMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
     QCOMPARE(m_window->scanList().count(), 0);
@@ -216,8 +204,8 @@ void TestFormMain::startUpCreatesDatabase()
 
 void TestFormMain::startUpLoadsRecordsAndRange()
 {
-    RecordStore store(m_dir->path() + QStringLiteral("/data"));
-    QDir().mkpath(m_dir->path() + QStringLiteral("/data"));
+    RecordStore store(m_fixture->dataFolder());
+    QDir().mkpath(m_fixture->dataFolder());
     for (const char *ip : {"198.18.7.3", "198.18.7.4"}) {
         PresetRecord record =
             PresetRecord::fromFields({QLatin1String(ip), QStringLiteral("00-0A-E4-00-07-03")});
@@ -406,10 +394,10 @@ void TestFormMain::refusedRangeIsExplained()
     m_window->rangeEntry()->setMethod(ScanMethod::Udp);
     useFakeHosts(0);
     m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Notice"));
-    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
-    QVERIFY(!m_prompt.lastRequest().text.isEmpty());
+    QCOMPARE(m_fixture->prompt.requests().size(), 1);
+    QCOMPARE(m_fixture->prompt.lastRequest().title, QStringLiteral("Notice"));
+    QCOMPARE(m_fixture->prompt.lastRequest().icon, PromptIcon::Exclamation);
+    QVERIFY(!m_fixture->prompt.lastRequest().text.isEmpty());
     QCOMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
     QVERIFY(m_log.requested.isEmpty());
 }
@@ -587,7 +575,7 @@ void TestFormMain::autorunMirrorsEntry()
     QAction *item = m_window->menus()->action(QStringLiteral("menuSet1"));
     QCOMPARE(box->text(), QStringLiteral("Auto run when logon to Windows"));
     QVERIFY(!box->isChecked() && !item->isChecked());
-    AutostartEntry entry(m_dir->path() + QStringLiteral("/config/autostart"));
+    AutostartEntry entry(m_fixture->path(QStringLiteral("config/autostart")));
 
     item->trigger();
     QVERIFY(box->isChecked() && item->isChecked());
@@ -603,7 +591,7 @@ void TestFormMain::autorunMirrorsEntry()
     item->trigger();
     QVERIFY(!box->isChecked() && !item->isChecked());
     QVERIFY(!QFile::exists(entry.filePath()));
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 void TestFormMain::autorunReadAtStartUp_data()
@@ -621,7 +609,7 @@ void TestFormMain::autorunReadAtStartUp()
     QFETCH(QString, command);
     QFETCH(bool, checked);
     if (!command.isEmpty())
-        QVERIFY(AutostartEntry(m_dir->path() + QStringLiteral("/config/autostart")).write(command));
+        QVERIFY(AutostartEntry(m_fixture->path(QStringLiteral("config/autostart"))).write(command));
     m_window = make();
     QCOMPARE(child<QCheckBox>("Check6")->isChecked(), checked);
     QCOMPARE(m_window->menus()->action(QStringLiteral("menuSet1"))->isChecked(), checked);
@@ -638,12 +626,12 @@ void TestFormMain::helpOpensShippedPage()
     m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
     m_window->menus()->action(QStringLiteral("menuHelp5"))->trigger();
     m_window->menus()->action(QStringLiteral("SYSmenu2"))->trigger();
-    const QList<QUrl> &opened = m_desktop.opened();
+    const QList<QUrl> &opened = m_fixture->desktop.opened();
     QCOMPARE(opened.size(), 3);
     QCOMPARE(opened.at(0), QUrl::fromLocalFile(page));
     QCOMPARE(opened.at(1).fragment(), QStringLiteral("about"));
     QCOMPARE(opened.at(2), opened.at(1));
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 
     QVERIFY(!m_window->findChild<HelpWindow *>(QLatin1String(HelpWindow::Name)));
 }
@@ -665,7 +653,7 @@ void TestFormMain::analysisFromButtonAndOptionsKept()
     m_window = make();
     QVERIFY(!child<QCheckBox>("Check3")->isChecked());
     QVERIFY(child<QCheckBox>("Check2")->isChecked());
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 void TestFormMain::everyEnabledItemHasAHandler()
@@ -705,11 +693,11 @@ void TestFormMain::clearAnalysisListAsksFirst()
     m_window = make();
     m_window->analysisList().appendEntry({QStringLiteral("t1"), QStringLiteral("a")});
     m_window->analysisList().appendEntry({QStringLiteral("t2"), QStringLiteral("b")});
-    m_prompt.queueAnswer(PromptAnswer(answer));
+    m_fixture->prompt.queueAnswer(PromptAnswer(answer));
     m_window->menus()->action(QStringLiteral("JSmenu5"))->trigger();
     QCOMPARE(m_window->analysisList().count(), left);
-    QCOMPARE(m_prompt.requests().size(), 1);
-    const PromptRequest asked = m_prompt.lastRequest();
+    QCOMPARE(m_fixture->prompt.requests().size(), 1);
+    const PromptRequest asked = m_fixture->prompt.lastRequest();
     QCOMPARE(asked.title, QStringLiteral("Notice"));
     QCOMPARE(asked.text, QStringLiteral("Comfirm to clear the analusis list?"));
     QCOMPARE(asked.buttons, PromptButtons::OkCancel);
@@ -727,11 +715,11 @@ void TestFormMain::userScanThatCannotStart()
     QSignalSpy finished(&m_window->scanRun(), &ScanRun::finished);
     m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
     QVERIFY(finished.wait(2000));
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Error"));
-    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("Winsock Initialization Error !"));
-    QCOMPARE(m_prompt.lastRequest().buttons, PromptButtons::Ok);
-    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
+    QCOMPARE(m_fixture->prompt.requests().size(), 1);
+    QCOMPARE(m_fixture->prompt.lastRequest().title, QStringLiteral("Error"));
+    QCOMPARE(m_fixture->prompt.lastRequest().text, QStringLiteral("Winsock Initialization Error !"));
+    QCOMPARE(m_fixture->prompt.lastRequest().buttons, PromptButtons::Ok);
+    QCOMPARE(m_fixture->prompt.lastRequest().icon, PromptIcon::Exclamation);
     QVERIFY(openNoticeBoxes().isEmpty());
     QVERIFY(m_window->menus()->action(QStringLiteral("SMmenu8"))->isEnabled());
 }
@@ -775,7 +763,7 @@ void TestFormMain::automaticStepsThatCannotStart()
     QMessageBox *box = openNoticeBoxes().first();
     QCOMPARE(box->text(), reason);
     QVERIFY(box->windowModality() == Qt::NonModal);
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
     QVERIFY(m_log.requested.isEmpty());
 
     // Once read and closed, the next failing step shows a box again.
@@ -810,8 +798,8 @@ void TestFormMain::modifyWithoutHighlight()
     QFETCH(int, highlighted);
     QFETCH(QString, trigger);
     QFETCH(QString, modifiedIp);
-    RecordStore store(m_dir->path() + QStringLiteral("/data"));
-    QDir().mkpath(m_dir->path() + QStringLiteral("/data"));
+    RecordStore store(m_fixture->dataFolder());
+    QDir().mkpath(m_fixture->dataFolder());
     for (int i = 0; i < records.size(); ++i) {
         PresetRecord record =
             PresetRecord::fromFields({records.at(i), QStringLiteral("00-0A-E4-00-07-0%1").arg(i)});
@@ -829,7 +817,7 @@ void TestFormMain::modifyWithoutHighlight()
     auto *editor = m_window->findChild<FormAddJF *>(QStringLiteral("FormAddJF"));
     if (modifiedIp.isEmpty()) {
         QVERIFY(!editor); // as before: nothing to modify, nothing said
-        QVERIFY(m_prompt.requests().isEmpty());
+        QVERIFY(m_fixture->prompt.requests().isEmpty());
         return;
     }
     QVERIFY(editor);
@@ -860,10 +848,10 @@ void TestFormMain::helpWithoutBrowser()
     // window, at the section asked for, one window for every request.
     m_window = make();
     m_window->show();
-    m_desktop.setAnswer(false);
+    m_fixture->desktop.setAnswer(false);
     const QUrl page = QUrl::fromLocalFile(m_window->helpPagePath());
     m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
-    QCOMPARE(m_desktop.opened(), QList<QUrl>{page}); // the browser was asked first
+    QCOMPARE(m_fixture->desktop.opened(), QList<QUrl>{page}); // the browser was asked first
     auto *help = m_window->findChild<HelpWindow *>(QLatin1String(HelpWindow::Name));
     QVERIFY(help);
     QVERIFY(help->isVisible());
@@ -873,14 +861,14 @@ void TestFormMain::helpWithoutBrowser()
     m_window->menus()->action(QStringLiteral("menuHelp5"))->trigger();
     QCOMPARE(m_window->findChildren<HelpWindow *>().size(), 1);
     QCOMPARE(help->browser()->source().fragment(), QStringLiteral("about"));
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 
     // Closed, it goes; the next request opens a new one.
     help->close();
     QTRY_VERIFY(m_window->findChildren<HelpWindow *>().isEmpty());
     m_window->menus()->action(QStringLiteral("menuHelp0"))->trigger();
     QCOMPARE(m_window->findChildren<HelpWindow *>().size(), 1);
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 QTEST_MAIN(TestFormMain)

@@ -8,20 +8,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
 #include "AutoModeIndicators.h"
-#include "AutoScanOff.h"
 #include "FormMain.h"
 #include "ScanRangeEntry.h"
 #include "ScriptedDesktopServices.h"
 #include "ScriptedPrompt.h"
 #include "StatusBarPanels.h"
 #include "TrayIcon.h"
+#include "WindowFixture.h"
 
 class TestFormMainAutoMode : public QObject
 {
@@ -50,20 +49,16 @@ private:
         return m_window->findChild<T *>(QLatin1String(name));
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    ScriptedPrompt m_prompt;
-    ScriptedDesktopServices m_desktop;
+    std::unique_ptr<WindowFixture> m_fixture;
     FakeHostSource::Log m_log;
     std::unique_ptr<FormMain> m_window;
 };
 
 void TestFormMainAutoMode::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
-    m_prompt.reset();
+    // Nothing of the user's own: config and data live in the test's folder.
+    m_fixture = std::make_unique<WindowFixture>();
+    QVERIFY(m_fixture->isValid());
 }
 
 void TestFormMainAutoMode::cleanup()
@@ -71,20 +66,12 @@ void TestFormMainAutoMode::cleanup()
     if (m_window)
         autoScan().setAutoScan(false);
     m_window.reset();
-    m_dir.reset();
+    m_fixture.reset();
 }
 
 void TestFormMainAutoMode::make(bool tray)
 {
-    FormMain::Options options;
-    options.dataFolder = m_dir->path() + QStringLiteral("/data");
-    options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
-    options.executablePath = QStringLiteral("/opt/nk/netkestrel");
-    options.prompt = &m_prompt;
-    options.desktop = &m_desktop;
-    options.trayAvailable = tray;
-    QVERIFY(storeAutoScanOff(options.dataFolder));
-    m_window = std::make_unique<FormMain>(options);
+    m_window = m_fixture->makeWindow(tray);
     m_window->rangeEntry()->setBoxes({"198", "18", "7", "1", "198", "18", "7", "3"});
 }
 

@@ -18,20 +18,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
-#include "AutoScanOff.h"
 #include "FormMain.h"
 #include "MainMenus.h"
 #include "RecordStoreSession.h"
 #include "ScanRangeEntry.h"
 #include "ScriptedDesktopServices.h"
 #include "ScriptedPrompt.h"
+#include "WindowFixture.h"
 
 class TestFormMainOptions : public QObject
 {
@@ -49,7 +48,7 @@ private Q_SLOTS:
     void printDialogPrintsToPdf();
 
 private:
-    QString dataFolder() const { return m_dir->path() + QStringLiteral("/data"); }
+    QString dataFolder() const { return m_fixture->dataFolder(); }
     // T_set's row as raw values (a refused mins cannot go through the store).
     bool storeRow(int check4, int mins);
     AnalysisOptions stored();
@@ -63,9 +62,7 @@ private:
         return m_window->findChild<T *>(QLatin1String(name));
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    ScriptedPrompt m_prompt;
-    ScriptedDesktopServices m_desktop;
+    std::unique_ptr<WindowFixture> m_fixture;
     std::function<bool(QPrinter &)> m_choosePrinter;
     FakeHostSource::Log m_log;
     std::unique_ptr<FormMain> m_window;
@@ -73,18 +70,16 @@ private:
 
 void TestFormMainOptions::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
-    m_prompt.reset();
+    // Nothing of the user's own: config and data live in the test's folder.
+    m_fixture = std::make_unique<WindowFixture>();
+    QVERIFY(m_fixture->isValid());
     m_choosePrinter = nullptr;
 }
 
 void TestFormMainOptions::cleanup()
 {
     m_window.reset();
-    m_dir.reset();
+    m_fixture.reset();
 }
 
 bool TestFormMainOptions::storeRow(int check4, int mins)
@@ -114,13 +109,7 @@ AnalysisOptions TestFormMainOptions::stored()
 
 void TestFormMainOptions::make()
 {
-    FormMain::Options options;
-    options.dataFolder = dataFolder();
-    options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
-    options.executablePath = QStringLiteral("/opt/nk/netkestrel");
-    options.prompt = &m_prompt;
-    options.desktop = &m_desktop;
-    options.trayAvailable = false;
+    FormMain::Options options = m_fixture->options();
     options.choosePrinter = m_choosePrinter;
     m_window = std::make_unique<FormMain>(options);
     disarm();
@@ -191,7 +180,7 @@ void TestFormMainOptions::startUpFromStoredOptions()
     QVERIFY(child<QCheckBox>("Check4")->isEnabled());
     QCOMPARE(child<QCheckBox>("Check4")->isChecked(), check4 == 1);
     QCOMPARE(stored().mins, shown.toInt());
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 void TestFormMainOptions::check4SwitchesTheTimer()
@@ -211,7 +200,7 @@ void TestFormMainOptions::check4SwitchesTheTimer()
     QVERIFY(!timer.Enable());
     QVERIFY(!stored().autoScan);
     QCOMPARE(timer.Interval(), 300000);
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 void TestFormMainOptions::minuteBoxSetsThePeriod()
@@ -245,13 +234,13 @@ void TestFormMainOptions::minuteBoxSetsThePeriod()
         QCOMPARE(box->count(), 10);                             // nor becomes an entry
     }
     QVERIFY(!timer.Enable()); // the mode stays as Check4 says
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 void TestFormMainOptions::printWritesTheList()
 {
     QVERIFY(storeAutoScanOff(dataFolder()));
-    const QString path = m_dir->filePath(QStringLiteral("analysis.pdf"));
+    const QString path = m_fixture->path(QStringLiteral("analysis.pdf"));
     int asked = 0;
     bool accept = true;
     m_choosePrinter = [&](QPrinter &printer) {
@@ -268,10 +257,10 @@ void TestFormMainOptions::printWritesTheList()
 
     print->trigger(); // an empty list: said so, no printer asked for
     QCOMPARE(asked, 0);
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().title, QStringLiteral("Notice"));
-    QCOMPARE(m_prompt.lastRequest().text, QStringLiteral("No record to print!"));
-    QCOMPARE(m_prompt.lastRequest().icon, PromptIcon::Exclamation);
+    QCOMPARE(m_fixture->prompt.requests().size(), 1);
+    QCOMPARE(m_fixture->prompt.lastRequest().title, QStringLiteral("Notice"));
+    QCOMPARE(m_fixture->prompt.lastRequest().text, QStringLiteral("No record to print!"));
+    QCOMPARE(m_fixture->prompt.lastRequest().icon, PromptIcon::Exclamation);
 
     addFindings();
     QCOMPARE(m_window->analysisList().count(), 2);
@@ -291,7 +280,7 @@ void TestFormMainOptions::printWritesTheList()
     QVERIFY2(text.contains(QLatin1String("Netkestrel Analysis of the scanning result")), qPrintable(text));
     QVERIFY(text.contains(QLatin1String("Page 1")));
     QVERIFY(text.contains(QLatin1String("This IP has not been preset yet")));
-    QCOMPARE(m_prompt.requests().size(), 1);
+    QCOMPARE(m_fixture->prompt.requests().size(), 1);
 }
 
 void TestFormMainOptions::printDialogPrintsToPdf()
@@ -301,7 +290,7 @@ void TestFormMainOptions::printDialogPrintsToPdf()
     make();
     m_window->show();
     addFindings();
-    const QString path = m_dir->filePath(QStringLiteral("dialog.pdf"));
+    const QString path = m_fixture->path(QStringLiteral("dialog.pdf"));
     QString failure = QStringLiteral("no print dialog opened");
     QTimer::singleShot(0, this, [&] {
         auto *dialog = m_window->findChild<QPrintDialog *>(QStringLiteral("PrintDialog"));
@@ -328,7 +317,7 @@ void TestFormMainOptions::printDialogPrintsToPdf()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(4) == "%PDF");
-    QVERIFY(m_prompt.requests().isEmpty());
+    QVERIFY(m_fixture->prompt.requests().isEmpty());
 }
 
 QTEST_MAIN(TestFormMainOptions)

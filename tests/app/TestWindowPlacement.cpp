@@ -6,16 +6,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
-#include "AutoScanOff.h"
 #include "FormMain.h"
 #include "ScanPane.h"
 #include "ScriptedDesktopServices.h"
 #include "ScriptedPrompt.h"
+#include "WindowFixture.h"
 #include "WindowPlacement.h"
 
 class TestWindowPlacement : public QObject
@@ -36,38 +35,25 @@ private:
     std::unique_ptr<FormMain> make();
     static void store(const QVariantHash &values);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    ScriptedPrompt m_prompt;
-    ScriptedDesktopServices m_desktop;
+    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestWindowPlacement::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    qputenv("XDG_CONFIG_HOME", (m_dir->path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (m_dir->path() + QStringLiteral("/share")).toUtf8());
-    QVERIFY(WindowPlacement::settingsPath().startsWith(m_dir->path()));
-    m_prompt.reset();
+    // Nothing of the user's own: config and data live in the test's folder.
+    m_fixture = std::make_unique<WindowFixture>();
+    QVERIFY(m_fixture->isValid());
+    QVERIFY(WindowPlacement::settingsPath().startsWith(m_fixture->path(QString())));
 }
 
 void TestWindowPlacement::cleanup()
 {
-    m_dir.reset();
+    m_fixture.reset();
 }
 
 std::unique_ptr<FormMain> TestWindowPlacement::make()
 {
-    FormMain::Options options;
-    options.dataFolder = m_dir->path() + QStringLiteral("/data");
-    options.autostartFolder = m_dir->path() + QStringLiteral("/config/autostart");
-    options.executablePath = QStringLiteral("/opt/nk/netkestrel");
-    options.prompt = &m_prompt;
-    options.desktop = &m_desktop;
-    options.trayAvailable = false;
-    if (!storeAutoScanOff(options.dataFolder))
-        qFatal("the automatic mode cannot be stored off");
-    return std::make_unique<FormMain>(options);
+    return m_fixture->makeWindow();
 }
 
 void TestWindowPlacement::store(const QVariantHash &values)

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../app/AutoScanOff.h"
+#include "../app/WindowFixture.h"
 #include "AutoStepNotice.h"
 #include "FormMain.h"
 #include "MainMenus.h"
