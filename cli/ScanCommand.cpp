@@ -5,6 +5,7 @@
 #include "DataFolder.h"
 #include "ScanListModel.h"
 #include "ScanOptions.h"
+#include "ScanResultFile.h"
 #include "ScanRowPrinter.h"
 #include "ScanRun.h"
 #include "StopSignals.h"
@@ -31,6 +32,10 @@ int runScanCommand(const QStringList &arguments)
          QStringLiteral("table (default), or kst: the lines of a scan result file, with the completion "
                         "text on standard error."),
          QStringLiteral("table|kst"), QStringLiteral("table")});
+    parser.addOption({QStringLiteral("output"),
+                      QStringLiteral("Also save the rows of the scan as a scan result file (.kst); an "
+                                     "existing file is replaced once the new one is written whole."),
+                      QStringLiteral("FILE")});
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
@@ -81,6 +86,15 @@ int runScanCommand(const QStringList &arguments)
         } else {
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
+            if (parser.isSet(QStringLiteral("output"))) {
+                QList<ScanRow> rows;
+                rows.reserve(list.count());
+                for (int row = 0; row < list.count(); ++row)
+                    rows.append(list.scanRow(row));
+                if (const Result<> saved = ScanResultFile::save(parser.value(QStringLiteral("output")), rows);
+                    !saved)
+                    status = command.failure(saved.error());
+            }
         }
         QCoreApplication::quit();
     });

@@ -8,7 +8,9 @@ QByteArray format(const QStringList &fields)
     for (int i = 0; i < 6; ++i) {
         if (i > 0)
             line += ',';
-        line += '"' + fields.value(i).toUtf8() + '"';
+        QByteArray field = fields.value(i).toUtf8();
+        field.replace('"', "\"\"");
+        line += '"' + field + '"';
     }
     line += "\r\n";
     return line;

@@ -1,5 +1,7 @@
 #include "ScanResultReader.h"
 
+#include "TextDecoding.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -18,36 +20,50 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-// Walks the text field by field.
+// Walks the text field by field, each character once.
 class FieldScanner
 {
 public:
-    explicit FieldScanner(const QString &text) : m_text(text) {}
+    enum class Step { Field, NoField, OpenQuote };
 
-    // Only blanks and line ends are left: the file has ended between records.
-    bool atEndOfRecords() const
+    explicit FieldScanner(const QString &text) : m_text(text)
     {
-        for (qsizetype i = m_pos; i < m_text.size(); ++i) {
-            if (!isBlank(m_text.at(i)) && !isLineEnd(m_text.at(i)))
-                return false;
-        }
-        return true;
+        m_lastSignificant = m_text.size() - 1;
+        while (m_lastSignificant >= 0 &&
+               (isBlank(m_text.at(m_lastSignificant)) || isLineEnd(m_text.at(m_lastSignificant))))
+            --m_lastSignificant;
     }
 
-    // False when no field is left: the text ended after a line end (or at
+    // Only blanks and line ends are left: the file has ended between records.
+    bool atEndOfRecords() const { return m_pos > m_lastSignificant; }
+
+    // NoField when no field is left: the text ended after a line end (or at
     // the very start). A field after a final comma exists and is empty.
-    bool next(QString *field)
+    // OpenQuote when the text ends inside a quoted field.
+    Step next(QString *field)
     {
         while (m_pos < m_text.size() && isBlank(m_text.at(m_pos)))
             ++m_pos;
         if (m_pos >= m_text.size() && !m_afterComma)
-            return false;
+            return Step::NoField;
         QString value;
         if (m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char('"')) {
-            const qsizetype close = m_text.indexOf(QLatin1Char('"'), m_pos + 1);
-            const qsizetype end = close < 0 ? m_text.size() : close;
-            value = m_text.mid(m_pos + 1, end - m_pos - 1);
-            m_pos = close < 0 ? m_text.size() : close + 1;
+            ++m_pos;
+            for (;;) {
+                const qsizetype close = m_text.indexOf(QLatin1Char('"'), m_pos);
+                if (close < 0) {
+                    m_pos = m_text.size();
+                    return Step::OpenQuote;
+                }
+                value += QStringView(m_text).mid(m_pos, close - m_pos);
+                m_pos = close + 1;
+                if (m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char('"')) {
+                    value += QLatin1Char('"');
+                    ++m_pos;
+                    continue;
+                }
+                break;
+            }
             while (m_pos < m_text.size() && m_text.at(m_pos) != QLatin1Char(',') &&
                    !isLineEnd(m_text.at(m_pos)))
                 ++m_pos;
@@ -62,10 +78,11 @@ public:
         }
         consumeSeparator();
         *field = value;
-        return true;
+        return Step::Field;
     }
 
-    int lineNumber() const { return int(m_text.left(m_pos).count(QLatin1Char('\n'))) + 1; }
+    // Counts from the start: only for the one message of a failed read.
+    int lineNumber() const { return int(QStringView(m_text).left(m_pos).count(QLatin1Char('\n'))) + 1; }
 
 private:
     void consumeSeparator()
@@ -82,6 +99,7 @@ private:
 
     const QString &m_text;
     qsizetype m_pos = 0;
+    qsizetype m_lastSignificant = -1;
     bool m_afterComma = false;
 };
 
@@ -100,9 +118,16 @@ ScanRow rowOf(const QStringList &fields)
 
 } // namespace
 
-ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device)
+ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device, qint64 maxBytes)
 {
     ReadOutcome result;
+    const auto tooLarge = [&] {
+        result.error = QStringLiteral("The scan result file is larger than %1 MiB and is not read.")
+                           .arg(maxBytes / (1024 * 1024));
+        return result;
+    };
+    if (!device.isSequential() && device.size() > maxBytes)
+        return tooLarge();
     // read() rather than readAll(), which cannot tell a read error from the end.
     // The records complete before a read error are kept.
     QByteArray bytes;
@@ -117,15 +142,19 @@ ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device)
         }
         if (n == 0)
             break;
+        if (bytes.size() + n > maxBytes)
+            return tooLarge();
         bytes.append(chunk, n);
     }
-    // The writer stores the list texts as UTF-8.
-    const QString text = QString::fromUtf8(bytes);
+    // The writer stores the list texts as UTF-8; files from Windows are in its code page.
+    const QString text = TextDecoding::utf8OrWindows1252(bytes);
+    bytes.clear();
     FieldScanner scanner(text);
     while (!scanner.atEndOfRecords()) {
         QStringList fields;
         QString field;
-        while (fields.size() < FieldsPerRecord && scanner.next(&field))
+        // A field whose closing quote never comes is not taken: the record is cut off.
+        while (fields.size() < FieldsPerRecord && scanner.next(&field) == FieldScanner::Step::Field)
             fields.append(field);
         if (fields.size() < FieldsPerRecord) {
             if (!readError.isEmpty())

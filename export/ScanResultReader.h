@@ -9,11 +9,15 @@ class QIODevice;
 
 // Reads a scan result file back into scan rows, by the rules of the writer's
 // delimited-text reader: blanks and tabs before a field are skipped; a quoted
-// field ends at the next double quote and whatever follows it up to the next
+// field ends at the next double quote that is not doubled (a doubled one
+// stands for one quote in the text) and whatever follows it up to the next
 // comma or line end is dropped; an unquoted field ends at a comma or line end
 // and loses its trailing blanks; a line end (CR LF, CR or LF) ends a field as
 // a comma does. Six fields make a row, wherever the line ends fall. Nothing
 // is validated. A row whose number is empty gets the silent-host icon.
+// The bytes are UTF-8, or Windows-1252 when they are not valid UTF-8. Reading
+// takes time in proportion to the size of the file, and a file larger than
+// MaxFileBytes is refused whole.
 class ScanResultReader
 {
 public:
@@ -31,10 +35,12 @@ public:
         bool ok() const { return error.isEmpty(); }
     };
 
+    static constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
+
     // Reads the device to its end. A device that cannot be read, or whose
     // data end in the middle of a record, sets error and keeps the rows
-    // before it.
-    static ReadOutcome read(QIODevice &device);
+    // before it. More than maxBytes of data sets error and gives no rows.
+    static ReadOutcome read(QIODevice &device, qint64 maxBytes = MaxFileBytes);
     // Opens, reads and closes the file.
     static ReadOutcome readFile(const QString &path);
 };

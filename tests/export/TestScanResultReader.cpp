@@ -1,6 +1,10 @@
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "ScanResultFile.h"
 #include "ScanResultLine.h"
 #include "ScanResultReader.h"
 
@@ -14,6 +18,13 @@ private slots:
     void fields();
     void writtenLinesReadBack();
     void unreadableDevice();
+    void originalLayoutLoadsExactly();
+    void roundTripThroughFile();
+    void savedBytes();
+    void failingWriteDevice();
+    void unwritablePathKeepsNothing();
+    void oversizedRefused();
+    void manyEmptyLines();
 };
 
 namespace {
@@ -22,7 +33,7 @@ namespace {
 class FailingDevice : public QIODevice
 {
 public:
-    explicit FailingDevice(QByteArray first) : m_first(std::move(first)) { open(QIODevice::ReadOnly); }
+    explicit FailingDevice(QByteArray first) : m_first(std::move(first)) { open(QIODevice::ReadWrite); }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
@@ -36,7 +47,11 @@ protected:
         m_first.remove(0, n);
         return n;
     }
-    qint64 writeData(const char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64) override
+    {
+        setErrorString(QStringLiteral("No space left on device"));
+        return -1;
+    }
 
 private:
     QByteArray m_first;
@@ -53,6 +68,36 @@ ScanResultReader::ReadOutcome readBytes(const QByteArray &bytes)
 QStringList fieldsOf(const ScanRow &row)
 {
     return {row.number, row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor};
+}
+
+ScanRow rowOf(const QStringList &fields)
+{
+    ScanRow row;
+    row.number = fields.at(0);
+    row.ipAddress = fields.at(1);
+    row.macAddress = fields.at(2);
+    row.hostName = fields.at(3);
+    row.workgroup = fields.at(4);
+    row.vendor = fields.at(5);
+    return row;
+}
+
+// Three rows: an answered host with empty fields, a marker row, and a host
+// name from the network that holds a quote, a comma and non-ASCII letters.
+QList<QStringList> sampleRows()
+{
+    return {{"1", "198.18.7.10", "00-0A-E4-20-53-55", "", "", ""},
+            {"", "198.18.7.11", ScanRow::NonRespondedMarker, "", "", ""},
+            {"2", "198.18.7.12", "00-0A-E4-20-53-56", QString::fromUtf8("\"\u00c6r\u00f8\",\"PC\u6771"),
+             "OFFICE", "Wistron Corporation"}};
+}
+
+QList<ScanRow> scanRowsOf(const QList<QStringList> &table)
+{
+    QList<ScanRow> rows;
+    for (const QStringList &fields : table)
+        rows.append(rowOf(fields));
+    return rows;
 }
 
 } // namespace
@@ -76,8 +121,20 @@ void TestScanResultReader::fields_data()
         << QByteArray(" \t1 ,198.18.7.10\t, x y  ,,,\r\n")
         << QList<QStringList>{{"1", "198.18.7.10\t", "x y", "", "", ""}} << false;
     QTest::newRow("after a closing quote dropped")
-        << QByteArray("\"1\"junk,\"a\"\"b\",c,d,e,f\r\n")
-        << QList<QStringList>{{"1", "a", "c", "d", "e", "f"}} << false;
+        << QByteArray("\"1\"junk,\"a\"b\",c,d,e,f\r\n") << QList<QStringList>{{"1", "a", "c", "d", "e", "f"}}
+        << false;
+    QTest::newRow("doubled quote is one quote")
+        << QByteArray("\"1\",\"a\"\"b\",\"\"\"\"\"\",\"x\"\",\"\"y\",\"\",\"\"\r\n")
+        << QList<QStringList>{{"1", "a\"b", "\"\"", "x\",\"y", "", ""}} << false;
+    QTest::newRow("Windows-1252 when not UTF-8")
+        << QByteArray("\"1\",\"a\",\"b\",\"\xc6r\xf8\x80\",\"\",\"\"\r\n")
+        << QList<QStringList>{{"1", "a", "b", QString::fromUtf8("\u00c6r\u00f8\u20ac"), "", ""}} << false;
+    QTest::newRow("UTF-8 mark dropped")
+        << QByteArray("\xef\xbb\xbf\"1\",\"a\",\"b\",\"\xc3\x86\",\"\",\"\"\r\n")
+        << QList<QStringList>{{"1", "a", "b", QString::fromUtf8("\u00c6"), "", ""}} << false;
+    QTest::newRow("ends inside a quoted field: rows before kept")
+        << QByteArray("1,2,3,4,5,6\r\n\"7\",\"8\",\"9\",\"10\",\"11\",\"12")
+        << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << true;
     QTest::newRow("a record across lines")
         << QByteArray("1,2,3\r4,5,6\r\n") << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << false;
     QTest::newRow("final empty field after a comma")
@@ -124,6 +181,111 @@ void TestScanResultReader::unreadableDevice()
     QVERIFY(!result.ok());
     QVERIFY(result.error.contains(QLatin1String("I/O error")));
     QCOMPARE(result.rows.size(), 1);
+}
+
+void TestScanResultReader::originalLayoutLoadsExactly()
+{
+    // As the first version of the format wrote it, byte for byte.
+    const QByteArray file =
+        "\"1\",\"192.168.0.10\",\"00-0A-E4-20-53-55\",\"PC-ACCOUNTS\",\"OFFICE\",\"\"\r\n"
+        "\"\",\"192.168.0.11\",\"Non-Responded IP\",\"\",\"\",\"\"\r\n"
+        "\"2\",\"192.168.0.12\",\"00-0A-E4-20-53-56\",\"\",\"\",\"Wistron Corporation\"\r\n";
+    const ScanResultReader::ReadOutcome result = readBytes(file);
+    QVERIFY(result.ok());
+    QCOMPARE(result.rows.size(), 3);
+    QCOMPARE(fieldsOf(result.rows.at(0)),
+             QStringList({"1", "192.168.0.10", "00-0A-E4-20-53-55", "PC-ACCOUNTS", "OFFICE", ""}));
+    QCOMPARE(fieldsOf(result.rows.at(1)), QStringList({"", "192.168.0.11", "Non-Responded IP", "", "", ""}));
+    QCOMPARE(fieldsOf(result.rows.at(2)),
+             QStringList({"2", "192.168.0.12", "00-0A-E4-20-53-56", "", "", "Wistron Corporation"}));
+    QCOMPARE(result.rows.at(1).iconIndex, ScanRow::SilentIcon);
+    // And the writer of today writes such rows the same way.
+    QByteArray rewritten;
+    for (const ScanRow &row : result.rows)
+        rewritten += ScanResultLine::format(fieldsOf(row));
+    QCOMPARE(rewritten, file);
+}
+
+void TestScanResultReader::roundTripThroughFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("result.kst"));
+    QVERIFY(ScanResultFile::save(path, scanRowsOf(sampleRows())).ok());
+    const ScanResultReader::ReadOutcome result = ScanResultReader::readFile(path);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QList<QStringList> read;
+    for (const ScanRow &row : result.rows)
+        read.append(fieldsOf(row));
+    QCOMPARE(read, sampleRows());
+    QCOMPARE(result.rows.at(0).iconIndex, ScanRow::AnsweredIcon);
+    QCOMPARE(result.rows.at(1).iconIndex, ScanRow::SilentIcon);
+}
+
+void TestScanResultReader::savedBytes()
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(ScanResultFile::write(buffer, scanRowsOf(sampleRows())).ok());
+    QVERIFY(bytes.endsWith("\r\n"));
+    QList<QByteArray> lines = bytes.split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    QCOMPARE(lines.size(), 3);
+    for (const QByteArray &line : lines)
+        QVERIFY2(line.endsWith("\"\r"), line.constData());
+    QCOMPARE(lines.at(1), QByteArray("\"\",\"198.18.7.11\",\"Non-Responded IP\",\"\",\"\",\"\"\r"));
+    QVERIFY(lines.at(2).contains(QString::fromUtf8("\"\"\"\u00c6r\u00f8\"\",\"\"PC\u6771\"").toUtf8()));
+}
+
+void TestScanResultReader::failingWriteDevice()
+{
+    FailingDevice device({});
+    const Result<> written = ScanResultFile::write(device, scanRowsOf(sampleRows()));
+    QVERIFY(!written);
+    QVERIFY(written.error().contains(QLatin1String("No space left on device")));
+}
+
+void TestScanResultReader::unwritablePathKeepsNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing/result.kst"));
+    const Result<> saved = ScanResultFile::save(path, scanRowsOf(sampleRows()));
+    QVERIFY(!saved);
+    QVERIFY(saved.error().contains(QLatin1String("result.kst")));
+    QVERIFY(!QFile::exists(path));
+
+    // An existing file is replaced whole, never left half written.
+    const QString kept = dir.filePath(QStringLiteral("kept.kst"));
+    QVERIFY(ScanResultFile::save(kept, scanRowsOf(sampleRows())).ok());
+    QVERIFY(ScanResultFile::save(kept, scanRowsOf(sampleRows().mid(0, 1))).ok());
+    QCOMPARE(ScanResultReader::readFile(kept).rows.size(), 1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.kst")});
+}
+
+void TestScanResultReader::oversizedRefused()
+{
+    QByteArray file;
+    for (int i = 0; i < 40; ++i)
+        file += ScanResultLine::format({"1", "a", "b", "c", "d", "e"});
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    const ScanResultReader::ReadOutcome refused = ScanResultReader::read(buffer, file.size() - 1);
+    QVERIFY(!refused.ok());
+    QVERIFY(refused.rows.isEmpty());
+
+    FailingDevice sequential(file); // reads in chunks, no size known beforehand
+    const ScanResultReader::ReadOutcome chunked = ScanResultReader::read(sequential, file.size() - 1);
+    QVERIFY(!chunked.ok());
+    QVERIFY(chunked.rows.isEmpty());
+}
+
+void TestScanResultReader::manyEmptyLines()
+{
+    // Every line end ends an empty field; once took time with the square of the size.
+    const int lineEnds = 600000;
+    const ScanResultReader::ReadOutcome result = readBytes(QByteArray(lineEnds, '\n') + 'x');
+    QCOMPARE(result.rows.size(), (lineEnds + 1) / 6);
+    QVERIFY(!result.ok());
 }
 
 QTEST_GUILESS_MAIN(TestScanResultReader)

@@ -10,14 +10,12 @@
 
 namespace {
 
-// Rows made of the input's text: fields separated by '|', six to a row. A
-// double quote ends a quoted field and the writer escapes nothing, so fields
-// hold none: that much the file format cannot carry today. Line ends, commas,
-// blanks and NULs inside a field it does carry.
+// Rows made of the input's text: fields separated by '|', six to a row.
+// Double quotes, line ends, commas, blanks and NULs inside a field all come
+// back as they were written.
 QList<QStringList> rowsOf(const QByteArray &bytes)
 {
-    QString text = QString::fromUtf8(bytes);
-    text.remove(QLatin1Char('"'));
+    const QString text = QString::fromUtf8(bytes);
     const QStringList fields = text.split(QLatin1Char('|'));
     QList<QStringList> rows;
     for (qsizetype i = 0; i < fields.size(); i += 6) {

@@ -81,6 +81,12 @@ check "raw path, fast pacing" "$(expected_rows 1 30 0)" "$out"
 scan --from $net.1 --to $net.30 --show-silent --pace-ms 0
 check "marker rows" "$(expected_rows 1 30 1)" "$out"
 
+# The same rows saved as a scan result file.
+saved=$(mktemp)
+scan --from $net.1 --to $net.30 --show-silent --pace-ms 0 --output "$saved"
+check "result file" "$(expected_rows 1 30 1)" "$(cat "$saved")"
+rm -f "$saved"
+
 # Entered backwards: walked upwards all the same.
 scan --from $net.30 --to $net.10 --pace-ms 0
 check "backwards range" "$(expected_rows 10 30 0)" "$out"

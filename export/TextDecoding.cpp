@@ -1,0 +1,40 @@
+#include "TextDecoding.h"
+
+#include <QStringDecoder>
+
+#include <array>
+
+namespace TextDecoding {
+
+namespace {
+
+// 0x80 to 0x9F, where Windows-1252 differs from Latin-1. The five bytes the
+// code page leaves unassigned keep their Latin-1 (C1 control) meaning.
+constexpr std::array<char16_t, 32> HighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+QString windows1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        *out++ = byte >= 0x80 && byte < 0xA0 ? QChar(HighControls[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+QString utf8OrWindows1252(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return windows1252(bytes);
+}
+
+} // namespace TextDecoding
