@@ -1,0 +1,119 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AnalysisListModel.h"
+#include "ListHtmlWriter.h"
+#include "ListTextWriter.h"
+
+// The text and HTML writers, byte for byte against the golden files.
+class TestListWriters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void analysisListText();
+    void analysisListHtml();
+    void textHeaders_data();
+    void textHeaders();
+    void htmlEscapesHeaders();
+    void emptyList();
+    void writeFailure();
+    void writtenFileMatches();
+};
+
+namespace {
+
+void fillFindings(AnalysisListModel &list)
+{
+    list.appendEntry({"08/12/2026; 10:00:01", "IP 198.18.7.10 now has MAC 00-0A-E4-20-53-55"});
+    list.appendEntry({"08/12/2026; 10:00:02", "Host <b>\"A&B's\"</b>"});
+}
+
+QByteArray golden(const QString &name)
+{
+    QFile file(QFINDTESTDATA(QStringLiteral("golden/") + name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+void TestListWriters::analysisListText()
+{
+    AnalysisListModel list;
+    fillFindings(list);
+    QCOMPARE(ListTextWriter::format(list, true), golden(QStringLiteral("analysis.txt")));
+}
+
+void TestListWriters::analysisListHtml()
+{
+    AnalysisListModel list;
+    fillFindings(list);
+    QCOMPARE(ListHtmlWriter::format(list, {}), golden(QStringLiteral("analysis.html")));
+}
+
+void TestListWriters::textHeaders_data()
+{
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("two columns") << QStringList{"", "Only"} << QByteArray("\t\tOnly\r\n\r\n");
+    QTest::newRow("four columns") << QStringList{"", "A", "B", "C"} << QByteArray("A\t\tB\t\t\t\tC\r\n\r\n");
+}
+
+void TestListWriters::textHeaders()
+{
+    QFETCH(QStringList, headers);
+    QFETCH(QByteArray, line);
+    const ListModel list(headers, false);
+    QCOMPARE(ListTextWriter::format(list, true), line);
+    QCOMPARE(ListTextWriter::format(list, false), QByteArray());
+}
+
+void TestListWriters::htmlEscapesHeaders()
+{
+    const ListModel list({"", "<i>a&b</i>"}, false);
+    ListHtmlWriter::Style style;
+    style.title = QStringLiteral("x<y");
+    const QByteArray page = ListHtmlWriter::format(list, style);
+    QVERIFY(page.contains(">&lt;i&gt;a&amp;b&lt;/i&gt;</FONT>"));
+    QVERIFY(page.contains("<TITLE>x&lt;y</TITLE>"));
+    QVERIFY(page.contains("COLSPAN=\"3\""));
+    QVERIFY(!page.contains("<i>"));
+}
+
+void TestListWriters::emptyList()
+{
+    AnalysisListModel list;
+    QCOMPARE(ListTextWriter::format(list, true), QByteArray("Date/Time\t\t\t\tResult\r\n\r\n"));
+    const QByteArray page = ListHtmlWriter::format(list, {});
+    QVERIFY(!page.contains("<TD>"));
+    QVERIFY(page.endsWith("listed below -->\r\n\r\n</TABLE></BODY></HTML>\r\n"));
+}
+
+void TestListWriters::writeFailure()
+{
+    QTemporaryDir dir;
+    AnalysisListModel list;
+    const QString path = dir.filePath(QStringLiteral("missing/findings.txt"));
+    const Result<> text = ListTextWriter::write(list, path, true);
+    QVERIFY(!text);
+    QVERIFY(text.error().contains(QLatin1String("findings.txt")));
+    QVERIFY(!ListHtmlWriter::write(list, dir.filePath(QStringLiteral("missing/f.html")), {}));
+}
+
+void TestListWriters::writtenFileMatches()
+{
+    QTemporaryDir dir;
+    AnalysisListModel list;
+    fillFindings(list);
+    const QString path = dir.filePath(QStringLiteral("findings.html"));
+    QVERIFY(ListHtmlWriter::write(list, path, {}).ok());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), ListHtmlWriter::format(list, {}));
+}
+
+QTEST_GUILESS_MAIN(TestListWriters)
+#include "TestListWriters.moc"
