@@ -2,6 +2,7 @@
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
 #include "AnalyzeCommand.h"
 #include "CommandLine.h"
+#include "ExportCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
 #include "ScanCommand.h"
@@ -21,6 +22,8 @@ const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
                      "  analyze  scan a range (or read a scan result file) and list the findings against\n"
                      "           the records; exit status 3 when there are findings, 0 when none\n"
                      "           (netkestrel-cli analyze --from 198.18.7.1 --to 198.18.7.254)\n"
+                     "  export   write the findings of a scan result file as a text or an HTML file\n"
+                     "           (netkestrel-cli export --analysis html --scan-file F.kst --output F.html)\n"
                      "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
                      "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15)\n"
                      "  records  list, add, modify, delete and find the preset IP/MAC records\n"
@@ -37,8 +40,8 @@ struct Command
 };
 
 const Command Commands[] = {
-    {"scan", runScanCommand},       {"analyze", runAnalyzeCommand}, {"watch", runWatchCommand},
-    {"records", runRecordsCommand}, {"ping", runPingCommand},
+    {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
+    {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"ping", runPingCommand},
 };
 
 } // namespace

@@ -17,6 +17,8 @@ private slots:
     void analyze();
     void damagedFile_data();
     void damagedFile();
+    void exportFindings_data();
+    void exportFindings();
 
 private:
     int run(const QStringList &arguments, QStringList *results = nullptr, QString *errors = nullptr);
@@ -140,6 +142,52 @@ void TestAnalyzeCli::damagedFile()
     QCOMPARE(run({QStringLiteral("--scan-file"), path}, &found, &errors), 1);
     QVERIFY(found.isEmpty());
     QVERIFY2(errors.contains(message), qPrintable(errors));
+}
+
+void TestAnalyzeCli::exportFindings_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("findings"); // -1: no file written
+
+    QTest::newRow("text") << QStringList{"--analysis", "text"} << "f.txt" << 0 << 4;
+    QTest::newRow("html") << QStringList{"--analysis", "html"} << "f.html" << 0 << 4;
+    QTest::newRow("no findings still written")
+        << QStringList{"--analysis", "text", "--no-mac", "--no-ip"} << "f.txt" << 0 << 0;
+    QTest::newRow("unknown kind") << QStringList{"--analysis", "pdf"} << "f.txt" << 2 << -1;
+    QTest::newRow("no kind") << QStringList() << "f.txt" << 2 << -1;
+    QTest::newRow("unwritable output") << QStringList{"--analysis", "html"} << "missing/f.html" << 1 << -1;
+}
+
+void TestAnalyzeCli::exportFindings()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(int, status);
+    QFETCH(int, findings);
+
+    const QString path = m_f->filePath(output);
+    const CliProcess::Run cli =
+        CliProcess::run(QStringList{"export", "--data-dir", m_f->folder(), "--scan-file", writeFile(ScanFile),
+                                    "--output", path} +
+                        arguments);
+    QCOMPARE(cli.status, status);
+    QFile file(path);
+    QCOMPARE(file.exists(), findings >= 0);
+    if (findings < 0)
+        return;
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (output.endsWith(QLatin1String(".txt"))) {
+        QVERIFY(bytes.startsWith("Date/Time\t\t\t\tResult\r\n\r\n"));
+        QCOMPARE(bytes.count("\t\r\n"), findings);
+        QCOMPARE(bytes.count("abused IP:"), findings);
+    } else {
+        QVERIFY(bytes.contains("COLSPAN=\"4\""));
+        QCOMPARE(bytes.count("\n  <TR>\r\n"), findings);
+        QCOMPARE(bytes.count("abused IP:"), findings);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAnalyzeCli)
