@@ -18,6 +18,7 @@
 #include "LocalAddress.h"
 #include "MainIcons.h"
 #include "MainMenus.h"
+#include "MaintenanceCommands.h"
 #include "MessageBoxPrompt.h"
 #include "OptionControls.h"
 #include "OptionFrames.h"
@@ -159,6 +160,8 @@ void FormMain::installCommands()
     new FindCommands(*m_menus, m_scanList, m_recordList, m_state, *m_prompt, m_tabs, m_scanView, m_recordView,
                      this);
     new DatabaseCommands(*m_menus, m_recordCommands, m_recordList, m_databasePane, m_recordView, this);
+    new MaintenanceCommands(*m_menus, m_recordCommands, *m_prompt, m_options.dataFolder,
+                            m_options.chooseBackup, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

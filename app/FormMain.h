@@ -42,7 +42,7 @@ class WindowPlacement;
 
 // The main window. It holds the program-wide state, the lists and the
 // engine objects, builds the panes, lists, menus and status bar, hands them
-// to the command modules (ScanCommands, FindCommands, DatabaseCommands,
+// to the command modules (ScanCommands, FindCommands, DatabaseCommands, MaintenanceCommands,
 // AnalysisCommands, OptionControls, SettingsCommands, HelpCommands,
 // TrayCommands), each of which installs the handlers of its menu items, and
 // runs the start-up steps. Its size, place and splitter are kept between
@@ -64,6 +64,10 @@ public:
         // Empty: a print dialog over the window (it offers printing to a PDF
         // file, so no printer is needed).
         std::function<bool(QPrinter &)> choosePrinter;
+        // Chooses the backup file for "Database Recovery" (window, title,
+        // starting folder, filter); an empty path when cancelled. Empty: a
+        // file-open dialog over the window.
+        std::function<QString(QWidget *, const QString &, const QString &, const QString &)> chooseBackup;
     };
 
     static constexpr const char *NoAddressText =

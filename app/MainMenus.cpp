@@ -84,9 +84,9 @@ const MenuEntry ItemDesign[] = {
     item("BAmenu", "BAmenu6", "Export to Excel", NotBuilt),
     item("BAmenu", "BAmenu7", "Import from Excel", NotBuilt),
     sep("BAmenu", "BAmenu8"),
-    item("BAmenu", "BAmenu9", "Database Bakcup", NotBuilt),
-    item("BAmenu", "BAmenu10", "Database Recovery", NotBuilt),
-    item("BAmenu", "BAmenu11", "Compacted Database", NotBuilt),
+    item("BAmenu", "BAmenu9", "Database Bakcup"),
+    item("BAmenu", "BAmenu10", "Database Recovery"),
+    item("BAmenu", "BAmenu11", "Compacted Database"),
 
     check("menuSet", "menuSet1", "Auto Run When Logon Windows", State::Enabled),
     item("menuSet", "menuSet2", "Remote Shutdown Option", NotBuilt),

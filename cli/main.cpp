@@ -2,6 +2,7 @@
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
 #include "AnalyzeCommand.h"
 #include "CommandLine.h"
+#include "DbCommand.h"
 #include "ExportCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
@@ -28,6 +29,8 @@ const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
                      "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15)\n"
                      "  records  list, add, modify, delete and find the preset IP/MAC records\n"
                      "           (netkestrel-cli records list --data-dir DIR)\n"
+                     "  db       back up, recover or compact the record database\n"
+                     "           (netkestrel-cli db backup --data-dir DIR)\n"
                      "  ping     send one ICMP echo request to a host\n"
                      "           (netkestrel-cli ping 198.18.7.2 --timeout-ms 500)\n"
                      "\n"
@@ -41,7 +44,8 @@ struct Command
 
 const Command Commands[] = {
     {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
-    {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"ping", runPingCommand},
+    {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"db", runDbCommand},
+    {"ping", runPingCommand},
 };
 
 } // namespace

@@ -1,0 +1,70 @@
+#include "MaintenanceCommands.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+
+#include "DatabaseMaintenance.h"
+#include "MainMenus.h"
+#include "Prompt.h"
+#include "RecordCommands.h"
+
+MaintenanceCommands::MaintenanceCommands(MainMenus &menus, RecordCommands &commands, Prompt &prompt,
+                                         const QString &dataFolder, ChooseBackup chooseBackup,
+                                         QWidget *window)
+    : QObject(window),
+      m_commands(commands),
+      m_prompt(prompt),
+      m_dataFolder(dataFolder),
+      m_chooseBackup(std::move(chooseBackup)),
+      m_window(window)
+{
+    if (!m_chooseBackup) {
+        m_chooseBackup = [](QWidget *parent, const QString &title, const QString &folder,
+                            const QString &filter) {
+            return QFileDialog::getOpenFileName(parent, title, folder, filter);
+        };
+    }
+    menus.setHandler(QStringLiteral("BAmenu9"), [this] { backup(); });
+    menus.setHandler(QStringLiteral("BAmenu10"), [this] { recover(); });
+    menus.setHandler(QStringLiteral("BAmenu11"), [this] { compact(); });
+}
+
+void MaintenanceCommands::backup()
+{
+    const Result<QString> path = DatabaseMaintenance(m_dataFolder).backup(QDateTime::currentDateTime());
+    if (!path) {
+        m_prompt.error(path.error());
+        return;
+    }
+    m_prompt.notice(QLatin1String(DatabaseMaintenance::BackupDoneText) + QDir::toNativeSeparators(*path),
+                    PromptIcon::Information);
+}
+
+void MaintenanceCommands::recover()
+{
+    const QString file = m_chooseBackup(m_window, QLatin1String(DatabaseMaintenance::RecoveryDialogTitle),
+                                        m_dataFolder, QLatin1String(DatabaseMaintenance::RecoveryFilter));
+    if (file.isEmpty())
+        return;
+    const PromptAnswer answer = m_prompt.ask(
+        {QLatin1String(Prompt::NoticeTitle), QLatin1String(DatabaseMaintenance::RecoveryQuestionText),
+         PromptButtons::YesNo, PromptAnswer::Yes, PromptIcon::Information});
+    if (answer != PromptAnswer::Yes)
+        return;
+    if (const Result<> done = DatabaseMaintenance(m_dataFolder).recover(file); !done) {
+        m_prompt.error(done.error());
+        return;
+    }
+    m_prompt.notice(QLatin1String(DatabaseMaintenance::RecoveryDoneText), PromptIcon::Information);
+    m_commands.addLIST();
+}
+
+void MaintenanceCommands::compact()
+{
+    if (const Result<> done = DatabaseMaintenance(m_dataFolder).compact(); !done) {
+        m_prompt.error(done.error());
+        return;
+    }
+    m_prompt.notice(QLatin1String(DatabaseMaintenance::CompactDoneText));
+}
