@@ -66,34 +66,18 @@ private:
 Result<> checkRecordDatabase(QSqlDatabase &db)
 {
     QSqlQuery query(db);
-    if (const Result<> done =
-            CheckedQuery::exec(query, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-        !done)
-        return done;
-    bool hasRecords = false;
-    bool hasOptions = false;
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            break;
-        const QString table = query.value(0).toString();
-        hasRecords = hasRecords || table.compare(QLatin1String("T_Record"), Qt::CaseInsensitive) == 0;
-        hasOptions = hasOptions || table.compare(QLatin1String("T_set"), Qt::CaseInsensitive) == 0;
-    }
-    query.finish();
-    if (!hasRecords || !hasOptions)
+    const Result<QStringList> tables = RecordSchema::tableNames(query);
+    if (!tables)
+        return Failure{tables.error()};
+    if (!tables->contains(QStringLiteral("T_Record"), Qt::CaseInsensitive) ||
+        !tables->contains(QStringLiteral("T_set"), Qt::CaseInsensitive))
         return Failure{QStringLiteral("It has no tables T_Record and T_set.")};
-    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("PRAGMA user_version")); !done)
-        return done;
-    const Result<bool> row = CheckedQuery::next(query);
-    if (!row)
-        return Failure{row.error()};
-    const int version = *row ? query.value(0).toInt() : 0;
-    if (version > RecordSchema::currentVersion())
+    const Result<int> version = RecordSchema::readVersion(query);
+    if (!version)
+        return Failure{version.error()};
+    if (*version > RecordSchema::currentVersion())
         return Failure{QStringLiteral("It was made by a newer version of Netkestrel (database version %1).")
-                           .arg(version)};
+                           .arg(*version)};
     return {};
 }
 

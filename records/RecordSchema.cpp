@@ -33,37 +33,13 @@ const std::span<const char *const> Migrations[] = {
     Version1,
 };
 
-Result<int> readVersion(QSqlQuery &query)
-{
-    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("PRAGMA user_version")); !done)
-        return Failure{done.error()};
-    const Result<bool> row = CheckedQuery::next(query);
-    if (!row)
-        return Failure{row.error()};
-    const int version = *row ? query.value(0).toInt() : 0;
-    query.finish();
-    return version;
-}
-
 // A file with tables of its own but no T_Record belongs to something else.
 Result<bool> isForeign(QSqlQuery &query)
 {
-    if (const Result<> done = CheckedQuery::exec(
-            query, QStringLiteral(
-                       "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
-        !done)
-        return Failure{done.error()};
-    QStringList tables;
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            break;
-        tables.append(query.value(0).toString());
-    }
-    query.finish();
-    return !tables.isEmpty() && !tables.contains(QStringLiteral("T_Record"), Qt::CaseInsensitive);
+    const Result<QStringList> tables = RecordSchema::tableNames(query);
+    if (!tables)
+        return Failure{tables.error()};
+    return !tables->isEmpty() && !tables->contains(QStringLiteral("T_Record"), Qt::CaseInsensitive);
 }
 
 QString newerText(int version)
@@ -79,7 +55,7 @@ const QString ForeignText =
 
 Result<> migrateLocked(QSqlQuery &query)
 {
-    const Result<int> version = readVersion(query);
+    const Result<int> version = RecordSchema::readVersion(query);
     if (!version)
         return Failure{version.error()};
     if (*version == RecordSchema::currentVersion())
@@ -106,6 +82,38 @@ Result<> migrateLocked(QSqlQuery &query)
 
 namespace RecordSchema {
 
+Result<int> readVersion(QSqlQuery &query)
+{
+    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("PRAGMA user_version")); !done)
+        return Failure{done.error()};
+    const Result<bool> row = CheckedQuery::next(query);
+    if (!row)
+        return Failure{row.error()};
+    const int version = *row ? query.value(0).toInt() : 0;
+    query.finish();
+    return version;
+}
+
+Result<QStringList> tableNames(QSqlQuery &query)
+{
+    if (const Result<> done = CheckedQuery::exec(
+            query, QStringLiteral(
+                       "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
+        !done)
+        return Failure{done.error()};
+    QStringList tables;
+    for (;;) {
+        const Result<bool> row = CheckedQuery::next(query);
+        if (!row)
+            return Failure{row.error()};
+        if (!*row)
+            break;
+        tables.append(query.value(0).toString());
+    }
+    query.finish();
+    return tables;
+}
+
 int currentVersion()
 {
     return int(std::size(Migrations));
@@ -115,7 +123,7 @@ Result<> migrate(QSqlDatabase &db)
 {
     QSqlQuery query(db);
     // Every open asks, so the common case takes no write lock.
-    const Result<int> version = readVersion(query);
+    const Result<int> version = RecordSchema::readVersion(query);
     if (!version)
         return Failure{version.error()};
     if (*version == currentVersion())

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
 
 #include "Result.h"
 
@@ -15,6 +17,11 @@ namespace RecordSchema {
 
 // The version this program writes and reads.
 int currentVersion();
+
+// PRAGMA user_version of the database that query runs on (0 when unset).
+Result<int> readVersion(QSqlQuery &query);
+// The names of the database's own tables (SQLite's internal ones left out).
+Result<QStringList> tableNames(QSqlQuery &query);
 
 // Brings the database on db to currentVersion(). Safe against other
 // processes opening the same file at the same moment: the version is read
