@@ -103,19 +103,6 @@ private:
     bool m_afterComma = false;
 };
 
-ScanRow rowOf(const QStringList &fields)
-{
-    ScanRow row;
-    row.number = fields.at(0);
-    row.ipAddress = fields.at(1);
-    row.macAddress = fields.at(2);
-    row.hostName = fields.at(3);
-    row.workgroup = fields.at(4);
-    row.vendor = fields.at(5);
-    row.iconIndex = row.number.isEmpty() ? ScanRow::SilentIcon : ScanRow::AnsweredIcon;
-    return row;
-}
-
 } // namespace
 
 ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device, qint64 maxBytes)
@@ -166,7 +153,7 @@ ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device, qint64 m
                                .arg(result.rows.size());
             return result;
         }
-        result.rows.append(rowOf(fields));
+        result.rows.append(ScanRow::fromFields(fields));
     }
     result.error = readError;
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // One row of the scan list: a host of the scanned range.
 struct ScanRow
@@ -20,4 +21,21 @@ struct ScanRow
     QString key; // ARP scan: "MAC" + last octet; empty otherwise
 
     bool isMarker() const { return macAddress == QLatin1String(NonRespondedMarker); }
+
+    // The six texts of columns 0 to 5, in column order (a scan result line).
+    QStringList fields() const { return {number, ipAddress, macAddress, hostName, workgroup, vendor}; }
+    // From six texts in column order; the icon follows the number (a marker
+    // row has none). The row has no key.
+    static ScanRow fromFields(const QStringList &fields)
+    {
+        ScanRow row;
+        row.number = fields.value(0);
+        row.ipAddress = fields.value(1);
+        row.macAddress = fields.value(2);
+        row.hostName = fields.value(3);
+        row.workgroup = fields.value(4);
+        row.vendor = fields.value(5);
+        row.iconIndex = row.number.isEmpty() ? SilentIcon : AnsweredIcon;
+        return row;
+    }
 };

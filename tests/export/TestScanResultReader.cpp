@@ -65,23 +65,6 @@ ScanResultReader::ReadOutcome readBytes(const QByteArray &bytes)
     return ScanResultReader::read(buffer);
 }
 
-QStringList fieldsOf(const ScanRow &row)
-{
-    return {row.number, row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor};
-}
-
-ScanRow rowOf(const QStringList &fields)
-{
-    ScanRow row;
-    row.number = fields.at(0);
-    row.ipAddress = fields.at(1);
-    row.macAddress = fields.at(2);
-    row.hostName = fields.at(3);
-    row.workgroup = fields.at(4);
-    row.vendor = fields.at(5);
-    return row;
-}
-
 // Three rows: an answered host with empty fields, a marker row, and a host
 // name from the network that holds a quote, a comma and non-ASCII letters.
 QList<QStringList> sampleRows()
@@ -96,7 +79,7 @@ QList<ScanRow> scanRowsOf(const QList<QStringList> &table)
 {
     QList<ScanRow> rows;
     for (const QStringList &fields : table)
-        rows.append(rowOf(fields));
+        rows.append(ScanRow::fromFields(fields));
     return rows;
 }
 
@@ -154,7 +137,7 @@ void TestScanResultReader::fields()
     const ScanResultReader::ReadOutcome result = readBytes(content);
     QList<QStringList> read;
     for (const ScanRow &row : result.rows)
-        read.append(fieldsOf(row));
+        read.append(row.fields());
     QCOMPARE(read, rows);
     QCOMPARE(!result.ok(), error);
 }
@@ -168,8 +151,8 @@ void TestScanResultReader::writtenLinesReadBack()
         readBytes(ScanResultLine::format(answered) + ScanResultLine::format(silent));
     QVERIFY(result.ok());
     QCOMPARE(result.rows.size(), 2);
-    QCOMPARE(fieldsOf(result.rows.at(0)), answered);
-    QCOMPARE(fieldsOf(result.rows.at(1)), silent);
+    QCOMPARE(result.rows.at(0).fields(), answered);
+    QCOMPARE(result.rows.at(1).fields(), silent);
     QCOMPARE(result.rows.at(0).iconIndex, ScanRow::AnsweredIcon);
     QCOMPARE(result.rows.at(1).iconIndex, ScanRow::SilentIcon);
 }
@@ -193,16 +176,16 @@ void TestScanResultReader::originalLayoutLoadsExactly()
     const ScanResultReader::ReadOutcome result = readBytes(file);
     QVERIFY(result.ok());
     QCOMPARE(result.rows.size(), 3);
-    QCOMPARE(fieldsOf(result.rows.at(0)),
+    QCOMPARE(result.rows.at(0).fields(),
              QStringList({"1", "192.168.0.10", "00-0A-E4-20-53-55", "PC-ACCOUNTS", "OFFICE", ""}));
-    QCOMPARE(fieldsOf(result.rows.at(1)), QStringList({"", "192.168.0.11", "Non-Responded IP", "", "", ""}));
-    QCOMPARE(fieldsOf(result.rows.at(2)),
+    QCOMPARE(result.rows.at(1).fields(), QStringList({"", "192.168.0.11", "Non-Responded IP", "", "", ""}));
+    QCOMPARE(result.rows.at(2).fields(),
              QStringList({"2", "192.168.0.12", "00-0A-E4-20-53-56", "", "", "Wistron Corporation"}));
     QCOMPARE(result.rows.at(1).iconIndex, ScanRow::SilentIcon);
     // And the writer of today writes such rows the same way.
     QByteArray rewritten;
     for (const ScanRow &row : result.rows)
-        rewritten += ScanResultLine::format(fieldsOf(row));
+        rewritten += ScanResultLine::format(row.fields());
     QCOMPARE(rewritten, file);
 }
 
@@ -215,7 +198,7 @@ void TestScanResultReader::roundTripThroughFile()
     QVERIFY2(result.ok(), qPrintable(result.error));
     QList<QStringList> read;
     for (const ScanRow &row : result.rows)
-        read.append(fieldsOf(row));
+        read.append(row.fields());
     QCOMPARE(read, sampleRows());
     QCOMPARE(result.rows.at(0).iconIndex, ScanRow::AnsweredIcon);
     QCOMPARE(result.rows.at(1).iconIndex, ScanRow::SilentIcon);
