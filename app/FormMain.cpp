@@ -23,6 +23,7 @@
 #include "OptionControls.h"
 #include "OptionFrames.h"
 #include "QtDesktopServices.h"
+#include "QtFileDialog.h"
 #include "ScanCommands.h"
 #include "ScanListView.h"
 #include "ScanPane.h"
@@ -55,6 +56,7 @@ FormMain::FormMain(const Options &options, QWidget *parent)
       m_options(options),
       m_prompt(seamFor<Prompt, MessageBoxPrompt>(options.prompt, &m_ownPrompt)),
       m_desktop(seamFor<DesktopServices, QtDesktopServices>(options.desktop, &m_ownDesktop)),
+      m_fileDialog(seamFor<FileDialog, QtFileDialog>(options.fileDialog, &m_ownFileDialog)),
       m_vendors(std::make_unique<VendorResolver>(options.dataFolder)),
       m_store(options.dataFolder),
       m_recordCommands(m_store, m_recordList, *m_prompt, m_state),
@@ -75,6 +77,8 @@ FormMain::FormMain(const Options &options, QWidget *parent)
     setWindowIcon(MainIcons::programIcon());
     if (auto *boxes = dynamic_cast<MessageBoxPrompt *>(m_ownPrompt.get()))
         boxes->setParent(this);
+    if (auto *dialogs = dynamic_cast<QtFileDialog *>(m_ownFileDialog.get()))
+        dialogs->setOwner(this);
     VendorResolver *vendors = m_vendors.get();
     m_scanRun.setVendorLookup([vendors](const QString &mac) { return vendors->vendorOf(mac); });
 
@@ -160,8 +164,7 @@ void FormMain::installCommands()
     new FindCommands(*m_menus, m_scanList, m_recordList, m_state, *m_prompt, m_tabs, m_scanView, m_recordView,
                      this);
     new DatabaseCommands(*m_menus, m_recordCommands, m_recordList, m_databasePane, m_recordView, this);
-    new MaintenanceCommands(*m_menus, m_recordCommands, *m_prompt, m_options.dataFolder,
-                            m_options.chooseBackup, this);
+    new MaintenanceCommands(*m_menus, m_recordCommands, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

@@ -21,6 +21,7 @@
 
 class DatabasePane;
 class DesktopServices;
+class FileDialog;
 class HelpCommands;
 class ListView;
 class MainMenus;
@@ -64,10 +65,7 @@ public:
         // Empty: a print dialog over the window (it offers printing to a PDF
         // file, so no printer is needed).
         std::function<bool(QPrinter &)> choosePrinter;
-        // Chooses the backup file for "Database Recovery" (window, title,
-        // starting folder, filter); an empty path when cancelled. Empty: a
-        // file-open dialog over the window.
-        std::function<QString(QWidget *, const QString &, const QString &, const QString &)> chooseBackup;
+        FileDialog *fileDialog = nullptr; // empty: the standard file dialogs over the window
     };
 
     static constexpr const char *NoAddressText =
@@ -121,6 +119,8 @@ private:
     Prompt *m_prompt;
     std::unique_ptr<DesktopServices> m_ownDesktop; // before m_desktop, likewise
     DesktopServices *m_desktop;
+    std::unique_ptr<FileDialog> m_ownFileDialog; // before m_fileDialog, likewise
+    FileDialog *m_fileDialog;
     std::unique_ptr<VendorResolver> m_vendors;
     ProgramState m_state;
     RecordStore m_store;

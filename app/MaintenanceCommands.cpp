@@ -2,29 +2,22 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
+#include <QWidget>
 
 #include "DatabaseMaintenance.h"
+#include "FileDialog.h"
 #include "MainMenus.h"
 #include "Prompt.h"
 #include "RecordCommands.h"
 
 MaintenanceCommands::MaintenanceCommands(MainMenus &menus, RecordCommands &commands, Prompt &prompt,
-                                         const QString &dataFolder, ChooseBackup chooseBackup,
-                                         QWidget *window)
+                                         FileDialog &fileDialog, const QString &dataFolder, QWidget *window)
     : QObject(window),
       m_commands(commands),
       m_prompt(prompt),
       m_dataFolder(dataFolder),
-      m_chooseBackup(std::move(chooseBackup)),
-      m_window(window)
+      m_fileDialog(fileDialog)
 {
-    if (!m_chooseBackup) {
-        m_chooseBackup = [](QWidget *parent, const QString &title, const QString &folder,
-                            const QString &filter) {
-            return QFileDialog::getOpenFileName(parent, title, folder, filter);
-        };
-    }
     menus.setHandler(QStringLiteral("BAmenu9"), [this] { backup(); });
     menus.setHandler(QStringLiteral("BAmenu10"), [this] { recover(); });
     menus.setHandler(QStringLiteral("BAmenu11"), [this] { compact(); });
@@ -43,8 +36,9 @@ void MaintenanceCommands::backup()
 
 void MaintenanceCommands::recover()
 {
-    const QString file = m_chooseBackup(m_window, QLatin1String(DatabaseMaintenance::RecoveryDialogTitle),
-                                        m_dataFolder, QLatin1String(DatabaseMaintenance::RecoveryFilter));
+    const QString file =
+        m_fileDialog.choose({FileDialogMode::Open, QLatin1String(DatabaseMaintenance::RecoveryDialogTitle),
+                             QLatin1String(DatabaseMaintenance::RecoveryFilter), m_dataFolder});
     if (file.isEmpty())
         return;
     const PromptAnswer answer = m_prompt.ask(

@@ -2,8 +2,8 @@
 
 #include <QObject>
 #include <QString>
-#include <functional>
 
+class FileDialog;
 class MainMenus;
 class Prompt;
 class RecordCommands;
@@ -18,13 +18,8 @@ class MaintenanceCommands : public QObject
     Q_OBJECT
 
 public:
-    // Returns the chosen backup file, or nothing when the user cancelled.
-    // Empty: a file-open dialog over the window.
-    using ChooseBackup = std::function<QString(QWidget *window, const QString &title, const QString &folder,
-                                               const QString &filter)>;
-
-    MaintenanceCommands(MainMenus &menus, RecordCommands &commands, Prompt &prompt, const QString &dataFolder,
-                        ChooseBackup chooseBackup, QWidget *window);
+    MaintenanceCommands(MainMenus &menus, RecordCommands &commands, Prompt &prompt, FileDialog &fileDialog,
+                        const QString &dataFolder, QWidget *window);
 
 private:
     void backup();
@@ -34,6 +29,5 @@ private:
     RecordCommands &m_commands;
     Prompt &m_prompt;
     QString m_dataFolder;
-    ChooseBackup m_chooseBackup;
-    QWidget *m_window;
+    FileDialog &m_fileDialog;
 };

@@ -22,7 +22,7 @@ public:
     static constexpr const char *ScratchFileName = "NewDB.mdb";
     static constexpr const char *BackupDoneText = "Database is successfully backup to:";
     static constexpr const char *RecoveryDialogTitle = "Recovery is running ...";
-    static constexpr const char *RecoveryFilter = "Backup (*.KSBK)";
+    static constexpr const char *RecoveryFilter = "Backup (*.KSBK)|*.KSBK";
     static constexpr const char *RecoveryQuestionText =
         "Recovery will take place the current data, continue??";
     static constexpr const char *RecoveryDoneText = "Complete Database Recovery!";

@@ -1,6 +1,7 @@
 #include "DatabaseMaintenance.h"
 #include "MainMenus.h"
 #include "RecordListModel.h"
+#include "ScriptedFileDialog.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -29,8 +30,7 @@ private:
 
     std::unique_ptr<WindowFixture> m_f;
     std::unique_ptr<FormMain> m_window;
-    QString m_chosen;          // what the file dialog answers
-    QStringList m_dialogAsked; // title, folder, filter of its last showing
+    ScriptedFileDialog m_fileDialog;
 };
 
 void TestFormMainMaintenance::init()
@@ -41,13 +41,8 @@ void TestFormMainMaintenance::init()
     addRecord(1);
     addRecord(2);
     FormMain::Options options = m_f->options();
-    m_chosen.clear();
-    m_dialogAsked.clear();
-    options.chooseBackup = [this](QWidget *, const QString &title, const QString &folder,
-                                  const QString &filter) {
-        m_dialogAsked = {title, folder, filter};
-        return m_chosen;
-    };
+    m_fileDialog = {};
+    options.fileDialog = &m_fileDialog;
     m_window = std::make_unique<FormMain>(options);
     QCOMPARE(m_window->recordList().count(), 2);
     m_f->prompt.reset();
@@ -85,11 +80,15 @@ void TestFormMainMaintenance::backupRecoveryAndCompaction()
     QCOMPARE(said.icon, PromptIcon::Information);
 
     addRecord(3);
-    m_chosen = backup;
+    m_fileDialog.answer(backup);
     m_f->prompt.reset();
     m_f->prompt.queueAnswer(PromptAnswer::Yes);
     trigger("menuPopD13");
-    QCOMPARE(m_dialogAsked, QStringList({"Recovery is running ...", m_f->dataFolder(), "Backup (*.KSBK)"}));
+    QCOMPARE(m_fileDialog.requests().size(), 1);
+    const FileDialogRequest &asked = m_fileDialog.requests().constFirst();
+    QCOMPARE(asked.mode, FileDialogMode::Open);
+    QCOMPARE(QStringList({asked.title, asked.startFolder, asked.filter}),
+             QStringList({"Recovery is running ...", m_f->dataFolder(), "Backup (*.KSBK)|*.KSBK"}));
     QCOMPARE(m_f->prompt.requests().size(), 2);
     const PromptRequest question = m_f->prompt.requests().first();
     QCOMPARE(question.text, QStringLiteral("Recovery will take place the current data, continue??"));
@@ -125,7 +124,7 @@ void TestFormMainMaintenance::recoveryDeclined()
     addRecord(3);
     m_f->prompt.reset();
     m_f->prompt.queueAnswer(PromptAnswer::No);
-    m_chosen = chooses ? QDir(m_f->dataFolder()).filePath(backups().first()) : QString();
+    m_fileDialog.answer(chooses ? QDir(m_f->dataFolder()).filePath(backups().first()) : QString());
     trigger("BAmenu10");
     QCOMPARE(m_f->prompt.requests().size(), questions);
     QCOMPARE(RecordStore(m_f->dataFolder()).loadAll()->size(), 3);
