@@ -75,13 +75,18 @@ double median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-// Milliseconds of each run; prepare runs untimed before each.
+// The median milliseconds of the runs after an untimed first one (which
+// warms the page cache and the allocator); prepare runs untimed before each.
 double timeRuns(const std::function<void()> &run, const std::function<void()> &prepare = {})
 {
     QList<double> times;
-    for (int k = 0; k < Runs; ++k) {
+    for (int k = 0; k <= Runs; ++k) {
         if (prepare)
             prepare();
+        if (k == 0) {
+            run();
+            continue;
+        }
         QElapsedTimer timer;
         timer.start();
         run();
