@@ -8,6 +8,7 @@
 #include <QTabWidget>
 
 #include "AnalysisCommands.h"
+#include "AnalysisExportCommands.h"
 #include "AutoModeIndicators.h"
 #include "DataFolder.h"
 #include "DatabaseCommands.h"
@@ -24,6 +25,7 @@
 #include "OptionFrames.h"
 #include "QtDesktopServices.h"
 #include "QtFileDialog.h"
+#include "ResultFileCommands.h"
 #include "ScanCommands.h"
 #include "ScanListView.h"
 #include "ScanPane.h"
@@ -165,6 +167,9 @@ void FormMain::installCommands()
                      this);
     new DatabaseCommands(*m_menus, m_recordCommands, m_recordList, m_databasePane, m_recordView, this);
     new MaintenanceCommands(*m_menus, m_recordCommands, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
+    new ResultFileCommands(*m_menus, m_scanList, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
+    new AnalysisExportCommands(*m_menus, m_analysisList, *m_prompt, *m_fileDialog, *m_desktop,
+                               m_options.dataFolder, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

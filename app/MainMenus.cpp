@@ -44,8 +44,8 @@ const MenuEntry BarDesign[] = {
 };
 
 const MenuEntry ItemDesign[] = {
-    item("menuFile", "SMmenu3", "Save...", NotBuilt),
-    item("menuFile", "SMmenu1", "Open...", NotBuilt),
+    item("menuFile", "SMmenu3", "Save..."),
+    item("menuFile", "SMmenu1", "Open..."),
     sep("menuFile", "SMline"),
     item("menuFile", "SMmenu2", "Find..."),
     item("menuFile", "SMmenu6", "Clear list"),
@@ -66,9 +66,9 @@ const MenuEntry ItemDesign[] = {
     sep("JSmenu"),
     item("JSmenu", "JSmenu5", "Clear analysis list"),
     sep("JSmenu"),
-    sub("JSmenu", "JSmenu1", "Save as...", NotBuilt),
-    item("JSmenu1", "JSmenu12", "Text File(*.TXT)", NotBuilt),
-    item("JSmenu1", "JSmenu13", "Html File(*.html)", NotBuilt),
+    sub("JSmenu", "JSmenu1", "Save as..."),
+    item("JSmenu1", "JSmenu12", "Text File(*.TXT)"),
+    item("JSmenu1", "JSmenu13", "Html File(*.html)"),
     sep("JSmenu"),
     item("JSmenu", "JSmenu2", "Print"),
 

@@ -88,16 +88,33 @@ void ListModel::appendRow(ListRow row)
     insertRow(count(), std::move(row));
 }
 
+void ListModel::appendRows(QList<ListRow> rows)
+{
+    if (rows.isEmpty())
+        return;
+    for (ListRow &row : rows)
+        padCells(row);
+    // Rows below the current one come in: it keeps its number.
+    beginInsertRows({}, count(), count() + int(rows.size()) - 1);
+    m_rows.append(std::move(rows));
+    endInsertRows();
+}
+
 void ListModel::insertRow(int position, ListRow row)
 {
     position = qBound(0, position, count());
-    while (row.cells.size() < m_headers.size())
-        row.cells.append(QString());
+    padCells(row);
     beginInsertRows({}, position, position);
     m_rows.insert(position, std::move(row));
     endInsertRows();
     if (m_currentRow >= position)
         setCurrentRow(m_currentRow + 1);
+}
+
+void ListModel::padCells(ListRow &row) const
+{
+    while (row.cells.size() < m_headers.size())
+        row.cells.append(QString());
 }
 
 void ListModel::removeRowAt(int row)

@@ -37,6 +37,9 @@ public:
     void setText(int row, int column, const QString &text);
 
     void appendRow(ListRow row);
+    // Appends the rows at the bottom with one insertion (one rowsInserted), so
+    // that a view pays its per-insertion cost once for a whole batch.
+    void appendRows(QList<ListRow> rows);
     void insertRow(int position, ListRow row);
     void removeRowAt(int row);
     void clear();
@@ -75,6 +78,8 @@ Q_SIGNALS:
 
 private:
     void emitRowChanged(int row);
+    // Every row holds a text for each column, so that cells.at(column) is safe.
+    void padCells(ListRow &row) const;
 
     QStringList m_headers;
     bool m_checkable;

@@ -7,13 +7,31 @@ ScanListModel::ScanListModel(QObject *parent)
 {
 }
 
-void ScanListModel::appendScanRow(const ScanRow &row)
+namespace {
+
+ListRow toListRow(const ScanRow &row)
 {
     ListRow r;
-    r.cells = {row.number, row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor};
+    r.cells = row.fields();
     r.iconIndex = row.iconIndex;
     r.key = row.key;
-    appendRow(std::move(r));
+    return r;
+}
+
+} // namespace
+
+void ScanListModel::appendScanRow(const ScanRow &row)
+{
+    appendRow(toListRow(row));
+}
+
+void ScanListModel::appendScanRows(const QList<ScanRow> &rows)
+{
+    QList<ListRow> converted;
+    converted.reserve(rows.size());
+    for (const ScanRow &row : rows)
+        converted.append(toListRow(row));
+    appendRows(std::move(converted));
 }
 
 ScanRow ScanListModel::scanRow(int row) const

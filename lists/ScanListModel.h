@@ -15,6 +15,8 @@ public:
     explicit ScanListModel(QObject *parent = nullptr);
 
     void appendScanRow(const ScanRow &row);
+    // The rows at the bottom with one insertion, in the order given.
+    void appendScanRows(const QList<ScanRow> &rows);
     ScanRow scanRow(int row) const;
 
     // A click on a column header: records the column and flips the order;

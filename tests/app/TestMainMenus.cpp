@@ -13,8 +13,8 @@ namespace {
 // "-" stands for a separator; "name|caption|shortcut|state" with state
 // E (enabled), D (disabled until a scan runs) or N (feature not built yet).
 const char *const FileMenu[] = {
-    "SMmenu3|Save...||N",
-    "SMmenu1|Open...||N",
+    "SMmenu3|Save...||E",
+    "SMmenu1|Open...||E",
     "SMline|-",
     "SMmenu2|Find...||E",
     "SMmenu6|Clear list||E",
@@ -33,11 +33,11 @@ const char *const AnalyzeMenu[] = {
     "|-",
     "JSmenu5|Clear analysis list||E",
     "|-",
-    "JSmenu1|Save as...||N",
+    "JSmenu1|Save as...||E",
     "|-",
     "JSmenu2|Print||E",
 };
-const char *const SaveAsMenu[] = {"JSmenu12|Text File(*.TXT)||N", "JSmenu13|Html File(*.html)||N"};
+const char *const SaveAsMenu[] = {"JSmenu12|Text File(*.TXT)||E", "JSmenu13|Html File(*.html)||E"};
 const char *const DatabaseMenu[] = {
     "BAmenu1|Add...||E",
     "BAmenu2|Modify...||E",
@@ -75,8 +75,8 @@ const char *const ScanPopup[] = {
     "menuPopS1|Pause||D",
     "menuPopS2|Stop||D",
     "menuPopS3|-",
-    "menuPopS4|Save...||N",
-    "menuPopS5|Open...||N",
+    "menuPopS4|Save...||E",
+    "menuPopS5|Open...||E",
     "menuPopS6|-",
     "menuPopS7|Find...||E",
     "menuPopS8|Clear list||E",
