@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 
+#include "AddToDatabaseCommand.h"
 #include "AnalysisCommands.h"
 #include "AutoModeIndicators.h"
 #include "DataFolder.h"
@@ -165,6 +166,7 @@ void FormMain::installCommands()
                      this);
     new DatabaseCommands(*m_menus, m_recordCommands, m_recordList, m_databasePane, m_recordView, this);
     new MaintenanceCommands(*m_menus, m_recordCommands, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
+    new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

@@ -44,10 +44,9 @@ class WindowPlacement;
 // The main window. It holds the program-wide state, the lists and the
 // engine objects, builds the panes, lists, menus and status bar, hands them
 // to the command modules (ScanCommands, FindCommands, DatabaseCommands, MaintenanceCommands,
-// AnalysisCommands, OptionControls, SettingsCommands, HelpCommands,
-// TrayCommands), each of which installs the handlers of its menu items, and
-// runs the start-up steps. Its size, place and splitter are kept between
-// starts (WindowPlacement), saved when it closes.
+// AddToDatabaseCommand, AnalysisCommands, OptionControls, SettingsCommands, HelpCommands, TrayCommands), each
+// of which installs the handlers of its menu items, and runs the start-up steps. Its size, place and splitter
+// are kept between starts (WindowPlacement), saved when it closes.
 class FormMain : public QMainWindow
 {
     Q_OBJECT
