@@ -1,5 +1,4 @@
 #include "RecordFixture.h"
-#include "ScanListModel.h"
 #include "ScanRowImport.h"
 
 #include <QTest>
@@ -27,7 +26,6 @@ private slots:
     void sameAddressTwiceInOneRun();
     void progressFollowsTheTickedRows_data();
     void progressFollowsTheTickedRows();
-    void listRunTakesOnlyTickedRows();
     void storeFailureWritesNothing();
 
 private:
@@ -298,21 +296,6 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
     for (int k : ticked)
         expected.append(rows.at(k).ipAddress);
     QCOMPARE(stored, expected);
-    }
-
-    void TestScanRowImport::listRunTakesOnlyTickedRows()
-    {
-        ScanListModel list;
-        for (int k = 1; k <= 3; ++k)
-            list.appendScanRow(row(QStringLiteral("198.18.2.%1").arg(k), QStringLiteral("M%1").arg(k)));
-        list.setAllChecked(false);
-        list.setChecked(1, true);
-        ScanRowImport import(m_f->store(), m_f->prompt());
-        const auto outcome = import.run(list, {MatchBy::MacAddress, OnDuplicate::Ask});
-        QVERIFY(outcome);
-        QCOMPARE(outcome->count, 1);
-        QCOMPARE(records().size(), 1);
-        QCOMPARE(records().first().ipAddress, QStringLiteral("198.18.2.2"));
     }
 
     void TestScanRowImport::storeFailureWritesNothing()
