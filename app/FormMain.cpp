@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 
+#include "AddToDatabaseCommand.h"
 #include "AnalysisCommands.h"
 #include "AnalysisExportCommands.h"
 #include "AutoModeIndicators.h"
@@ -170,6 +171,7 @@ void FormMain::installCommands()
     new ResultFileCommands(*m_menus, m_scanList, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
     new AnalysisExportCommands(*m_menus, m_analysisList, *m_prompt, *m_fileDialog, *m_desktop,
                                m_options.dataFolder, this);
+    new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

@@ -43,11 +43,11 @@ class WindowPlacement;
 
 // The main window. It holds the program-wide state, the lists and the
 // engine objects, builds the panes, lists, menus and status bar, hands them
-// to the command modules (ScanCommands, ResultFileCommands, FindCommands, DatabaseCommands,
-// MaintenanceCommands, AnalysisCommands, AnalysisExportCommands, OptionControls, SettingsCommands,
-// HelpCommands, TrayCommands), each of which installs the handlers of its menu items, and
-// runs the start-up steps. Its size, place and splitter are kept between
-// starts (WindowPlacement), saved when it closes.
+// to the command modules (ScanCommands, ResultFileCommands, AddToDatabaseCommand, FindCommands,
+// DatabaseCommands, MaintenanceCommands, AnalysisCommands, AnalysisExportCommands, OptionControls,
+// SettingsCommands, HelpCommands, TrayCommands), each of which installs the handlers of its menu items,
+// and runs the start-up steps. Its size, place and splitter are kept between starts (WindowPlacement),
+// saved when it closes.
 class FormMain : public QMainWindow
 {
     Q_OBJECT

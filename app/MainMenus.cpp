@@ -55,7 +55,7 @@ const MenuEntry ItemDesign[] = {
     item("menuFile", "SMmenu12", "Unselect All"),
     item("menuFile", "SMmenu13", "Inverse select"),
     item("menuFile", "SMmenu14", "Remove"),
-    item("menuFile", "SMmenu5", "Add to Database...", NotBuilt),
+    item("menuFile", "SMmenu5", "Add to Database..."),
 
     item("SMmenu", "SMmenu8", "Scan", State::Enabled, "F5"),
     item("SMmenu", "SMmenu9", "Pause", Idle, "F6"),

@@ -4,6 +4,7 @@
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "FindNextInList.h"
+#include "ImportScanCommand.h"
 #include "ProgramState.h"
 #include "RecordCommands.h"
 #include "RecordEditor.h"
@@ -35,6 +36,12 @@ const char Usage[] =
     "  find TEXT [--whole] [--case]\n"
     "                       the rows of the record list that contain TEXT in any column\n"
     "                       (--whole: that equal it; --case: letter case counts)\n"
+    "  import-scan FILE.kst [--match ip|mac] [--on-duplicate skip|overwrite]\n"
+    "                       add every row of a scan result file (IP, MAC, host name and\n"
+    "                       workgroup); a record that holds the same IP, or the same MAC\n"
+    "                       without regard to case, is skipped or gets those four fields and\n"
+    "                       keeps the others (default: --match ip --on-duplicate skip);\n"
+    "                       prints \"Successfully added N items to database!\"\n"
     "\n"
     "FIELDS: --ip A.B.C.D --mac 00-0A-E4-20-53-55 --host TEXT --workgroup TEXT --user TEXT\n"
     "        --department TEXT --location TEXT --lan TEXT --comments TEXT\n"
@@ -191,6 +198,8 @@ int runRecordsCommand(const QStringList &arguments)
     const bool isModify = command == QLatin1String("modify");
     const bool isDelete = command == QLatin1String("delete");
     const bool isFind = command == QLatin1String("find");
+    if (command == QLatin1String("import-scan"))
+        return runImportScanCommand(arguments.mid(1), Usage);
     if (!isList && !isAdd && !isModify && !isDelete && !isFind)
         return usageError(QStringLiteral("unknown command \"%1\".").arg(command));
 

@@ -24,7 +24,7 @@ const char *const FileMenu[] = {
     "SMmenu12|Unselect All||E",
     "SMmenu13|Inverse select||E",
     "SMmenu14|Remove||E",
-    "SMmenu5|Add to Database...||N",
+    "SMmenu5|Add to Database...||E",
 };
 const char *const ScanMenu[] = {"SMmenu8|Scan|F5|E", "SMmenu9|Pause|F6|D", "SMmenu10|Stop|F7|D"};
 const char *const AnalyzeMenu[] = {
@@ -86,7 +86,7 @@ const char *const ScanPopup[] = {
     "menuPopS12|UnSelect All||E",
     "menuPopS13|Inverse Select||E",
     "menuPopS14|Remove||E",
-    "menuPopS15|Add to Database||N",
+    "menuPopS15|Add to Database||E",
     "menuPopS16|-",
     "menuPopS17|Send a Message...||N",
     "menuPopS18|Generate IP-MAC binding .BAT File||N",

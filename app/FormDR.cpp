@@ -1,0 +1,155 @@
+#include "FormDR.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "RecordCommands.h"
+#include "ScanListModel.h"
+#include "ScanRowImport.h"
+
+namespace {
+
+// In the order of ScanRowImport::OnDuplicate.
+const char *const OptionCaptions[] = {
+    "Ask when find duplicate IP or MAC",
+    "Automatically overwrite the duplicate items",
+    "Automatically skip the duplicate items",
+};
+
+// Waiting input is let through at most this often during a run: often
+// enough for the window to stay responsive, rarely enough not to slow down a
+// list of many thousand rows.
+constexpr qint64 YieldIntervalMs = 20;
+
+} // namespace
+
+FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, QWidget *parent)
+    : QDialog(parent), m_scanList(scanList), m_commands(commands)
+{
+    setObjectName(QStringLiteral("FormDR"));
+    setWindowTitle(QStringLiteral("Add to database"));
+    setModal(true);
+
+    m_matchIp = new QCheckBox(QStringLiteral("Match IP"), this);
+    m_matchIp->setObjectName(QStringLiteral("Check1_0"));
+    m_matchIp->setChecked(true);
+    m_matchMac = new QCheckBox(QStringLiteral("Match MAC"), this);
+    m_matchMac->setObjectName(QStringLiteral("Check1_1"));
+    // A click on either sets the other to the opposite state, so exactly one
+    // stays ticked.
+    connect(m_matchIp, &QCheckBox::clicked, m_matchMac, [this](bool on) { m_matchMac->setChecked(!on); });
+    connect(m_matchMac, &QCheckBox::clicked, m_matchIp, [this](bool on) { m_matchIp->setChecked(!on); });
+
+    auto *frame = new QGroupBox(QStringLiteral("Add Options"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto *frameLayout = new QVBoxLayout(frame);
+    for (int k = 0; k < 3; ++k) {
+        m_options[k] = new QRadioButton(QLatin1String(OptionCaptions[k]), frame);
+        m_options[k]->setObjectName(QStringLiteral("OptAdd_%1").arg(k));
+        frameLayout->addWidget(m_options[k]);
+    }
+    m_options[0]->setChecked(true);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProBar"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_status = new QLabel(QStringLiteral("Status"), this);
+    m_status->setObjectName(QStringLiteral("Label1"));
+    m_status->setTextFormat(Qt::PlainText);
+
+    m_add = new QPushButton(QStringLiteral("Add"), this);
+    m_add->setObjectName(QStringLiteral("CmdADD"));
+    m_close = new QPushButton(QStringLiteral("Close"), this);
+    m_close->setObjectName(QStringLiteral("Cmdclose"));
+    m_close->setAutoDefault(false);
+    connect(m_add, &QPushButton::clicked, this, &FormDR::add);
+    connect(m_close, &QPushButton::clicked, this, &FormDR::reject);
+
+    auto *matches = new QHBoxLayout;
+    matches->addWidget(m_matchIp);
+    matches->addWidget(m_matchMac);
+    matches->addStretch();
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_add);
+    buttons->addWidget(m_close);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(matches);
+    layout->addWidget(frame);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_status);
+    layout->addLayout(buttons);
+}
+
+void FormDR::setControlsEnabled(bool on)
+{
+    // The controls rather than the dialog itself: a disabled dialog would
+    // disable the questions asked over it as well.
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        control->setEnabled(on);
+}
+
+void FormDR::reportProgress(int percent)
+{
+    m_progress->setValue(percent);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastYield >= YieldIntervalMs || percent == 100) {
+        m_lastYield = now;
+        QCoreApplication::processEvents();
+    }
+}
+
+void FormDR::add()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    setControlsEnabled(false);
+    m_progress->setValue(0);
+    m_lastYield = QDateTime::currentMSecsSinceEpoch();
+
+    ScanRowImport import(m_commands.store(), m_commands.prompt());
+    import.setProgressHandler([this](int percent) { reportProgress(percent);
+});
+    import.setStatusHandler([this](const QString &text) { m_status->setText(text);
+    });
+    ScanRowImport::Options options;
+    // Only the first box decides, as the pair keeps exactly one ticked.
+    options.matchBy = m_matchIp->isChecked() ? BatchItem::MatchBy::IpAddress : BatchItem::MatchBy::MacAddress;
+    for (int k = 0; k < 3; ++k) {
+        if (m_options[k]->isChecked())
+            options.onDuplicate = ScanRowImport::OnDuplicate(k);
+    }
+    // A store failure has been shown by the import; the list is loaded
+    // again either way, since it may have changed under another writer.
+    (void)import.run(m_scanList, options);
+
+    setControlsEnabled(true);
+    m_running = false;
+    m_commands.addLIST();
+    }
+
+    void FormDR::reject()
+    {
+        if (!m_running)
+            QDialog::reject();
+    }
+
+    void FormDR::closeEvent(QCloseEvent *event)
+    {
+        if (m_running) {
+            event->ignore();
+            return;
+        }
+        QDialog::closeEvent(event);
+    }

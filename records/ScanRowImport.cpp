@@ -1,0 +1,150 @@
+#include "ScanRowImport.h"
+
+#include <QSet>
+
+#include <cmath>
+
+#include "Prompt.h"
+#include "RecordStore.h"
+#include "ScanListModel.h"
+
+namespace {
+
+// The store compares keys with SQLite's NOCASE collation, which folds the
+// ASCII letters only; the run's own duplicate test must agree with it, or a
+// row it took for new would be skipped by the write without being asked.
+QString foldedKey(const QString &key)
+{
+    QString folded = key;
+    for (QChar &c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+const QString &keyOf(BatchItem::MatchBy matchBy, const PresetRecord &record)
+{
+    return matchBy == BatchItem::MatchBy::IpAddress ? record.ipAddress : record.macAddress;
+}
+
+} // namespace
+
+ScanRowImport::ScanRowImport(const RecordStore &store, Prompt &prompt) : m_store(store), m_prompt(prompt) {}
+
+PresetRecord ScanRowImport::recordFor(const ScanRow &row)
+{
+    PresetRecord record;
+    record.ipAddress = row.ipAddress;
+    record.macAddress = row.macAddress;
+    record.hostName = row.hostName;
+    record.workgroup = row.workgroup;
+    return record;
+}
+
+QString ScanRowImport::condition(BatchItem::MatchBy matchBy, const ScanRow &row)
+{
+    return matchBy == BatchItem::MatchBy::IpAddress
+               ? QStringLiteral(" IPAddress='") + row.ipAddress + QLatin1Char('\'')
+               : QStringLiteral(" MACAddress='") + row.macAddress + QLatin1Char('\'');
+}
+
+QString ScanRowImport::duplicateQuestion(BatchItem::MatchBy matchBy, const ScanRow &row)
+{
+    return condition(matchBy, row) +
+           QStringLiteral(
+               " already exists. Still continue to add?\r\n"
+               "Click 'Yes' to overwrite the existing record, 'No' to skip, Cancel to exit this wizard");
+}
+
+QString ScanRowImport::statusText(int count)
+{
+    return QStringLiteral("Successfully added %1 items to database!").arg(count);
+}
+
+int ScanRowImport::progressPercent(int position, int rowCount)
+{
+    // Computed as a double and rounded to nearest-even, the way an integer
+    // property takes a fractional value.
+    return int(std::nearbyint(double(position) / double(rowCount) * 100.0));
+}
+
+std::optional<bool> ScanRowImport::askOverwrite(BatchItem::MatchBy matchBy, const ScanRow &row)
+{
+    const PromptAnswer answer =
+        m_prompt.ask({QLatin1String(Prompt::NoticeTitle), duplicateQuestion(matchBy, row),
+                      PromptButtons::YesNoCancel, PromptAnswer::No, PromptIcon::Information});
+    if (answer == PromptAnswer::Cancel)
+        return std::nullopt;
+    return answer == PromptAnswer::Yes;
+}
+
+Result<ScanRowImport::Outcome> ScanRowImport::run(const ScanListModel &list, const Options &options)
+{
+    QList<ScanRow> rows;
+    rows.reserve(list.count());
+    for (int row = 0; row < list.count(); ++row)
+        rows.append(list.scanRow(row));
+    return run(rows, list.checkedRows(), options);
+}
+
+Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, const QList<int> &ticked,
+                                                  const Options &options)
+{
+    const Result<QList<PresetRecord>> present = m_store.loadAll();
+    if (!present) {
+        m_prompt.error(present.error(), PromptIcon::Critical);
+        return Failure{present.error()};
+    }
+    // The keys held once the rows decided so far are written. Overwrites do
+    // not change it: an overwritten record keeps the key it was found by.
+    QSet<QString> held;
+    for (const PresetRecord &record : *present)
+        held.insert(foldedKey(keyOf(options.matchBy, record)));
+
+    Outcome outcome;
+    QList<BatchItem> items;
+    items.reserve(ticked.size());
+    for (const int index : ticked) {
+        BatchItem item;
+        item.record = recordFor(rows.at(index));
+        item.matchBy = options.matchBy;
+        item.overwrittenFields = MappedFields;
+        item.onDuplicate = options.onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
+                                                                         : BatchItem::OnDuplicate::Skip;
+        const QString key = foldedKey(keyOf(options.matchBy, item.record));
+        bool write = true;
+        if (!held.contains(key)) {
+            held.insert(key);
+        } else if (options.onDuplicate == OnDuplicate::Ask) {
+            const std::optional<bool> overwrite = askOverwrite(options.matchBy, rows.at(index));
+            if (!overwrite) {
+                // Cancel ends the decisions here. What was decided before it
+                // is still written below and reported by the closing
+                // message: the rows answered so far are not thrown away.
+                outcome.cancelled = true;
+                break;
+            }
+            item.onDuplicate = BatchItem::OnDuplicate::Overwrite;
+            write = *overwrite; // No leaves the record alone
+        }
+        if (write)
+            items.append(item);
+        if (m_progress)
+            m_progress(progressPercent(index + 1, int(rows.size())));
+    }
+
+    const Result<BatchOutcome> written = m_store.writeBatch(items);
+    if (!written) {
+        m_prompt.error(written.error(), PromptIcon::Critical);
+        return Failure{written.error()};
+    }
+    outcome.batch = *written;
+    outcome.count = written->added() + written->overwritten();
+    if (m_status)
+        m_status(statusText(outcome.count));
+    if (m_progress)
+        m_progress(100);
+    m_prompt.notice(QLatin1String(ClosingText));
+    return outcome;
+}
