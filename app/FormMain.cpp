@@ -24,6 +24,7 @@
 #include "MessageBoxPrompt.h"
 #include "OptionControls.h"
 #include "OptionFrames.h"
+#include "ProcessProgramRunner.h"
 #include "QtDesktopServices.h"
 #include "QtFileDialog.h"
 #include "ResultFileCommands.h"
@@ -34,6 +35,7 @@
 #include "ScanRangeEntry.h"
 #include "SettingsCommands.h"
 #include "StatusBarPanels.h"
+#include "ToolCommands.h"
 #include "TrayCommands.h"
 #include "TrayIcon.h"
 #include "Twips.h"
@@ -60,6 +62,7 @@ FormMain::FormMain(const Options &options, QWidget *parent)
       m_prompt(seamFor<Prompt, MessageBoxPrompt>(options.prompt, &m_ownPrompt)),
       m_desktop(seamFor<DesktopServices, QtDesktopServices>(options.desktop, &m_ownDesktop)),
       m_fileDialog(seamFor<FileDialog, QtFileDialog>(options.fileDialog, &m_ownFileDialog)),
+      m_runner(seamFor<ProgramRunner, ProcessProgramRunner>(options.programRunner, &m_ownRunner)),
       m_vendors(std::make_unique<VendorResolver>(options.dataFolder)),
       m_store(options.dataFolder),
       m_recordCommands(m_store, m_recordList, *m_prompt, m_state),
@@ -180,6 +183,8 @@ void FormMain::installCommands()
         new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
     m_helpCommands = new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
     m_trayCommands = new TrayCommands(*m_menus, this, m_tray, this);
+    new ToolCommands(*m_menus, {m_scanList, m_recordList}, *m_prompt, *m_desktop, *m_runner,
+                     m_options.wakeDestination, m_options.dataFolder, this);
     new AutoModeIndicators(*m_autoScan, this, m_tray, m_status, this);
 }
 

@@ -18,6 +18,7 @@
 #include "RecordStore.h"
 #include "ScanListModel.h"
 #include "ScanRun.h"
+#include "WakeOnLan.h"
 
 class DatabasePane;
 class DesktopServices;
@@ -27,6 +28,7 @@ class ListView;
 class MainMenus;
 class OptionControls;
 class OptionFrames;
+class ProgramRunner;
 class Prompt;
 class QCheckBox;
 class QPrinter;
@@ -45,9 +47,9 @@ class WindowPlacement;
 // engine objects, builds the panes, lists, menus and status bar, hands them
 // to the command modules (ScanCommands, ResultFileCommands, AddToDatabaseCommand, FindCommands,
 // DatabaseCommands, MaintenanceCommands, AnalysisCommands, AnalysisExportCommands, OptionControls,
-// SettingsCommands, HelpCommands, TrayCommands), each of which installs the handlers of its menu items,
-// and runs the start-up steps. Its size, place and splitter are kept between starts (WindowPlacement),
-// saved when it closes.
+// SettingsCommands, HelpCommands, TrayCommands, ToolCommands), each of which installs the handlers of
+// its menu items, and runs the start-up steps. Its size, place and splitter are kept between starts
+// (WindowPlacement), saved when it closes.
 class FormMain : public QMainWindow
 {
     Q_OBJECT
@@ -65,7 +67,11 @@ public:
         // Empty: a print dialog over the window (it offers printing to a PDF
         // file, so no printer is needed).
         std::function<bool(QPrinter &)> choosePrinter;
-        FileDialog *fileDialog = nullptr; // empty: the standard file dialogs over the window
+        FileDialog *fileDialog = nullptr;       // empty: the standard file dialogs over the window
+        ProgramRunner *programRunner = nullptr; // empty: programs run for real
+        // Where "Wake-On-Lan" sends its packets; tests aim them at a listener
+        // of their own.
+        WakeDestination wakeDestination;
     };
 
     static constexpr const char *NoAddressText =
@@ -121,6 +127,8 @@ private:
     DesktopServices *m_desktop;
     std::unique_ptr<FileDialog> m_ownFileDialog; // before m_fileDialog, likewise
     FileDialog *m_fileDialog;
+    std::unique_ptr<ProgramRunner> m_ownRunner; // before m_runner, likewise
+    ProgramRunner *m_runner;
     std::unique_ptr<VendorResolver> m_vendors;
     ProgramState m_state;
     RecordStore m_store;

@@ -1,6 +1,7 @@
 // netkestrel-cli: the engine of Netkestrel without a window, for scripts,
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
 #include "AnalyzeCommand.h"
+#include "ArpScriptCommand.h"
 #include "CommandLine.h"
 #include "DbCommand.h"
 #include "ExportCommand.h"
@@ -8,6 +9,7 @@
 #include "RecordsCommand.h"
 #include "ScanCommand.h"
 #include "WatchCommand.h"
+#include "WolCommand.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -34,6 +36,11 @@ const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
                      "           (netkestrel-cli db backup --data-dir DIR)\n"
                      "  ping     send one ICMP echo request to a host\n"
                      "           (netkestrel-cli ping 198.18.7.2 --timeout-ms 500)\n"
+                     "  wol      send a Wake-on-LAN magic packet for each MAC address\n"
+                     "           (netkestrel-cli wol 00-0A-E4-20-53-55)\n"
+                     "  arp-script  write the IP-MAC binding batch file of a scan result file or of the\n"
+                     "           records, and with --apply bind the addresses on this machine\n"
+                     "           (netkestrel-cli arp-script --from-scan F.kst --apply)\n"
                      "\n"
                      "netkestrel-cli COMMAND --help describes the options of a command.\n";
 
@@ -46,7 +53,7 @@ struct Command
 const Command Commands[] = {
     {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
     {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"db", runDbCommand},
-    {"ping", runPingCommand},
+    {"ping", runPingCommand},   {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
 };
 
 } // namespace

@@ -73,3 +73,11 @@ ProgramOutcome ProcessProgramRunner::run(const ProgramRun &run)
     outcome.standardError = process.readAllStandardError();
     return outcome;
 }
+
+ProgramOutcome::Status ProcessProgramRunner::startDetached(const ProgramRun &run)
+{
+    const QString path = resolve(run.program);
+    if (path.isEmpty() || !QProcess::startDetached(path, run.arguments))
+        return ProgramOutcome::Status::NotInstalled;
+    return ProgramOutcome::Status::Finished;
+}

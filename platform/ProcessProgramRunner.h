@@ -9,6 +9,7 @@ class ProcessProgramRunner : public ProgramRunner
 {
 public:
     ProgramOutcome run(const ProgramRun &run) override;
+    ProgramOutcome::Status startDetached(const ProgramRun &run) override;
 
     // The program's path as run() would start it: a name is looked up on
     // PATH, a path must be an executable file. Empty when neither holds.

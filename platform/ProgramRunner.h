@@ -49,4 +49,9 @@ public:
     virtual ~ProgramRunner() = default;
 
     virtual ProgramOutcome run(const ProgramRun &run) = 0;
+    // Starts the program and returns at once without waiting for it (a
+    // client the user goes on working in); its input and time-out are not
+    // used. Finished when it started, NotInstalled when it could not be
+    // started at all.
+    virtual ProgramOutcome::Status startDetached(const ProgramRun &run) = 0;
 };

@@ -22,13 +22,13 @@ void TestQtFileDialog::nameFilters_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("pattern in the description") << "Netkestrel File (*.kst)|*.kst"
-                                                << QStringList{"Netkestrel File (*.kst)"};
+    QTest::newRow("pattern in the description")
+        << "Netkestrel File (*.kst)|*.kst" << QStringList{"Netkestrel File (*.kst)"};
     // Qt takes the patterns from the last parentheses: the pattern given wins.
-    QTest::newRow("description in other case") << "Text File(*.TXT)|*.txt"
-                                                << QStringList{"Text File(*.TXT) (*.txt)"};
-    QTest::newRow("pairs, final bar") << "Backup|*.KSBK|All files|*|"
-                                      << QStringList{"Backup (*.KSBK)", "All files (*)"};
+    QTest::newRow("description in other case")
+        << "Text File(*.TXT)|*.txt" << QStringList{"Text File(*.TXT) (*.txt)"};
+    QTest::newRow("pairs, final bar")
+        << "Backup|*.KSBK|All files|*|" << QStringList{"Backup (*.KSBK)", "All files (*)"};
     QTest::newRow("description alone") << "Backup (*.KSBK)" << QStringList{"Backup (*.KSBK)"};
     QTest::newRow("empty") << "" << QStringList{};
 }
@@ -64,9 +64,9 @@ void TestQtFileDialog::saveAddsTheDefaultExtension()
     QTemporaryDir folder;
     QtFileDialog dialogs;
     answerNextDialog(folder.filePath(QStringLiteral("result")));
-    const QString chosen = dialogs.choose({FileDialogMode::Save, QStringLiteral("Save the scanning result as..."),
-                                           QStringLiteral("Netkestrel File (*.kst)|*.kst"), folder.path(),
-                                           QStringLiteral("kst")});
+    const QString chosen = dialogs.choose(
+        {FileDialogMode::Save, QStringLiteral("Save the scanning result as..."),
+         QStringLiteral("Netkestrel File (*.kst)|*.kst"), folder.path(), QStringLiteral("kst")});
     QCOMPARE(chosen, folder.filePath(QStringLiteral("result.kst")));
 }
 
@@ -75,8 +75,9 @@ void TestQtFileDialog::cancelAnswersEmpty()
     QTemporaryDir folder;
     QtFileDialog dialogs;
     answerNextDialog({});
-    QVERIFY(dialogs.choose({FileDialogMode::Open, QStringLiteral("Open"), QStringLiteral("All|*"), folder.path()})
-                .isEmpty());
+    QVERIFY(
+        dialogs.choose({FileDialogMode::Open, QStringLiteral("Open"), QStringLiteral("All|*"), folder.path()})
+            .isEmpty());
 }
 
 QTEST_MAIN(TestQtFileDialog)

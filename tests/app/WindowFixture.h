@@ -9,6 +9,7 @@
 #include "FormMain.h"
 #include "RecordStore.h"
 #include "ScriptedDesktopServices.h"
+#include "ScriptedProgramRunner.h"
 #include "ScriptedPrompt.h"
 
 // Every window a test starts finds the automatic mode off in its data folder:
@@ -28,8 +29,9 @@ inline bool storeAutoScanOff(const QString &dataFolder)
 
 // What every window test sets up: a temporary folder for the data folder and
 // the XDG config and data folders (nothing of the user's own is read or
-// written), a scripted prompt and desktop, and the window's options over
-// them. Make one per test function (init), so each starts from nothing.
+// written), a scripted prompt, desktop and program runner, and the window's
+// options over them. Magic packets go to the discard port on loopback, never
+// to this machine's networks. Make one per test function (init), so each starts from nothing.
 class WindowFixture
 {
 public:
@@ -53,6 +55,8 @@ public:
         options.executablePath = QLatin1String(ProgramPath);
         options.prompt = &prompt;
         options.desktop = &desktop;
+        options.programRunner = &runner;
+        options.wakeDestination = {QHostAddress(QHostAddress::LocalHost), 9};
         options.trayAvailable = tray;
         return options;
     }
@@ -67,6 +71,7 @@ public:
 
     ScriptedPrompt prompt;
     ScriptedDesktopServices desktop;
+    ScriptedProgramRunner runner;
 
 private:
     QTemporaryDir m_dir;

@@ -3,7 +3,18 @@
 ProgramOutcome ScriptedProgramRunner::run(const ProgramRun &run)
 {
     m_runs.append(run);
-    const auto keyed = m_byProgram.find(run.program);
+    return take(run.program);
+}
+
+ProgramOutcome::Status ScriptedProgramRunner::startDetached(const ProgramRun &run)
+{
+    m_detachedRuns.append(run);
+    return take(run.program).status;
+}
+
+ProgramOutcome ScriptedProgramRunner::take(const QString &program)
+{
+    const auto keyed = m_byProgram.find(program);
     if (keyed != m_byProgram.end() && !keyed->isEmpty())
         return keyed->takeFirst();
     if (!m_inOrder.isEmpty())

@@ -14,6 +14,9 @@ class ScriptedProgramRunner : public ProgramRunner
 {
 public:
     ProgramOutcome run(const ProgramRun &run) override;
+    // Answered from the same queues (only the status counts); kept apart
+    // from the runs that were waited for.
+    ProgramOutcome::Status startDetached(const ProgramRun &run) override;
 
     void queueOutcome(const ProgramOutcome &outcome) { m_inOrder.append(outcome); }
     void queueOutcome(const QString &program, const ProgramOutcome &outcome)
@@ -22,6 +25,7 @@ public:
     }
 
     const QList<ProgramRun> &runs() const { return m_runs; }
+    const QList<ProgramRun> &detachedRuns() const { return m_detachedRuns; }
     ProgramRun lastRun() const { return m_runs.value(m_runs.size() - 1); }
     // Queued outcomes that no run has taken yet.
     qsizetype pendingOutcomes() const;
@@ -34,5 +38,8 @@ public:
 private:
     QList<ProgramOutcome> m_inOrder;
     QHash<QString, QList<ProgramOutcome>> m_byProgram;
+    ProgramOutcome take(const QString &program);
+
     QList<ProgramRun> m_runs;
+    QList<ProgramRun> m_detachedRuns;
 };

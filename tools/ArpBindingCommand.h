@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "ArpBinding.h"
+
+class ListModel;
+class Prompt;
+
+// "Generate IP-MAC binding BAT file": writes the list's batch file in the
+// data folder and asks whether to run it now; on Yes applies the same
+// bindings to this machine's neighbour table (the batch file's own "arp -s"
+// is for Windows) and shows what succeeded and what failed.
+class ArpBindingCommand
+{
+public:
+    // Applies the bindings and returns the report's text and whether all
+    // went in (NeighbourBinder over a program runner, in the front ends).
+    struct Applied
+    {
+        QString report;
+        bool complete = false;
+    };
+    using Apply = std::function<Applied(const QList<ArpBinding> &bindings)>;
+
+    static constexpr const char *NothingSelectedText = "No items were selected.";
+    static constexpr const char *RunItNowText = "Successfully generated, run it now? ";
+
+    ArpBindingCommand(const QString &dataFolder, Prompt &prompt, Apply apply);
+
+    // Silent for an empty list; "No items were selected." when no ticked row
+    // qualifies (the old file is then left alone). Returns the path written,
+    // empty when nothing was.
+    QString generate(const ListModel &list, const QString &fileName) const;
+
+private:
+    QString m_dataFolder;
+    Prompt &m_prompt;
+    Apply m_apply;
+};

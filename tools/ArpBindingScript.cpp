@@ -1,0 +1,45 @@
+#include "ArpBindingScript.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include "ListModel.h"
+#include "ScanRow.h"
+
+namespace {
+
+constexpr int IpColumn = 1;
+constexpr int MacColumn = 2;
+
+} // namespace
+
+QList<ArpBinding> ArpBindingScript::qualifyingRows(const ListModel &list)
+{
+    QList<ArpBinding> bindings;
+    for (const int row : list.checkedRows()) {
+        const QString mac = list.text(row, MacColumn);
+        if (mac == QLatin1String(ScanRow::NonRespondedMarker))
+            continue;
+        bindings.append({list.text(row, IpColumn), mac});
+    }
+    return bindings;
+}
+
+QByteArray ArpBindingScript::text(const QList<ArpBinding> &bindings)
+{
+    QByteArray bytes;
+    for (const ArpBinding &binding : bindings)
+        bytes += QStringLiteral("arp -s %1 %2\r\n").arg(binding.ip, binding.mac).toUtf8();
+    return bytes;
+}
+
+Result<QString> ArpBindingScript::write(const QString &folder, const QString &fileName,
+                                        const QList<ArpBinding> &bindings)
+{
+    const QString path = QDir(folder).filePath(fileName);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text(bindings)) < 0 || !file.commit())
+        return Failure{QStringLiteral("The file %1 could not be written: %2.")
+                           .arg(QDir::toNativeSeparators(path), file.errorString())};
+    return path;
+}
