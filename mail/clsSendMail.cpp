@@ -480,6 +480,7 @@ void clsSendMail::handleReply(const QByteArray &reply)
         sendNextRecipient();
         break;
     case State::DataEnd:
+        m_totalSize = 0; // nothing more to count
         emit Progress(100);
         emit Status(QStringLiteral("Transmission Complete..."));
         m_sending = false;
