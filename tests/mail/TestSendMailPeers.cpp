@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <unistd.h>
 
 #include "MailPeer.h"
 #include "MailRun.h"
@@ -52,6 +53,8 @@ private slots:
     void encrypted_data();
     void encrypted();
     void untrustedCertificateFails();
+    void popBeforeSmtp_data();
+    void popBeforeSmtp();
 
 private:
     bool startSmtp(MailPeer &peer, const QStringList &extra);
@@ -210,6 +213,52 @@ void TestSendMailPeers::untrustedCertificateFails()
     QVERIFY(!run.failures.first().isEmpty());
     QVERIFY(!run.statuses.contains("Sending Login Authentication..."));
     QVERIFY(!QFile::exists(m_spool + QStringLiteral("/1.eml")));
+}
+
+void TestSendMailPeers::popBeforeSmtp_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("good password") << "s3cret" << QString();
+    QTest::newRow("bad password") << "wrong"
+                                  << "-ERR [AUTH] Authentication failed.";
+}
+
+void TestSendMailPeers::popBeforeSmtp()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, failure);
+    if (::geteuid() != 0)
+        QSKIP("dovecot needs root to drop to its own users");
+    MailPeer pop3;
+    const QString script = QString::fromLocal8Bit(qgetenv("NETKESTREL_SOURCE_DIR")) +
+                           QStringLiteral("/tests/mail/pop3_peer.sh");
+    QVERIFY2(pop3.start(QStringLiteral("bash"), {script, "report", "s3cret"}), qPrintable(pop3.output()));
+    MailPeer smtp;
+    QVERIFY(startSmtp(smtp, {}));
+
+    clsSendMail mail;
+    address(mail, smtp.port());
+    mail.setUseAuthentication(false);
+    mail.setUsePopAuthentication(true);
+    mail.setPOP3Host(QStringLiteral("127.0.0.1"));
+    mail.setPOP3Port(pop3.port());
+    mail.setPassword(password);
+    mail.setMessage(QStringLiteral("after POP3"));
+    MailRun run(mail);
+    mail.Send();
+    QVERIFY(run.waitForEnd(mail));
+    QCOMPARE(run.statuses.first(), QStringLiteral("Connecting to POP3 Server (127.0.0.1)..."));
+    if (failure.isEmpty()) {
+        QVERIFY2(run.failures.isEmpty(), qPrintable(run.failures.join(QLatin1Char('|'))));
+        QCOMPARE(run.statuses.at(1), QStringLiteral("POP3 Authentication Successful..."));
+        QCOMPARE(run.statuses.at(2), QStringLiteral("Connecting to SMTP Server (127.0.0.1)..."));
+        QVERIFY(readFile(m_spool + QStringLiteral("/1.eml")).contains("after POP3"));
+    } else {
+        QCOMPARE(run.failures, QStringList{failure});
+        QVERIFY(!run.statuses.contains("Connecting to SMTP Server (127.0.0.1)..."));
+        QVERIFY(!QFile::exists(m_spool + QStringLiteral("/1.eml")));
+    }
 }
 
 int main(int argc, char *argv[])
