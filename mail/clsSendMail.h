@@ -41,6 +41,8 @@ class QSslSocket;
 // run an event loop). Every send ends with exactly one SendSuccesful or one
 // SendFailed, unless it is refused at once as described at Send(). The object
 // creates its socket for each connection through the socket factory and owns it.
+// A handler of its signals may release it only with deleteLater(): the object
+// still closes its connection after SendFailed.
 //
 // Encryption: with StartTls or Tls the server's certificate is verified
 // against the system's trust store (or CaFile); a failed verification ends the
