@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian package that Netkestrel builds, runs and tests with.
-# Idempotent; run as root. Daemons that come with a package (nmbd, smbd) are
+# Idempotent; run as root. Daemons that come with a package (nmbd, smbd, dovecot) are
 # kept from starting: the tests start their own, inside test namespaces.
 set -euo pipefail
 
@@ -20,6 +20,8 @@ packages=(
     imagemagick trayer xdotool
     # tests: reading back the printout of the analysis list
     poppler-utils
+    # tests: mail peers on loopback (SMTP with AUTH LOGIN and STARTTLS, POP3) and their certificates
+    python3-aiosmtpd dovecot-pop3d openssl
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
 )

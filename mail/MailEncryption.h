@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// How the sender protects its SMTP connection. With StartTls the plain
+// connection is upgraded after the greeting (and fails when the server does
+// not offer STARTTLS); with Tls the connection is encrypted from its first
+// byte (usually port 465). Certificates are verified against the system's
+// trust store, or against a given CA file.
+enum class MailEncryption { None, StartTls, Tls };
+
+// "none", "starttls", "tls"; parse answers false for any other text.
+QString encryptionName(MailEncryption encryption);
+bool parseEncryption(const QString &text, MailEncryption *encryption);
