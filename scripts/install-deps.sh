@@ -20,6 +20,10 @@ packages=(
     imagemagick trayer xdotool
     # tests: reading back the printout of the analysis list
     poppler-utils
+    # spreadsheets: .xls reader, .xlsx writer, the zip under our own .xlsx reader;
+    # tests write .xls with another program and read our .xlsx back with another
+    libfreexl-dev libxlsxwriter-dev libzip-dev
+    libspreadsheet-writeexcel-perl python3-openpyxl
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
 )
