@@ -9,6 +9,7 @@
 #include "RecordEditor.h"
 #include "RecordListModel.h"
 #include "RecordStore.h"
+#include "SheetCommands.h"
 #include "TerminalText.h"
 
 #include <QCommandLineParser>
@@ -191,7 +192,9 @@ int runRecordsCommand(const QStringList &arguments)
     const bool isModify = command == QLatin1String("modify");
     const bool isDelete = command == QLatin1String("delete");
     const bool isFind = command == QLatin1String("find");
-    if (!isList && !isAdd && !isModify && !isDelete && !isFind)
+    const bool isExport = command == QLatin1String("export");
+    const bool isImport = command == QLatin1String("import");
+    if (!isList && !isAdd && !isModify && !isDelete && !isFind && !isExport && !isImport)
         return usageError(QStringLiteral("unknown command \"%1\".").arg(command));
 
     QCommandLineParser parser;
@@ -206,6 +209,8 @@ int runRecordsCommand(const QStringList &arguments)
         parser.addOption({QStringLiteral("whole"), QStringLiteral("A cell must equal TEXT.")});
         parser.addOption({QStringLiteral("case"), QStringLiteral("Letter case counts.")});
     }
+    if (isImport)
+        SheetCommands::addImportOptions(parser);
     if (const auto done = CommandLine(QStringLiteral("records ") + command)
                               .parse(parser, arguments.mid(1), CommandLine::Positional::Allowed, Usage))
         return *done;
@@ -215,6 +220,9 @@ int runRecordsCommand(const QStringList &arguments)
     if ((isModify || isFind) && positional.size() != 1)
         return usageError(isModify ? QStringLiteral("modify takes one record ID.")
                                    : QStringLiteral("find takes one search text."));
+    if ((isExport || isImport) && positional.size() != 1)
+        return usageError(isExport ? QStringLiteral("export takes the workbook file to write.")
+                                   : QStringLiteral("import takes the workbook file to read."));
     if (isDelete && positional.isEmpty())
         return usageError(QStringLiteral("delete takes the IDs of the records to delete."));
     qint64 id = 0;
@@ -228,6 +236,11 @@ int runRecordsCommand(const QStringList &arguments)
         std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(made.error()));
         return 1;
     }
+
+    if (isExport)
+        return SheetCommands::exportRecords(folder, positional.first());
+    if (isImport)
+        return SheetCommands::importRecords(folder, positional.first(), parser);
 
     RecordsRun run(folder);
     if (isList)

@@ -16,7 +16,9 @@ namespace RecordWorkbook {
 
 constexpr const char *SheetName = "sheet1";
 // The plain message of an export of an empty table, which writes nothing.
+// A plain box (OK, no icon) titled with the program's name.
 constexpr const char *NoRecordText = "No Record!";
+constexpr const char *NoRecordTitle = "Netkestrel";
 constexpr const char *Footer = "Page &P, Total: &N";
 constexpr int PaperSize = 8;
 

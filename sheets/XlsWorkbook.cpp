@@ -47,7 +47,8 @@ Result<std::unique_ptr<WorkbookReader>> XlsWorkbook::open(const QString &path)
     }
     std::unique_ptr<XlsWorkbook> book(new XlsWorkbook(path, handle));
     unsigned int password = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password != 0)
+    if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
+        password == FREEXL_BIFF_OBFUSCATED)
         return Failure{openFailure(path, QStringLiteral("The workbook is protected by a password."))};
     unsigned int count = 0;
     if (const int info = freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count); info != FREEXL_OK)
