@@ -75,6 +75,7 @@ XlsxStyles XlsxStyles::parse(const QByteArray &xml)
     QHash<int, QString> codes;
     QXmlStreamReader reader(xml);
     bool inCellStyles = false;
+    // A damaged part reads as far as it goes; what came before stays.
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isStartElement()) {

@@ -152,7 +152,7 @@ Result<> XlsxWorkbook::readWorkbook()
     const Result<QByteArray> sharedXml = part(sharedStringsPart, false);
     if (!sharedXml)
         return Failure{sharedXml.error()};
-    {
+    if (!sharedXml->isEmpty()) {
         QXmlStreamReader reader(*sharedXml);
         while (!reader.atEnd()) {
             reader.readNext();
