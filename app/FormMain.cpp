@@ -30,6 +30,7 @@
 #include "ScanPaneLayout.h"
 #include "ScanRangeEntry.h"
 #include "SettingsCommands.h"
+#include "SpreadsheetCommands.h"
 #include "StatusBarPanels.h"
 #include "TrayCommands.h"
 #include "TrayIcon.h"
@@ -165,6 +166,7 @@ void FormMain::installCommands()
                      this);
     new DatabaseCommands(*m_menus, m_recordCommands, m_recordList, m_databasePane, m_recordView, this);
     new MaintenanceCommands(*m_menus, m_recordCommands, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
+    new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =
