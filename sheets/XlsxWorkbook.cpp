@@ -209,7 +209,7 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
 
     // Cells by row, each row's cells by column; rows and cells without a
     // reference follow the one before them.
-    QList<QHash<int, QString>> cells;
+    QList<QStringList> cells;
     int columnCount = 0;
     int row = -1;
     int lastColumn = -1;
@@ -249,9 +249,12 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
             else if (reader.isEndElement() && reader.name() == QLatin1String("c"))
                 break;
         }
-        while (cells.size() <= row)
-            cells.append(QHash<int, QString>());
-        cells[row].insert(column, cellText(type, style, value, inlineText));
+        if (cells.size() <= row)
+            cells.resize(row + 1);
+        QStringList &texts = cells[row];
+        if (texts.size() <= column)
+            texts.resize(column + 1);
+        texts[column] = cellText(type, style, value, inlineText);
         columnCount = std::max(columnCount, column + 1);
     }
     if (reader.hasError())
@@ -259,12 +262,8 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
 
     SheetGrid grid;
     grid.columnCount = columnCount;
-    grid.rows.reserve(cells.size());
-    for (const QHash<int, QString> &cellsOfRow : std::as_const(cells)) {
-        QStringList texts(columnCount);
-        for (auto it = cellsOfRow.cbegin(); it != cellsOfRow.cend(); ++it)
-            texts[it.key()] = it.value();
-        grid.rows.append(texts);
-    }
+    grid.rows = std::move(cells);
+    for (QStringList &texts : grid.rows)
+        texts.resize(columnCount);
     return grid;
 }
