@@ -34,6 +34,7 @@
 #include "ScanPaneLayout.h"
 #include "ScanRangeEntry.h"
 #include "SettingsCommands.h"
+#include "SpreadsheetCommands.h"
 #include "StatusBarPanels.h"
 #include "ToolCommands.h"
 #include "TrayCommands.h"
@@ -175,6 +176,7 @@ void FormMain::installCommands()
     new AnalysisExportCommands(*m_menus, m_analysisList, *m_prompt, *m_fileDialog, *m_desktop,
                                m_options.dataFolder, this);
     new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
+    new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

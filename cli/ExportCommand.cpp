@@ -10,6 +10,7 @@
 #include "RecordListModel.h"
 #include "ScanListModel.h"
 #include "ScanResultReader.h"
+#include "SheetCommands.h"
 
 #include <QCommandLineParser>
 
@@ -19,12 +20,15 @@ int runExportCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Analyses the rows of a scan result file against the records and writes the findings\n"
-                       "as a text or an HTML file. Exit status: 0 written, 1 failure, 2 bad usage."));
+                       "as a text or an HTML file; or, with --scan-list, writes the rows of a scan result\n"
+                       "file as a workbook (.xlsx). Exit status: 0 written, 1 failure, 2 bad usage."));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("analysis"), QStringLiteral("The kind of file: text or html."),
          QStringLiteral("text|html")},
         {QStringLiteral("scan-file"), QStringLiteral("The scan result file to analyse."),
+         QStringLiteral("F")},
+        {QStringLiteral("scan-list"), QStringLiteral("The scan result file to write as a workbook."),
          QStringLiteral("F")},
         {QStringLiteral("output"), QStringLiteral("The file to write; an existing one is replaced."),
          QStringLiteral("FILE")},
@@ -35,6 +39,16 @@ int runExportCommand(const QStringList &arguments)
     AnalysisInputs::addOptions(parser);
     if (const auto done = command.parse(parser, arguments))
         return *done;
+
+    if (parser.isSet(QStringLiteral("scan-list"))) {
+        if (parser.isSet(QStringLiteral("analysis")) || parser.isSet(QStringLiteral("scan-file")))
+            return command.usageError(
+                QStringLiteral("--scan-list takes neither --analysis nor --scan-file."));
+        if (parser.value(QStringLiteral("output")).isEmpty())
+            return command.usageError(QStringLiteral("give --output."));
+        return SheetCommands::exportScanList(parser.value(QStringLiteral("scan-list")),
+                                             parser.value(QStringLiteral("output")));
+    }
 
     const QString kind = parser.value(QStringLiteral("analysis"));
     if (kind != QLatin1String("text") && kind != QLatin1String("html"))

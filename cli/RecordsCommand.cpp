@@ -10,6 +10,7 @@
 #include "RecordEditor.h"
 #include "RecordListModel.h"
 #include "RecordStore.h"
+#include "SheetCommands.h"
 #include "TerminalText.h"
 
 #include <QCommandLineParser>
@@ -42,6 +43,10 @@ const char Usage[] =
     "                       without regard to case, is skipped or gets those four fields and\n"
     "                       keeps the others (default: --match ip --on-duplicate skip);\n"
     "                       prints \"Successfully added N items to database!\"\n"
+    "  export FILE.xlsx     write all records as a workbook (sheet \"sheet1\")\n"
+    "  import FILE --match ip|mac --on-duplicate skip|overwrite [--sheet NAME] [--rows 1,3-7]\n"
+    "                       add the rows of a workbook sheet (.xls or .xlsx, ten columns);\n"
+    "                       prints \"Imported N records;Completely import!\"\n"
     "\n"
     "FIELDS: --ip A.B.C.D --mac 00-0A-E4-20-53-55 --host TEXT --workgroup TEXT --user TEXT\n"
     "        --department TEXT --location TEXT --lan TEXT --comments TEXT\n"
@@ -200,7 +205,9 @@ int runRecordsCommand(const QStringList &arguments)
     const bool isFind = command == QLatin1String("find");
     if (command == QLatin1String("import-scan"))
         return runImportScanCommand(arguments.mid(1), Usage);
-    if (!isList && !isAdd && !isModify && !isDelete && !isFind)
+    const bool isExport = command == QLatin1String("export");
+    const bool isImport = command == QLatin1String("import");
+    if (!isList && !isAdd && !isModify && !isDelete && !isFind && !isExport && !isImport)
         return usageError(QStringLiteral("unknown command \"%1\".").arg(command));
 
     QCommandLineParser parser;
@@ -215,6 +222,8 @@ int runRecordsCommand(const QStringList &arguments)
         parser.addOption({QStringLiteral("whole"), QStringLiteral("A cell must equal TEXT.")});
         parser.addOption({QStringLiteral("case"), QStringLiteral("Letter case counts.")});
     }
+    if (isImport)
+        SheetCommands::addImportOptions(parser);
     if (const auto done = CommandLine(QStringLiteral("records ") + command)
                               .parse(parser, arguments.mid(1), CommandLine::Positional::Allowed, Usage))
         return *done;
@@ -224,6 +233,9 @@ int runRecordsCommand(const QStringList &arguments)
     if ((isModify || isFind) && positional.size() != 1)
         return usageError(isModify ? QStringLiteral("modify takes one record ID.")
                                    : QStringLiteral("find takes one search text."));
+    if ((isExport || isImport) && positional.size() != 1)
+        return usageError(isExport ? QStringLiteral("export takes the workbook file to write.")
+                                   : QStringLiteral("import takes the workbook file to read."));
     if (isDelete && positional.isEmpty())
         return usageError(QStringLiteral("delete takes the IDs of the records to delete."));
     qint64 id = 0;
@@ -237,6 +249,11 @@ int runRecordsCommand(const QStringList &arguments)
         std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(made.error()));
         return 1;
     }
+
+    if (isExport)
+        return SheetCommands::exportRecords(folder, positional.first());
+    if (isImport)
+        return SheetCommands::importRecords(folder, positional.first(), parser);
 
     RecordsRun run(folder);
     if (isList)

@@ -22,6 +22,10 @@ packages=(
     poppler-utils
     # tests: mail peers on loopback (SMTP with AUTH LOGIN and STARTTLS, POP3) and their certificates
     python3-aiosmtpd dovecot-pop3d openssl
+    # spreadsheets: .xls reader, .xlsx writer, the zip under our own .xlsx reader;
+    # tests write .xls with another program and read our .xlsx back with another
+    libfreexl-dev libxlsxwriter-dev libzip-dev
+    libspreadsheet-writeexcel-perl python3-openpyxl
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
 )

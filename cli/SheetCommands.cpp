@@ -1,0 +1,172 @@
+#include "SheetCommands.h"
+
+#include "CommandLine.h"
+#include "ConsolePrompt.h"
+#include "RecordSheet.h"
+#include "RecordStore.h"
+#include "RecordTableDump.h"
+#include "RecordWorkbook.h"
+#include "ScanListModel.h"
+#include "ScanListWorkbook.h"
+#include "ScanResultReader.h"
+#include "SheetImport.h"
+#include "WorkbookReader.h"
+
+#include <QCommandLineParser>
+#include <QSet>
+#include <algorithm>
+#include <cstdio>
+
+namespace SheetCommands {
+
+namespace {
+
+const CommandLine ImportCommand(QStringLiteral("records import"));
+
+} // namespace
+
+int exportScanList(const QString &scanFile, const QString &output)
+{
+    const CommandLine command(QStringLiteral("export"));
+    const ScanResultReader::ReadOutcome read = ScanResultReader::readFile(scanFile);
+    if (!read.ok())
+        return command.failure(read.error);
+    ScanListModel list;
+    for (const ScanRow &row : read.rows)
+        list.appendScanRow(row);
+    if (const Result<> written = ScanListWorkbook::write(list, output); !written)
+        return command.failure(written.error());
+    return 0;
+}
+
+int exportRecords(const QString &dataFolder, const QString &output)
+{
+    const CommandLine command(QStringLiteral("records export"));
+    const Result<RecordTableDump> table = RecordTableDump::read(RecordStore(dataFolder));
+    if (!table)
+        return command.failure(table.error());
+    if (table->rows.isEmpty()) {
+        ConsolePrompt().ask(
+            {QLatin1String(RecordWorkbook::NoRecordTitle), QLatin1String(RecordWorkbook::NoRecordText)});
+        return CommandLine::FailureStatus;
+    }
+    if (const Result<> written = RecordWorkbook::write(*table, output); !written)
+        return command.failure(written.error());
+    return 0;
+}
+
+std::optional<QList<int>> parseRows(const QString &text)
+{
+    QList<int> rows;
+    QSet<int> seen;
+    const auto add = [&](int row) {
+        if (!seen.contains(row)) {
+            seen.insert(row);
+            rows.append(row);
+        }
+    };
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        const QStringList bounds = part.trimmed().split(QLatin1Char('-'));
+        bool firstOk = false;
+        bool lastOk = false;
+        const int first = bounds.first().toInt(&firstOk);
+        const int last = bounds.size() == 2 ? bounds.last().toInt(&lastOk) : first;
+        if (!firstOk || (bounds.size() == 2 && !lastOk) || bounds.size() > 2 || first < 1 || last < first)
+            return std::nullopt;
+        for (int row = first; row <= last; ++row)
+            add(row);
+    }
+    return rows;
+}
+
+void addImportOptions(QCommandLineParser &parser)
+{
+    parser.addOptions({
+        {QStringLiteral("sheet"),
+         QStringLiteral("The sheet, named as the workbook lists it (default: the first)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("match"), QStringLiteral("Find duplicates by IP or by MAC address."),
+         QStringLiteral("ip|mac")},
+        {QStringLiteral("on-duplicate"), QStringLiteral("What a duplicate does."),
+         QStringLiteral("skip|overwrite")},
+        {QStringLiteral("rows"),
+         QStringLiteral("The sheet rows to import, from 1 below the header (default: all)."),
+         QStringLiteral("LIST")},
+    });
+}
+
+int importRecords(const QString &dataFolder, const QString &file, const QCommandLineParser &parser)
+{
+    const QString match = parser.value(QStringLiteral("match"));
+    if (match != QLatin1String("ip") && match != QLatin1String("mac"))
+        return ImportCommand.usageError(QStringLiteral("give --match ip or --match mac."));
+    const QString duplicate = parser.value(QStringLiteral("on-duplicate"));
+    if (duplicate != QLatin1String("skip") && duplicate != QLatin1String("overwrite"))
+        return ImportCommand.usageError(
+            QStringLiteral("give --on-duplicate skip or --on-duplicate overwrite."));
+    std::optional<QList<int>> wanted;
+    if (parser.isSet(QStringLiteral("rows"))) {
+        wanted = parseRows(parser.value(QStringLiteral("rows")));
+        if (!wanted)
+            return ImportCommand.usageError(
+                QStringLiteral("--rows takes row numbers and ranges such as 1,3-7, not \"%1\".")
+                    .arg(parser.value(QStringLiteral("rows"))));
+    }
+
+    ConsolePrompt prompt;
+    Result<std::unique_ptr<WorkbookReader>> book = WorkbookReader::open(file);
+    if (!book) {
+        prompt.error(book.error());
+        return CommandLine::FailureStatus;
+    }
+    const QStringList sheets = (*book)->sheetNames();
+    int sheetIndex = 0;
+    if (parser.isSet(QStringLiteral("sheet"))) {
+        sheetIndex = int(sheets.indexOf(parser.value(QStringLiteral("sheet"))));
+        if (sheetIndex < 0)
+            return ImportCommand.failure(
+                QStringLiteral("the workbook has no sheet \"%1\"; its sheets: %2.")
+                    .arg(parser.value(QStringLiteral("sheet")), sheets.join(QStringLiteral(", "))));
+    } else if (sheets.isEmpty()) {
+        return ImportCommand.failure(QStringLiteral("the workbook has no sheet."));
+    }
+    const Result<SheetGrid> grid = (*book)->readSheet(sheetIndex);
+    if (!grid) {
+        prompt.error(grid.error());
+        return CommandLine::FailureStatus;
+    }
+    const std::optional<RecordSheet> sheet = RecordSheet::fromGrid(*grid);
+    if (!sheet) {
+        prompt.error(QLatin1String(RecordSheet::FormatRefusedText));
+        return CommandLine::FailureStatus;
+    }
+
+    QList<PresetRecord> rows;
+    if (wanted) {
+        std::sort(wanted->begin(), wanted->end());
+        for (int row : std::as_const(*wanted)) {
+            if (row > sheet->rowCount())
+                return ImportCommand.failure(QStringLiteral("the sheet has %1 rows; there is no row %2.")
+                                                 .arg(sheet->rowCount())
+                                                 .arg(row));
+            rows.append(sheet->record(row - 1));
+        }
+    } else {
+        for (int row = 0; row < sheet->rowCount(); ++row)
+            rows.append(sheet->record(row));
+    }
+
+    RecordStore store(dataFolder);
+    SheetImport run(store, prompt);
+    QObject::connect(&run, &SheetImport::statusChanged, [](const QString &line) {
+        std::fprintf(stdout, "%s\n", qPrintable(line));
+        std::fflush(stdout);
+    });
+    const SheetImport::Outcome outcome = run.run(
+        rows, match == QLatin1String("ip") ? BatchItem::MatchBy::IpAddress : BatchItem::MatchBy::MacAddress,
+        duplicate == QLatin1String("skip") ? SheetImport::OnDuplicate::Skip
+                                           : SheetImport::OnDuplicate::Overwrite);
+    return outcome.failed ? CommandLine::FailureStatus : 0;
+}
+
+} // namespace SheetCommands

@@ -1,0 +1,138 @@
+#include "SheetImport.h"
+
+#include "Prompt.h"
+#include "RecordStore.h"
+
+#include <QSet>
+
+namespace {
+
+// The keys as the store compares them: SQLite's NOCASE folds ASCII letters only.
+QString foldedKey(const QString &key)
+{
+    QString folded = key;
+    for (QChar &c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+const QString &keyOf(const PresetRecord &record, BatchItem::MatchBy matchBy)
+{
+    return matchBy == BatchItem::MatchBy::IpAddress ? record.ipAddress : record.macAddress;
+}
+
+BatchItem item(const PresetRecord &record, BatchItem::MatchBy matchBy, BatchItem::OnDuplicate onDuplicate)
+{
+    BatchItem item;
+    item.record = record;
+    item.matchBy = matchBy;
+    item.onDuplicate = onDuplicate;
+    return item;
+}
+
+} // namespace
+
+QString SheetImport::statusLine(int count)
+{
+    return QStringLiteral("Imported ") + QString::number(count) + QStringLiteral(" records;") +
+           QStringLiteral("Completely import!");
+}
+
+QString SheetImport::duplicateQuestion(BatchItem::MatchBy matchBy, const QString &key)
+{
+    const QString condition = (matchBy == BatchItem::MatchBy::IpAddress ? QStringLiteral(" IPAddress='")
+                                                                        : QStringLiteral(" MACAddress='")) +
+                              key + QLatin1Char('\'');
+    return QStringLiteral("Record") + condition +
+           QStringLiteral(" already exists. Still continue to import?") + QStringLiteral("\r\n") +
+           QStringLiteral(
+               "Click Yes to overwrite the existing record, No to skip, Cancel to exit this wizard");
+}
+
+SheetImport::SheetImport(RecordStore &store, Prompt &prompt, QObject *parent)
+    : QObject(parent), m_store(store), m_prompt(prompt)
+{
+}
+
+void SheetImport::reportProgress(qsizetype done, qsizetype total)
+{
+    const int percent = total > 0 ? int(done * 100 / total) : 100;
+    if (percent == m_percent)
+        return;
+    m_percent = percent;
+    Q_EMIT progressChanged(percent);
+}
+
+std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord> &rows,
+                                                        BatchItem::MatchBy matchBy, bool *cancelled)
+{
+    const Result<QList<PresetRecord>> existing = m_store.loadAll();
+    if (!existing) {
+        m_prompt.error(existing.error());
+        return std::nullopt;
+    }
+    QSet<QString> held;
+    held.reserve(existing->size() + rows.size());
+    for (const PresetRecord &record : *existing)
+        held.insert(foldedKey(keyOf(record, matchBy)));
+
+    QList<BatchItem> items;
+    items.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const PresetRecord &row = rows.at(i);
+        const QString key = foldedKey(keyOf(row, matchBy));
+        if (!held.contains(key)) {
+            held.insert(key);
+            items.append(item(row, matchBy, BatchItem::OnDuplicate::Skip));
+        } else {
+            const PromptAnswer answer = m_prompt.ask(
+                {QLatin1String(Prompt::NoticeTitle), duplicateQuestion(matchBy, keyOf(row, matchBy)),
+                 PromptButtons::YesNoCancel, PromptAnswer::No, PromptIcon::Information});
+            if (answer == PromptAnswer::Cancel) {
+                *cancelled = true;
+                break;
+            }
+            if (answer == PromptAnswer::Yes)
+                items.append(item(row, matchBy, BatchItem::OnDuplicate::Overwrite));
+        }
+        reportProgress(i + 1, rows.size());
+    }
+    return items;
+}
+
+SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy,
+                                      OnDuplicate onDuplicate)
+{
+    Outcome outcome;
+    m_percent = -1;
+    reportProgress(0, 1);
+    QList<BatchItem> items;
+    if (onDuplicate == OnDuplicate::Ask) {
+        std::optional<QList<BatchItem>> asked = askedItems(rows, matchBy, &outcome.cancelled);
+        if (!asked) {
+            outcome.failed = true;
+            return outcome;
+        }
+        items = std::move(*asked);
+    } else {
+        const auto policy = onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
+                                                                  : BatchItem::OnDuplicate::Skip;
+        items.reserve(rows.size());
+        for (const PresetRecord &row : rows)
+            items.append(item(row, matchBy, policy));
+    }
+
+    const Result<BatchOutcome> written = m_store.writeBatch(items);
+    if (!written) {
+        m_prompt.error(written.error());
+        outcome.failed = true;
+        return outcome;
+    }
+    outcome.count = written->added() + written->overwritten();
+    Q_EMIT statusChanged(statusLine(outcome.count));
+    reportProgress(1, 1);
+    m_prompt.notice(QLatin1String(ClosingText), PromptIcon::Exclamation);
+    return outcome;
+}

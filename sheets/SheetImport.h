@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "PresetRecord.h"
+#include "RecordBatch.h"
+
+class Prompt;
+class RecordStore;
+
+// The import run of the spreadsheet import: the chosen rows of a sheet become
+// records, a row whose key (IP or MAC address, without regard to case) a
+// record already holds being asked about, overwritten or skipped. All of a
+// run is written in one transaction (RecordStore::writeBatch), so a run that
+// fails writes nothing, and a run ended by Cancel keeps the rows before it.
+// Asking happens before the write, against the records as they were and the
+// rows added before the asked one; the write probes again, so a record that
+// another program added meanwhile is skipped, never overwritten unasked.
+// Questions and messages go through the Prompt; progress and the status line
+// go out as signals. Lives on the thread that runs it.
+class SheetImport : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class OnDuplicate { Ask, Overwrite, Skip };
+
+    static constexpr const char *ClosingText = "Successfully added to record !";
+    // "Imported N records;Completely import!"
+    static QString statusLine(int count);
+    // The question about a row whose key a record holds.
+    static QString duplicateQuestion(BatchItem::MatchBy matchBy, const QString &key);
+
+    struct Outcome
+    {
+        int count = 0; // records added and overwritten
+        bool cancelled = false;
+        bool failed = false; // reported already; nothing was written
+    };
+
+    SheetImport(RecordStore &store, Prompt &prompt, QObject *parent = nullptr);
+
+    // rows: the records of the chosen rows, in sheet order.
+    Outcome run(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy, OnDuplicate onDuplicate);
+
+Q_SIGNALS:
+    // 0 to 100; the run ends with 100.
+    void progressChanged(int percent);
+    // The status line, before the closing message.
+    void statusChanged(const QString &line);
+
+private:
+    // The items of an Ask run up to a Cancel; nothing when the records
+    // cannot be read (reported).
+    std::optional<QList<BatchItem>> askedItems(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy,
+                                               bool *cancelled);
+    void reportProgress(qsizetype done, qsizetype total);
+
+    RecordStore &m_store;
+    Prompt &m_prompt;
+    int m_percent = -1;
+};
