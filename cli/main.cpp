@@ -7,6 +7,7 @@
 #include "ExportCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
+#include "ReportCommand.h"
 #include "ScanCommand.h"
 #include "WatchCommand.h"
 #include "WolCommand.h"
@@ -16,33 +17,37 @@
 
 namespace {
 
-const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
-                     "\n"
-                     "Commands:\n"
-                     "  scan     scan an address range and list the hosts that answer\n"
-                     "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254,\n"
-                     "           or netkestrel-cli scan --range 198.18.7.0/24)\n"
-                     "  analyze  scan a range (or read a scan result file) and list the findings against\n"
-                     "           the records; exit status 3 when there are findings, 0 when none\n"
-                     "           (netkestrel-cli analyze --from 198.18.7.1 --to 198.18.7.254)\n"
-                     "  export   write the findings of a scan result file as a text or an HTML file\n"
-                     "           (netkestrel-cli export --analysis html --scan-file F.kst --output F.html)\n"
-                     "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
-                     "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15)\n"
-                     "  records  list, add, modify, delete and find the preset IP/MAC records, and add the\n"
-                     "           rows of a scan result file to them\n"
-                     "           (netkestrel-cli records list --data-dir DIR)\n"
-                     "  db       back up, recover or compact the record database\n"
-                     "           (netkestrel-cli db backup --data-dir DIR)\n"
-                     "  ping     send one ICMP echo request to a host\n"
-                     "           (netkestrel-cli ping 198.18.7.2 --timeout-ms 500)\n"
-                     "  wol      send a Wake-on-LAN magic packet for each MAC address\n"
-                     "           (netkestrel-cli wol 00-0A-E4-20-53-55)\n"
-                     "  arp-script  write the IP-MAC binding batch file of a scan result file or of the\n"
-                     "           records, and with --apply bind the addresses on this machine\n"
-                     "           (netkestrel-cli arp-script --from-scan F.kst --apply)\n"
-                     "\n"
-                     "netkestrel-cli COMMAND --help describes the options of a command.\n";
+const char Usage[] =
+    "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  scan     scan an address range and list the hosts that answer\n"
+    "           (netkestrel-cli scan --from 198.18.7.1 --to 198.18.7.254,\n"
+    "           or netkestrel-cli scan --range 198.18.7.0/24)\n"
+    "  analyze  scan a range (or read a scan result file) and list the findings against\n"
+    "           the records; exit status 3 when there are findings, 0 when none\n"
+    "           (netkestrel-cli analyze --from 198.18.7.1 --to 198.18.7.254)\n"
+    "  export   write the findings of a scan result file as a text or an HTML file\n"
+    "           (netkestrel-cli export --analysis html --scan-file F.kst --output F.html)\n"
+    "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
+    "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15),\n"
+    "           with --report mailing the daily report at the hour set for it\n"
+    "  report   mail the report of the findings of a scan result file (or a scan) now\n"
+    "           (netkestrel-cli report --now --scan-file F.kst --recipient admin@example.net)\n"
+    "  records  list, add, modify, delete and find the preset IP/MAC records, and add the\n"
+    "           rows of a scan result file to them\n"
+    "           (netkestrel-cli records list --data-dir DIR)\n"
+    "  db       back up, recover or compact the record database\n"
+    "           (netkestrel-cli db backup --data-dir DIR)\n"
+    "  ping     send one ICMP echo request to a host\n"
+    "           (netkestrel-cli ping 198.18.7.2 --timeout-ms 500)\n"
+    "  wol      send a Wake-on-LAN magic packet for each MAC address\n"
+    "           (netkestrel-cli wol 00-0A-E4-20-53-55)\n"
+    "  arp-script  write the IP-MAC binding batch file of a scan result file or of the\n"
+    "           records, and with --apply bind the addresses on this machine\n"
+    "           (netkestrel-cli arp-script --from-scan F.kst --apply)\n"
+    "\n"
+    "netkestrel-cli COMMAND --help describes the options of a command.\n";
 
 struct Command
 {
@@ -51,9 +56,11 @@ struct Command
 };
 
 const Command Commands[] = {
-    {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
-    {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"db", runDbCommand},
-    {"ping", runPingCommand},   {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
+    {"scan", runScanCommand},     {"analyze", runAnalyzeCommand},
+    {"export", runExportCommand}, {"watch", runWatchCommand},
+    {"report", runReportCommand}, {"records", runRecordsCommand},
+    {"db", runDbCommand},         {"ping", runPingCommand},
+    {"wol", runWolCommand},       {"arp-script", runArpScriptCommand},
 };
 
 } // namespace

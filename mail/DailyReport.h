@@ -3,11 +3,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include "ReportRun.h"
 #include "ReportSchedule.h"
 #include "ReportSettings.h"
 
 class ListModel;
-class ReportRun;
 
 // The daily mail report of a running program (the window, or
 // `netkestrel-cli watch --report`): the in-memory copy of the settings, the
