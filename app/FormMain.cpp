@@ -27,6 +27,7 @@
 #include "ProcessProgramRunner.h"
 #include "QtDesktopServices.h"
 #include "QtFileDialog.h"
+#include "ReportCommands.h"
 #include "ResultFileCommands.h"
 #include "ScanCommands.h"
 #include "ScanListView.h"
@@ -101,6 +102,7 @@ FormMain::FormMain(const Options &options, QWidget *parent)
     m_settingsCommands->readAutorun();
     m_optionControls->load();
     m_recordCommands.addLIST();
+    m_reportCommands->load();
     m_optionControls->startAutoMode();
     m_tabs->setCurrentIndex(0);
 }
@@ -183,6 +185,8 @@ void FormMain::installCommands()
         new OptionControls(m_frames, m_optionsStore, m_scanRun, m_analyzer, *m_autoScan, *m_prompt, this);
     m_settingsCommands =
         new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
+    m_reportCommands = new ReportCommands(*m_menus, m_analysisList, m_options.dataFolder, *m_prompt,
+                                          *m_fileDialog, m_status, this, this);
     m_helpCommands = new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
     m_trayCommands = new TrayCommands(*m_menus, this, m_tray, this);
     new ToolCommands(*m_menus, {m_scanList, m_recordList}, *m_prompt, *m_desktop, *m_runner,

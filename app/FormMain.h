@@ -33,6 +33,7 @@ class Prompt;
 class QCheckBox;
 class QPrinter;
 class QTabWidget;
+class ReportCommands;
 class ScanCommands;
 class ScanPane;
 class ScanRangeEntry;
@@ -47,9 +48,9 @@ class WindowPlacement;
 // engine objects, builds the panes, lists, menus and status bar, hands them
 // to the command modules (ScanCommands, ResultFileCommands, AddToDatabaseCommand, FindCommands,
 // DatabaseCommands, MaintenanceCommands, AnalysisCommands, AnalysisExportCommands, OptionControls,
-// SettingsCommands, HelpCommands, TrayCommands, ToolCommands), each of which installs the handlers of
-// its menu items, and runs the start-up steps. Its size, place and splitter are kept between starts
-// (WindowPlacement), saved when it closes.
+// SettingsCommands, ReportCommands, HelpCommands, TrayCommands, ToolCommands), each of which installs the
+// handlers of its menu items, and runs the start-up steps. Its size, place and splitter are kept between
+// starts (WindowPlacement), saved when it closes.
 class FormMain : public QMainWindow
 {
     Q_OBJECT
@@ -98,6 +99,8 @@ public:
     ScanPane *scanPane() const { return m_scanPane; }
     ScanCommands *scanCommands() const { return m_scanCommands; }
     HelpCommands *helpCommands() const { return m_helpCommands; }
+    // The daily mail report (menuSet3, TimerEmail).
+    ReportCommands *reportCommands() const { return m_reportCommands; }
     QString ownCommand() const { return m_ownCommand; }
     QString helpPagePath() const;
     static QUrl productPage(const QString &helpPage);
@@ -159,6 +162,7 @@ private:
     ScanCommands *m_scanCommands = nullptr;
     OptionControls *m_optionControls = nullptr;
     SettingsCommands *m_settingsCommands = nullptr;
+    ReportCommands *m_reportCommands = nullptr;
     TrayCommands *m_trayCommands = nullptr;
     HelpCommands *m_helpCommands = nullptr;
     WindowPlacement *m_placement = nullptr;

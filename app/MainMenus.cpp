@@ -90,7 +90,7 @@ const MenuEntry ItemDesign[] = {
 
     check("menuSet", "menuSet1", "Auto Run When Logon Windows", State::Enabled),
     item("menuSet", "menuSet2", "Remote Shutdown Option", NotBuilt),
-    check("menuSet", "menuSet3", "Send Email Report", NotBuilt),
+    check("menuSet", "menuSet3", "Send Email Report", State::Enabled),
 
     item("menuT", "SMmenu15", "Send a Message...", NotBuilt),
     sub("menuT", "SMmenu16", "Generate IP-MAC binding BAT file"),

@@ -64,15 +64,8 @@ bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &da
 
 } // namespace
 
-int runAnalyzeCommand(const QStringList &arguments)
+void addAnalysisSourceOptions(QCommandLineParser &parser)
 {
-    const CommandLine command(QStringLiteral("analyze"));
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Scans an address range, or reads a scan result file, and analyses the rows against the records.\n"
-        "Prints one finding a line: date/time, a tab, the finding. Exit status: 0 no findings, 3 findings,\n"
-        "1 failure, 2 bad usage."));
-    parser.addHelpOption();
     ScanOptions::addTo(parser,
                        QStringLiteral("The data folder: the records, the stored analysis options (and a "
                                       "vendor data file of your own)."));
@@ -80,10 +73,11 @@ int runAnalyzeCommand(const QStringList &arguments)
                       QStringLiteral("Analyse the rows of this scan result file instead of scanning."),
                       QStringLiteral("F")});
     AnalysisInputs::addOptions(parser);
+}
 
-    if (const auto done = command.parse(parser, arguments))
-        return *done;
-
+std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
+                               AnalysisListModel &analysisList, QString *dataFolderOut)
+{
     QString error;
     ScanOptions scanOptions;
     if (!scanOptions.readMethod(parser, &error))
@@ -96,6 +90,8 @@ int runAnalyzeCommand(const QStringList &arguments)
         return command.usageError(error);
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
+    if (dataFolderOut)
+        *dataFolderOut = dataFolder;
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
         return command.usageError(checked.error());
     AnalysisInputs inputs(dataFolder);
@@ -122,10 +118,28 @@ int runAnalyzeCommand(const QStringList &arguments)
             return status;
     }
 
-    AnalysisListModel analysisList;
     Analyzer analyzer(&scanList, &records, &analysisList);
     analyzer.setOptions(inputs.analyzerOptions());
-    const int findings = analyzer.AnalyzeAll();
+    analyzer.AnalyzeAll();
+    return std::nullopt;
+}
+
+int runAnalyzeCommand(const QStringList &arguments)
+{
+    const CommandLine command(QStringLiteral("analyze"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Scans an address range, or reads a scan result file, and analyses the rows against the records.\n"
+        "Prints one finding a line: date/time, a tab, the finding. Exit status: 0 no findings, 3 findings,\n"
+        "1 failure, 2 bad usage."));
+    parser.addHelpOption();
+    addAnalysisSourceOptions(parser);
+    if (const auto done = command.parse(parser, arguments))
+        return *done;
+
+    AnalysisListModel analysisList;
+    if (const std::optional<int> failed = analyseInto(command, parser, analysisList, nullptr))
+        return *failed;
     FindingPrinter(analysisList, stdout).printRows(0, analysisList.count() - 1);
-    return findings > 0 ? FindingsStatus : 0;
+    return analysisList.count() > 0 ? FindingsStatus : 0;
 }

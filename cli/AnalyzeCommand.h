@@ -1,6 +1,13 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
+
+#include <optional>
+
+class AnalysisListModel;
+class CommandLine;
+class QCommandLineParser;
 
 // netkestrel-cli analyze: one scan of a range (or the rows of a scan result
 // file) analysed against the records of the data folder; one finding a line.
@@ -8,3 +15,13 @@
 // the database failed (nothing analysed), 2 bad usage, 130 stopped by a signal
 // during the scan (nothing analysed).
 int runAnalyzeCommand(const QStringList &arguments);
+
+// What analyze and report share: the options that choose the rows (a scan
+// result file, or a range to scan, and the data folder) and the analysis
+// options.
+void addAnalysisSourceOptions(QCommandLineParser &parser);
+// Reads or scans the rows and analyses them into the list. Nothing when that
+// worked, else the exit status (the message printed). *dataFolder: the data
+// folder resolved, when given.
+std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
+                               AnalysisListModel &analysisList, QString *dataFolder);

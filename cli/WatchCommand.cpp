@@ -6,9 +6,11 @@
 #include "AutoScanController.h"
 #include "CommandLine.h"
 #include "ConsolePrompt.h"
+#include "DailyReport.h"
 #include "DataFolder.h"
 #include "FindingPrinter.h"
 #include "RecordListModel.h"
+#include "ReportOptions.h"
 #include "ScanListModel.h"
 #include "ScanOptions.h"
 #include "ScanRun.h"
@@ -48,6 +50,11 @@ int runWatchCommand(const QStringList &arguments)
                           .arg(offeredMinutesText()),
                       QStringLiteral("MINUTES")});
     AnalysisInputs::addOptions(parser);
+    parser.addOption(
+        {QStringLiteral("report"),
+         QStringLiteral("Mail the daily report of the findings at the hour and minute of the stored\n"
+                        "report settings (the flags below override them).")});
+    ReportOptions::addTo(parser);
 
     if (const auto done = command.parse(parser, arguments))
         return *done;
@@ -63,6 +70,12 @@ int runWatchCommand(const QStringList &arguments)
             return command.usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
                                           .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
     }
+
+    const bool reporting = parser.isSet(QStringLiteral("report"));
+    ReportSettings reportSettings = reporting ? ReportSettings::load() : ReportSettings{};
+    if (!ReportOptions::apply(parser, &reportSettings, &error))
+        return command.usageError(error);
+    reportSettings.isSend = reporting;
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
@@ -94,13 +107,25 @@ int runWatchCommand(const QStringList &arguments)
             std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loaded.error()));
     });
 
+    // The report covers the findings since the last one.
+    DailyReport report(analysisList, dataFolder);
+    report.setSettings(reportSettings);
+    QObject::connect(&report, &DailyReport::status,
+                     [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+    QObject::connect(&report, &DailyReport::reportFinished, [&](bool, const QString &outcome) {
+        std::fprintf(stderr, "%s\n", qPrintable(outcome));
+        analysisList.clear();
+    });
+
     bool stopping = false;
     QObject::connect(&controller, &AutoScanController::stepFinished,
                      [&](bool, const QString &completion, int) {
                          if (!completion.isEmpty())
                              std::fprintf(stderr, "%s\n", qPrintable(completion));
-                         // Printed already; a watch that runs for months keeps no findings.
-                         analysisList.clear();
+                         // Printed already; a watch that runs for months keeps no findings,
+                         // or only those of the day's report.
+                         if (!reporting)
+                             analysisList.clear();
                          if (stopping)
                              QCoreApplication::quit();
                      });

@@ -7,6 +7,7 @@
 #include "ExportCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
+#include "ReportCommand.h"
 #include "ScanCommand.h"
 #include "WatchCommand.h"
 #include "WolCommand.h"
@@ -30,7 +31,10 @@ const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
                      "           (netkestrel-cli export --analysis html --scan-file F.kst --output F.html,\n"
                      "           or netkestrel-cli export --scan-list F.kst --output F.xlsx)\n"
                      "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
-                     "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15)\n"
+                     "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15),\n"
+                     "           with --report mailing the daily report at the hour set for it\n"
+                     "  report   mail the report of the findings of a scan result file (or a scan) now\n"
+                     "           (netkestrel-cli report --now --scan-file F.kst --recipient admin@example.net)\n"
                      "  records  list, add, modify, delete and find the preset IP/MAC records; add the\n"
                      "           rows of a scan result file to them; import them from a workbook and\n"
                      "           export them to one\n"
@@ -54,9 +58,11 @@ struct Command
 };
 
 const Command Commands[] = {
-    {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
-    {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"db", runDbCommand},
-    {"ping", runPingCommand},   {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
+    {"scan", runScanCommand},     {"analyze", runAnalyzeCommand},
+    {"export", runExportCommand}, {"watch", runWatchCommand},
+    {"report", runReportCommand}, {"records", runRecordsCommand},
+    {"db", runDbCommand},         {"ping", runPingCommand},
+    {"wol", runWolCommand},       {"arp-script", runArpScriptCommand},
 };
 
 } // namespace

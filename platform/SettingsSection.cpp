@@ -60,3 +60,11 @@ void SettingsSection::setValue(const QString &name, const QString &value) const
         settings.remove(old);
     settings.setValue(name, value);
 }
+
+void SettingsSection::remove(const QString &name) const
+{
+    QSettings settings(filePath(), QSettings::IniFormat);
+    settings.beginGroup(m_section);
+    if (const QString old = storedName(settings, name); !old.isEmpty())
+        settings.remove(old);
+}

@@ -22,6 +22,8 @@ public:
     bool contains(const QString &name) const;
     void setValue(const QString &name, const QString &value) const;
     void setValue(const QString &name, int value) const { setValue(name, QString::number(value)); }
+    // Removes the value under whatever spelling it was stored.
+    void remove(const QString &name) const;
 
 private:
     QString m_application;

@@ -56,7 +56,7 @@ const char *const DatabaseMenu[] = {
     "BAmenu11|Compacted Database||E",
 };
 const char *const SettingMenu[] = {"menuSet1|Auto Run When Logon Windows||E",
-                                   "menuSet2|Remote Shutdown Option||N", "menuSet3|Send Email Report||N"};
+                                   "menuSet2|Remote Shutdown Option||N", "menuSet3|Send Email Report||E"};
 const char *const ToolsMenu[] = {
     "SMmenu15|Send a Message...||N", "SMmenu16|Generate IP-MAC binding BAT file||E",
     "menuT1|Call Remote Desktop||E", "menuT2|Remote Shutdown||N",

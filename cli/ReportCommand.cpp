@@ -1,0 +1,56 @@
+#include "ReportCommand.h"
+
+#include "AnalysisListModel.h"
+#include "AnalyzeCommand.h"
+#include "CommandLine.h"
+#include "ReportOptions.h"
+#include "ReportRun.h"
+#include "ReportSettings.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+int runReportCommand(const QStringList &arguments)
+{
+    const CommandLine command(QStringLiteral("report"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Analyses a scan result file (or a scan of a range) and mails the report of the findings with the\n"
+        "stored report settings; the flags below override them for this run. Prints the status texts on\n"
+        "standard error and the outcome on standard output. Exit status: 0 sent (or nothing to send),\n"
+        "1 failure, 2 bad usage."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("now"), QStringLiteral("Make and send the report now.")});
+    addAnalysisSourceOptions(parser);
+    ReportOptions::addTo(parser);
+    if (const auto done = command.parse(parser, arguments))
+        return *done;
+    if (!parser.isSet(QStringLiteral("now")))
+        return command.usageError(QStringLiteral("give --now (the daily report is sent by watch --report)."));
+
+    ReportSettings settings = ReportSettings::load();
+    QString error;
+    if (!ReportOptions::apply(parser, &settings, &error))
+        return command.usageError(error);
+
+    AnalysisListModel analysisList;
+    QString dataFolder;
+    if (const std::optional<int> failed = analyseInto(command, parser, analysisList, &dataFolder))
+        return *failed;
+
+    ReportRun run(settings, dataFolder);
+    QObject::connect(&run, &ReportRun::status,
+                     [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+    // Queued: a send refused at once ends before the loop runs.
+    QObject::connect(
+        &run, &ReportRun::finished, &run,
+        [](bool sent, const QString &outcome) {
+            std::printf("%s\n", qPrintable(outcome));
+            std::fflush(stdout);
+            QCoreApplication::exit(sent ? 0 : CommandLine::FailureStatus);
+        },
+        Qt::QueuedConnection);
+    run.start(analysisList, QDateTime::currentDateTime());
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include "ReportSettings.h"
+
+class QCommandLineParser;
+
+// The flags that override the stored report settings for one run:
+// --smtp-host, --smtp-port, --user, --password-file, --sender, --recipient,
+// --subject, --message, --auth 0|1, --encryption none|starttls|tls, --ca-file.
+// The password comes from a file only, so that it never shows in a process list.
+namespace ReportOptions {
+
+void addTo(QCommandLineParser &parser);
+// False with a message for a usage error (or an unreadable password file).
+bool apply(const QCommandLineParser &parser, ReportSettings *settings, QString *error);
+
+} // namespace ReportOptions

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class ListModel;
+
+// What one report is: the body of the mail and the report file attached to
+// it. The body is the Message setting, then a line of 32 asterisks and a
+// closing line that says what came with it, lines joined by a single CR.
+// The report file is the analysis list in the text layout with its column
+// headers, named by the moment the report is made, in the data folder; it
+// is kept after sending.
+namespace ReportBuilder {
+
+enum class Ending {
+    Attached,     // "Get details from attachment."
+    NoResults,    // "No analysis results. "
+    NotGenerated, // "No Analysis Result generated. "
+};
+
+struct Plan
+{
+    bool send = false; // false: the list is empty and empty lists are not reported
+    QString body;
+    QString attachment; // empty: no attachment
+    QString fileError;  // why the report file could not be written, when it could not
+};
+
+QString body(const QString &message, Ending ending);
+// yyyy-mm-dd_hh-mm-ss_Results.TXT in the folder (hours 00 to 23).
+QString filePath(const QString &folder, const QDateTime &at);
+
+// Writes the report file when there are findings. skipEmpty: ISresult.
+Plan make(const ListModel &analysisList, bool skipEmpty, const QString &message, const QString &folder,
+          const QDateTime &at);
+
+} // namespace ReportBuilder

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+
+#include "ReportSettings.h"
+
+class ListModel;
+class clsSendMail;
+
+// Makes one report of the analysis list and sends it: the report file and
+// body (ReportBuilder), one clsSendMail set up from the settings, and the
+// outcome, which is appended to the report log of the data folder and handed
+// to the caller as one line for a status bar or a terminal.
+//
+// Asynchronous: start() returns at once; exactly one finished() follows
+// (at once, queued, when nothing is to be sent). The list is read only during
+// start(). Lives on a thread with an event loop.
+class ReportRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *NothingToSend = "Email report: no analysis results, nothing sent.";
+
+    ReportRun(ReportSettings settings, QString dataFolder, QObject *parent = nullptr);
+    ~ReportRun() override;
+
+    // Sets the sender's properties in the order the report has always set
+    // them; the Test button of the options dialog uses it too.
+    static void configure(clsSendMail &mail, const ReportSettings &settings, const QString &body,
+                          const QString &attachment);
+    // The line that says how a send ended ("explanation": the sender's
+    // messages joined with CR LF; empty when it was sent).
+    static QString outcomeText(const ReportSettings &settings, bool sent, const QString &explanation);
+
+    void start(const ListModel &analysisList, const QDateTime &at);
+    bool isRunning() const { return m_running; }
+
+Q_SIGNALS:
+    void status(const QString &text);
+    // sent: the mail went out, or there was nothing to send.
+    void finished(bool sent, const QString &outcome);
+
+private:
+    void end(bool sent, const QString &outcome);
+
+    ReportSettings m_settings;
+    QString m_dataFolder;
+    QDateTime m_at;
+    QPointer<clsSendMail> m_mail;
+    bool m_running = false;
+};

@@ -1,0 +1,356 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AnalysisListModel.h"
+#include "DailyReport.h"
+#include "ListTextWriter.h"
+#include "ReportBuilder.h"
+#include "ReportLog.h"
+#include "ReportRun.h"
+#include "ReportSchedule.h"
+#include "ReportSettings.h"
+#include "SettingsSection.h"
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void addFindings(AnalysisListModel &list, int count)
+{
+    for (int i = 0; i < count; ++i)
+        list.appendEntry({QStringLiteral("07/12/2026; 17:2%1").arg(i),
+                          QStringLiteral("198.18.7.%1 is not in the records").arg(i + 2)});
+}
+
+const QDateTime ReportTime(QDate(2026, 12, 7), QTime(17, 30, 0));
+
+} // namespace
+
+// The daily report without a mail server: its settings, schedule, body, file
+// and log.
+class TestMailReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void bodies_data();
+    void bodies();
+    void plans_data();
+    void plans();
+    void reportFileOfTwoFindings();
+    void fileThatCannotBeWritten();
+    void oncePerScheduledMinute_data();
+    void oncePerScheduledMinute();
+    void scheduledText_data();
+    void scheduledText();
+    void settingsDefaults();
+    void settingsNamesIgnoreCase();
+    void passwordKeptOutOfTheStore();
+    void failedSendIsLoggedAndReported();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_data;
+};
+
+void TestMailReport::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toLocal8Bit());
+    m_data = m_dir->filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(m_data));
+}
+
+void TestMailReport::bodies_data()
+{
+    QTest::addColumn<int>("ending");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("attached") << int(ReportBuilder::Ending::Attached)
+                              << QStringLiteral("Get details from attachment.");
+    QTest::newRow("no results") << int(ReportBuilder::Ending::NoResults)
+                                << QStringLiteral("No analysis results. ");
+    QTest::newRow("not generated") << int(ReportBuilder::Ending::NotGenerated)
+                                   << QStringLiteral("No Analysis Result generated. ");
+}
+
+void TestMailReport::bodies()
+{
+    QFETCH(int, ending);
+    QFETCH(QString, last);
+    const QString body = ReportBuilder::body(QStringLiteral("Daily findings"), ReportBuilder::Ending(ending));
+    QCOMPARE(body, QStringLiteral("Daily findings\r\r********************************\r\r") + last);
+    QVERIFY(!body.contains(QLatin1Char('\n')));
+}
+
+void TestMailReport::plans_data()
+{
+    QTest::addColumn<int>("findings");
+    QTest::addColumn<bool>("skipEmpty");
+    QTest::addColumn<bool>("send");
+    QTest::addColumn<QString>("bodyEnd");
+    QTest::addColumn<bool>("attached");
+    QTest::newRow("empty, ISresult on") << 0 << true << false << QString() << false;
+    QTest::newRow("empty, ISresult off")
+        << 0 << false << true << QStringLiteral("No analysis results. ") << false;
+    QTest::newRow("findings, ISresult on")
+        << 1 << true << true << QStringLiteral("Get details from attachment.") << true;
+    QTest::newRow("findings, ISresult off")
+        << 3 << false << true << QStringLiteral("Get details from attachment.") << true;
+}
+
+void TestMailReport::plans()
+{
+    QFETCH(int, findings);
+    QFETCH(bool, skipEmpty);
+    QFETCH(bool, send);
+    QFETCH(QString, bodyEnd);
+    QFETCH(bool, attached);
+    AnalysisListModel list;
+    addFindings(list, findings);
+    const ReportBuilder::Plan plan =
+        ReportBuilder::make(list, skipEmpty, QStringLiteral("M"), m_data, ReportTime);
+    QCOMPARE(plan.send, send);
+    QVERIFY(plan.body.endsWith(bodyEnd));
+    QCOMPARE(!plan.attachment.isEmpty(), attached);
+    // A file is written only when one is attached.
+    QCOMPARE(QDir(m_data).entryList(QDir::Files).size(), attached ? 1 : 0);
+}
+
+void TestMailReport::reportFileOfTwoFindings()
+{
+    AnalysisListModel list;
+    addFindings(list, 2);
+    // A folder given with its separator does not get a second one.
+    const ReportBuilder::Plan plan =
+        ReportBuilder::make(list, true, QStringLiteral("M"), m_data + QLatin1Char('/'), ReportTime);
+    QCOMPARE(plan.attachment, m_data + QStringLiteral("/2026-12-07_17-30-00_Results.TXT"));
+    const QByteArray bytes = readFile(plan.attachment);
+    QCOMPARE(bytes, ListTextWriter::format(list, true));
+    // The header line, an empty line and the two findings.
+    QCOMPARE(bytes.count("\r\n"), 4);
+    QVERIFY(bytes.startsWith("Date/Time\t\t"));
+    QVERIFY(bytes.contains("198.18.7.3 is not in the records\t\r\n"));
+    QCOMPARE(ReportBuilder::filePath(m_data, QDateTime(QDate(2026, 1, 2), QTime(9, 5, 7))),
+             m_data + QStringLiteral("/2026-01-02_09-05-07_Results.TXT"));
+}
+
+void TestMailReport::fileThatCannotBeWritten()
+{
+    AnalysisListModel list;
+    addFindings(list, 1);
+    const ReportBuilder::Plan plan =
+        ReportBuilder::make(list, true, QStringLiteral("M"), m_data + QStringLiteral("/missing"), ReportTime);
+    QVERIFY(plan.send);
+    QVERIFY(plan.attachment.isEmpty());
+    QVERIFY(plan.body.endsWith(QStringLiteral("No Analysis Result generated. ")));
+    QVERIFY(!plan.fileError.isEmpty());
+}
+
+void TestMailReport::oncePerScheduledMinute_data()
+{
+    QTest::addColumn<QStringList>("ticks"); // "yyyy-MM-dd HH:mm:ss.zzz", in order
+    QTest::addColumn<int>("reports");
+    const auto day = [](const char *times) {
+        QStringList ticks;
+        for (const QString &t : QString::fromLatin1(times).split(QLatin1Char(' ')))
+            ticks.append(QStringLiteral("2026-12-07 ") + t);
+        return ticks;
+    };
+    QTest::newRow("before and after") << day("09:04:59.500 09:06:00.000") << 0;
+    QTest::newRow("two ticks in the second") << day("09:05:00.000 09:05:00.500") << 1;
+    QTest::newRow("the whole minute") << day("09:05:00.000 09:05:30.000 09:05:59.500") << 1;
+    QTest::newRow("late tick in the minute") << day("09:04:59.900 09:05:41.000") << 1;
+    QTest::newRow("clock set back into it") << day("09:05:00.000 09:06:00.000 09:05:10.000") << 1;
+    QTest::newRow("next day again") << QStringList{"2026-12-07 09:05:00.000", "2026-12-08 09:05:00.000"} << 2;
+}
+
+void TestMailReport::oncePerScheduledMinute()
+{
+    QFETCH(QStringList, ticks);
+    QFETCH(int, reports);
+    ReportSchedule schedule;
+    QDateTime now;
+    schedule.setClock([&] { return now; });
+    schedule.setTime(9, 5);
+    QSignalSpy due(&schedule, &ReportSchedule::reportDue);
+    for (const QString &tick : std::as_const(ticks)) {
+        now = QDateTime::fromString(tick, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        QVERIFY(now.isValid());
+        schedule.TimerEmail_Timer();
+    }
+    QCOMPARE(due.size(), reports);
+}
+
+void TestMailReport::scheduledText_data()
+{
+    QTest::addColumn<int>("hour");
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("9:5") << 9 << 5 << QStringLiteral("9:5");
+    QTest::newRow("17:30") << 17 << 30 << QStringLiteral("17:30");
+    QTest::newRow("0:0") << 0 << 0 << QStringLiteral("0:0");
+}
+
+void TestMailReport::scheduledText()
+{
+    QFETCH(int, hour);
+    QFETCH(int, minute);
+    QFETCH(QString, text);
+    ReportSettings settings;
+    settings.hour = hour;
+    settings.minute = minute;
+    QCOMPARE(settings.scheduledText(), text);
+
+    // The window's timer runs every 500 ms only while the report is on.
+    AnalysisListModel list;
+    DailyReport report(list, m_data);
+    QVERIFY(!report.schedule().isEnabled());
+    settings.isSend = true;
+    report.setSettings(settings);
+    QVERIFY(report.schedule().isEnabled());
+    QCOMPARE(report.schedule().TimerEmail().interval(), 500);
+    QCOMPARE(report.schedule().hour(), hour);
+    QCOMPARE(report.schedule().minute(), minute);
+}
+
+void TestMailReport::settingsDefaults()
+{
+    const ReportSettings s = ReportSettings::load();
+    QVERIFY(s.useAuthentication);
+    QVERIFY(!s.isSend);
+    QVERIFY(s.isResult);
+    QCOMPARE(s.hour, 17);
+    QCOMPARE(s.minute, 30);
+    QCOMPARE(s.scheduledText(), QStringLiteral("17:30"));
+    for (const QString &text : {s.smtpHost, s.user, s.password, s.sender, s.recipient, s.subject, s.message})
+        QVERIFY(text.isEmpty());
+    QCOMPARE(s.encryption, MailEncryption::None);
+}
+
+void TestMailReport::settingsNamesIgnoreCase()
+{
+    const SettingsSection store(QStringLiteral("Netkestrel"), QStringLiteral("SETTINGS"));
+    store.setValue(QStringLiteral("smtphost"), QStringLiteral("mail.example.net"));
+    store.setValue(QStringLiteral("HOUR"), QStringLiteral("9"));
+    store.setValue(QStringLiteral("minute"), QStringLiteral("5"));
+    store.setValue(QStringLiteral("isSEND"), QStringLiteral("1"));
+    store.setValue(QStringLiteral("ISRESULT"), QStringLiteral("0"));
+    store.setValue(QStringLiteral("auth"), QStringLiteral("0"));
+    store.setValue(QStringLiteral("encryption"), QStringLiteral("STARTTLS"));
+    ReportSettings s = ReportSettings::load();
+    QCOMPARE(s.smtpHost, QStringLiteral("mail.example.net"));
+    QCOMPARE(s.scheduledText(), QStringLiteral("9:5"));
+    QVERIFY(s.isSend);
+    QVERIFY(!s.isResult);
+    QVERIFY(!s.useAuthentication);
+    QCOMPARE(s.encryption, MailEncryption::StartTls);
+
+    // Saved and read again: every value comes back, under one spelling each.
+    s.smtpPort = 587;
+    s.recipient = QStringLiteral("a@example.net;b@example.net");
+    s.message = QStringLiteral("Line one\r\nLine two");
+    s.caFile = QStringLiteral("/tmp/ca.pem");
+    QVERIFY(s.save());
+    const ReportSettings back = ReportSettings::load();
+    QCOMPARE(back.smtpPort, 587);
+    QCOMPARE(back.recipient, s.recipient);
+    QCOMPARE(back.message, s.message);
+    QCOMPARE(back.caFile, s.caFile);
+    QCOMPARE(back.scheduledText(), QStringLiteral("9:5"));
+    const QByteArray conf = readFile(store.filePath());
+    QCOMPARE(conf.count("SMTPHost="), 1);
+    QVERIFY(!conf.contains("smtphost="));
+
+    // Out of range: the default.
+    store.setValue(QStringLiteral("Hour"), QStringLiteral("24"));
+    store.setValue(QStringLiteral("Minute"), QStringLiteral("x"));
+    QCOMPARE(ReportSettings::load().scheduledText(), QStringLiteral("17:30"));
+}
+
+void TestMailReport::passwordKeptOutOfTheStore()
+{
+    const SettingsSection store(QStringLiteral("Netkestrel"), QStringLiteral("SETTINGS"));
+    // An older store held it in the clear: it moves to the owner-only file.
+    store.setValue(QStringLiteral("Pass"), QStringLiteral("old s3cret"));
+    ReportSettings s = ReportSettings::load();
+    QCOMPARE(s.password, QStringLiteral("old s3cret"));
+    QVERIFY(!store.contains(QStringLiteral("PASS")));
+    QVERIFY(!readFile(store.filePath()).contains("s3cret"));
+
+    s.password = QStringLiteral("new s3cret");
+    QVERIFY(s.save());
+    QVERIFY(!readFile(store.filePath()).contains("s3cret"));
+    const QFileInfo file(ReportSettings::passwordFilePath());
+    QCOMPARE(file.permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+             QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(ReportSettings::load().password, QStringLiteral("new s3cret"));
+
+    s.password.clear();
+    QVERIFY(s.save());
+    QVERIFY(!QFile::exists(ReportSettings::passwordFilePath()));
+}
+
+void TestMailReport::failedSendIsLoggedAndReported()
+{
+    // A port on loopback that nobody listens on.
+    quint16 closedPort = 0;
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        closedPort = server.serverPort();
+    }
+    ReportSettings settings;
+    settings.smtpHost = QStringLiteral("127.0.0.1");
+    settings.smtpPort = closedPort;
+    settings.useAuthentication = false;
+    settings.sender = QStringLiteral("kestrel@example.com");
+    settings.recipient = QStringLiteral("admin@example.net");
+    settings.hour = 17;
+    settings.minute = 30;
+    settings.isSend = true;
+    settings.isResult = false;
+
+    AnalysisListModel list;
+    addFindings(list, 1);
+    DailyReport report(list, m_data);
+    report.setSettings(settings);
+    QDateTime now = ReportTime;
+    report.schedule().setClock([&] { return now; });
+    QSignalSpy finished(&report, &DailyReport::reportFinished);
+    report.schedule().TimerEmail_Timer();
+    QVERIFY(report.isSending());
+    report.schedule().TimerEmail_Timer(); // the same second: no second report
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), false);
+    const QString outcome = finished.at(0).at(1).toString();
+    QVERIFY2(outcome.startsWith(QStringLiteral("Email report not sent: ")), qPrintable(outcome));
+    QVERIFY(!outcome.contains(QLatin1Char('\r')));
+
+    // The report file stays; the log holds the outcome.
+    QVERIFY(QFile::exists(m_data + QStringLiteral("/2026-12-07_17-30-00_Results.TXT")));
+    QCOMPARE(QString::fromUtf8(readFile(ReportLog::path(m_data))),
+             QStringLiteral("2026-12-07 17:30:00\t") + outcome + QLatin1Char('\n'));
+
+    // Nothing to send is an outcome too.
+    list.clear();
+    settings.isResult = true;
+    report.setSettings(settings);
+    report.makeReport(ReportTime.addDays(1));
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.at(1).at(1).toString(), QLatin1String(ReportRun::NothingToSend));
+}
+
+QTEST_GUILESS_MAIN(TestMailReport)
+#include "TestMailReport.moc"
