@@ -10,6 +10,8 @@
 #include "ScanCommand.h"
 #include "WatchCommand.h"
 #include "WolCommand.h"
+#include "MessageCommand.h"
+#include "ShutdownCommand.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -41,6 +43,10 @@ const char Usage[] = "Usage: netkestrel-cli COMMAND [OPTIONS]\n"
                      "  arp-script  write the IP-MAC binding batch file of a scan result file or of the\n"
                      "           records, and with --apply bind the addresses on this machine\n"
                      "           (netkestrel-cli arp-script --from-scan F.kst --apply)\n"
+                     "  message  send a WinPopup message to a computer through Samba's smbclient\n"
+                     "           (netkestrel-cli message 198.18.7.10 \"Back in five minutes\")\n"
+                     "  shutdown ask a computer to shut down, restart or abort through Samba's net\n"
+                     "           (netkestrel-cli shutdown 198.18.7.10 --delay 30 --reboot -U admin)\n"
                      "\n"
                      "netkestrel-cli COMMAND --help describes the options of a command.\n";
 
@@ -54,6 +60,7 @@ const Command Commands[] = {
     {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
     {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"db", runDbCommand},
     {"ping", runPingCommand},   {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
+    {"message", runMessageCommand}, {"shutdown", runShutdownCommand},
 };
 
 } // namespace
