@@ -73,8 +73,8 @@ FormShutdown::FormShutdown(RemoteShutdown &shutdown, Prompt &prompt, const QStri
     grid->addWidget(m_target, 0, 1);
     grid->addWidget(browseButton, 0, 2);
     grid->addWidget(m_controls.frame, 1, 0, 1, 3);
-    grid->addWidget(makeLabel("lblMessage", "Message to Send (127 characters max)", m_controls.message, this), 2,
-                    0, 1, 3);
+    grid->addWidget(makeLabel("lblMessage", "Message to Send (127 characters max)", m_controls.message, this),
+                    2, 0, 1, 3);
     grid->addWidget(m_controls.message, 3, 0, 1, 3);
     grid->addWidget(makeLabel("lblDelay", "Delay (seconds)", m_controls.delay, this), 4, 0);
     grid->addWidget(m_controls.delay, 4, 1);
@@ -115,8 +115,9 @@ void FormShutdown::sendShutdown()
     RemoteShutdown::Result result;
     {
         const BusyCursor busy;
-        result = m_shutdown.shutdown({target.trimmed(), options.message, *delay, options.force, options.reboot},
-                                     {m_user->text(), m_password->text()});
+        result =
+            m_shutdown.shutdown({target.trimmed(), options.message, *delay, options.force, options.reboot},
+                                {m_user->text(), m_password->text()});
     }
     if (result.clientMissing)
         m_prompt.error(RemoteShutdown::clientMissingText(), PromptIcon::Critical);
@@ -124,7 +125,8 @@ void FormShutdown::sendShutdown()
         tell(m_prompt, "Shutdown Sent", RemoteShutdown::shutdownSentText(target, options.delay),
              PromptIcon::Information);
     else
-        tell(m_prompt, "Cannot Shutdown", RemoteShutdown::shutdownFailedText(target), PromptIcon::Exclamation);
+        tell(m_prompt, "Cannot Shutdown", RemoteShutdown::shutdownFailedText(target),
+             PromptIcon::Exclamation);
 }
 
 void FormShutdown::sendAbort()

@@ -84,16 +84,17 @@ void ToolCommands::ping()
 
 void ToolCommands::openMessageDialog()
 {
-    auto *dialog = new FormMsg1(m_messageSender, m_prompt, proposedTarget(m_lists.scanList, m_prompt), m_window);
+    auto *dialog =
+        new FormMsg1(m_messageSender, m_prompt, proposedTarget(m_lists.scanList, m_prompt), m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
 
 void ToolCommands::openShutdownDialog()
 {
-    auto *dialog =
-        new FormShutdown(m_remoteShutdown, m_prompt, proposedTarget(m_lists.scanList, m_prompt),
-                         [this](QWidget *over) { return pickComputer(over); }, m_window);
+    auto *dialog = new FormShutdown(
+        m_remoteShutdown, m_prompt, proposedTarget(m_lists.scanList, m_prompt),
+        [this](QWidget *over) { return pickComputer(over); }, m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

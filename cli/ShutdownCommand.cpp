@@ -43,7 +43,8 @@ int runShutdownCommand(const QStringList &arguments)
                       QStringLiteral("N")});
     parser.addOption({QStringLiteral("message"), QStringLiteral("Text shown on the target (127 characters)."),
                       QStringLiteral("T")});
-    parser.addOption({QStringLiteral("force"), QStringLiteral("Close applications without saving their data.")});
+    parser.addOption(
+        {QStringLiteral("force"), QStringLiteral("Close applications without saving their data.")});
     parser.addOption({QStringLiteral("reboot"), QStringLiteral("Restart after the shutdown.")});
     parser.addOption({QStringLiteral("abort"), QStringLiteral("Abort a pending shutdown instead.")});
     parser.addOption({QStringLiteral("U"),
@@ -78,8 +79,9 @@ int runShutdownCommand(const QStringList &arguments)
             return parser.isSet(QStringLiteral("delay"))
                        ? command.usageError(QLatin1String(RemoteShutdown::DelayRefusedText))
                        : command.failure(QLatin1String(RemoteShutdown::DelayRefusedText));
-        const QString message = parser.isSet(QStringLiteral("message")) ? parser.value(QStringLiteral("message"))
-                                                                         : stored.message;
+        const QString message = parser.isSet(QStringLiteral("message"))
+                                    ? parser.value(QStringLiteral("message"))
+                                    : stored.message;
         result = shutdown.shutdown({target.trimmed(), message.left(ShutdownOptions::MaxMessageLength), *delay,
                                     parser.isSet(QStringLiteral("force")) || stored.force,
                                     parser.isSet(QStringLiteral("reboot")) || stored.reboot},

@@ -5,13 +5,13 @@
 #include "CommandLine.h"
 #include "DbCommand.h"
 #include "ExportCommand.h"
+#include "MessageCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
 #include "ScanCommand.h"
+#include "ShutdownCommand.h"
 #include "WatchCommand.h"
 #include "WolCommand.h"
-#include "MessageCommand.h"
-#include "ShutdownCommand.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -57,9 +57,9 @@ struct Command
 };
 
 const Command Commands[] = {
-    {"scan", runScanCommand},   {"analyze", runAnalyzeCommand}, {"export", runExportCommand},
-    {"watch", runWatchCommand}, {"records", runRecordsCommand}, {"db", runDbCommand},
-    {"ping", runPingCommand},   {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
+    {"scan", runScanCommand},       {"analyze", runAnalyzeCommand},   {"export", runExportCommand},
+    {"watch", runWatchCommand},     {"records", runRecordsCommand},   {"db", runDbCommand},
+    {"ping", runPingCommand},       {"wol", runWolCommand},           {"arp-script", runArpScriptCommand},
     {"message", runMessageCommand}, {"shutdown", runShutdownCommand},
 };
 

@@ -58,7 +58,8 @@ QStringList ComputerList::names(const ListModel &scanList, const ListModel &reco
 
     ProgramRun smbtree{QStringLiteral("smbtree"), {QStringLiteral("-N")}, {}, BrowseTimeout};
     names += fromSmbtree(m_runner.run(smbtree).standardOutput);
-    ProgramRun nmblookup{QStringLiteral("nmblookup"), {QStringLiteral("-S"), QStringLiteral("*")}, {}, BrowseTimeout};
+    ProgramRun nmblookup{
+        QStringLiteral("nmblookup"), {QStringLiteral("-S"), QStringLiteral("*")}, {}, BrowseTimeout};
     names += fromNmblookup(m_runner.run(nmblookup).standardOutput);
 
     names.removeAll(QString());

@@ -56,7 +56,8 @@ QString reasonOf(const ProgramOutcome &outcome)
 RemoteShutdown::RemoteShutdown(ProgramRunner &runner) : m_runner(runner) {}
 
 RemoteShutdown::Result RemoteShutdown::request(const QString &verb, const QString &target,
-                                               const ShutdownAccount &account, const QStringList &options) const
+                                               const ShutdownAccount &account,
+                                               const QStringList &options) const
 {
     ProgramRun run;
     run.program = QStringLiteral("net");
@@ -111,20 +112,20 @@ std::optional<int> RemoteShutdown::parseDelay(const QString &text)
 
 QString RemoteShutdown::shutdownSentText(const QString &target, const QString &delayText)
 {
-    QString text = QStringLiteral("Successfully sent a shutdown request to  '") + target + QStringLiteral("'.  ")
-                   + Crlf + QStringLiteral("The computer will shutdown in ") + delayText
-                   + QStringLiteral(" seconds.  ");
+    QString text = QStringLiteral("Successfully sent a shutdown request to  '") + target +
+                   QStringLiteral("'.  ") + Crlf + QStringLiteral("The computer will shutdown in ") +
+                   delayText + QStringLiteral(" seconds.  ");
     if (parseDelay(delayText) == 0)
-        text += Crlf
-                + QStringLiteral("(A delay of 0 is sent as %1 second, the shortest delay Samba's net can ask for.)")
-                      .arg(ShortestSentDelay);
+        text += Crlf + QStringLiteral(
+                           "(A delay of 0 is sent as %1 second, the shortest delay Samba's net can ask for.)")
+                           .arg(ShortestSentDelay);
     return text;
 }
 
 QString RemoteShutdown::shutdownFailedText(const QString &target)
 {
-    return QStringLiteral("Unable to shutdown  '") + target + QStringLiteral("'.  Reasons may include:  ") + Crlf
-           + Crlf + reasonLines(4);
+    return QStringLiteral("Unable to shutdown  '") + target + QStringLiteral("'.  Reasons may include:  ") +
+           Crlf + Crlf + reasonLines(4);
 }
 
 QString RemoteShutdown::abortSentText(const QString &target)
@@ -134,8 +135,8 @@ QString RemoteShutdown::abortSentText(const QString &target)
 
 QString RemoteShutdown::abortFailedText(const QString &target)
 {
-    return QStringLiteral("Unable to abort the shutdown of  '") + target
-           + QStringLiteral("'.  Reasons may include:  ") + Crlf + Crlf + reasonLines(5);
+    return QStringLiteral("Unable to abort the shutdown of  '") + target +
+           QStringLiteral("'.  Reasons may include:  ") + Crlf + Crlf + reasonLines(5);
 }
 
 QString RemoteShutdown::noTargetText(bool forAbort)

@@ -174,13 +174,17 @@ void TestFormMainTools::messageAndShutdownDialogs_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("dialog");
-    QTest::addColumn<bool>("marker");   // the current row is a "Non-Responded IP" row
+    QTest::addColumn<bool>("marker");    // the current row is a "Non-Responded IP" row
     QTest::addColumn<QString>("target"); // proposed in txtComputer; empty: the dialog has none
 
-    QTest::newRow("message from the pop-up") << "menuPopS17" << "FormMsg1" << false << "198.18.7.20";
-    QTest::newRow("message to a silent host") << "SMmenu15" << "FormMsg1" << true << "198.18.7.20";
-    QTest::newRow("shutdown from the pop-up") << "menuPopS19" << "FormShutdown" << true << "198.18.7.20";
-    QTest::newRow("shutdown options") << "menuSet2" << "FormShutdownOp" << true << "";
+    QTest::newRow("message from the pop-up") << "menuPopS17"
+                                             << "FormMsg1" << false << "198.18.7.20";
+    QTest::newRow("message to a silent host") << "SMmenu15"
+                                              << "FormMsg1" << true << "198.18.7.20";
+    QTest::newRow("shutdown from the pop-up") << "menuPopS19"
+                                              << "FormShutdown" << true << "198.18.7.20";
+    QTest::newRow("shutdown options") << "menuSet2"
+                                      << "FormShutdownOp" << true << "";
 }
 
 void TestFormMainTools::messageAndShutdownDialogs()
@@ -191,7 +195,8 @@ void TestFormMainTools::messageAndShutdownDialogs()
     QFETCH(QString, target);
     ScanRow row;
     row.ipAddress = QStringLiteral("198.18.7.20");
-    row.macAddress = marker ? QLatin1String(ScanRow::NonRespondedMarker) : QStringLiteral("00-0A-E4-20-53-55");
+    row.macAddress = marker ? QLatin1String(ScanRow::NonRespondedMarker)
+                            : QStringLiteral("00-0A-E4-20-53-55");
     m_window->scanList().appendScanRow(row);
     m_window->scanList().setCurrentRow(0);
     QVERIFY(m_window->menus()->action(item)->isEnabled());

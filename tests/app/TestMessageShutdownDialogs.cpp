@@ -38,7 +38,8 @@ private slots:
     void picker();
 
 private:
-    template<typename T> static T *child(QWidget &dialog, const char *name)
+    template <typename T>
+    static T *child(QWidget &dialog, const char *name)
     {
         T *found = dialog.findChild<T *>(QLatin1String(name));
         if (found == nullptr)
@@ -69,18 +70,21 @@ void TestMessageShutdownDialogs::sendMessage_data()
     QTest::addColumn<int>("icon");
 
     const ProgramOutcome none = ScriptedProgramRunner::finished(0);
-    QTest::newRow("blanks only") << "   " << none << "Error" << "Send To Can not be empty! "
-                                 << int(PromptIcon::Exclamation);
-    QTest::newRow("delivered") << "198.18.7.10" << none << "NetSend" << "The message was successfully sent"
-                               << int(PromptIcon::Information);
+    QTest::newRow("blanks only") << "   " << none << "Error"
+                                 << "Send To Can not be empty! " << int(PromptIcon::Exclamation);
+    QTest::newRow("delivered") << "198.18.7.10" << none << "NetSend"
+                               << "The message was successfully sent" << int(PromptIcon::Information);
     QTest::newRow("not accepted") << "PEER"
-                                  << ScriptedProgramRunner::finished(0, {}, "NT_STATUS_REQUEST_NOT_ACCEPTED\n")
-                                  << "Error" << "Send To not found;or Messenger Service Does Not Start"
+                                  << ScriptedProgramRunner::finished(0, {},
+                                                                     "NT_STATUS_REQUEST_NOT_ACCEPTED\n")
+                                  << "Error"
+                                  << "Send To not found;or Messenger Service Does Not Start"
                                   << int(PromptIcon::Critical);
-    QTest::newRow("malformed") << "A*B" << none << "Error" << "Illegal character or malformed name."
-                               << int(PromptIcon::Critical);
-    QTest::newRow("smbclient missing") << "PEER" << ScriptedProgramRunner::withStatus(ProgramOutcome::Status::NotInstalled)
-                                       << "Error" << MessageSender::senderMissingText() << int(PromptIcon::Critical);
+    QTest::newRow("malformed") << "A*B" << none << "Error"
+                               << "Illegal character or malformed name." << int(PromptIcon::Critical);
+    QTest::newRow("smbclient missing")
+        << "PEER" << ScriptedProgramRunner::withStatus(ProgramOutcome::Status::NotInstalled) << "Error"
+        << MessageSender::senderMissingText() << int(PromptIcon::Critical);
 }
 
 void TestMessageShutdownDialogs::sendMessage()
@@ -116,24 +120,38 @@ void TestMessageShutdownDialogs::shutdownButtons_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("shutdown, no target") << "cmdShutdown" << "" << "30" << -1 << "Specify a Computer"
-                                         << RemoteShutdown::noTargetText(false);
-    QTest::newRow("abort, no target") << "cmdAbort" << "" << "30" << -1 << "Specify a Computer"
-                                      << RemoteShutdown::noTargetText(true);
-    QTest::newRow("bad delay") << "cmdShutdown" << "PC" << "ab" << -1 << "Notice"
+    QTest::newRow("shutdown, no target")
+        << "cmdShutdown"
+        << ""
+        << "30" << -1 << "Specify a Computer" << RemoteShutdown::noTargetText(false);
+    QTest::newRow("abort, no target")
+        << "cmdAbort"
+        << ""
+        << "30" << -1 << "Specify a Computer" << RemoteShutdown::noTargetText(true);
+    QTest::newRow("bad delay") << "cmdShutdown"
+                               << "PC"
+                               << "ab" << -1 << "Notice"
                                << "'Delay' Please fill in the integer 0-99";
-    QTest::newRow("delay 100") << "cmdShutdown" << "PC" << "100" << -1 << "Notice"
+    QTest::newRow("delay 100") << "cmdShutdown"
+                               << "PC"
+                               << "100" << -1 << "Notice"
                                << "'Delay' Please fill in the integer 0-99";
-    QTest::newRow("sent") << "cmdShutdown" << "198.18.7.10" << "45" << 0 << "Shutdown Sent"
+    QTest::newRow("sent") << "cmdShutdown"
+                          << "198.18.7.10"
+                          << "45" << 0 << "Shutdown Sent"
                           << RemoteShutdown::shutdownSentText("198.18.7.10", "45");
-    QTest::newRow("sent now") << "cmdShutdown" << "PC" << "0" << 0 << "Shutdown Sent"
-                              << RemoteShutdown::shutdownSentText("PC", "0");
-    QTest::newRow("refused") << "cmdShutdown" << "PC" << "30" << 255 << "Cannot Shutdown"
-                             << RemoteShutdown::shutdownFailedText("PC");
-    QTest::newRow("aborted") << "cmdAbort" << "PC" << "ab" << 0 << "Abort Successful"
-                             << RemoteShutdown::abortSentText("PC");
-    QTest::newRow("too late") << "cmdAbort" << "PC" << "30" << 255 << "Cannot Abort"
-                              << RemoteShutdown::abortFailedText("PC");
+    QTest::newRow("sent now") << "cmdShutdown"
+                              << "PC"
+                              << "0" << 0 << "Shutdown Sent" << RemoteShutdown::shutdownSentText("PC", "0");
+    QTest::newRow("refused") << "cmdShutdown"
+                             << "PC"
+                             << "30" << 255 << "Cannot Shutdown" << RemoteShutdown::shutdownFailedText("PC");
+    QTest::newRow("aborted") << "cmdAbort"
+                             << "PC"
+                             << "ab" << 0 << "Abort Successful" << RemoteShutdown::abortSentText("PC");
+    QTest::newRow("too late") << "cmdAbort"
+                              << "PC"
+                              << "30" << 255 << "Cannot Abort" << RemoteShutdown::abortFailedText("PC");
 }
 
 void TestMessageShutdownDialogs::shutdownButtons()
@@ -176,9 +194,8 @@ void TestMessageShutdownDialogs::shutdownUsesTheDialogsOptions()
     child<QLineEdit>(dialog, "txtUser")->setText(QStringLiteral("admin"));
     child<QLineEdit>(dialog, "txtPassword")->setText(QStringLiteral("pw"));
     click(dialog, "cmdShutdown");
-    QCOMPARE(m_runner.lastRun().arguments,
-             QStringList({"rpc", "shutdown", "-S", "ALPHA10", "-U", "admin", "-t", "12", "-C", QString(127, 'x'),
-                          "-f", "-r"}));
+    QCOMPARE(m_runner.lastRun().arguments, QStringList({"rpc", "shutdown", "-S", "ALPHA10", "-U", "admin",
+                                                        "-t", "12", "-C", QString(127, 'x'), "-f", "-r"}));
     QCOMPARE(m_runner.lastRun().environment, QStringList{"PASSWD=pw"});
     // The dialog's own options and the account are never stored.
     QVERIFY(!ShutdownOptions::load(section).force);
@@ -190,13 +207,21 @@ void TestMessageShutdownDialogs::shutdownUsesTheDialogsOptions()
 void TestMessageShutdownDialogs::optionsDialog_data()
 {
     QTest::addColumn<QString>("delay");
-    QTest::addColumn<QString>("shown"); // after OK
+    QTest::addColumn<QString>("shown");  // after OK
     QTest::addColumn<QString>("stored"); // empty: refused, nothing stored
 
-    QTest::newRow("07") << "07" << "7" << "7";
-    QTest::newRow("0") << "0" << "0" << "0";
-    QTest::newRow("-5") << "-5" << "-5" << "";
-    QTest::newRow("ab") << "ab" << "ab" << "";
+    QTest::newRow("07") << "07"
+                        << "7"
+                        << "7";
+    QTest::newRow("0") << "0"
+                       << "0"
+                       << "0";
+    QTest::newRow("-5") << "-5"
+                        << "-5"
+                        << "";
+    QTest::newRow("ab") << "ab"
+                        << "ab"
+                        << "";
 }
 
 void TestMessageShutdownDialogs::optionsDialog()

@@ -44,7 +44,8 @@ void TestMessageSender::destinations()
     QFETCH(QStringList, arguments);
     ScriptedProgramRunner runner;
     runner.queueOutcome("smbclient", ScriptedProgramRunner::finished(0));
-    const MessageSender::Result result = MessageSender(runner).send(destination, QStringLiteral("héllo\nthere"));
+    const MessageSender::Result result =
+        MessageSender(runner).send(destination, QStringLiteral("héllo\nthere"));
     if (arguments.isEmpty()) {
         QCOMPARE(result.status, MessageSender::MalformedName);
         QVERIFY(runner.runs().isEmpty());
@@ -65,15 +66,18 @@ void TestMessageSender::outcomes_data()
     // Every marker of the sender's own table, in smbclient's two ways of failing.
     for (const MessageSender::ErrorMarker &marker : MessageSender::errorMarkers()) {
         const QByteArray line = QByteArray("Connection to PEER failed. Error ") + marker.text + "\n";
-        QTest::addRow("exit 0, %s", marker.text) << ScriptedProgramRunner::finished(0, {}, line) << marker.status;
-        QTest::addRow("exit 1, %s", marker.text) << ScriptedProgramRunner::finished(1, {}, line) << marker.status;
+        QTest::addRow("exit 0, %s", marker.text)
+            << ScriptedProgramRunner::finished(0, {}, line) << marker.status;
+        QTest::addRow("exit 1, %s", marker.text)
+            << ScriptedProgramRunner::finished(1, {}, line) << marker.status;
     }
     QTest::newRow("what smbclient says for a refused message")
         << ScriptedProgramRunner::finished(0, "Type your message, ending it with a Control-D\n",
                                            "message start: NT_STATUS_REQUEST_NOT_ACCEPTED\n")
         << 2273;
     QTest::newRow("name that does not resolve")
-        << ScriptedProgramRunner::finished(1, {}, "Connection to NOBODY failed. Error NT_STATUS_NOT_FOUND\n") << 53;
+        << ScriptedProgramRunner::finished(1, {}, "Connection to NOBODY failed. Error NT_STATUS_NOT_FOUND\n")
+        << 53;
     QTest::newRow("unknown failure") << ScriptedProgramRunner::finished(1, {}, "something else\n") << 2136;
     QTest::newRow("timed out") << ScriptedProgramRunner::withStatus(ProgramOutcome::Status::TimedOut) << 2136;
 }

@@ -46,7 +46,8 @@ void TestRemoteShutdown::requests_data()
 
     QTest::newRow("address, all options")
         << false << ShutdownRequest{"198.18.7.10", "bye now", 45, true, true} << "admin"
-        << QStringList{"rpc", "shutdown", "-I", "198.18.7.10", "-U", "admin", "-t", "45", "-C", "bye now", "-f", "-r"};
+        << QStringList{"rpc", "shutdown", "-I", "198.18.7.10", "-U", "admin",
+                       "-t",  "45",       "-C", "bye now",     "-f", "-r"};
     QTest::newRow("picked name, no message, delay 0 sent as the shortest")
         << false << ShutdownRequest{"\\\\ALPHA10", "", 0, false, false} << "LAB\\admin"
         << QStringList{"rpc", "shutdown", "-S", "ALPHA10", "-U", "LAB\\admin", "-t", "1"};
@@ -66,7 +67,8 @@ void TestRemoteShutdown::requests()
     runner.queueOutcome("net", ScriptedProgramRunner::finished(0, "Shutdown of remote machine succeeded\n"));
     const ShutdownAccount account{user, QStringLiteral("s3cret pass")};
     const RemoteShutdown shutdown(runner);
-    QVERIFY(abort ? shutdown.abort(request.target, account).succeeded : shutdown.shutdown(request, account).succeeded);
+    QVERIFY(abort ? shutdown.abort(request.target, account).succeeded
+                  : shutdown.shutdown(request, account).succeeded);
     QCOMPARE(runner.lastRun().program, "net");
     QCOMPARE(runner.lastRun().arguments, arguments);
     // The password never shows on the command line, only in net's environment.
@@ -78,9 +80,10 @@ void TestRemoteShutdown::requests()
 void TestRemoteShutdown::outcomes()
 {
     ScriptedProgramRunner runner;
-    runner.queueOutcome("net", ScriptedProgramRunner::finished(
-                                   255, {}, "Could not connect to server 198.18.7.10\nConnection failed: "
-                                            "NT_STATUS_LOGON_FAILURE\n"));
+    runner.queueOutcome(
+        "net", ScriptedProgramRunner::finished(255, {},
+                                               "Could not connect to server 198.18.7.10\nConnection failed: "
+                                               "NT_STATUS_LOGON_FAILURE\n"));
     runner.queueOutcome("net", ScriptedProgramRunner::withStatus(ProgramOutcome::Status::TimedOut));
     const RemoteShutdown shutdown(runner);
     const ShutdownAccount account{"admin", "wrong"};
@@ -119,22 +122,26 @@ void TestRemoteShutdown::delays()
 
 void TestRemoteShutdown::texts()
 {
-    QCOMPARE(RemoteShutdown::shutdownSentText("PC", "30"),
-             "Successfully sent a shutdown request to  'PC'.  \r\nThe computer will shutdown in 30 seconds.  ");
+    QCOMPARE(
+        RemoteShutdown::shutdownSentText("PC", "30"),
+        "Successfully sent a shutdown request to  'PC'.  \r\nThe computer will shutdown in 30 seconds.  ");
     // Zero names 0 seconds and says what actually went.
-    QVERIFY(RemoteShutdown::shutdownSentText("PC", "0")
-                .startsWith("Successfully sent a shutdown request to  'PC'.  \r\nThe computer will shutdown in 0 "
-                            "seconds.  \r\n(A delay of 0 is sent as 1 second"));
-    QCOMPARE(RemoteShutdown::shutdownFailedText("PC"),
-             "Unable to shutdown  'PC'.  Reasons may include:  \r\n\r\n1. You misspelled the computer name.\r\n"
-             "2. The computer is not a Window NT computer.\r\n3. You do not have access to reboot the computer.\r\n"
-             "4. The computer cannot be found on the network.");
-    QCOMPARE(RemoteShutdown::abortFailedText("PC"),
-             "Unable to abort the shutdown of  'PC'.  Reasons may include:  \r\n\r\n1. You misspelled the computer "
-             "name.\r\n2. The computer is not a Window NT computer.\r\n3. You do not have access to reboot the "
-             "computer.\r\n4. The computer cannot be found on the network.\r\n5. It's too late.");
+    QVERIFY(RemoteShutdown::shutdownSentText("PC", "0").startsWith(
+        "Successfully sent a shutdown request to  'PC'.  \r\nThe computer will shutdown in 0 "
+        "seconds.  \r\n(A delay of 0 is sent as 1 second"));
+    QCOMPARE(
+        RemoteShutdown::shutdownFailedText("PC"),
+        "Unable to shutdown  'PC'.  Reasons may include:  \r\n\r\n1. You misspelled the computer name.\r\n"
+        "2. The computer is not a Window NT computer.\r\n3. You do not have access to reboot the computer.\r\n"
+        "4. The computer cannot be found on the network.");
+    QCOMPARE(
+        RemoteShutdown::abortFailedText("PC"),
+        "Unable to abort the shutdown of  'PC'.  Reasons may include:  \r\n\r\n1. You misspelled the computer "
+        "name.\r\n2. The computer is not a Window NT computer.\r\n3. You do not have access to reboot the "
+        "computer.\r\n4. The computer cannot be found on the network.\r\n5. It's too late.");
     QCOMPARE(RemoteShutdown::abortSentText("PC"), "Successfully aborted the shutdown of  'PC'.  ");
-    QCOMPARE(RemoteShutdown::noTargetText(true), "You must specify a computer before clicking the Abort button.  ");
+    QCOMPARE(RemoteShutdown::noTargetText(true),
+             "You must specify a computer before clicking the Abort button.  ");
 }
 
 void TestRemoteShutdown::options()
@@ -164,8 +171,9 @@ void TestRemoteShutdown::computers()
     records.setRecords({PresetRecord::fromFields({"198.18.7.10", "00-0A-E4-00-07-0A", "alpha10"}),
                         PresetRecord::fromFields({"198.18.7.20", "00-0A-E4-00-07-14", "BETA20"})});
     ScriptedProgramRunner runner;
-    runner.queueOutcome("smbtree", ScriptedProgramRunner::finished(0, "LAB\n\t\\\\GAMMA30        \tprinter room\n"
-                                                                      "\t\t\\\\GAMMA30\\IPC$  \tIPC Service\n"));
+    runner.queueOutcome("smbtree",
+                        ScriptedProgramRunner::finished(0, "LAB\n\t\\\\GAMMA30        \tprinter room\n"
+                                                           "\t\t\\\\GAMMA30\\IPC$  \tIPC Service\n"));
     runner.queueOutcome("nmblookup",
                         ScriptedProgramRunner::finished(0, "querying * on 198.18.7.255\n198.18.7.40 *<00>\n"
                                                            "Looking up status of 198.18.7.40\n"
