@@ -82,7 +82,7 @@ bool MessageSender::isValidDestination(const QString &destination)
     if (name.isEmpty() || name.size() > MaxNetbiosName)
         return false;
     for (const QChar c : name) {
-        if (QStringView(u"\\/:*?\"<>| ").contains(c) || c.unicode() < 0x20)
+        if (QStringView(u"\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
             return false;
     }
     return true;

@@ -33,7 +33,8 @@ void TestMessageSender::destinations_data()
     QTest::newRow("15 characters") << "ABCDEFGHIJKLMNO" << QStringList{"-M", "ABCDEFGHIJKLMNO"};
     QTest::newRow("16 characters") << "ABCDEFGHIJKLMNOP" << none;
     QTest::newRow("empty") << "" << none;
-    QTest::newRow("padded, not trimmed") << " ALPHA10" << none;
+    QTest::newRow("padded, not trimmed") << " ALPHA10" << QStringList{"-M", " ALPHA10"};
+    QTest::newRow("control character") << "PC\tONE" << none;
     for (const char c : QByteArray("\\/:*?\"<>|"))
         QTest::addRow("forbidden %c", c) << QStringLiteral("PC%1X").arg(QLatin1Char(c)) << none;
 }
