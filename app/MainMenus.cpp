@@ -89,15 +89,15 @@ const MenuEntry ItemDesign[] = {
     item("BAmenu", "BAmenu11", "Compacted Database"),
 
     check("menuSet", "menuSet1", "Auto Run When Logon Windows", State::Enabled),
-    item("menuSet", "menuSet2", "Remote Shutdown Option", NotBuilt),
+    item("menuSet", "menuSet2", "Remote Shutdown Option"),
     check("menuSet", "menuSet3", "Send Email Report", State::Enabled),
 
-    item("menuT", "SMmenu15", "Send a Message...", NotBuilt),
+    item("menuT", "SMmenu15", "Send a Message..."),
     sub("menuT", "SMmenu16", "Generate IP-MAC binding BAT file"),
     item("SMmenu16", "SMmenu161", "from Scan list"),
     item("SMmenu16", "SMmenu162", "from Database list"),
     item("menuT", "menuT1", "Call Remote Desktop"),
-    item("menuT", "menuT2", "Remote Shutdown", NotBuilt),
+    item("menuT", "menuT2", "Remote Shutdown"),
     sub("menuT", "menuT5", "Open Computer"),
     item("menuT5", "menuT51", "As Web(HTTP)"),
     item("menuT5", "menuT52", "As Secure Web(HTTPS)"),

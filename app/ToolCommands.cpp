@@ -6,8 +6,15 @@
 #include <QWidget>
 
 #include "ArpBindingScript.h"
+#include "BusyCursor.h"
+#include "ComputerList.h"
+#include "ComputerPicker.h"
+#include "FormMsg1.h"
+#include "FormShutdown.h"
+#include "FormShutdownOp.h"
 #include "MainMenus.h"
 #include "NeighbourBinder.h"
+#include "ProposedTarget.h"
 
 namespace {
 
@@ -27,6 +34,10 @@ ToolCommands::ToolCommands(MainMenus &menus, Lists lists, Prompt &prompt, Deskto
     : QObject(window),
       m_lists(lists),
       m_prompt(prompt),
+      m_runner(runner),
+      m_window(window),
+      m_messageSender(runner),
+      m_remoteShutdown(runner),
       m_wakeOnLan(wakeDestination),
       m_arpBinding(
           dataFolder, prompt,
@@ -41,6 +52,13 @@ ToolCommands::ToolCommands(MainMenus &menus, Lists lists, Prompt &prompt, Deskto
     });
     menus.setHandler(QStringLiteral("SMmenu162"), [this] {
         m_arpBinding.generate(m_lists.recordList, QLatin1String(ArpBindingScript::RecordListFileName));
+    });
+    menus.setHandler(QStringLiteral("SMmenu15"), [this] { openMessageDialog(); });
+    menus.setHandler(QStringLiteral("menuT2"), [this] { openShutdownDialog(); });
+    menus.setHandler(QStringLiteral("menuSet2"), [this] {
+        auto *dialog = new FormShutdownOp(m_prompt, m_window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
     });
     menus.setHandler(QStringLiteral("menuT1"),
                      [this] { m_openComputer.callRemoteDesktop(m_lists.scanList); });
@@ -62,4 +80,34 @@ void ToolCommands::ping()
     const QString message = m_pingTool.messageForCurrentRecord(m_lists.recordList);
     QGuiApplication::restoreOverrideCursor();
     m_prompt.notice(message);
+}
+
+void ToolCommands::openMessageDialog()
+{
+    auto *dialog =
+        new FormMsg1(m_messageSender, m_prompt, proposedTarget(m_lists.scanList, m_prompt), m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void ToolCommands::openShutdownDialog()
+{
+    auto *dialog = new FormShutdown(
+        m_remoteShutdown, m_prompt, proposedTarget(m_lists.scanList, m_prompt),
+        [this](QWidget *over) { return pickComputer(over); }, m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+QString ToolCommands::pickComputer(QWidget *over)
+{
+    QStringList names;
+    {
+        // smbtree and nmblookup may take a few seconds each.
+        const BusyCursor busy;
+        names = ComputerList(m_runner).names(m_lists.scanList, m_lists.recordList);
+    }
+    ComputerPicker picker(names, over);
+    picker.exec();
+    return picker.chosen();
 }

@@ -4,8 +4,10 @@
 #include <QString>
 
 #include "ArpBindingCommand.h"
+#include "MessageSender.h"
 #include "OpenComputer.h"
 #include "PingTool.h"
+#include "RemoteShutdown.h"
 #include "WakeOnLan.h"
 
 class DesktopServices;
@@ -17,7 +19,9 @@ class QWidget;
 
 // The Tools menu's network tools and their pop-up entries and button: "Ping
 // IP" (the database pane's Ping), "Wake-On-Lan", "Generate IP-MAC binding
-// BAT file" from either list, "Call Remote Desktop" and "Open Computer".
+// BAT file" from either list, "Call Remote Desktop", "Open Computer", "Send a
+// Message...", "Remote Shutdown" and its options. The three dialogs open
+// window-modal without waiting (each deletes itself when closed).
 // The ping and the neighbour-table changes block the window while they run
 // (at most the echo's time-out, or until pkexec's authentication ends).
 class ToolCommands : public QObject
@@ -37,9 +41,16 @@ public:
 
 private:
     void ping();
+    void openMessageDialog();
+    void openShutdownDialog();
+    QString pickComputer(QWidget *over);
 
     Lists m_lists;
     Prompt &m_prompt;
+    ProgramRunner &m_runner;
+    QWidget *m_window;
+    MessageSender m_messageSender;
+    RemoteShutdown m_remoteShutdown;
     PingTool m_pingTool;
     WakeOnLan m_wakeOnLan;
     ArpBindingCommand m_arpBinding;

@@ -5,10 +5,12 @@
 #include "CommandLine.h"
 #include "DbCommand.h"
 #include "ExportCommand.h"
+#include "MessageCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
 #include "ReportCommand.h"
 #include "ScanCommand.h"
+#include "ShutdownCommand.h"
 #include "WatchCommand.h"
 #include "WolCommand.h"
 
@@ -49,6 +51,10 @@ const char Usage[] =
     "  arp-script  write the IP-MAC binding batch file of a scan result file or of the\n"
     "           records, and with --apply bind the addresses on this machine\n"
     "           (netkestrel-cli arp-script --from-scan F.kst --apply)\n"
+    "  message  send a WinPopup message to a computer through Samba's smbclient\n"
+    "           (netkestrel-cli message 198.18.7.10 \"Back in five minutes\")\n"
+    "  shutdown ask a computer to shut down, restart or abort through Samba's net\n"
+    "           (netkestrel-cli shutdown 198.18.7.10 --delay 30 --reboot -U admin)\n"
     "\n"
     "netkestrel-cli COMMAND --help describes the options of a command.\n";
 
@@ -59,11 +65,12 @@ struct Command
 };
 
 const Command Commands[] = {
-    {"scan", runScanCommand},     {"analyze", runAnalyzeCommand},
-    {"export", runExportCommand}, {"watch", runWatchCommand},
-    {"report", runReportCommand}, {"records", runRecordsCommand},
-    {"db", runDbCommand},         {"ping", runPingCommand},
-    {"wol", runWolCommand},       {"arp-script", runArpScriptCommand},
+    {"scan", runScanCommand},       {"analyze", runAnalyzeCommand},
+    {"export", runExportCommand},   {"watch", runWatchCommand},
+    {"report", runReportCommand},   {"records", runRecordsCommand},
+    {"db", runDbCommand},           {"ping", runPingCommand},
+    {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
+    {"message", runMessageCommand}, {"shutdown", runShutdownCommand},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -44,6 +45,15 @@ ProgramOutcome ProcessProgramRunner::run(const ProgramRun &run)
     QProcess process;
     process.setProgram(path);
     process.setArguments(run.arguments);
+    if (!run.environment.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &entry : run.environment) {
+            const qsizetype equals = entry.indexOf(QLatin1Char('='));
+            if (equals > 0)
+                environment.insert(entry.left(equals), entry.mid(equals + 1));
+        }
+        process.setProcessEnvironment(environment);
+    }
     // Runs in the child between fork and exec: only async-signal-safe calls.
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
     process.start();

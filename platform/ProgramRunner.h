@@ -8,13 +8,17 @@
 
 // One run of an outside program: the program's name (looked up on PATH) or
 // its path, its arguments as they reach it (no shell ever sees them), the
-// bytes for its standard input and how long it may take.
+// bytes for its standard input, what it adds to the environment it inherits
+// and how long it may take.
 struct ProgramRun
 {
     QString program;
     QStringList arguments;
     QByteArray input;
     std::chrono::milliseconds timeout{30000};
+    // "NAME=value" entries set for this run only, e.g. a secret the program
+    // reads from its environment so that it never shows in a process list.
+    QStringList environment{};
 };
 
 // How a run ended. Standard output and error hold what the program wrote,

@@ -13,7 +13,7 @@ packages=(
     # data
     ieee-data
     # tests: network namespaces, capabilities, real peers
-    iproute2 util-linux arp-scan nbtscan samba samba-common-bin wakeonlan
+    iproute2 util-linux arp-scan nbtscan samba samba-common-bin smbclient wakeonlan
     python3 bc
     xvfb xauth
     # screenshots of the window: a virtual X server with a system tray

@@ -5,7 +5,9 @@
 #include "WindowFixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
+#include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPushButton>
 #include <QTest>
@@ -28,6 +30,8 @@ private slots:
     void bindingScriptRunNow();
     void openComputerFromThePopup();
     void remoteDesktopWithoutClient();
+    void messageAndShutdownDialogs_data();
+    void messageAndShutdownDialogs();
 
 private:
     void trigger(const char *name) { m_window->menus()->action(QLatin1String(name))->trigger(); }
@@ -164,6 +168,50 @@ void TestFormMainTools::remoteDesktopWithoutClient()
     QCOMPARE(m_f->runner.detachedRuns().size(), qsizetype(OpenComputer::rdpClients().size()));
     QCOMPARE(m_f->prompt.requests().size(), 1);
     QCOMPARE(m_f->prompt.lastRequest().text, OpenComputer::noClientText());
+}
+
+void TestFormMainTools::messageAndShutdownDialogs_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<bool>("marker");    // the current row is a "Non-Responded IP" row
+    QTest::addColumn<QString>("target"); // proposed in txtComputer; empty: the dialog has none
+
+    QTest::newRow("message from the pop-up") << "menuPopS17"
+                                             << "FormMsg1" << false << "198.18.7.20";
+    QTest::newRow("message to a silent host") << "SMmenu15"
+                                              << "FormMsg1" << true << "198.18.7.20";
+    QTest::newRow("shutdown from the pop-up") << "menuPopS19"
+                                              << "FormShutdown" << true << "198.18.7.20";
+    QTest::newRow("shutdown options") << "menuSet2"
+                                      << "FormShutdownOp" << true << "";
+}
+
+void TestFormMainTools::messageAndShutdownDialogs()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, dialog);
+    QFETCH(bool, marker);
+    QFETCH(QString, target);
+    ScanRow row;
+    row.ipAddress = QStringLiteral("198.18.7.20");
+    row.macAddress = marker ? QLatin1String(ScanRow::NonRespondedMarker)
+                            : QStringLiteral("00-0A-E4-20-53-55");
+    m_window->scanList().appendScanRow(row);
+    m_window->scanList().setCurrentRow(0);
+    QVERIFY(m_window->menus()->action(item)->isEnabled());
+    m_window->menus()->action(item)->trigger();
+    auto *opened = m_window->findChild<QDialog *>(dialog);
+    QVERIFY(opened != nullptr);
+    QTRY_VERIFY(opened->isVisible());
+    if (!target.isEmpty()) {
+        QCOMPARE(opened->findChild<QLineEdit *>(QStringLiteral("txtComputer"))->text(), target);
+        QCOMPARE(m_f->prompt.requests().size(), marker ? 1 : 0);
+        if (marker)
+            QCOMPARE(m_f->prompt.lastRequest().text, "Selected Item is 'Non-Responded IP'");
+    }
+    opened->reject(); // deletes itself
+    QTRY_VERIFY(m_window->findChild<QDialog *>(dialog) == nullptr);
 }
 
 QTEST_MAIN(TestFormMainTools)

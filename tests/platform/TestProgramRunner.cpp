@@ -134,6 +134,15 @@ void TestProgramRunner::environmentPassesThrough()
     qunsetenv("NETKESTREL_RUNNER_PROBE");
     QVERIFY(outcome.succeeded());
     QCOMPARE(outcome.standardOutput, QByteArray("value with blanks\n"));
+
+    // Entries of the run itself are added for that run only.
+    const ProgramOutcome added = runner.run({"sh",
+                                             {"-c", "echo \"$NETKESTREL_RUNNER_SECRET|$HOME\""},
+                                             {},
+                                             1000ms,
+                                             {"NETKESTREL_RUNNER_SECRET=a=b c"}});
+    QCOMPARE(added.standardOutput, "a=b c|" + qgetenv("HOME") + "\n");
+    QVERIFY(!qEnvironmentVariableIsSet("NETKESTREL_RUNNER_SECRET"));
 }
 
 void TestProgramRunner::scriptedAnswersByProgramThenInOrder()

@@ -1,0 +1,15 @@
+#include "ProposedTarget.h"
+
+#include "Prompt.h"
+#include "ScanListModel.h"
+#include "ScanRow.h"
+
+QString proposedTarget(const ListModel &scanList, Prompt &prompt)
+{
+    const int row = scanList.currentRow();
+    if (row < 0 || row >= scanList.count())
+        return {};
+    if (scanList.text(row, ScanListModel::MacColumn) == QLatin1String(ScanRow::NonRespondedMarker))
+        prompt.notice(QStringLiteral("Selected Item is 'Non-Responded IP'"));
+    return scanList.text(row, ScanListModel::IpColumn);
+}
