@@ -1,34 +1,11 @@
 #include "ScanRowImport.h"
 
-#include <QSet>
-
 #include <cmath>
 
+#include "DuplicateKeys.h"
 #include "Prompt.h"
 #include "RecordStore.h"
 #include "ScanListModel.h"
-
-namespace {
-
-// The store compares keys with SQLite's NOCASE collation, which folds the
-// ASCII letters only; the run's own duplicate test must agree with it, or a
-// row it took for new would be skipped by the write without being asked.
-QString foldedKey(const QString &key)
-{
-    QString folded = key;
-    for (QChar &c : folded) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return folded;
-}
-
-const QString &keyOf(BatchItem::MatchBy matchBy, const PresetRecord &record)
-{
-    return matchBy == BatchItem::MatchBy::IpAddress ? record.ipAddress : record.macAddress;
-}
-
-} // namespace
 
 ScanRowImport::ScanRowImport(const RecordStore &store, Prompt &prompt) : m_store(store), m_prompt(prompt) {}
 
@@ -96,11 +73,7 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, co
         m_prompt.error(present.error(), PromptIcon::Critical);
         return Failure{present.error()};
     }
-    // The keys held once the rows decided so far are written. Overwrites do
-    // not change it: an overwritten record keeps the key it was found by.
-    QSet<QString> held;
-    for (const PresetRecord &record : *present)
-        held.insert(foldedKey(keyOf(options.matchBy, record)));
+    DuplicateKeys held(options.matchBy, *present);
 
     Outcome outcome;
     QList<BatchItem> items;
@@ -112,11 +85,8 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, co
         item.overwrittenFields = MappedFields;
         item.onDuplicate = options.onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
                                                                          : BatchItem::OnDuplicate::Skip;
-        const QString key = foldedKey(keyOf(options.matchBy, item.record));
         bool write = true;
-        if (!held.contains(key)) {
-            held.insert(key);
-        } else if (options.onDuplicate == OnDuplicate::Ask) {
+        if (held.isHeld(item.record) && options.onDuplicate == OnDuplicate::Ask) {
             const std::optional<bool> overwrite = askOverwrite(options.matchBy, rows.at(index));
             if (!overwrite) {
                 // Cancel ends the decisions here. What was decided before it

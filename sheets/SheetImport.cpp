@@ -1,27 +1,10 @@
 #include "SheetImport.h"
 
+#include "DuplicateKeys.h"
 #include "Prompt.h"
 #include "RecordStore.h"
 
-#include <QSet>
-
 namespace {
-
-// The keys as the store compares them: SQLite's NOCASE folds ASCII letters only.
-QString foldedKey(const QString &key)
-{
-    QString folded = key;
-    for (QChar &c : folded) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return folded;
-}
-
-const QString &keyOf(const PresetRecord &record, BatchItem::MatchBy matchBy)
-{
-    return matchBy == BatchItem::MatchBy::IpAddress ? record.ipAddress : record.macAddress;
-}
 
 BatchItem item(const PresetRecord &record, BatchItem::MatchBy matchBy, BatchItem::OnDuplicate onDuplicate)
 {
@@ -73,23 +56,19 @@ std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord
         m_prompt.error(existing.error());
         return std::nullopt;
     }
-    QSet<QString> held;
-    held.reserve(existing->size() + rows.size());
-    for (const PresetRecord &record : *existing)
-        held.insert(foldedKey(keyOf(record, matchBy)));
+    DuplicateKeys held(matchBy, *existing);
 
     QList<BatchItem> items;
     items.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const PresetRecord &row = rows.at(i);
-        const QString key = foldedKey(keyOf(row, matchBy));
-        if (!held.contains(key)) {
-            held.insert(key);
+        if (!held.isHeld(row)) {
             items.append(item(row, matchBy, BatchItem::OnDuplicate::Skip));
         } else {
-            const PromptAnswer answer = m_prompt.ask(
-                {QLatin1String(Prompt::NoticeTitle), duplicateQuestion(matchBy, keyOf(row, matchBy)),
-                 PromptButtons::YesNoCancel, PromptAnswer::No, PromptIcon::Information});
+            const PromptAnswer answer =
+                m_prompt.ask({QLatin1String(Prompt::NoticeTitle),
+                              duplicateQuestion(matchBy, DuplicateKeys::keyOf(matchBy, row)),
+                              PromptButtons::YesNoCancel, PromptAnswer::No, PromptIcon::Information});
             if (answer == PromptAnswer::Cancel) {
                 *cancelled = true;
                 break;
