@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "RecordCommands.h"
@@ -17,13 +16,6 @@
 #include "ScanRowImport.h"
 
 namespace {
-
-// In the order of ScanRowImport::OnDuplicate.
-const char *const OptionCaptions[] = {
-    "Ask when find duplicate IP or MAC",
-    "Automatically overwrite the duplicate items",
-    "Automatically skip the duplicate items",
-};
 
 // Waiting input is let through at most this often during a run: often
 // enough for the window to stay responsive, rarely enough not to slow down a
@@ -33,31 +25,16 @@ constexpr qint64 YieldIntervalMs = 20;
 } // namespace
 
 FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, QWidget *parent)
-    : QDialog(parent), m_scanList(scanList), m_commands(commands)
+    : QDialog(parent),
+      m_scanList(scanList),
+      m_commands(commands),
+      m_frame(new QGroupBox(QStringLiteral("Add Options"), this)),
+      m_choice(QStringLiteral("Check1"), this, m_frame)
 {
+    m_frame->setObjectName(QStringLiteral("Frame1"));
     setObjectName(QStringLiteral("FormDR"));
     setWindowTitle(QStringLiteral("Add to database"));
     setModal(true);
-
-    m_matchIp = new QCheckBox(QStringLiteral("Match IP"), this);
-    m_matchIp->setObjectName(QStringLiteral("Check1_0"));
-    m_matchIp->setChecked(true);
-    m_matchMac = new QCheckBox(QStringLiteral("Match MAC"), this);
-    m_matchMac->setObjectName(QStringLiteral("Check1_1"));
-    // A click on either sets the other to the opposite state, so exactly one
-    // stays ticked.
-    connect(m_matchIp, &QCheckBox::clicked, m_matchMac, [this](bool on) { m_matchMac->setChecked(!on); });
-    connect(m_matchMac, &QCheckBox::clicked, m_matchIp, [this](bool on) { m_matchIp->setChecked(!on); });
-
-    auto *frame = new QGroupBox(QStringLiteral("Add Options"), this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto *frameLayout = new QVBoxLayout(frame);
-    for (int k = 0; k < 3; ++k) {
-        m_options[k] = new QRadioButton(QLatin1String(OptionCaptions[k]), frame);
-        m_options[k]->setObjectName(QStringLiteral("OptAdd_%1").arg(k));
-        frameLayout->addWidget(m_options[k]);
-    }
-    m_options[0]->setChecked(true);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProBar"));
@@ -76,8 +53,8 @@ FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, QWidget *paren
     connect(m_close, &QPushButton::clicked, this, &FormDR::reject);
 
     auto *matches = new QHBoxLayout;
-    matches->addWidget(m_matchIp);
-    matches->addWidget(m_matchMac);
+    matches->addWidget(m_choice.matchIp());
+    matches->addWidget(m_choice.matchMac());
     matches->addStretch();
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -85,7 +62,7 @@ FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, QWidget *paren
     buttons->addWidget(m_close);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(matches);
-    layout->addWidget(frame);
+    layout->addWidget(m_frame);
     layout->addWidget(m_progress);
     layout->addWidget(m_status);
     layout->addLayout(buttons);
@@ -124,12 +101,8 @@ void FormDR::add()
     import.setStatusHandler([this](const QString &text) { m_status->setText(text);
     });
     ScanRowImport::Options options;
-    // Only the first box decides, as the pair keeps exactly one ticked.
-    options.matchBy = m_matchIp->isChecked() ? BatchItem::MatchBy::IpAddress : BatchItem::MatchBy::MacAddress;
-    for (int k = 0; k < 3; ++k) {
-        if (m_options[k]->isChecked())
-            options.onDuplicate = ScanRowImport::OnDuplicate(k);
-    }
+    options.matchBy = m_choice.matchBy();
+    options.onDuplicate = m_choice.onDuplicate<ScanRowImport::OnDuplicate>();
     // A store failure has been shown by the import; the list is loaded
     // again either way, since it may have changed under another writer.
     (void)import.run(m_scanList, options);

@@ -2,11 +2,12 @@
 
 #include <QDialog>
 
-class QCheckBox;
+#include "DuplicateChoice.h"
+
+class QGroupBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
 class RecordCommands;
 class ScanListModel;
 
@@ -44,9 +45,8 @@ private:
 
     ScanListModel &m_scanList;
     RecordCommands &m_commands;
-    QCheckBox *m_matchIp;
-    QCheckBox *m_matchMac;
-    QRadioButton *m_options[3];
+    QGroupBox *m_frame;
+    DuplicateChoice m_choice;
     QProgressBar *m_progress;
     QLabel *m_status;
     QPushButton *m_add;

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -47,7 +46,11 @@ const int ColumnTwips[] = {1000, 450, 1350, 1600};
 } // namespace
 
 FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, QWidget *parent)
-    : QDialog(parent), m_commands(commands), m_fileDialog(fileDialog)
+    : QDialog(parent),
+      m_commands(commands),
+      m_fileDialog(fileDialog),
+      m_optionsFrame(new QGroupBox(QStringLiteral("Import Options"), this)),
+      m_choice(QStringLiteral("Check3"), this, m_optionsFrame)
 {
     setObjectName(QStringLiteral("FormEXCELDR"));
     setWindowTitle(QStringLiteral("Import from Excel file"));
@@ -75,24 +78,6 @@ FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, QWidg
     m_selectAll->setObjectName(QStringLiteral("Check1"));
     m_invert = new QCheckBox(QStringLiteral("Invert"), this);
     m_invert->setObjectName(QStringLiteral("Check2"));
-    m_matchIp = new QCheckBox(QStringLiteral("Match IP"), this);
-    m_matchIp->setObjectName(QStringLiteral("Check3_0"));
-    m_matchIp->setChecked(true);
-    m_matchMac = new QCheckBox(QStringLiteral("Match MAC"), this);
-    m_matchMac->setObjectName(QStringLiteral("Check3_1"));
-
-    auto *optionsFrame = new QGroupBox(QStringLiteral("Import Options"), this);
-    auto *optionsLayout = new QVBoxLayout(optionsFrame);
-    const char *const optionTexts[] = {"Ask when find duplicate IP or MAC",
-                                       "Automatically overwrite the duplicate items",
-                                       "Automatically skip the duplicate items"};
-    for (int k = 0; k < 3; ++k) {
-        auto *option = new QRadioButton(QLatin1String(optionTexts[k]), optionsFrame);
-        option->setObjectName(QStringLiteral("OptAdd_%1").arg(k));
-        optionsLayout->addWidget(option);
-        m_options.append(option);
-    }
-    m_options.first()->setChecked(true);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProBar"));
@@ -121,10 +106,10 @@ FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, QWidg
     ticks->addWidget(m_selectAll);
     ticks->addWidget(m_invert);
     ticks->addStretch(1);
-    ticks->addWidget(m_matchIp);
-    ticks->addWidget(m_matchMac);
+    ticks->addWidget(m_choice.matchIp());
+    ticks->addWidget(m_choice.matchMac());
     auto *bottom = new QGridLayout;
-    bottom->addWidget(optionsFrame, 0, 0, 3, 1);
+    bottom->addWidget(m_optionsFrame, 0, 0, 3, 1);
     bottom->addWidget(m_progress, 0, 1, 1, 2);
     bottom->addWidget(m_status, 1, 1, 1, 2);
     bottom->addWidget(importButton, 2, 1);
@@ -143,9 +128,6 @@ FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, QWidg
     connect(m_sheets, &QComboBox::currentIndexChanged, this, &FormEXCELDR::loadSheet);
     connect(m_selectAll, &QCheckBox::clicked, this, [this](bool on) { m_preview->setAllChecked(on); });
     connect(m_invert, &QCheckBox::clicked, this, [this] { m_preview->invertChecked(); });
-    // An exclusive pair: a click on either sets the other to the opposite.
-    connect(m_matchIp, &QCheckBox::clicked, this, [this](bool on) { m_matchMac->setChecked(!on); });
-    connect(m_matchMac, &QCheckBox::clicked, this, [this](bool on) { m_matchIp->setChecked(!on); });
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         m_preview->sortByColumn(column, column == 0 ? SortKind::Number : SortKind::Text,
                                 m_preview->flippedSortOrder());
@@ -234,15 +216,6 @@ void FormEXCELDR::loadSheet(int index)
         m_commands.prompt().error(QLatin1String(RecordSheet::FormatRefusedText));
 }
 
-SheetImport::OnDuplicate FormEXCELDR::onDuplicate() const
-{
-    if (m_options.at(1)->isChecked())
-        return SheetImport::OnDuplicate::Overwrite;
-    if (m_options.at(2)->isChecked())
-        return SheetImport::OnDuplicate::Skip;
-    return SheetImport::OnDuplicate::Ask;
-}
-
 SheetImport::Outcome FormEXCELDR::importTicked()
 {
     QList<PresetRecord> rows;
@@ -256,8 +229,7 @@ SheetImport::Outcome FormEXCELDR::importTicked()
     connect(&run, &SheetImport::progressChanged, m_progress, &QProgressBar::setValue);
     connect(&run, &SheetImport::statusChanged, m_status, &QLabel::setText);
     const SheetImport::Outcome outcome =
-        run.run(rows, m_matchIp->isChecked() ? BatchItem::MatchBy::IpAddress : BatchItem::MatchBy::MacAddress,
-                onDuplicate());
+        run.run(rows, m_choice.matchBy(), m_choice.onDuplicate<SheetImport::OnDuplicate>());
     setEnabled(true);
     m_commands.addLIST();
     return outcome;

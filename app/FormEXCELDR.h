@@ -5,17 +5,18 @@
 
 #include <memory>
 
+#include "DuplicateChoice.h"
 #include "SheetImport.h"
 
 class FileDialog;
 class ListModel;
 class QCheckBox;
+class QGroupBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
 class QTableView;
 class RecordCommands;
 class RecordSheet;
@@ -58,7 +59,6 @@ public:
 private:
     void loadSheet(int index);
     void setPreview(std::unique_ptr<ListModel> model);
-    SheetImport::OnDuplicate onDuplicate() const;
 
     RecordCommands &m_commands;
     FileDialog &m_fileDialog;
@@ -70,9 +70,8 @@ private:
     QTableView *m_view;
     QCheckBox *m_selectAll;
     QCheckBox *m_invert;
-    QCheckBox *m_matchIp;
-    QCheckBox *m_matchMac;
-    QList<QRadioButton *> m_options;
+    QGroupBox *m_optionsFrame;
+    DuplicateChoice m_choice;
     QProgressBar *m_progress;
     QLabel *m_status;
 };
