@@ -68,12 +68,17 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const ScanListModel &list, con
 Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, const QList<int> &ticked,
                                                   const Options &options)
 {
-    const Result<QList<PresetRecord>> present = m_store.loadAll();
-    if (!present) {
-        m_prompt.error(present.error(), PromptIcon::Critical);
-        return Failure{present.error()};
+    // Only a run that asks needs to know the duplicates before the write;
+    // otherwise the batch write itself decides each row against the store.
+    std::optional<DuplicateKeys> held;
+    if (options.onDuplicate == OnDuplicate::Ask) {
+        const Result<QList<PresetRecord>> present = m_store.loadAll();
+        if (!present) {
+            m_prompt.error(present.error(), PromptIcon::Critical);
+            return Failure{present.error()};
+        }
+        held.emplace(options.matchBy, *present);
     }
-    DuplicateKeys held(options.matchBy, *present);
 
     Outcome outcome;
     QList<BatchItem> items;
@@ -86,7 +91,7 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, co
         item.onDuplicate = options.onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
                                                                          : BatchItem::OnDuplicate::Skip;
         bool write = true;
-        if (held.isHeld(item.record) && options.onDuplicate == OnDuplicate::Ask) {
+        if (held && held->isHeld(item.record)) {
             const std::optional<bool> overwrite = askOverwrite(options.matchBy, rows.at(index));
             if (!overwrite) {
                 // Cancel ends the decisions here. What was decided before it
