@@ -21,7 +21,8 @@ struct Resolution
 // A destination on no interface's network fails at once, our own address
 // answers with the interface's MAC, and anything else is asked with raw ARP,
 // or through the kernel's neighbour table when raw ARP is not allowed.
-// Blocks for at most about timeout; never throws, sends nothing off-link.
+// Blocks for about timeout at most, plus, on the neighbour-table path, the
+// wait for room in the table; never throws, sends nothing off-link.
 Resolution resolveMac(in_addr destination, std::chrono::milliseconds timeout);
 
 const char *pathName(ResolutionPath path);

@@ -2,6 +2,7 @@
 
 #include "Deadline.h"
 #include "FileDescriptor.h"
+#include "NeighbourBudget.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -21,6 +22,8 @@ constexpr std::chrono::milliseconds pollInterval{5};
 constexpr int nudgeCount = 3; // at 0, 1/3 and 2/3 of the time-out, as the raw path asks
 constexpr unsigned short discardPort = 9;
 constexpr int answeredStates = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
+// How long a worker waits for room in the neighbour table before it gives up.
+constexpr std::chrono::seconds longestLeaseWait{60};
 
 enum class Entry { Unknown, Waiting, Answered, Failed };
 
@@ -117,17 +120,26 @@ void nudgeKernel(in_addr destination)
 bool resolveWithNeighbourTable(const LocalInterface &local, in_addr destination,
                                std::chrono::milliseconds timeout, MacAddress &out)
 {
-    const Clock::time_point deadline = Clock::now() + timeout;
     const FileDescriptor netlink(socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
     if (netlink.get() < 0)
         return false;
 
-    // The neighbour table is shared by all network namespaces and may be full
-    // for a moment, or the entry may be collected: later nudges ask again.
     unsigned sequence = 1;
-    if (readEntry(netlink.get(), sequence, local, destination, deadline, out) == Entry::Answered)
+    if (readEntry(netlink.get(), sequence, local, destination, Clock::now() + timeout, out) ==
+        Entry::Answered)
         return true;
+
+    // Every nudge may create an entry that stays for seconds in a table that
+    // all network namespaces share; past its limit the kernel drops nudges
+    // silently and live hosts go unanswered. So the nudges of a destination
+    // wait for a lease of the process's budget, and the time-out runs from
+    // then: a worker that waited still gets its whole time to be answered.
+    if (!NeighbourBudget::process().take(Clock::now() + longestLeaseWait))
+        return false;
     const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = start + timeout;
+    // The entry may still be collected, or the table be full for a moment
+    // through others: later nudges ask again.
     int nudged = 0;
     while (Clock::now() < deadline) {
         if (nudged < nudgeCount && Clock::now() >= start + timeout * nudged / nudgeCount) {
