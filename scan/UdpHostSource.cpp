@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
+#include "ArpSweep.h"
+#include "NeighbourBudget.h"
 #include "NeighbourTable.h"
 #include "NodeStatusMessage.h"
 #include "Prompt.h"
@@ -27,11 +30,13 @@ bool isBufferFull(int error)
 } // namespace
 
 UdpHostSource::UdpHostSource(const ScanRange &range, const Pacing &pacing, QObject *parent)
-    : HostSource(range, pacing, parent), m_window(pacing.isFast() ? FastWindow : 1)
+    : HostSource(range, pacing, parent),
+      m_budget(&mac::NeighbourBudget::process()),
+      m_window(pacing.isFast() ? FastWindow : 1)
 {
     m_deadlineTimer.setSingleShot(true);
     m_deadlineTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_deadlineTimer, &QTimer::timeout, this, &UdpHostSource::expireQueries);
+    connect(&m_deadlineTimer, &QTimer::timeout, this, &UdpHostSource::onTimer);
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setTimerType(Qt::PreciseTimer);
     m_retryTimer.setInterval(RetryMs);
@@ -52,6 +57,14 @@ void UdpHostSource::begin()
     }
     m_query = NodeStatusMessage::request();
     m_slots.assign(range().count(), SlotState::Unsent);
+    m_networks = OnLinkNetworks::ofThisHost();
+    if (pacing().isFast() && m_networks.touches(range().first(), range().last())) {
+        m_sweep = ArpSweep::open();
+        if (m_sweep) {
+            connect(m_sweep.get(), &ArpSweep::answered, this, &UdpHostSource::arpAnswered);
+            m_window = SweepWindow;
+        }
+    }
     m_clock.start();
     Q_EMIT prepared();
 }
@@ -90,27 +103,71 @@ void UdpHostSource::request(quint32 index)
 
 void UdpHostSource::sendDue()
 {
-    while (!m_aborted && m_nextToSend < m_sendLimit) {
-        const quint32 index = m_nextToSend;
-        const SendResult sent = sendQuery(index);
-        if (sent == SendResult::Full) {
+    m_waitingForRoom = false;
+    // Hosts that answered ARP first: they are older than any host not asked yet.
+    while (!m_aborted && !m_live.empty()) {
+        const quint32 index = m_live.front();
+        const SendResult sent = sendQuery(index, true);
+        if (sent == SendResult::Full)
             m_retryTimer.start();
+        if (sent == SendResult::Full || sent == SendResult::NoRoom) {
+            armTimer();
             return;
         }
-        ++m_nextToSend;
-        if (sent == SendResult::Sent) {
-            m_slots[index] = SlotState::InFlight;
-            m_inFlight.push_back({index, m_clock.elapsed() + NodeStatusMessage::AnswerTimeMs});
-        } else {
-            // No route, a broadcast address, ...: the host cannot answer.
-            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
-        }
+        m_live.pop_front();
+        started(index, sent);
     }
-    armDeadline();
+    while (!m_aborted && m_nextToSend < m_sendLimit && sendNext()) {
+    }
+    armTimer();
 }
 
-UdpHostSource::SendResult UdpHostSource::sendQuery(quint32 index)
+bool UdpHostSource::sendNext()
 {
+    const quint32 index = m_nextToSend;
+    const OnLinkNetwork *network = m_networks.find(range().first() + index);
+    if (network && m_sweep) {
+        const ArpSweep::Sent sent = m_sweep->ask(*network, range().first() + index);
+        if (sent == ArpSweep::Sent::Full) {
+            m_retryTimer.start();
+            return false;
+        }
+        ++m_nextToSend;
+        if (sent == ArpSweep::Sent::Sent) {
+            m_slots[index] = SlotState::Probing;
+            m_probes.push_back({index, m_clock.elapsed() + ArpIntervalMs, 1});
+        } else {
+            completeSilent(index);
+        }
+        return true;
+    }
+    const SendResult sent = sendQuery(index, network != nullptr);
+    if (sent == SendResult::Full)
+        m_retryTimer.start();
+    if (sent == SendResult::Full || sent == SendResult::NoRoom)
+        return false;
+    ++m_nextToSend;
+    started(index, sent);
+    return true;
+}
+
+void UdpHostSource::started(quint32 index, SendResult sent)
+{
+    if (sent == SendResult::Sent) {
+        m_slots[index] = SlotState::InFlight;
+        m_inFlight.push_back({index, m_clock.elapsed() + NodeStatusMessage::AnswerTimeMs});
+    } else {
+        // No route, a broadcast address, ...: the host cannot answer.
+        completeSilent(index);
+    }
+}
+
+UdpHostSource::SendResult UdpHostSource::sendQuery(quint32 index, bool onLink)
+{
+    if (onLink && !m_budget->tryTake(mac::NeighbourBudget::Clock::now())) {
+        m_waitingForRoom = true;
+        return SendResult::NoRoom;
+    }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(NodeStatusMessage::Port);
@@ -158,6 +215,18 @@ void UdpHostSource::readAnswers(int fd)
     }
 }
 
+void UdpHostSource::arpAnswered(quint32 address)
+{
+    if (m_aborted || address < range().first() || address > range().last())
+        return;
+    const quint32 index = address - range().first();
+    if (m_slots[index] != SlotState::Probing)
+        return; // a second reply, or one for a host not asked (or no longer waited for)
+    m_slots[index] = SlotState::Live;
+    m_live.push_back(index);
+    sendDue();
+}
+
 void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 source)
 {
     HostResult result;
@@ -170,6 +239,13 @@ void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 
     complete(index, result);
 }
 
+void UdpHostSource::onTimer()
+{
+    expireProbes();
+    expireQueries();
+    sendDue();
+}
+
 void UdpHostSource::expireQueries()
 {
     const qint64 now = m_clock.elapsed();
@@ -177,21 +253,59 @@ void UdpHostSource::expireQueries()
         const quint32 index = m_inFlight.front().index;
         m_inFlight.pop_front();
         if (m_slots[index] == SlotState::InFlight)
-            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
+            completeSilent(index);
     }
-    armDeadline();
 }
 
-void UdpHostSource::armDeadline()
+void UdpHostSource::expireProbes()
 {
-    // Queries that were answered stay in the queue until their deadline.
+    if (!m_sweep)
+        return;
+    // Replies that arrived while the loop was busy still count.
+    m_sweep->readAnswers();
+    const qint64 now = m_clock.elapsed();
+    while (!m_aborted && !m_probes.empty() && m_probes.front().due <= now) {
+        const Probe probe = m_probes.front();
+        m_probes.pop_front();
+        if (m_slots[probe.index] != SlotState::Probing)
+            continue;
+        const quint32 address = range().first() + probe.index;
+        const OnLinkNetwork *network = m_networks.find(address);
+        if (probe.attempt < ArpAttempts && network) {
+            // A full buffer only costs this attempt.
+            m_sweep->ask(*network, address);
+            m_probes.push_back({probe.index, now + ArpIntervalMs, probe.attempt + 1});
+        } else {
+            completeSilent(probe.index);
+        }
+    }
+}
+
+void UdpHostSource::armTimer()
+{
+    // Entries that were answered stay in the queues until they are due.
     while (!m_inFlight.empty() && m_slots[m_inFlight.front().index] != SlotState::InFlight)
         m_inFlight.pop_front();
-    if (m_inFlight.empty() || m_aborted) {
+    while (!m_probes.empty() && m_slots[m_probes.front().index] != SlotState::Probing)
+        m_probes.pop_front();
+    std::optional<qint64> due;
+    const auto earliest = [&due](qint64 at) { due = due ? qMin(*due, at) : at; };
+    if (!m_inFlight.empty())
+        earliest(m_inFlight.front().deadline);
+    if (!m_probes.empty())
+        earliest(m_probes.front().due);
+    const qint64 now = m_clock.elapsed();
+    if (m_waitingForRoom) {
+        using namespace std::chrono;
+        const auto clockNow = mac::NeighbourBudget::Clock::now();
+        const auto release = m_budget->nextRelease(clockNow).value_or(clockNow);
+        earliest(now + ceil<milliseconds>(release - clockNow).count());
+    }
+    if (!due || m_aborted) {
         m_deadlineTimer.stop();
         return;
     }
-    m_deadlineTimer.start(int(qMax<qint64>(0, m_inFlight.front().deadline - m_clock.elapsed())));
+    m_deadlineTimer.start(int(qMax<qint64>(0, *due - now)));
 }
 
 void UdpHostSource::complete(quint32 index, const HostResult &result)
@@ -200,6 +314,11 @@ void UdpHostSource::complete(quint32 index, const HostResult &result)
     m_results.insert(index, result);
     if (m_asked == index)
         deliverLater(index);
+}
+
+void UdpHostSource::completeSilent(quint32 index)
+{
+    complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
 }
 
 void UdpHostSource::deliverLater(quint32 index)
@@ -223,6 +342,9 @@ void UdpHostSource::abort()
     m_deadlineTimer.stop();
     m_retryTimer.stop();
     closeSockets();
+    m_sweep.reset();
     m_inFlight.clear();
+    m_probes.clear();
+    m_live.clear();
     m_results.clear();
 }

@@ -5,13 +5,19 @@
 #include <QTimer>
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "HostSource.h"
+#include "OnLinkNetworks.h"
 
+class ArpSweep;
 class QSocketNotifier;
 struct NodeStatusReply;
+namespace mac {
+class NeighbourBudget;
+}
 
 // The UDP method: every address of the range gets a node-status query to UDP
 // port 137 and 30 ms, counted from its own send, to answer.
@@ -20,6 +26,19 @@ struct NodeStatusReply;
 // Fast pacing: up to FastWindow queries ahead of the asked host are in flight
 // at once; results wait, keyed by address, until the run asks for them, so
 // rows still come in ascending order and Pause/Stop still act between hosts.
+//
+// On-link addresses: a query to an address without a neighbour entry makes
+// the kernel create one that stays for seconds, in a table shared by every
+// network namespace and refused past its limit (then the query is dropped
+// without a word, and a live host is missed). So every on-link query takes a
+// lease of the process's NeighbourBudget first and waits while none is free.
+// That alone would hold a fast scan of a large on-link range to a few dozen
+// addresses a second; where the packet socket is allowed (CAP_NET_RAW), the
+// fast pacing therefore first asks each on-link address with an ARP request
+// of its own (ArpSweep, which leaves no entry behind), SweepWindow addresses
+// ahead, and queries only the addresses that answered: an address that does
+// not answer ARP cannot answer a datagram either. Addresses through a router
+// never touch the table beyond the gateway and keep the plain fast pace.
 //
 // Only a datagram from port 137 of an address whose query is still waiting
 // counts, so a late answer never lands on another host. Nothing blocks: the
@@ -34,7 +53,12 @@ class UdpHostSource : public HostSource
 
 public:
     static constexpr quint32 FastWindow = 64;
+    static constexpr quint32 SweepWindow = 1024;
     static constexpr int MaxSockets = 32;
+    // An on-link address is asked this many times, this far apart, before
+    // it counts as silent.
+    static constexpr int ArpAttempts = 2;
+    static constexpr int ArpIntervalMs = 100;
 
     UdpHostSource(const ScanRange &range, const Pacing &pacing, QObject *parent = nullptr);
     ~UdpHostSource() override;
@@ -45,25 +69,39 @@ public:
 
     // How many sockets the source has opened so far (tests).
     int socketCount() const { return int(m_sockets.size()); }
+    // Whether the on-link addresses are swept with ARP first (tests).
+    bool sweeps() const { return m_sweep != nullptr; }
 
 private:
-    enum class SlotState : quint8 { Unsent, InFlight, Done };
-    enum class SendResult { Sent, Full, Failed };
+    enum class SlotState : quint8 { Unsent, Probing, Live, InFlight, Done };
+    enum class SendResult { Sent, Full, NoRoom, Failed };
     struct Query
     {
         quint32 index;
         qint64 deadline;
     };
+    struct Probe
+    {
+        quint32 index;
+        qint64 due;
+        int attempt;
+    };
 
     bool openSocket();
     void closeSockets();
     void sendDue();
-    SendResult sendQuery(quint32 index);
+    bool sendNext();
+    SendResult sendQuery(quint32 index, bool onLink);
+    void started(quint32 index, SendResult sent);
     void readAnswers(int fd);
+    void arpAnswered(quint32 address);
     void answer(quint32 index, const NodeStatusReply &reply, quint32 source);
+    void onTimer();
     void expireQueries();
-    void armDeadline();
+    void expireProbes();
+    void armTimer();
     void complete(quint32 index, const HostResult &result);
+    void completeSilent(quint32 index);
     void deliverLater(quint32 index);
 
     std::vector<int> m_sockets;
@@ -71,7 +109,13 @@ private:
     std::vector<SlotState> m_slots;
     QHash<quint32, HostResult> m_results; // done, not yet delivered
     std::deque<Query> m_inFlight;         // in send order, so deadlines ascend
+    std::deque<Probe> m_probes;           // in send order, so due times ascend
+    std::deque<quint32> m_live;           // answered ARP, query not sent yet
     std::optional<quint32> m_asked;       // the host the run waits for
+    OnLinkNetworks m_networks;
+    std::unique_ptr<ArpSweep> m_sweep;
+    mac::NeighbourBudget *m_budget = nullptr; // the process's; outlives every source
+    bool m_waitingForRoom = false;
     quint32 m_window = 1;
     quint32 m_nextToSend = 0;
     quint32 m_sendLimit = 0; // hosts below it may be sent

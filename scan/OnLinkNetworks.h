@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QtGlobal>
+
+// One IPv4 network that an interface of this host reaches directly, through
+// ARP: a packet to one of its addresses needs an entry in the kernel's
+// neighbour table first.
+struct OnLinkNetwork
+{
+    int interfaceIndex = 0;
+    quint32 network = 0; // host byte order, host bits zero
+    quint32 mask = 0;
+    quint32 ownAddress = 0;
+    QByteArray hardware; // our 6-byte MAC on that interface
+};
+
+// The on-link networks of the calling thread's network namespace.
+class OnLinkNetworks
+{
+public:
+    // Interfaces that are up, neither loopback nor point-to-point, with a
+    // 6-byte MAC and an IPv4 address of prefix length 1 to 30.
+    static OnLinkNetworks ofThisHost();
+
+    explicit OnLinkNetworks(QList<OnLinkNetwork> networks = {});
+
+    // The network through which address is reached on-link, or nullptr. Our
+    // own addresses (delivered locally) and a network's own and broadcast
+    // addresses (never a neighbour) are not on-link in this sense.
+    const OnLinkNetwork *find(quint32 address) const;
+
+    // Whether any address from first to last (inclusive) is on-link.
+    bool touches(quint32 first, quint32 last) const;
+
+private:
+    QList<OnLinkNetwork> m_networks;
+};
