@@ -39,18 +39,26 @@ NeighbourBudget::NeighbourBudget(int room, Clock::duration hold) : m_room(std::m
 
 void NeighbourBudget::expire(Clock::time_point now)
 {
-    while (!m_ends.empty() && m_ends.front() <= now)
-        m_ends.pop_front();
+    while (!m_ends.empty() && m_ends.begin()->first <= now) {
+        m_leases.erase(m_ends.begin()->second);
+        m_ends.erase(m_ends.begin());
+    }
 }
 
-bool NeighbourBudget::tryTake(Clock::time_point now)
+bool NeighbourBudget::tryTake(std::uint32_t destination, Clock::time_point now)
 {
     const std::lock_guard lock(m_mutex);
     expire(now);
+    const auto held = m_leases.find(destination);
+    if (held != m_leases.end()) {
+        const Clock::time_point end = std::max(held->second->first, now + m_hold);
+        m_ends.erase(held->second);
+        held->second = m_ends.emplace(end, destination);
+        return true;
+    }
     if (static_cast<int>(m_ends.size()) >= m_room)
         return false;
-    const Clock::time_point end = now + m_hold;
-    m_ends.insert(std::upper_bound(m_ends.begin(), m_ends.end(), end), end);
+    m_leases.emplace(destination, m_ends.emplace(now + m_hold, destination));
     return true;
 }
 
@@ -67,14 +75,14 @@ std::optional<NeighbourBudget::Clock::time_point> NeighbourBudget::nextRelease(C
     expire(now);
     if (m_ends.empty())
         return std::nullopt;
-    return m_ends.front();
+    return m_ends.begin()->first;
 }
 
-bool NeighbourBudget::take(Clock::time_point giveUpAt)
+bool NeighbourBudget::take(std::uint32_t destination, Clock::time_point giveUpAt)
 {
     for (;;) {
         const Clock::time_point now = Clock::now();
-        if (tryTake(now))
+        if (tryTake(destination, now))
             return true;
         if (now >= giveUpAt)
             return false;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace mac {
 
@@ -27,7 +29,9 @@ std::optional<NeighbourThresholds> readNeighbourThresholds(
 // entry that the kernel can neither reuse nor collect for seconds: once the
 // table is full the kernel drops new destinations' packets without telling
 // the sender. Each destination therefore holds a lease for `hold` after it
-// was first sent to, and at most room() leases are held at a time.
+// was last sent to, and at most room() leases are held at a time. A
+// destination that holds one already has its entry: asking again only
+// renews its lease, so a second scan of the same addresses never waits.
 //
 // Why the numbers: an unresolved entry lives retrans_time x mcast_solicit
 // (3 s by default) before it fails; a resolved one may not be collected by
@@ -43,6 +47,8 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds defaultHold{6000};
     static constexpr int minimumRoom = 8;
+    // How long a resolver waits for room before it gives up on a destination.
+    static constexpr std::chrono::seconds longestWait{60};
 
     static int roomFor(const NeighbourThresholds &thresholds);
 
@@ -50,15 +56,16 @@ public:
 
     int room() const { return m_room; }
 
-    // Takes a lease at now when fewer than room() are held; false otherwise.
-    bool tryTake(Clock::time_point now);
+    // Takes a lease for destination (any fixed byte order) at now, or renews
+    // the one it holds; false when room() other destinations hold one.
+    bool tryTake(std::uint32_t destination, Clock::time_point now);
     // Leases still held at now.
     int held(Clock::time_point now);
     // When the next held lease ends; nullopt when none is held.
     std::optional<Clock::time_point> nextRelease(Clock::time_point now);
 
     // Waits until a lease is free and takes it (true), or gives up at giveUpAt.
-    bool take(Clock::time_point giveUpAt);
+    bool take(std::uint32_t destination, Clock::time_point giveUpAt);
 
     // The budget shared by the whole process, its room read from the
     // machine's thresholds once (their defaults when they cannot be read).
@@ -70,7 +77,8 @@ private:
     const int m_room;
     const Clock::duration m_hold;
     std::mutex m_mutex;
-    std::deque<Clock::time_point> m_ends; // ascending
+    std::multimap<Clock::time_point, std::uint32_t> m_ends; // lease end -> destination
+    std::unordered_map<std::uint32_t, std::multimap<Clock::time_point, std::uint32_t>::iterator> m_leases;
 };
 
 } // namespace mac

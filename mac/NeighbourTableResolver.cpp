@@ -22,8 +22,6 @@ constexpr std::chrono::milliseconds pollInterval{5};
 constexpr int nudgeCount = 3; // at 0, 1/3 and 2/3 of the time-out, as the raw path asks
 constexpr unsigned short discardPort = 9;
 constexpr int answeredStates = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
-// How long a worker waits for room in the neighbour table before it gives up.
-constexpr std::chrono::seconds longestLeaseWait{60};
 
 enum class Entry { Unknown, Waiting, Answered, Failed };
 
@@ -134,7 +132,7 @@ bool resolveWithNeighbourTable(const LocalInterface &local, in_addr destination,
     // silently and live hosts go unanswered. So the nudges of a destination
     // wait for a lease of the process's budget, and the time-out runs from
     // then: a worker that waited still gets its whole time to be answered.
-    if (!NeighbourBudget::process().take(Clock::now() + longestLeaseWait))
+    if (!NeighbourBudget::process().take(destination.s_addr, Clock::now() + NeighbourBudget::longestWait))
         return false;
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline = start + timeout;

@@ -106,6 +106,11 @@ bool readReplies(int fd, in_addr destination, MacAddress &out)
 
 } // namespace
 
+bool rawArpAllowed()
+{
+    return !PacketSocket().refused();
+}
+
 RawArpOutcome resolveWithRawArp(const LocalInterface &local, in_addr destination,
                                 std::chrono::milliseconds timeout, MacAddress &out)
 {

@@ -20,4 +20,8 @@ enum class RawArpOutcome {
 RawArpOutcome resolveWithRawArp(const LocalInterface &local, in_addr destination,
                                 std::chrono::milliseconds timeout, MacAddress &out);
 
+// Whether this process may open the packet socket (holds CAP_NET_RAW): when
+// not, resolveWithRawArp answers Unavailable.
+bool rawArpAllowed();
+
 } // namespace mac

@@ -1,8 +1,13 @@
 // The exported functions: the current table, the settings and the worker starts.
 #include "mac.h"
 
+#include "LocalInterface.h"
+#include "NeighbourBudget.h"
+#include "RawArpResolver.h"
 #include "ScanWorker.h"
 #include "SlotTable.h"
+
+#include <arpa/inet.h>
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -36,6 +42,17 @@ std::shared_ptr<mac::SlotTable> latestTable()
     return currentTable;
 }
 
+void waitForRoom(const std::string &address)
+{
+    in_addr destination{};
+    if (inet_pton(AF_INET, address.c_str(), &destination) != 1)
+        return;
+    const std::optional<mac::LocalInterface> local = mac::findOnLinkInterface(destination);
+    if (local && !local->isDestination)
+        mac::NeighbourBudget::process().take(
+            destination.s_addr, mac::NeighbourBudget::Clock::now() + mac::NeighbourBudget::longestWait);
+}
+
 bool isHostNumber(int32_t n)
 {
     return n >= 0 && n < static_cast<int32_t>(mac::SlotTable::slotCount);
@@ -57,7 +74,14 @@ int32_t Therad(const char *prefix, int32_t from, int32_t to)
         }
         const std::string prefixCopy(prefix, strnlen(prefix, maxPrefixLength));
         const std::chrono::milliseconds timeout{arpTimeoutMs.load()};
+        // Without raw ARP each worker makes the kernel create a neighbour entry,
+        // and the room for those is budgeted (NeighbourBudget). Callers give the
+        // workers one time-out from Therad's return, so the wait for room
+        // happens here, before a worker starts, and never eats into its time.
+        const bool throughKernel = !mac::rawArpAllowed();
         for (int32_t n = from; n <= to; ++n) {
+            if (throughKernel)
+                waitForRoom(prefixCopy + std::to_string(n));
             mac::startScanWorker(table, prefixCopy, n, timeout);
             if (const int pace = pacingMs.load(); pace > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(pace));

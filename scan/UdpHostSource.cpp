@@ -164,7 +164,7 @@ void UdpHostSource::started(quint32 index, SendResult sent)
 
 UdpHostSource::SendResult UdpHostSource::sendQuery(quint32 index, bool onLink)
 {
-    if (onLink && !m_budget->tryTake(mac::NeighbourBudget::Clock::now())) {
+    if (onLink && !m_budget->tryTake(range().first() + index, mac::NeighbourBudget::Clock::now())) {
         m_waitingForRoom = true;
         return SendResult::NoRoom;
     }

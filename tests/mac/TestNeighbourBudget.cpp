@@ -29,6 +29,7 @@ private Q_SLOTS:
     void machineThresholdsGiveARoom();
     void leasesEndByTime();
     void leasesTakenOutOfOrderEndInOrder();
+    void askingAgainRenewsTheLease();
     void takeWaitsForTheNextRelease();
     void threadsNeverHoldMoreThanTheRoom();
 };
@@ -107,14 +108,14 @@ void TestNeighbourBudget::leasesEndByTime()
     const Clock::time_point t0 = Clock::now();
     QVERIFY(!budget.nextRelease(t0));
     for (int i = 0; i < 3; ++i)
-        QVERIFY(budget.tryTake(t0 + i * 10ms));
-    QVERIFY(!budget.tryTake(t0 + 20ms));
+        QVERIFY(budget.tryTake(i, t0 + i * 10ms));
+    QVERIFY(!budget.tryTake(3, t0 + 20ms));
     QCOMPARE(budget.held(t0 + 20ms), 3);
     QCOMPARE(*budget.nextRelease(t0 + 20ms), t0 + 100ms);
-    QVERIFY(!budget.tryTake(t0 + 99ms));
+    QVERIFY(!budget.tryTake(3, t0 + 99ms));
     // The first lease ends: exactly one more fits.
-    QVERIFY(budget.tryTake(t0 + 100ms));
-    QVERIFY(!budget.tryTake(t0 + 105ms));
+    QVERIFY(budget.tryTake(3, t0 + 100ms));
+    QVERIFY(!budget.tryTake(4, t0 + 105ms));
     QCOMPARE(*budget.nextRelease(t0 + 105ms), t0 + 110ms);
     QCOMPARE(budget.held(t0 + 150ms), 1);
     QCOMPARE(budget.held(t0 + 200ms), 0);
@@ -126,25 +127,46 @@ void TestNeighbourBudget::leasesTakenOutOfOrderEndInOrder()
     // Threads may pass their clock readings in a different order than they take.
     NeighbourBudget budget(2, 100ms);
     const Clock::time_point t0 = Clock::now();
-    QVERIFY(budget.tryTake(t0 + 50ms));
-    QVERIFY(budget.tryTake(t0 + 10ms));
+    QVERIFY(budget.tryTake(1, t0 + 50ms));
+    QVERIFY(budget.tryTake(2, t0 + 10ms));
     QCOMPARE(*budget.nextRelease(t0 + 50ms), t0 + 110ms);
-    QVERIFY(budget.tryTake(t0 + 110ms));
+    QVERIFY(budget.tryTake(3, t0 + 110ms));
     QCOMPARE(*budget.nextRelease(t0 + 110ms), t0 + 150ms);
+}
+
+void TestNeighbourBudget::askingAgainRenewsTheLease()
+{
+    NeighbourBudget budget(2, 100ms);
+    const Clock::time_point t0 = Clock::now();
+    QVERIFY(budget.tryTake(7, t0));
+    QVERIFY(budget.tryTake(8, t0 + 10ms));
+    // Full, but a destination with an entry already costs no room ...
+    QVERIFY(budget.tryTake(7, t0 + 50ms));
+    QCOMPARE(budget.held(t0 + 50ms), 2);
+    // ... and holds it a whole hold from its last send.
+    QCOMPARE(*budget.nextRelease(t0 + 50ms), t0 + 110ms);
+    QVERIFY(!budget.tryTake(9, t0 + 105ms));
+    QVERIFY(budget.tryTake(9, t0 + 110ms));
+    QCOMPARE(budget.held(t0 + 149ms), 2);
+    QCOMPARE(budget.held(t0 + 150ms), 1);
+    // A reading older than its lease does not shorten it.
+    QVERIFY(budget.tryTake(9, t0 + 100ms));
+    QCOMPARE(budget.held(t0 + 209ms), 1);
+    QCOMPARE(budget.held(t0 + 210ms), 0);
 }
 
 void TestNeighbourBudget::takeWaitsForTheNextRelease()
 {
     NeighbourBudget budget(1, 80ms);
     const Clock::time_point start = Clock::now();
-    QVERIFY(budget.take(start + 1s));
+    QVERIFY(budget.take(1, start + 1s));
     QVERIFY(Clock::now() - start < 50ms);
     // Full: the second take returns once the first lease has ended.
-    QVERIFY(budget.take(Clock::now() + 1s));
+    QVERIFY(budget.take(2, Clock::now() + 1s));
     QVERIFY(Clock::now() - start >= 80ms);
     // Full again, and giving up before the lease ends.
     const Clock::time_point before = Clock::now();
-    QVERIFY(!budget.take(before + 20ms));
+    QVERIFY(!budget.take(3, before + 20ms));
     QVERIFY(Clock::now() - before >= 20ms);
     QVERIFY(Clock::now() - before < 70ms);
 }
@@ -160,9 +182,9 @@ void TestNeighbourBudget::threadsNeverHoldMoreThanTheRoom()
     const Clock::time_point start = Clock::now();
     std::vector<std::thread> threads;
     for (int t = 0; t < 6; ++t)
-        threads.emplace_back([&] {
+        threads.emplace_back([&, t] {
             for (int i = 0; i < takes / 6; ++i) {
-                if (!budget.take(Clock::now() + 5s))
+                if (!budget.take(std::uint32_t(t * 100 + i), Clock::now() + 5s))
                     continue;
                 ++taken;
                 int held = budget.held(Clock::now());
