@@ -103,7 +103,7 @@ void UdpHostSource::sendDue()
             m_inFlight.push_back({index, m_clock.elapsed() + NodeStatusMessage::AnswerTimeMs});
         } else {
             // No route, a broadcast address, ...: the host cannot answer.
-            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
+            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}, {}});
         }
     }
     armDeadline();
@@ -164,6 +164,11 @@ void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 
     result.address = range().addressText(index);
     if (reply.answered) {
         result.macAddress = NeighbourTable::shownMac(reply, source);
+        if (!reply.unitIdIsZero()) {
+            const QString neighbour = NeighbourTable::macText(source);
+            if (!neighbour.isEmpty() && neighbour.compare(result.macAddress, Qt::CaseInsensitive) != 0)
+                result.neighbourMac = neighbour;
+        }
         result.hostName = reply.hostName;
         result.workgroup = reply.workgroup;
     }
@@ -177,7 +182,7 @@ void UdpHostSource::expireQueries()
         const quint32 index = m_inFlight.front().index;
         m_inFlight.pop_front();
         if (m_slots[index] == SlotState::InFlight)
-            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
+            complete(index, HostResult{range().addressText(index), {}, {}, {}, {}, {}});
     }
     armDeadline();
 }
