@@ -60,7 +60,8 @@ QList<ScanRow> scanRows(int macBase, int flipFrom = ScanSize)
     return rows;
 }
 
-double timeScan(const RecordStore &store, const QList<ScanRow> &rows, const QDateTime &when, qsizetype *events)
+double timeScan(const RecordStore &store, const QList<ScanRow> &rows, const QDateTime &when,
+                qsizetype *events)
 {
     QElapsedTimer timer;
     timer.start();
@@ -83,8 +84,9 @@ bool fillHistory(const RecordStore &store, int pairs)
     if (!session.isOpen() || !session.beginWrite())
         return false;
     QSqlQuery insert(session.db());
-    insert.prepare(QStringLiteral("INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
-                                  "HostName, Workgroup, Vendor) VALUES (?, ?, ?, ?, 1, ?, 'WG', 'Vendor')"));
+    insert.prepare(
+        QStringLiteral("INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
+                       "HostName, Workgroup, Vendor) VALUES (?, ?, ?, ?, 1, ?, 'WG', 'Vendor')"));
     const QString seen = QStringLiteral("2026-01-01T00:00:00Z");
     for (int n = ScanSize; n < ScanSize + pairs; ++n) {
         insert.addBindValue(ip(n));

@@ -53,7 +53,8 @@ QString valueRows(qsizetype rows, int columns)
 
 QString inList(qsizetype keys)
 {
-    return QLatin1Char('(') + QStringList(keys, QStringLiteral("?")).join(QLatin1String(", ")) + QLatin1Char(')');
+    return QLatin1Char('(') + QStringList(keys, QStringLiteral("?")).join(QLatin1String(", ")) +
+           QLatin1Char(')');
 }
 
 // Runs `head + placeholders + tail` over the values in statements of at most
@@ -82,7 +83,8 @@ Result<> runChunked(QSqlDatabase &db, const QString &head, const QString &tail, 
             if (const Result<> prepared = CheckedQuery::prepare(rest, statementFor(count)); !prepared)
                 return prepared;
         }
-        if (const Result<> done = CheckedQuery::execPrepared(query, values.mid(first * columns, count * columns));
+        if (const Result<> done =
+                CheckedQuery::execPrepared(query, values.mid(first * columns, count * columns));
             !done)
             return done;
         for (;;) {
@@ -174,7 +176,8 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     {
         QVariantList keys(ips.cbegin(), ips.cend());
         const Result<> read = runChunked(
-            session.db(), QStringLiteral("SELECT IPAddress, MACAddress, LastSeen FROM T_History WHERE IPAddress IN "),
+            session.db(),
+            QStringLiteral("SELECT IPAddress, MACAddress, LastSeen FROM T_History WHERE IPAddress IN "),
             QString(), keys, 1, KeysPerStatement, true, [&](const QSqlQuery &query) {
                 const QString ip = query.value(0).toString();
                 const QString mac = query.value(1).toString();
@@ -249,11 +252,12 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
         if (!neighbour.isEmpty() && neighbour != mac && MacText::isStationAddress(mac))
             event(ChangeEvent::Kind::NbstatMacMismatch).otherMac = neighbour;
 
-        upserts << ip << mac << nowText << nowText << QVariant(1) << row.hostName << row.workgroup << row.vendor;
+        upserts << ip << mac << nowText << nowText << QVariant(1) << row.hostName << row.workgroup
+                << row.vendor;
     }
 
-    if (const Result<> written = runChunked(session.db(), UpsertHead, UpsertTail, upserts, 8, RowsPerStatement,
-                                            false, NoRows);
+    if (const Result<> written =
+            runChunked(session.db(), UpsertHead, UpsertTail, upserts, 8, RowsPerStatement, false, NoRows);
         !written)
         return fail(written.error());
 
@@ -266,8 +270,8 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
                                               : QVariant(QMetaType(QMetaType::QString)))
                     << e.hostName;
     }
-    if (const Result<> written = runChunked(session.db(), EventHead, EventTail, eventValues, 7, RowsPerStatement,
-                                            false, NoRows);
+    if (const Result<> written =
+            runChunked(session.db(), EventHead, EventTail, eventValues, 7, RowsPerStatement, false, NoRows);
         !written)
         return fail(written.error());
 
