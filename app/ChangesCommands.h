@@ -9,7 +9,6 @@
 #include "FormChanges.h"
 #include "HistoryTime.h"
 
-
 class MainMenus;
 class QAction;
 class ScanListModel;

@@ -22,12 +22,13 @@ private:
     // Hosts 198.18.104.1.. answer with these MACs, in order.
     void scan(const QStringList &macs, const QDateTime &when)
     {
-        m_window->scanRun().setSourceFactory([this, macs](const ScanRange &range, const HostSource::Pacing &pacing) {
-            QHash<quint32, QString> answers;
-            for (int i = 0; i < macs.size(); ++i)
-                answers.insert(quint32(i), macs.at(i));
-            return new FakeHostSource(range, pacing, answers, QString(), &m_log);
-        });
+        m_window->scanRun().setSourceFactory(
+            [this, macs](const ScanRange &range, const HostSource::Pacing &pacing) {
+                QHash<quint32, QString> answers;
+                for (int i = 0; i < macs.size(); ++i)
+                    answers.insert(quint32(i), macs.at(i));
+                return new FakeHostSource(range, pacing, answers, QString(), &m_log);
+            });
         m_window->changesCommands()->setClock([when] { return when; });
         m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
         QTRY_COMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
@@ -82,7 +83,8 @@ private Q_SLOTS:
         QCOMPARE(column(ChangesListModel::MacColumn),
                  QStringList({"00-0A-E4-00-68-01", "06-0A-E4-00-68-02 (randomised)",
                               "06-0A-E4-00-68-02 (randomised)"}));
-        QCOMPARE(column(ChangesListModel::DateTimeColumn).first(), Analyzer::dateTimeText(first.toLocalTime()));
+        QCOMPARE(column(ChangesListModel::DateTimeColumn).first(),
+                 Analyzer::dateTimeText(first.toLocalTime()));
 
         // A scan while it is open appends its own events.
         scan({QStringLiteral("00-0A-E4-00-68-01"), QStringLiteral("00-0A-E4-00-68-99")}, first.addDays(1));
