@@ -1,5 +1,6 @@
 #include "AnalysisRules.h"
 
+#include "FindingText.h"
 #include "RecordListModel.h"
 #include "ScanRow.h"
 
@@ -36,20 +37,19 @@ QStringList AnalysisRules::findings(const QString &ip, const QString &mac, Check
     QStringList found;
     if (mac == QLatin1String(ScanRow::NonRespondedMarker))
         return found;
-    const QString head = QLatin1Char('[') + mac + QLatin1String("] is abused IP:") + ip;
     if (checks.analyzeMac) {
         const QString recordMac = FindRecordMacByIp(ip);
         if (recordMac.isEmpty())
-            found.append(head + QLatin1String(";This IP has not been preset yet"));
+            found.append(FindingText::ipNotPreset(ip, mac));
         else if (recordMac != mac)
-            found.append(head + QLatin1String("; This IP belongs to [") + recordMac + QLatin1Char(']'));
+            found.append(FindingText::ipOtherMac(ip, mac, recordMac));
     }
     if (checks.analyzeIp) {
         const QString recordIp = FindRecordIpByMac(mac);
         if (recordIp.isEmpty())
-            found.append(head + QLatin1String(";This MAC is not in Record, maybe it is illegal"));
+            found.append(FindingText::macNotRecorded(ip, mac));
         else if (recordIp != ip)
-            found.append(head + QLatin1String(";This MAC should be on[") + recordIp + QLatin1Char(']'));
+            found.append(FindingText::macOtherIp(ip, mac, recordIp));
     }
     return found;
 }

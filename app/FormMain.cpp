@@ -11,6 +11,7 @@
 #include "AnalysisCommands.h"
 #include "AnalysisExportCommands.h"
 #include "AutoModeIndicators.h"
+#include "ChangesCommands.h"
 #include "DataFolder.h"
 #include "DatabaseCommands.h"
 #include "DatabasePane.h"
@@ -179,6 +180,7 @@ void FormMain::installCommands()
                                m_options.dataFolder, this);
     new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
     new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
+    m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_options.dataFolder, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     m_optionControls =

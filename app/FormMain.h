@@ -34,6 +34,7 @@ class QCheckBox;
 class QPrinter;
 class QTabWidget;
 class ReportCommands;
+class ChangesCommands;
 class ScanCommands;
 class ScanPane;
 class ScanRangeEntry;
@@ -98,6 +99,7 @@ public:
     StatusBarPanels *statusPanels() const { return m_status; }
     ScanPane *scanPane() const { return m_scanPane; }
     ScanCommands *scanCommands() const { return m_scanCommands; }
+    ChangesCommands *changesCommands() const { return m_changesCommands; }
     HelpCommands *helpCommands() const { return m_helpCommands; }
     // The daily mail report (menuSet3, TimerEmail).
     ReportCommands *reportCommands() const { return m_reportCommands; }
@@ -160,6 +162,7 @@ private:
     TrayIcon *m_tray = nullptr;
 
     ScanCommands *m_scanCommands = nullptr;
+    ChangesCommands *m_changesCommands = nullptr;
     OptionControls *m_optionControls = nullptr;
     SettingsCommands *m_settingsCommands = nullptr;
     ReportCommands *m_reportCommands = nullptr;

@@ -4,6 +4,7 @@
 #include "AnalysisListModel.h"
 #include "Analyzer.h"
 #include "CommandLine.h"
+#include "CompletedScan.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "FindingPrinter.h"
@@ -25,7 +26,9 @@ constexpr int FindingsStatus = 3;
 constexpr int StoppedStatus = 130;
 
 // Runs the scan to its end; false when it failed or was stopped (*status set).
-bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &dataFolder, int *status)
+// A completed scan goes into the host history.
+bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
+              const QString &dataFolder, int *status)
 {
     const VendorResolver vendors(dataFolder);
     ScanRun run(&list);
@@ -59,6 +62,7 @@ bool scanInto(ScanListModel &list, const ScanOptions &options, const QString &da
         *status = 1;
         return false;
     }
+    CompletedScan::record(command, dataFolder, list, run);
     return true;
 }
 
@@ -114,7 +118,7 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
 
     if (!fromFile) {
         int status = 0;
-        if (!scanInto(scanList, scanOptions, dataFolder, &status))
+        if (!scanInto(command, scanList, scanOptions, dataFolder, &status))
             return status;
     }
 
@@ -134,12 +138,21 @@ int runAnalyzeCommand(const QStringList &arguments)
         "1 failure, 2 bad usage."));
     parser.addHelpOption();
     addAnalysisSourceOptions(parser);
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("table (default) or json: one JSON object a finding."),
+                      QStringLiteral("table|json"), QStringLiteral("table")});
     if (const auto done = command.parse(parser, arguments))
         return *done;
+    const QString format = parser.value(QStringLiteral("format"));
+    if (format != QLatin1String("table") && format != QLatin1String("json"))
+        return command.usageError(QStringLiteral("--format is table or json, not \"%1\".").arg(format));
 
     AnalysisListModel analysisList;
     if (const std::optional<int> failed = analyseInto(command, parser, analysisList, nullptr))
         return *failed;
-    FindingPrinter(analysisList, stdout).printRows(0, analysisList.count() - 1);
+    FindingPrinter(analysisList, stdout,
+                   format == QLatin1String("json") ? FindingPrinter::Format::Json
+                                                   : FindingPrinter::Format::Table)
+        .printRows(0, analysisList.count() - 1);
     return analysisList.count() > 0 ? FindingsStatus : 0;
 }

@@ -2,19 +2,30 @@
 
 #include <cstdio>
 
+#include "JsonLines.h"
+
 class AnalysisListModel;
 
 // Writes findings as they are appended to an analysis list, one a line:
 // "Date/Time", a tab, "Result". Flushes after each line, so that a script
-// reading a pipe sees every finding when it is made.
+// reading a pipe sees every finding when it is made. In JSON, one object a
+// finding (JsonLines::finding), timed when it is printed.
 class FindingPrinter
 {
 public:
-    FindingPrinter(const AnalysisListModel &list, std::FILE *out) : m_list(list), m_out(out) {}
+    enum class Format { Table, Json };
+
+    FindingPrinter(const AnalysisListModel &list, std::FILE *out, Format format = Format::Table,
+                   JsonLines::AcknowledgedLookup acknowledged = {})
+        : m_list(list), m_out(out), m_format(format), m_acknowledged(std::move(acknowledged))
+    {
+    }
 
     void printRows(int first, int last);
 
 private:
     const AnalysisListModel &m_list;
     std::FILE *m_out;
+    Format m_format;
+    JsonLines::AcknowledgedLookup m_acknowledged;
 };

@@ -1,6 +1,7 @@
 #include "ScanCommand.h"
 
 #include "CommandLine.h"
+#include "CompletedScan.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "ScanListModel.h"
@@ -29,9 +30,9 @@ int runScanCommand(const QStringList &arguments)
     ScanOptions::addTo(parser, QStringLiteral("The data folder (vendor data file of your own)."));
     parser.addOption(
         {QStringLiteral("format"),
-         QStringLiteral("table (default), or kst: the lines of a scan result file, with the completion "
-                        "text on standard error."),
-         QStringLiteral("table|kst"), QStringLiteral("table")});
+         QStringLiteral("table (default); kst: the lines of a scan result file; json: one JSON object a "
+                        "host. With kst and json the completion text goes to standard error."),
+         QStringLiteral("table|kst|json"), QStringLiteral("table")});
     parser.addOption({QStringLiteral("output"),
                       QStringLiteral("Also save the rows of the scan as a scan result file (.kst); an "
                                      "existing file is replaced once the new one is written whole."),
@@ -46,13 +47,14 @@ int runScanCommand(const QStringList &arguments)
 
     ScanRowPrinter::Format format;
     if (!ScanRowPrinter::parseFormat(parser.value(QStringLiteral("format")), &format))
-        return command.usageError(QStringLiteral("--format is table or kst, not \"%1\".")
+        return command.usageError(QStringLiteral("--format is table, kst or json, not \"%1\".")
                                       .arg(parser.value(QStringLiteral("format"))));
 
     if (!options.readRangeAndPacing(parser, &error))
         return command.usageError(error);
 
-    const VendorResolver vendors(DataFolder::resolve(options.dataDir()));
+    const QString dataFolder = DataFolder::resolve(options.dataDir());
+    const VendorResolver vendors(dataFolder);
     ScanListModel list;
     ScanRun run(&list);
     QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
@@ -86,6 +88,7 @@ int runScanCommand(const QStringList &arguments)
         } else {
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
+            CompletedScan::record(command, dataFolder, list, run);
             if (parser.isSet(QStringLiteral("output"))) {
                 QList<ScanRow> rows;
                 rows.reserve(list.count());

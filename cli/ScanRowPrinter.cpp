@@ -1,5 +1,6 @@
 #include "ScanRowPrinter.h"
 
+#include "JsonLines.h"
 #include "ScanResultLine.h"
 #include "ScanRow.h"
 #include "TerminalText.h"
@@ -27,6 +28,8 @@ bool ScanRowPrinter::parseFormat(const QString &name, Format *format)
         *format = Format::Table;
     else if (name == QLatin1String("kst"))
         *format = Format::ResultFile;
+    else if (name == QLatin1String("json"))
+        *format = Format::Json;
     else
         return false;
     return true;
@@ -44,6 +47,10 @@ void ScanRowPrinter::printHeader()
 
 void ScanRowPrinter::printRow(const ScanRow &row)
 {
+    if (m_format == Format::Json) {
+        JsonLines::write(m_out, JsonLines::scanRow(row, QDateTime::currentDateTimeUtc()));
+        return;
+    }
     const QStringList cells = {row.number,   row.ipAddress, row.macAddress,
                                row.hostName, row.workgroup, row.vendor};
     const QByteArray bytes = m_format == Format::Table ? tableLine(cells).toUtf8()

@@ -6,13 +6,13 @@
 struct ScanRow;
 
 // Writes scan rows to a stream as they come: an aligned table for people, or
-// the lines of a scan result file for programs.
+// the lines of a scan result file for programs, or JSON lines (JsonLines).
 class ScanRowPrinter
 {
 public:
-    enum class Format { Table, ResultFile };
+    enum class Format { Table, ResultFile, Json };
 
-    // Accepts "table" and "kst"; false for anything else.
+    // Accepts "table", "kst" and "json"; false for anything else.
     static bool parseFormat(const QString &name, Format *format);
 
     ScanRowPrinter(Format format, std::FILE *out) : m_format(format), m_out(out) {}

@@ -5,6 +5,7 @@
 #include "Analyzer.h"
 #include "AutoScanController.h"
 #include "CommandLine.h"
+#include "CompletedScan.h"
 #include "ConsolePrompt.h"
 #include "DailyReport.h"
 #include "DataFolder.h"
@@ -39,7 +40,8 @@ int runWatchCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Scans an address range and analyses it against the records, at once and then every N minutes,\n"
-        "until SIGINT or SIGTERM. Prints the findings as they come: date/time, a tab, the finding."));
+        "until SIGINT or SIGTERM. Prints the findings as they come: date/time, a tab, the finding;\n"
+        "after each scan its change events against the host history the same way."));
     parser.addHelpOption();
     ScanOptions::addTo(parser,
                        QStringLiteral("The data folder: the records, the stored analysis options (and a "
@@ -55,9 +57,17 @@ int runWatchCommand(const QStringList &arguments)
          QStringLiteral("Mail the daily report of the findings at the hour and minute of the stored\n"
                         "report settings (the flags below override them).")});
     ReportOptions::addTo(parser);
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("table (default) or json: one JSON object a finding or change event."),
+                      QStringLiteral("table|json"), QStringLiteral("table")});
 
     if (const auto done = command.parse(parser, arguments))
         return *done;
+
+    const QString format = parser.value(QStringLiteral("format"));
+    if (format != QLatin1String("table") && format != QLatin1String("json"))
+        return command.usageError(QStringLiteral("--format is table or json, not \"%1\".").arg(format));
+    const bool json = format == QLatin1String("json");
 
     QString error;
     ScanOptions scanOptions;
@@ -96,7 +106,8 @@ int runWatchCommand(const QStringList &arguments)
     AutoScanController controller(&run, &analyzer, [&] { return run.start(scanOptions.range()); });
     controller.setMinutes(every.value_or(inputs.stored().mins));
 
-    FindingPrinter printer(analysisList, stdout);
+    FindingPrinter printer(analysisList, stdout,
+                           json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table);
     QObject::connect(&analysisList, &QAbstractItemModel::rowsInserted,
                      [&](const QModelIndex &, int first, int last) { printer.printRows(first, last); });
 
@@ -120,8 +131,11 @@ int runWatchCommand(const QStringList &arguments)
     bool stopping = false;
     QObject::connect(&controller, &AutoScanController::stepFinished,
                      [&](bool, const QString &completion, int) {
-                         if (!completion.isEmpty())
+                         if (!completion.isEmpty()) {
                              std::fprintf(stderr, "%s\n", qPrintable(completion));
+                             CompletedScan::printChanges(
+                                 stdout, CompletedScan::record(command, dataFolder, scanList, run), json);
+                         }
                          // Printed already; a watch that runs for months keeps no findings,
                          // or only those of the day's report.
                          if (!reporting)

@@ -2,9 +2,11 @@
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
 #include "AnalyzeCommand.h"
 #include "ArpScriptCommand.h"
+#include "ChangesCommand.h"
 #include "CommandLine.h"
 #include "DbCommand.h"
 #include "ExportCommand.h"
+#include "HistoryCommand.h"
 #include "MessageCommand.h"
 #include "PingCommand.h"
 #include "RecordsCommand.h"
@@ -36,6 +38,12 @@ const char Usage[] =
     "  watch    scan and analyse every N minutes until stopped, printing the findings\n"
     "           (netkestrel-cli watch --from 198.18.7.1 --to 198.18.7.254 --every 15),\n"
     "           with --report mailing the daily report at the hour set for it\n"
+    "  history  list the IP/MAC pairs that completed scans have seen: first and last\n"
+    "           seen, how many scans, the latest names and vendor\n"
+    "           (netkestrel-cli history --mac 00-0A-E4-20-53-55)\n"
+    "  changes  list the change events of the completed scans: new stations, MACs that\n"
+    "           changed, pairs back after an absence, NetBIOS replies naming another MAC\n"
+    "           (netkestrel-cli changes --since 2026-12-01 --format json)\n"
     "  report   mail the report of the findings of a scan result file (or a scan) now\n"
     "           (netkestrel-cli report --now --scan-file F.kst --recipient admin@example.net)\n"
     "  records  list, add, modify, delete and find the preset IP/MAC records; add the\n"
@@ -71,6 +79,7 @@ const Command Commands[] = {
     {"db", runDbCommand},           {"ping", runPingCommand},
     {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
     {"message", runMessageCommand}, {"shutdown", runShutdownCommand},
+    {"history", runHistoryCommand}, {"changes", runChangesCommand},
 };
 
 } // namespace

@@ -28,9 +28,26 @@ const char *const Version1[] = {
     "CREATE INDEX IF NOT EXISTS T_Record_MACAddress ON T_Record (MACAddress COLLATE NOCASE)",
 };
 
+// The host history: one row per IP/MAC pair ever seen by a completed scan,
+// and the change events the scans gave. Times are ISO 8601 UTC text, so that
+// their text order is their time order. The primary keys are natural ones;
+// an event is one kind for one pair at one scan's time.
+const char *const HostHistory[] = {
+    "CREATE TABLE IF NOT EXISTS T_History ("
+    "IPAddress TEXT NOT NULL, MACAddress TEXT NOT NULL, FirstSeen TEXT NOT NULL, LastSeen TEXT NOT NULL, "
+    "ScanCount INTEGER NOT NULL, HostName TEXT, Workgroup TEXT, Vendor TEXT, "
+    "PRIMARY KEY (IPAddress, MACAddress))",
+    "CREATE INDEX IF NOT EXISTS T_History_MACAddress ON T_History (MACAddress)",
+    "CREATE TABLE IF NOT EXISTS T_Change ("
+    "EventTime TEXT NOT NULL, Kind TEXT NOT NULL, IPAddress TEXT NOT NULL, MACAddress TEXT NOT NULL, "
+    "OtherMAC TEXT, OtherTime TEXT, HostName TEXT, "
+    "PRIMARY KEY (EventTime, Kind, IPAddress, MACAddress))",
+};
+
 // Migration k (from 1) is Migrations[k - 1].
 const std::span<const char *const> Migrations[] = {
     Version1,
+    HostHistory,
 };
 
 // A file with tables of its own but no T_Record belongs to something else.

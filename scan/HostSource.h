@@ -13,6 +13,9 @@ struct HostResult
     QString hostName;
     QString workgroup;
     QString key; // row key of the scan list, empty for none
+    // UDP: the neighbour table's MAC for the address when the reply's unit id
+    // is another one (a proxy's or a forged reply); empty otherwise.
+    QString neighbourMac;
 };
 
 // The method-specific half of a scan run: it prepares the range, then hands

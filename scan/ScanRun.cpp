@@ -39,6 +39,7 @@ bool ScanRun::start(const ScanRange &range)
     m_waitingForHost = false;
     m_nextIndex = 0;
     m_found = 0;
+    m_neighbourMacs.clear();
     m_list->clear();
     setState(State::Running);
 
@@ -128,6 +129,8 @@ void ScanRun::onHostReady(quint32 index, const HostResult &result)
         row.iconIndex = ScanRow::AnsweredIcon;
         row.key = result.key;
         m_list->appendScanRow(row);
+        if (!result.neighbourMac.isEmpty())
+            m_neighbourMacs.insert(result.address, result.neighbourMac);
         appended = true;
     } else if (m_showSilent) {
         ScanRow row;

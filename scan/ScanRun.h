@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -54,6 +55,10 @@ public:
 
     static QString completionText(quint32 scanned, int found);
 
+    // The run's answering addresses whose NetBIOS unit id differs from the
+    // neighbour table's MAC, each with that table's MAC; cleared by start().
+    const QHash<QString, QString> &neighbourMacs() const { return m_neighbourMacs; }
+
 Q_SIGNALS:
     void stateChanged(ScanRun::State state);
     void statusTextChanged(const QString &text);
@@ -94,5 +99,6 @@ private:
     bool m_waitingForHost = false;
     quint32 m_nextIndex = 0; // the host to ask for when the run continues
     int m_found = 0;
+    QHash<QString, QString> m_neighbourMacs;
     QString m_statusText;
 };

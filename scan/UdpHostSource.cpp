@@ -233,6 +233,11 @@ void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 
     result.address = range().addressText(index);
     if (reply.answered) {
         result.macAddress = NeighbourTable::shownMac(reply, source);
+        if (!reply.unitIdIsZero()) {
+            const QString neighbour = NeighbourTable::macText(source);
+            if (!neighbour.isEmpty() && neighbour.compare(result.macAddress, Qt::CaseInsensitive) != 0)
+                result.neighbourMac = neighbour;
+        }
         result.hostName = reply.hostName;
         result.workgroup = reply.workgroup;
     }
@@ -318,7 +323,7 @@ void UdpHostSource::complete(quint32 index, const HostResult &result)
 
 void UdpHostSource::completeSilent(quint32 index)
 {
-    complete(index, HostResult{range().addressText(index), {}, {}, {}, {}});
+    complete(index, HostResult{range().addressText(index), {}, {}, {}, {}, {}});
 }
 
 void UdpHostSource::deliverLater(quint32 index)

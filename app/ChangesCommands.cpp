@@ -1,0 +1,72 @@
+#include "ChangesCommands.h"
+
+#include "Analyzer.h"
+#include "FormChanges.h"
+#include "HistoryReader.h"
+#include "MacText.h"
+#include "MainMenus.h"
+#include "RecordStore.h"
+#include "ScanHistory.h"
+#include "ScanRun.h"
+
+#include <QAction>
+#include <QMenu>
+
+ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList,
+                                 const QString &dataFolder, QWidget *window)
+    : QObject(window), m_scanRun(scanRun), m_scanList(scanList), m_dataFolder(dataFolder), m_window(window)
+{
+    if (QMenu *analyze = menus.menu(QStringLiteral("JSmenu"))) {
+        analyze->addSeparator();
+        QAction *action = analyze->addAction(QStringLiteral("Changes"));
+        action->setObjectName(QLatin1String(ActionName));
+        connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
+    }
+    connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
+}
+
+void ChangesCommands::showChanges()
+{
+    if (!m_loaded) {
+        const RecordStore store(m_dataFolder);
+        const Result<QList<ChangeEvent>> stored = HistoryReader(store).changes();
+        if (stored) {
+            m_changes.clear();
+            append(*stored);
+            m_loaded = true;
+        } else {
+            qWarning("%s", qPrintable(stored.error()));
+        }
+    }
+    if (!m_form)
+        m_form = new FormChanges(&m_changes, m_window);
+    m_form->show();
+    m_form->raise();
+    m_form->activateWindow();
+}
+
+void ChangesCommands::scanFinished(const QString &completion)
+{
+    if (completion.isEmpty())
+        return; // the run failed before its first host
+    const Result<QList<ChangeEvent>> events =
+        ScanHistory::recordScan(m_dataFolder, m_scanList, m_scanRun.neighbourMacs(), m_clock);
+    if (!events) {
+        qWarning("%s", qPrintable(events.error()));
+        return;
+    }
+    // Before the window first opens, the stored events are read then.
+    if (m_loaded)
+        append(*events);
+}
+
+void ChangesCommands::append(const QList<ChangeEvent> &events)
+{
+    QList<QStringList> rows;
+    rows.reserve(events.size());
+    for (const ChangeEvent &event : events) {
+        rows.append({Analyzer::dateTimeText(event.time.toLocalTime()), ChangeEvent::kindWord(event.kind),
+                     event.ipAddress, MacText::shown(event.macAddress), event.text()});
+    }
+    m_changes.appendChanges(rows);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "ChangeEvent.h"
+#include "ChangesListModel.h"
+#include "FormChanges.h"
+#include "HistoryTime.h"
+
+class MainMenus;
+class QAction;
+class ScanListModel;
+class ScanRun;
+
+// The window's side of the host history: every scan that completes (started
+// by the user or by the automatic mode) goes into the history of the data
+// folder, and the item "Changes" of the Analyze menu opens the window of the
+// change events. The stored events are read when the window first opens;
+// later scans append theirs. A history that cannot be written never
+// interrupts the window: the failure is logged and the scan's rows stand.
+class ChangesCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *ActionName = "mnuChanges";
+
+    ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, const QString &dataFolder,
+                    QWidget *window);
+
+    void setClock(HistoryTime::Clock clock) { m_clock = std::move(clock); }
+    ChangesListModel &changes() { return m_changes; }
+    FormChanges *form() const { return m_form; }
+    // Opens the "Changes" window (or raises it).
+    void showChanges();
+
+private:
+    void scanFinished(const QString &completion);
+    void append(const QList<ChangeEvent> &events);
+
+    ScanRun &m_scanRun;
+    ScanListModel &m_scanList;
+    QString m_dataFolder;
+    QWidget *m_window;
+    HistoryTime::Clock m_clock = HistoryTime::systemClock();
+    ChangesListModel m_changes;
+    QPointer<FormChanges> m_form;
+    bool m_loaded = false;
+};

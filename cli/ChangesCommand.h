@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// netkestrel-cli changes: the change events of the completed scans.
+int runChangesCommand(const QStringList &arguments);

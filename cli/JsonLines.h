@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+#include <cstdio>
+#include <functional>
+
+struct ChangeEvent;
+struct HistoryEntry;
+struct ScanRow;
+
+// --format json: one JSON object a line, for scripts and log collectors. Every
+// object has "kind" (a stable word) and, where they apply, "ip", "mac" (the
+// MAC text as shown) and "time" (ISO 8601, UTC).
+namespace JsonLines {
+
+// Whether a finding (IP, MAC) is acknowledged; none is when no lookup is given.
+using AcknowledgedLookup = std::function<bool(const QString &ip, const QString &mac)>;
+
+// A scan row: kind "host".
+QJsonObject scanRow(const ScanRow &row, const QDateTime &time);
+// A finding: its rule's word as kind, its own sentence in "text".
+QJsonObject finding(const QString &text, const QDateTime &time, const AcknowledgedLookup &acknowledged);
+// A pair of the host history: kind "history".
+QJsonObject historyEntry(const HistoryEntry &entry);
+// A change event: its kind's word, its sentence in "text".
+QJsonObject changeEvent(const ChangeEvent &event);
+
+// Writes the object on one line and flushes, so that a reader of a pipe sees
+// each object when it is made.
+void write(std::FILE *out, const QJsonObject &object);
+
+} // namespace JsonLines

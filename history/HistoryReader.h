@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+#include "ChangeEvent.h"
+#include "HistoryEntry.h"
+#include "Result.h"
+
+class RecordStore;
+
+// Reads the host history and the stored change events. Each call opens a
+// connection of its own and closes it before it returns; the store must
+// outlive the reader.
+class HistoryReader
+{
+public:
+    struct Filter
+    {
+        QString ipAddress;              // exactly this IP; empty for any
+        QString macAddress;             // this MAC in any of its written forms; empty for any
+        std::optional<QDateTime> since; // last seen at or after
+    };
+
+    explicit HistoryReader(const RecordStore &store) : m_store(store) {}
+
+    // The pairs that match, ordered by IP text and MAC.
+    Result<QList<HistoryEntry>> entries(const Filter &filter) const;
+    // The events at or after since (all without), oldest first.
+    Result<QList<ChangeEvent>> changes(const std::optional<QDateTime> &since = std::nullopt) const;
+
+private:
+    const RecordStore &m_store;
+};

@@ -1,0 +1,281 @@
+#include "HistoryRecorder.h"
+
+#include "CheckedQuery.h"
+#include "MacText.h"
+#include "RecordStore.h"
+#include "RecordStoreSession.h"
+#include "ScanRow.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace {
+
+// Statements carry several rows each: the cost of a statement's execution is
+// what makes a scan of a /16 slow, not SQLite's work on the rows. Qt's SQLite
+// driver looks each bound value's name up along the statement's list, so a
+// statement of hundreds of values costs more again; a few dozen rows is the
+// measured optimum (bench/HistoryBench.cpp).
+constexpr qsizetype RowsPerStatement = 32;
+constexpr qsizetype KeysPerStatement = 64;
+
+// Names and vendor follow the latest scan that gave them: an ARP scan gives no
+// host name and keeps the one a UDP scan found.
+const QLatin1String UpsertHead(
+    "INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, Workgroup, "
+    "Vendor) VALUES ");
+const QLatin1String UpsertTail(
+    " ON CONFLICT (IPAddress, MACAddress) DO UPDATE SET LastSeen = excluded.LastSeen, "
+    "ScanCount = T_History.ScanCount + 1, "
+    "HostName = COALESCE(NULLIF(excluded.HostName, ''), T_History.HostName), "
+    "Workgroup = COALESCE(NULLIF(excluded.Workgroup, ''), T_History.Workgroup), "
+    "Vendor = COALESCE(NULLIF(excluded.Vendor, ''), T_History.Vendor)");
+const QLatin1String EventHead(
+    "INSERT INTO T_Change (EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName) VALUES ");
+const QLatin1String EventTail(" ON CONFLICT DO NOTHING");
+
+// "(?, ?), (?, ?)" for rows of `columns` values.
+QString valueRows(qsizetype rows, int columns)
+{
+    QString one = QStringLiteral("(?");
+    for (int c = 1; c < columns; ++c)
+        one += QLatin1String(", ?");
+    one += QLatin1Char(')');
+    QStringList all(rows, one);
+    return all.join(QLatin1String(", "));
+}
+
+QString inList(qsizetype keys)
+{
+    return QLatin1Char('(') + QStringList(keys, QStringLiteral("?")).join(QLatin1String(", ")) +
+           QLatin1Char(')');
+}
+
+// Runs `head + placeholders + tail` over the values in statements of at most
+// `perStatement` groups of `columns` values; `take` reads each result row. The
+// statement of a full chunk is prepared once.
+template <typename Take>
+Result<> runChunked(QSqlDatabase &db, const QString &head, const QString &tail, const QVariantList &values,
+                    int columns, qsizetype perStatement, bool inForm, Take take)
+{
+    const auto statementFor = [&](qsizetype count) {
+        return head + (inForm ? inList(count) : valueRows(count, columns)) + tail;
+    };
+    QSqlQuery full(db);
+    full.setForwardOnly(true);
+    const qsizetype groups = values.size() / columns;
+    if (groups >= perStatement) {
+        if (const Result<> prepared = CheckedQuery::prepare(full, statementFor(perStatement)); !prepared)
+            return prepared;
+    }
+    QSqlQuery rest(db);
+    rest.setForwardOnly(true);
+    for (qsizetype first = 0; first < groups; first += perStatement) {
+        const qsizetype count = std::min(perStatement, groups - first);
+        QSqlQuery &query = count == perStatement ? full : rest;
+        if (count < perStatement) {
+            if (const Result<> prepared = CheckedQuery::prepare(rest, statementFor(count)); !prepared)
+                return prepared;
+        }
+        if (const Result<> done =
+                CheckedQuery::execPrepared(query, values.mid(first * columns, count * columns));
+            !done)
+            return done;
+        for (;;) {
+            const Result<bool> row = CheckedQuery::next(query);
+            if (!row)
+                return Failure{row.error()};
+            if (!*row)
+                break;
+            take(query);
+        }
+        query.finish();
+    }
+    return {};
+}
+
+const auto NoRows = [](const QSqlQuery &) {};
+
+// What the history knew of one IP before this scan.
+struct IpSightings
+{
+    QString ownLastSeen;    // of the scanned pair; empty when new
+    QString latestMac;      // the MAC of the IP's latest sighting before this scan
+    QString latestLastSeen; // empty when the IP is new
+};
+
+struct Pair
+{
+    const ScanRow *row;
+    QString ip;
+    QString mac;
+};
+
+QVariant textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+} // namespace
+
+HistoryRecorder::HistoryRecorder(const RecordStore &store, HistoryTime::Clock clock)
+    : m_store(store), m_clock(std::move(clock))
+{
+}
+
+Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
+                                                   const QHash<QString, QString> &neighbourMacs) const
+{
+    const auto fail = [this](const QString &detail) {
+        return Failure{QStringLiteral("The host history could not be updated (%1)\r\n%2")
+                           .arg(QDir::toNativeSeparators(m_store.databasePath()), detail)};
+    };
+
+    QDateTime now = m_clock().toUTC();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    const QString nowText = HistoryTime::text(now);
+    const QString absentBefore = HistoryTime::text(now.addDays(-m_absenceDays));
+
+    // The scan's pairs, each once, in the order of the list.
+    QList<Pair> pairs;
+    pairs.reserve(rows.size());
+    QSet<QString> pairKeys;
+    QStringList ips;
+    QSet<QString> ipSet;
+    for (const ScanRow &row : rows) {
+        const QString ip = row.ipAddress.trimmed();
+        if (row.isMarker() || ip.isEmpty() || row.macAddress.trimmed().isEmpty())
+            continue;
+        const QString mac = MacText::key(row.macAddress);
+        const QString key = ip + QLatin1Char('\n') + mac;
+        if (pairKeys.contains(key))
+            continue;
+        pairKeys.insert(key);
+        pairs.append({&row, ip, mac});
+        if (!ipSet.contains(ip)) {
+            ipSet.insert(ip);
+            ips.append(ip);
+        }
+    }
+
+    RecordStoreSession session(m_store);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    if (const Result<> begun = session.beginWrite(); !begun)
+        return fail(begun.error());
+
+    // Every earlier sighting of the scanned IPs.
+    QHash<QString, IpSightings> byIp;
+    QHash<QString, QString> pairLastSeen; // "ip\nmac" -> last seen
+    {
+        QVariantList keys(ips.cbegin(), ips.cend());
+        const Result<> read = runChunked(
+            session.db(),
+            QStringLiteral("SELECT IPAddress, MACAddress, LastSeen FROM T_History WHERE IPAddress IN "),
+            QString(), keys, 1, KeysPerStatement, true, [&](const QSqlQuery &query) {
+                const QString ip = query.value(0).toString();
+                const QString mac = query.value(1).toString();
+                const QString lastSeen = query.value(2).toString();
+                pairLastSeen.insert(ip + QLatin1Char('\n') + mac, lastSeen);
+                IpSightings &seen = byIp[ip];
+                // A scan at the same second is no earlier sighting.
+                if (lastSeen < nowText && lastSeen > seen.latestLastSeen) {
+                    seen.latestLastSeen = lastSeen;
+                    seen.latestMac = mac;
+                }
+            });
+        if (!read)
+            return fail(read.error());
+    }
+
+    // Which MACs of new pairs the history knows.
+    QSet<QString> knownMacs;
+    {
+        QVariantList candidates;
+        QSet<QString> asked;
+        for (const Pair &pair : std::as_const(pairs)) {
+            if (!pairLastSeen.contains(pair.ip + QLatin1Char('\n') + pair.mac) && !asked.contains(pair.mac)) {
+                asked.insert(pair.mac);
+                candidates.append(pair.mac);
+            }
+        }
+        const Result<> read = runChunked(
+            session.db(), QStringLiteral("SELECT DISTINCT MACAddress FROM T_History WHERE MACAddress IN "),
+            QString(), candidates, 1, KeysPerStatement, true,
+            [&](const QSqlQuery &query) { knownMacs.insert(query.value(0).toString()); });
+        if (!read)
+            return fail(read.error());
+    }
+
+    QList<ChangeEvent> events;
+    QVariantList upserts;
+    upserts.reserve(pairs.size() * 7);
+    for (const Pair &pair : std::as_const(pairs)) {
+        const ScanRow &row = *pair.row;
+        const QString ip = pair.ip;
+        const QString mac = pair.mac;
+        const IpSightings seen = byIp.value(ip);
+        const QString ownLastSeen = pairLastSeen.value(ip + QLatin1Char('\n') + mac);
+        const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
+            ChangeEvent e;
+            e.kind = kind;
+            e.time = now;
+            e.ipAddress = ip;
+            e.macAddress = mac;
+            e.hostName = row.hostName;
+            events.append(e);
+            return events.last();
+        };
+
+        if (ownLastSeen.isEmpty()) {
+            if (!knownMacs.contains(mac)) {
+                knownMacs.insert(mac); // one new station, also when it answers on several IPs
+                event(ChangeEvent::Kind::NewStation);
+                if (MacText::isLocallyAdministered(mac))
+                    event(ChangeEvent::Kind::RandomisedMac);
+            }
+        } else if (ownLastSeen < absentBefore) {
+            event(ChangeEvent::Kind::Returned).otherTime = HistoryTime::fromText(ownLastSeen);
+        }
+        if (!seen.latestMac.isEmpty() && seen.latestMac != mac) {
+            ChangeEvent &changed = event(ChangeEvent::Kind::MacChanged);
+            changed.otherMac = seen.latestMac;
+            changed.otherTime = HistoryTime::fromText(seen.latestLastSeen);
+        }
+        const QString neighbour = MacText::key(neighbourMacs.value(row.ipAddress));
+        if (!neighbour.isEmpty() && neighbour != mac && MacText::isStationAddress(mac))
+            event(ChangeEvent::Kind::NbstatMacMismatch).otherMac = neighbour;
+
+        upserts << ip << mac << nowText << nowText << QVariant(1) << row.hostName << row.workgroup
+                << row.vendor;
+    }
+
+    if (const Result<> written =
+            runChunked(session.db(), UpsertHead, UpsertTail, upserts, 8, RowsPerStatement, false, NoRows);
+        !written)
+        return fail(written.error());
+
+    QVariantList eventValues;
+    eventValues.reserve(events.size() * 7);
+    for (const ChangeEvent &e : std::as_const(events)) {
+        eventValues << nowText << ChangeEvent::kindWord(e.kind) << e.ipAddress << e.macAddress
+                    << textOrNull(e.otherMac)
+                    << (e.otherTime.isValid() ? QVariant(HistoryTime::text(e.otherTime))
+                                              : QVariant(QMetaType(QMetaType::QString)))
+                    << e.hostName;
+    }
+    if (const Result<> written =
+            runChunked(session.db(), EventHead, EventTail, eventValues, 7, RowsPerStatement, false, NoRows);
+        !written)
+        return fail(written.error());
+
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(committed.error());
+    return events;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include "ChangeEvent.h"
+#include "HistoryTime.h"
+#include "Result.h"
+
+class RecordStore;
+struct ScanRow;
+
+// Brings the host history up to date with one completed scan and returns
+// the change events it showed, which are stored with it. Everything happens
+// in one write transaction: after a failure neither the history nor the
+// events have changed.
+//
+// Rows marked "Non-Responded IP" (and rows without a MAC) are not history. A
+// pair listed twice by one scan counts once. The events of a scan compare it
+// with the scans before it only, so a scan repeated at the same second gives
+// no "mac-changed" against itself.
+//
+// Runs on the caller's thread with a connection of its own; the store must
+// outlive the recorder.
+class HistoryRecorder
+{
+public:
+    static constexpr int DefaultAbsenceDays = 30;
+
+    explicit HistoryRecorder(const RecordStore &store, HistoryTime::Clock clock = HistoryTime::systemClock());
+
+    // A pair last seen more than this many days before the scan "returned".
+    void setAbsenceDays(int days) { m_absenceDays = days; }
+    int absenceDays() const { return m_absenceDays; }
+
+    // rows: the scan list of the completed scan. neighbourMacs: for the
+    // addresses whose NetBIOS reply gave a unit id other than the MAC of the
+    // neighbour table, that table's MAC (ScanRun::neighbourMacs).
+    Result<QList<ChangeEvent>> record(const QList<ScanRow> &rows,
+                                      const QHash<QString, QString> &neighbourMacs = {}) const;
+
+private:
+    const RecordStore &m_store;
+    HistoryTime::Clock m_clock;
+    int m_absenceDays = DefaultAbsenceDays;
+};

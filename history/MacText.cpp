@@ -1,0 +1,48 @@
+#include "MacText.h"
+
+#include <QByteArray>
+
+namespace {
+
+// The six octets, or an empty array when the text is no MAC.
+QByteArray octets(const QString &mac)
+{
+    QString hex = mac.trimmed();
+    hex.remove(QLatin1Char('-')).remove(QLatin1Char(':'));
+    if (hex.size() != 12)
+        return {};
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    // fromHex skips what is not hex; twelve digits give exactly six octets.
+    return bytes.size() == 6 && hex.toLatin1().toUpper() == bytes.toHex().toUpper() ? bytes : QByteArray();
+}
+
+} // namespace
+
+namespace MacText {
+
+QString key(const QString &mac)
+{
+    const QByteArray bytes = octets(mac);
+    if (bytes.isEmpty())
+        return mac.trimmed().toUpper();
+    return QString::fromLatin1(bytes.toHex('-').toUpper());
+}
+
+bool isLocallyAdministered(const QString &mac)
+{
+    const QByteArray bytes = octets(mac);
+    return !bytes.isEmpty() && (quint8(bytes.at(0)) & 0x02) != 0;
+}
+
+bool isStationAddress(const QString &mac)
+{
+    const QByteArray bytes = octets(mac);
+    return !bytes.isEmpty() && bytes != QByteArray(6, '\0') && (quint8(bytes.at(0)) & 0x01) == 0;
+}
+
+QString shown(const QString &mac)
+{
+    return isLocallyAdministered(mac) ? mac + QLatin1String(" (randomised)") : mac;
+}
+
+} // namespace MacText

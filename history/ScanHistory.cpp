@@ -1,0 +1,26 @@
+#include "ScanHistory.h"
+
+#include "HistoryRecorder.h"
+#include "RecordStore.h"
+#include "ScanListModel.h"
+
+namespace ScanHistory {
+
+QList<ScanRow> rowsOf(const ScanListModel &list)
+{
+    QList<ScanRow> rows;
+    rows.reserve(list.count());
+    for (int row = 0; row < list.count(); ++row)
+        rows.append(list.scanRow(row));
+    return rows;
+}
+
+Result<QList<ChangeEvent>> recordScan(const QString &dataFolder, const ScanListModel &list,
+                                      const QHash<QString, QString> &neighbourMacs,
+                                      const HistoryTime::Clock &clock)
+{
+    const RecordStore store(dataFolder);
+    return HistoryRecorder(store, clock).record(rowsOf(list), neighbourMacs);
+}
+
+} // namespace ScanHistory

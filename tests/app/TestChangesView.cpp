@@ -1,0 +1,111 @@
+#include <QAction>
+#include <QTest>
+
+#include "../scan/FakeHostSource.h"
+#include "ChangesCommands.h"
+#include "FormChanges.h"
+#include "FormMain.h"
+#include "HistoryReader.h"
+#include "ListView.h"
+#include "MainMenus.h"
+#include "RecordStore.h"
+#include "ScanRangeEntry.h"
+#include "WindowFixture.h"
+
+// The window's scans go into the host history, and "Changes" in the Analyze
+// menu shows their events in a list of its own.
+class TestChangesView : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Hosts 198.18.104.1.. answer with these MACs, in order.
+    void scan(const QStringList &macs, const QDateTime &when)
+    {
+        m_window->scanRun().setSourceFactory(
+            [this, macs](const ScanRange &range, const HostSource::Pacing &pacing) {
+                QHash<quint32, QString> answers;
+                for (int i = 0; i < macs.size(); ++i)
+                    answers.insert(quint32(i), macs.at(i));
+                return new FakeHostSource(range, pacing, answers, QString(), &m_log);
+            });
+        m_window->changesCommands()->setClock([when] { return when; });
+        m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
+        QTRY_COMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
+    }
+
+    QStringList column(int column) const
+    {
+        const ChangesListModel &list = m_window->changesCommands()->changes();
+        QStringList texts;
+        for (int row = 0; row < list.count(); ++row)
+            texts.append(list.text(row, column));
+        return texts;
+    }
+
+    std::unique_ptr<WindowFixture> m_fixture;
+    std::unique_ptr<FormMain> m_window;
+    FakeHostSource::Log m_log;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_fixture = std::make_unique<WindowFixture>();
+        QVERIFY(m_fixture->isValid());
+        m_window = m_fixture->makeWindow();
+        m_window->rangeEntry()->setBoxes({"198", "18", "104", "1", "198", "18", "104", "3"});
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_fixture.reset();
+    }
+
+    void scansFillTheChangesWindow()
+    {
+        const QDateTime first(QDate(2026, 4, 1), QTime(9, 0), Qt::UTC);
+        scan({QStringLiteral("00-0A-E4-00-68-01"), QStringLiteral("06-0A-E4-00-68-02")}, first);
+        QCOMPARE(m_window->scanList().count(), 2);
+        QVERIFY(!m_window->changesCommands()->form());
+
+        // Opened after the scan: the stored events are read.
+        QAction *changes = m_window->findChild<QAction *>(QLatin1String(ChangesCommands::ActionName));
+        QVERIFY(changes);
+        QCOMPARE(changes->text(), QStringLiteral("Changes"));
+        changes->trigger();
+        FormChanges *form = m_window->findChild<FormChanges *>(QStringLiteral("FormChanges"));
+        QVERIFY(form);
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->view()->model(), &m_window->changesCommands()->changes());
+        QCOMPARE(column(ChangesListModel::KindColumn),
+                 QStringList({"new-station", "new-station", "randomised-mac"}));
+        QCOMPARE(column(ChangesListModel::MacColumn),
+                 QStringList({"00-0A-E4-00-68-01", "06-0A-E4-00-68-02 (randomised)",
+                              "06-0A-E4-00-68-02 (randomised)"}));
+        QCOMPARE(column(ChangesListModel::DateTimeColumn).first(),
+                 Analyzer::dateTimeText(first.toLocalTime()));
+
+        // A scan while it is open appends its own events.
+        scan({QStringLiteral("00-0A-E4-00-68-01"), QStringLiteral("00-0A-E4-00-68-99")}, first.addDays(1));
+        QCOMPARE(column(ChangesListModel::KindColumn),
+                 QStringList({"new-station", "new-station", "randomised-mac", "new-station", "mac-changed"}));
+        QCOMPARE(column(ChangesListModel::IpColumn).last(), QStringLiteral("198.18.104.2"));
+        QVERIFY(column(ChangesListModel::ChangeColumn).last().contains(QLatin1String("06-0A-E4-00-68-02")));
+
+        // Opened again: the same window, nothing read twice.
+        changes->trigger();
+        QCOMPARE(m_window->findChildren<FormChanges *>().size(), 1);
+        QCOMPARE(m_window->changesCommands()->changes().count(), 5);
+
+        // The history holds the window's scans.
+        const RecordStore store(m_fixture->dataFolder());
+        const Result<QList<HistoryEntry>> entries = HistoryReader(store).entries({});
+        QVERIFY(entries.ok());
+        QCOMPARE(entries->size(), 3);
+        QCOMPARE(entries->at(0).scanCount, 2);
+    }
+};
+
+QTEST_MAIN(TestChangesView)
+#include "TestChangesView.moc"

@@ -1,0 +1,203 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include "CliProcess.h"
+#include "FindingText.h"
+#include "HistoryRecorder.h"
+#include "RecordFixture.h"
+#include "ScanResultFile.h"
+#include "ScanRow.h"
+
+namespace {
+
+const QDateTime T1(QDate(2026, 5, 1), QTime(6, 30), Qt::UTC);
+const QDateTime T2(QDate(2026, 5, 2), QTime(6, 30), Qt::UTC);
+
+ScanRow row(const QString &ip, const QString &mac, const QString &host = {})
+{
+    ScanRow r;
+    r.number = QStringLiteral("1");
+    r.ipAddress = ip;
+    r.macAddress = mac;
+    r.hostName = host;
+    r.workgroup = host.isEmpty() ? QString() : QStringLiteral("LABWG");
+    return r;
+}
+
+// Every line of the output parsed by a JSON parser; a line that is no object fails the test.
+QList<QJsonObject> jsonLines(const QString &out)
+{
+    QList<QJsonObject> objects;
+    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8(), &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject()) {
+            QTest::qFail(qPrintable(QStringLiteral("not a JSON object: ") + line), __FILE__, __LINE__);
+            return {};
+        }
+        objects.append(document.object());
+    }
+    return objects;
+}
+
+} // namespace
+
+class TestHistoryCli : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<RecordFixture> m_f;
+
+    CliProcess::Run cli(const QStringList &arguments)
+    {
+        return CliProcess::run(arguments + QStringList{QStringLiteral("--data-dir"), m_f->folder()});
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_f = std::make_unique<RecordFixture>();
+        QVERIFY(m_f->isValid());
+        // .10 keeps its MAC; .20 flips to a randomised MAC the next day.
+        QVERIFY(HistoryRecorder(m_f->store(), [] { return T1; })
+                    .record({row("198.18.104.10", "00-0A-E4-00-00-0A", "ALPHA"),
+                             row("198.18.104.20", "00-0A-E4-00-00-14")})
+                    .ok());
+        QVERIFY(HistoryRecorder(m_f->store(), [] { return T2; })
+                    .record({row("198.18.104.10", "00-0A-E4-00-00-0A"),
+                             row("198.18.104.20", "06-0A-E4-00-00-14")})
+                    .ok());
+    }
+
+    void historyAsJson()
+    {
+        const CliProcess::Run run =
+            cli({QStringLiteral("history"), QStringLiteral("--format"), QStringLiteral("json")});
+        QCOMPARE(run.status, 0);
+        const QList<QJsonObject> lines = jsonLines(run.out);
+        QCOMPARE(lines.size(), 3);
+        const QJsonObject alpha = lines.at(0);
+        QCOMPARE(alpha.value("kind").toString(), QStringLiteral("history"));
+        QCOMPARE(alpha.value("ip").toString(), QStringLiteral("198.18.104.10"));
+        QCOMPARE(alpha.value("mac").toString(), QStringLiteral("00-0A-E4-00-00-0A"));
+        QCOMPARE(alpha.value("firstSeen").toString(), QStringLiteral("2026-05-01T06:30:00Z"));
+        QCOMPARE(alpha.value("lastSeen").toString(), QStringLiteral("2026-05-02T06:30:00Z"));
+        QCOMPARE(alpha.value("scans").toInt(), 2);
+        QCOMPARE(alpha.value("hostName").toString(), QStringLiteral("ALPHA"));
+        QCOMPARE(alpha.value("workgroup").toString(), QStringLiteral("LABWG"));
+        QCOMPARE(alpha.value("randomised").toBool(), false);
+        QCOMPARE(lines.at(2).value("randomised").toBool(), true);
+    }
+
+    void historyFilters_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("pairs");
+        QTest::newRow("ip") << QStringList{"--ip", "198.18.104.20"} << 2;
+        QTest::newRow("mac in colon form") << QStringList{"--mac", "06:0a:e4:00:00:14"} << 1;
+        QTest::newRow("since a date") << QStringList{"--since", "2026-05-02"} << 2;
+        QTest::newRow("since a time") << QStringList{"--since", "2026-05-02T06:30:01Z"} << 0;
+    }
+
+    void historyFilters()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, pairs);
+        const CliProcess::Run run = cli(QStringList{QStringLiteral("history")} + options);
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // A header line above the pairs, none when there are none.
+        QCOMPARE(lines.size(), pairs == 0 ? 0 : pairs + 1);
+        for (const QString &line : lines.mid(1)) {
+            if (line.contains(QLatin1String("06-0A-E4-00-00-14")))
+                QVERIFY(line.contains(QLatin1String("06-0A-E4-00-00-14 (randomised)")));
+        }
+    }
+
+    void changesAsJson()
+    {
+        const CliProcess::Run run =
+            cli({QStringLiteral("changes"), QStringLiteral("--format"), QStringLiteral("json")});
+        QCOMPARE(run.status, 0);
+        const QList<QJsonObject> lines = jsonLines(run.out);
+        QStringList kinds;
+        for (const QJsonObject &line : lines)
+            kinds.append(line.value("kind").toString() + QLatin1Char(' ') + line.value("time").toString() +
+                         QLatin1Char(' ') + line.value("ip").toString());
+        QCOMPARE(kinds, QStringList({"new-station 2026-05-01T06:30:00Z 198.18.104.10",
+                                     "new-station 2026-05-01T06:30:00Z 198.18.104.20",
+                                     "mac-changed 2026-05-02T06:30:00Z 198.18.104.20",
+                                     "new-station 2026-05-02T06:30:00Z 198.18.104.20",
+                                     "randomised-mac 2026-05-02T06:30:00Z 198.18.104.20"}));
+        const QJsonObject changed = lines.at(2);
+        QCOMPARE(changed.value("mac").toString(), QStringLiteral("06-0A-E4-00-00-14"));
+        QCOMPARE(changed.value("randomised").toBool(), true);
+        QCOMPARE(changed.value("previousMac").toString(), QStringLiteral("00-0A-E4-00-00-14"));
+        QCOMPARE(changed.value("previousLastSeen").toString(), QStringLiteral("2026-05-01T06:30:00Z"));
+        QVERIFY(changed.value("text").toString().contains(QLatin1String("(randomised)")));
+
+        const CliProcess::Run since =
+            cli({QStringLiteral("changes"), QStringLiteral("--since"), QStringLiteral("2026-05-02")});
+        QCOMPARE(since.status, 0);
+        QCOMPARE(since.out.count(QLatin1Char('\n')), 3);
+        QVERIFY(since.out.startsWith(QLatin1String("2026-05-02T06:30:00Z\tmac-changed\t")));
+    }
+
+    // Findings as JSON lines: the rule's word, the scan row's IP and MAC, not
+    // acknowledged, and the sentence of the analysis list. A scan result file
+    // is no new scan: the history stays as it was.
+    void findingsAsJson()
+    {
+        m_f->add(QStringLiteral("198.18.104.10"), QStringLiteral("00-0A-E4-00-00-0A"));
+        const QString file = m_f->filePath(QStringLiteral("scan.kst"));
+        QVERIFY(ScanResultFile::save(file, {row("198.18.104.10", "00-0A-E4-00-00-0A"),
+                                            row("198.18.104.10", "00-0A-E4-00-00-99"),
+                                            row("198.18.104.77", "00-0A-E4-00-00-0A")})
+                    .ok());
+        const CliProcess::Run run = cli({QStringLiteral("analyze"), QStringLiteral("--scan-file"), file,
+                                         QStringLiteral("--format"), QStringLiteral("json")});
+        QCOMPARE(run.status, 3);
+        const QList<QJsonObject> lines = jsonLines(run.out);
+        QStringList got;
+        for (const QJsonObject &line : lines) {
+            got.append(line.value("kind").toString() + QLatin1Char(' ') + line.value("ip").toString() +
+                       QLatin1Char(' ') + line.value("mac").toString());
+            QCOMPARE(line.value("acknowledged"), QJsonValue(false));
+            QVERIFY(QDateTime::fromString(line.value("time").toString(), Qt::ISODate).isValid());
+            const std::optional<FindingText::Fields> fields =
+                FindingText::parse(line.value("text").toString());
+            QVERIFY(fields.has_value());
+            QCOMPARE(fields->kind, line.value("kind").toString());
+        }
+        QCOMPARE(got, QStringList({"ip-other-mac 198.18.104.10 00-0A-E4-00-00-99",
+                                   "mac-not-recorded 198.18.104.10 00-0A-E4-00-00-99",
+                                   "ip-not-preset 198.18.104.77 00-0A-E4-00-00-0A",
+                                   "mac-other-ip 198.18.104.77 00-0A-E4-00-00-0A"}));
+        const CliProcess::Run history = cli({QStringLiteral("history")});
+        QCOMPARE(history.out.count(QLatin1Char('\n')), 4);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("history format") << QStringList{"history", "--format", "xml"};
+        QTest::newRow("history since") << QStringList{"history", "--since", "yesterday"};
+        QTest::newRow("changes format") << QStringList{"changes", "--format", "kst"};
+        QTest::newRow("changes since") << QStringList{"changes", "--since", "2026-13-01"};
+        QTest::newRow("analyze format") << QStringList{"analyze", "--format", "csv", "--scan-file", "x.kst"};
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        const CliProcess::Run run = cli(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.out.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryCli)
+#include "TestHistoryCli.moc"

@@ -1,0 +1,327 @@
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+#include "HistoryReader.h"
+#include "HistoryRecorder.h"
+#include "RecordStore.h"
+#include "ScanResultFile.h"
+#include "ScanResultReader.h"
+#include "ScanRow.h"
+
+namespace {
+
+const QDateTime Now = QDateTime(QDate(2026, 6, 15), QTime(12, 0), Qt::UTC);
+
+ScanRow row(const QString &ip, const QString &mac, const QString &host = {})
+{
+    ScanRow r;
+    r.number = QStringLiteral("1");
+    r.ipAddress = ip;
+    r.macAddress = mac;
+    r.hostName = host;
+    return r;
+}
+
+// "IP MAC" texts as scan rows.
+QList<ScanRow> rowsOf(const QStringList &pairs)
+{
+    QList<ScanRow> rows;
+    for (const QString &pair : pairs) {
+        const QStringList parts = pair.split(QLatin1Char(' '));
+        rows.append(row(parts.value(0), parts.value(1)));
+    }
+    return rows;
+}
+
+// "kind IP MAC [other MAC]": what a test compares.
+QStringList summaries(const QList<ChangeEvent> &events)
+{
+    QStringList lines;
+    for (const ChangeEvent &e : events) {
+        QString line = ChangeEvent::kindWord(e.kind) + QLatin1Char(' ') + e.ipAddress + QLatin1Char(' ') +
+                       e.macAddress;
+        if (!e.otherMac.isEmpty())
+            line += QLatin1Char(' ') + e.otherMac;
+        lines.append(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestHistoryRecorder : public QObject
+{
+    Q_OBJECT
+
+private:
+    Result<QList<ChangeEvent>> scanAt(const QDateTime &when, const QList<ScanRow> &rows,
+                                      const QHash<QString, QString> &neighbourMacs = {})
+    {
+        return HistoryRecorder(*m_store, [when] { return when; }).record(rows, neighbourMacs);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<RecordStore> m_store;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_store = std::make_unique<RecordStore>(m_dir->path());
+    }
+
+    // Three scans saved as scan result files and read back, as an
+    // administrator would feed in the files of past days.
+    void historyOverResultFiles()
+    {
+        const QDateTime t1(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
+        const QDateTime t2(QDate(2026, 1, 2), QTime(8, 0), Qt::UTC);
+        const QDateTime t3(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+        ScanRow silent;
+        silent.ipAddress = QStringLiteral("198.18.104.30");
+        silent.macAddress = QLatin1String(ScanRow::NonRespondedMarker);
+        const QList<QPair<QDateTime, QList<ScanRow>>> scans = {
+            {t1,
+             {row("198.18.104.10", "00-0A-E4-00-00-0A", "ALPHA"), row("198.18.104.20", "00-0A-E4-00-00-14")}},
+            {t2,
+             {row("198.18.104.10", "00-0A-E4-00-00-0A"), row("198.18.104.20", "00-0A-E4-00-00-99"), silent}},
+            {t3, {row("198.18.104.10", "00-0A-E4-00-00-0A"), row("198.18.104.20", "00-0A-E4-00-00-14")}},
+        };
+        QList<ChangeEvent> all;
+        QList<QStringList> perScan;
+        for (int i = 0; i < scans.size(); ++i) {
+            const QString file = m_dir->filePath(QStringLiteral("scan%1.kst").arg(i));
+            QVERIFY(ScanResultFile::save(file, scans.at(i).second).ok());
+            const ScanResultReader::ReadOutcome read = ScanResultReader::readFile(file);
+            QVERIFY(read.ok());
+            const Result<QList<ChangeEvent>> events = scanAt(scans.at(i).first, read.rows);
+            QVERIFY2(events.ok(), qPrintable(events.error()));
+            all += *events;
+            perScan.append(summaries(*events));
+        }
+
+        QCOMPARE(perScan.at(0), QStringList({"new-station 198.18.104.10 00-0A-E4-00-00-0A",
+                                             "new-station 198.18.104.20 00-0A-E4-00-00-14"}));
+        QCOMPARE(perScan.at(1),
+                 QStringList({"new-station 198.18.104.20 00-0A-E4-00-00-99",
+                              "mac-changed 198.18.104.20 00-0A-E4-00-00-99 00-0A-E4-00-00-14"}));
+        // 58 days later both pairs come back, and .20 flips back to its first MAC.
+        QCOMPARE(perScan.at(2),
+                 QStringList({"returned 198.18.104.10 00-0A-E4-00-00-0A",
+                              "returned 198.18.104.20 00-0A-E4-00-00-14",
+                              "mac-changed 198.18.104.20 00-0A-E4-00-00-14 00-0A-E4-00-00-99"}));
+        const auto changedBack = std::find_if(all.cbegin(), all.cend(), [&](const ChangeEvent &e) {
+            return e.kind == ChangeEvent::Kind::MacChanged && e.time == t3;
+        });
+        QVERIFY(changedBack != all.cend());
+        QCOMPARE(changedBack->otherTime, t2);
+        const auto returned = std::find_if(all.cbegin(), all.cend(), [&](const ChangeEvent &e) {
+            return e.kind == ChangeEvent::Kind::Returned && e.ipAddress == QLatin1String("198.18.104.20");
+        });
+        QCOMPARE(returned->otherTime, t1);
+
+        const HistoryReader reader(*m_store);
+        const Result<QList<HistoryEntry>> entries = reader.entries({});
+        QVERIFY(entries.ok());
+        QCOMPARE(entries->size(), 3); // the silent address is no history
+        const HistoryEntry &alpha = entries->at(0);
+        QCOMPARE(alpha.ipAddress, QStringLiteral("198.18.104.10"));
+        QCOMPARE(alpha.firstSeen, t1);
+        QCOMPARE(alpha.lastSeen, t3);
+        QCOMPARE(alpha.scanCount, 3);
+        QCOMPARE(alpha.hostName, QStringLiteral("ALPHA")); // scans without a name keep it
+        QCOMPARE(entries->at(1).macAddress, QStringLiteral("00-0A-E4-00-00-14"));
+        QCOMPARE(entries->at(1).scanCount, 2);
+        QCOMPARE(entries->at(1).lastSeen, t3);
+        QCOMPARE(entries->at(2).macAddress, QStringLiteral("00-0A-E4-00-00-99"));
+        QCOMPARE(entries->at(2).firstSeen, t2);
+        QCOMPARE(entries->at(2).lastSeen, t2);
+        QCOMPARE(entries->at(2).scanCount, 1);
+
+        // The stored events are those the scans returned, oldest first.
+        const Result<QList<ChangeEvent>> stored = reader.changes();
+        QVERIFY(stored.ok());
+        QStringList expected = perScan.at(0) + perScan.at(1) + perScan.at(2);
+        QStringList got = summaries(*stored);
+        QCOMPARE(got.size(), expected.size());
+        std::sort(expected.begin(), expected.end());
+        std::sort(got.begin(), got.end());
+        QCOMPARE(got, expected);
+        const Result<QList<ChangeEvent>> since = reader.changes(t3);
+        QCOMPARE(since->size(), perScan.at(2).size());
+    }
+
+    void events_data()
+    {
+        QTest::addColumn<QStringList>("before"); // "DAYS-AGO IP MAC", one scan per distinct age
+        QTest::addColumn<QStringList>("scan");
+        QTest::addColumn<QString>("neighbour"); // "IP MAC" of the neighbour table, or empty
+        QTest::addColumn<QStringList>("expected");
+
+        const QString a = QStringLiteral("198.18.104.10");
+        QTest::newRow("new station") << QStringList{} << QStringList{a + " 00-0A-E4-00-00-0A"} << QString()
+                                     << QStringList{"new-station " + a + " 00-0A-E4-00-00-0A"};
+        QTest::newRow("new randomised station")
+            << QStringList{} << QStringList{a + " 06-0A-E4-00-00-0A"} << QString()
+            << QStringList{"new-station " + a + " 06-0A-E4-00-00-0A",
+                           "randomised-mac " + a + " 06-0A-E4-00-00-0A"};
+        QTest::newRow("colon form is the same station")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00:0a:e4:00:00:0a"}
+            << QString() << QStringList{};
+        QTest::newRow("seen yesterday")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0A"}
+            << QString() << QStringList{};
+        QTest::newRow("known MAC at a new IP")
+            << QStringList{"1 198.18.104.11 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0A"}
+            << QString() << QStringList{};
+        QTest::newRow("IP answered by a new MAC")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0B"}
+            << QString()
+            << QStringList{"new-station " + a + " 00-0A-E4-00-00-0B",
+                           "mac-changed " + a + " 00-0A-E4-00-00-0B 00-0A-E4-00-00-0A"};
+        QTest::newRow("IP back to an older MAC: the last sighting counts")
+            << QStringList{"10 " + a + " 00-0A-E4-00-00-0A", "1 " + a + " 00-0A-E4-00-00-0B"}
+            << QStringList{a + " 00-0A-E4-00-00-0A"} << QString()
+            << QStringList{"mac-changed " + a + " 00-0A-E4-00-00-0A 00-0A-E4-00-00-0B"};
+        QTest::newRow("absent longer than the set days")
+            << QStringList{"31 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0A"}
+            << QString() << QStringList{"returned " + a + " 00-0A-E4-00-00-0A"};
+        QTest::newRow("absent less than the set days")
+            << QStringList{"29 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0A"}
+            << QString() << QStringList{};
+        QTest::newRow("unit id other than the neighbour table's MAC")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0A"}
+            << QString(a + " 00-0A-E4-00-00-99")
+            << QStringList{"nbstat-mac-mismatch " + a + " 00-0A-E4-00-00-0A 00-0A-E4-00-00-99"};
+        QTest::newRow("neighbour table agrees in another form")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"} << QStringList{a + " 00-0A-E4-00-00-0A"}
+            << QString(a + " 00:0a:e4:00:00:0a") << QStringList{};
+        QTest::newRow("a group unit id is no station")
+            << QStringList{"1 " + a + " 01-00-5E-00-00-0A"} << QStringList{a + " 01-00-5E-00-00-0A"}
+            << QString(a + " 00-0A-E4-00-00-99") << QStringList{};
+        QTest::newRow("one new MAC on two IPs is one new station")
+            << QStringList{} << QStringList{a + " 00-0A-E4-00-00-0A", "198.18.104.11 00-0A-E4-00-00-0A"}
+            << QString() << QStringList{"new-station " + a + " 00-0A-E4-00-00-0A"};
+        QTest::newRow("a pair listed twice counts once")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"}
+            << QStringList{a + " 00-0A-E4-00-00-0A", a + " 00-0A-E4-00-00-0A"} << QString() << QStringList{};
+    }
+
+    void events()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, scan);
+        QFETCH(QString, neighbour);
+        QFETCH(QStringList, expected);
+
+        QMap<int, QStringList> byAge;
+        for (const QString &line : before)
+            byAge[line.section(QLatin1Char(' '), 0, 0).toInt()].append(line.section(QLatin1Char(' '), 1));
+        for (auto it = byAge.constEnd(); it != byAge.constBegin();) {
+            --it;
+            QVERIFY(scanAt(Now.addDays(-it.key()), rowsOf(it.value())).ok());
+        }
+        QHash<QString, QString> neighbours;
+        if (!neighbour.isEmpty())
+            neighbours.insert(neighbour.section(QLatin1Char(' '), 0, 0),
+                              neighbour.section(QLatin1Char(' '), 1));
+        const Result<QList<ChangeEvent>> events = scanAt(Now, rowsOf(scan), neighbours);
+        QVERIFY2(events.ok(), qPrintable(events.error()));
+        QCOMPARE(summaries(*events), expected);
+        for (const ChangeEvent &e : *events)
+            QCOMPARE(e.time, Now);
+    }
+
+    void absenceDaysAreSet()
+    {
+        const QList<ScanRow> rows = rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")});
+        QVERIFY(scanAt(Now.addDays(-8), rows).ok());
+        HistoryRecorder recorder(*m_store, [] { return Now; });
+        recorder.setAbsenceDays(7);
+        const Result<QList<ChangeEvent>> events = recorder.record(rows);
+        QVERIFY(events.ok());
+        QCOMPARE(summaries(*events), QStringList{"returned 198.18.104.10 00-0A-E4-00-00-0A"});
+    }
+
+    void filters_data()
+    {
+        QTest::addColumn<QString>("ip");
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<int>("sinceDaysAgo"); // -1: none
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("all") << QString() << QString() << -1
+                             << QStringList{"198.18.104.10 00-0A-E4-00-00-0A",
+                                            "198.18.104.10 00-0A-E4-00-00-0B",
+                                            "198.18.104.11 00-0A-E4-00-00-0A"};
+        QTest::newRow("one IP") << "198.18.104.11" << QString() << -1
+                                << QStringList{"198.18.104.11 00-0A-E4-00-00-0A"};
+        QTest::newRow("one MAC, colon form")
+            << QString() << "00:0a:e4:00:00:0a" << -1
+            << QStringList{"198.18.104.10 00-0A-E4-00-00-0A", "198.18.104.11 00-0A-E4-00-00-0A"};
+        QTest::newRow("IP and MAC") << "198.18.104.10"
+                                    << "00-0A-E4-00-00-0B" << -1
+                                    << QStringList{"198.18.104.10 00-0A-E4-00-00-0B"};
+        QTest::newRow("since") << QString() << QString() << 3
+                               << QStringList{"198.18.104.10 00-0A-E4-00-00-0B"};
+        QTest::newRow("nothing") << "198.18.104.99" << QString() << -1 << QStringList{};
+    }
+
+    void filters()
+    {
+        QFETCH(QString, ip);
+        QFETCH(QString, mac);
+        QFETCH(int, sinceDaysAgo);
+        QFETCH(QStringList, expected);
+
+        QVERIFY(scanAt(Now.addDays(-5), rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A"),
+                                                QStringLiteral("198.18.104.11 00-0A-E4-00-00-0A")}))
+                    .ok());
+        QVERIFY(scanAt(Now.addDays(-1), rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0B")})).ok());
+        HistoryReader::Filter filter{ip, mac, std::nullopt};
+        if (sinceDaysAgo >= 0)
+            filter.since = Now.addDays(-sinceDaysAgo);
+        const Result<QList<HistoryEntry>> entries = HistoryReader(*m_store).entries(filter);
+        QVERIFY(entries.ok());
+        QStringList got;
+        for (const HistoryEntry &entry : *entries)
+            got.append(entry.ipAddress + QLatin1Char(' ') + entry.macAddress);
+        QCOMPARE(got, expected);
+    }
+
+    // A scan whose history cannot be written leaves the history as it was.
+    void failedUpdateChangesNothing()
+    {
+        QVERIFY(scanAt(Now.addDays(-1), rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")})).ok());
+        // A value the column refuses half-way through the scan's rows.
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sabotage"));
+            db.setDatabaseName(m_store->databasePath());
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_History "
+                                              "WHEN NEW.IPAddress = '198.18.104.12' BEGIN "
+                                              "SELECT RAISE(ABORT, 'refused by the test'); END"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("sabotage"));
+        const Result<QList<ChangeEvent>> events =
+            scanAt(Now, rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0B"),
+                                QStringLiteral("198.18.104.12 00-0A-E4-00-00-0C")}));
+        QVERIFY(!events.ok());
+        QVERIFY2(events.error().contains(QLatin1String("refused by the test")), qPrintable(events.error()));
+        const Result<QList<HistoryEntry>> entries = HistoryReader(*m_store).entries({});
+        QCOMPARE(entries->size(), 1);
+        QCOMPARE(entries->at(0).lastSeen, Now.addDays(-1));
+        QCOMPARE(HistoryReader(*m_store).changes(Now)->size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryRecorder)
+#include "TestHistoryRecorder.moc"
