@@ -57,7 +57,7 @@ int list(const AcknowledgementStore &store, const CommandLine &command)
             ack.ip, ack.mac, ack.by, Acknowledgement::isoText(ack.at), expiryText(ack, now), ack.note};
         QStringList printable;
         for (const QString &field : fields)
-            printable.append(TerminalText::printable(field).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+            printable.append(TerminalText::printable(field)); // escapes tabs and line breaks
         std::printf("%s\n", printable.join(QLatin1Char('\t')).toUtf8().constData());
     }
     std::fflush(stdout);

@@ -8,7 +8,7 @@ struct AnalysisEntry
 {
     QString dateTime;          // date and time of the finding, "date; time", system short formats
     QString result;            // the finding text
-    QString ip;                // the scan row's IP address, as the scan gave it
-    QString mac;               // the scan row's MAC address, as the scan gave it
+    QString ip = {};           // the scan row's IP address, as the scan gave it
+    QString mac = {};          // the scan row's MAC address, as the scan gave it
     bool acknowledged = false; // marked "known, leave it" when the finding was made
 };
