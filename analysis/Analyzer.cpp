@@ -22,13 +22,21 @@ QString Analyzer::dateTimeText(const QDateTime &when)
            locale.toString(when.time(), QLocale::ShortFormat);
 }
 
-int Analyzer::analyzeRow(const AnalysisRules &rules, int row)
+AcknowledgedSet Analyzer::acknowledgedNow() const
 {
-    const QStringList found = rules.findings(m_scanList->text(row, ScanListModel::IpColumn),
-                                             m_scanList->text(row, ScanListModel::MacColumn),
-                                             m_options.checks);
-    for (const QString &result : found)
-        m_analysisList->appendEntry({dateTimeText(m_clock()), result});
+    return m_acknowledgements ? m_acknowledgements(m_clock()) : AcknowledgedSet();
+}
+
+int Analyzer::analyzeRow(const AnalysisRules &rules, const AcknowledgedSet &acknowledged, int row)
+{
+    const QString ip = m_scanList->text(row, ScanListModel::IpColumn);
+    const QString mac = m_scanList->text(row, ScanListModel::MacColumn);
+    const QStringList found = rules.findings(ip, mac, m_options.checks);
+    for (const QString &result : found) {
+        const QDateTime now = m_clock();
+        m_analysisList->appendEntry(
+            {dateTimeText(now), result, ip, mac, acknowledged.isAcknowledged(ip, mac, now)});
+    }
     return int(found.size());
 }
 
@@ -40,9 +48,10 @@ int Analyzer::AnalyzeAll()
     if (m_options.clearBeforeAnalysis)
         m_analysisList->clear();
     const AnalysisRules rules(*m_records);
+    const AcknowledgedSet acknowledged = acknowledgedNow();
     int appended = 0;
     for (int row = 0; row < count; ++row)
-        appended += analyzeRow(rules, row);
+        appended += analyzeRow(rules, acknowledged, row);
     // The walk highlights each row in turn; only where it ends can be seen,
     // so the highlight moves once instead of once per row.
     m_scanList->setCurrentRow(count - 1);
@@ -58,7 +67,7 @@ int Analyzer::AnalyzeSelected()
     const int row = m_scanList->currentRow();
     if (m_options.clearBeforeAnalysis)
         m_analysisList->clear();
-    return analyzeRow(AnalysisRules(*m_records), row);
+    return analyzeRow(AnalysisRules(*m_records), acknowledgedNow(), row);
 }
 
 void Analyzer::ClearAnalysisList()

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "AcknowledgedSet.h"
 #include "AnalysisRules.h"
 
 class AnalysisListModel;
@@ -19,6 +20,9 @@ class Analyzer
 {
 public:
     using Clock = std::function<QDateTime()>;
+    // The acknowledgements that hold at the given moment; asked once at the
+    // start of each analysis, so that the database is read once, not per row.
+    using AcknowledgementSource = std::function<AcknowledgedSet(const QDateTime &at)>;
 
     struct Options
     {
@@ -37,6 +41,9 @@ public:
 
     void setOptions(const Options &options) { m_options = options; }
     const Options &options() const { return m_options; }
+    // Findings of acknowledged pairs are appended marked as such. None are
+    // acknowledged while no source is set.
+    void setAcknowledgementSource(AcknowledgementSource source) { m_acknowledgements = std::move(source); }
 
     // Every scan row, top to bottom; leaves the last one highlighted. Returns
     // the number of findings appended.
@@ -50,11 +57,13 @@ public:
     static QString dateTimeText(const QDateTime &when);
 
 private:
-    int analyzeRow(const AnalysisRules &rules, int row);
+    int analyzeRow(const AnalysisRules &rules, const AcknowledgedSet &acknowledged, int row);
+    AcknowledgedSet acknowledgedNow() const;
 
     ScanListModel *m_scanList;
     const RecordListModel *m_records;
     AnalysisListModel *m_analysisList;
     Clock m_clock;
     Options m_options;
+    AcknowledgementSource m_acknowledgements;
 };

@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 
+#include "AcknowledgementStore.h"
 #include "AddToDatabaseCommand.h"
 #include "AnalysisCommands.h"
 #include "AnalysisExportCommands.h"
@@ -183,6 +184,15 @@ void FormMain::installCommands()
     m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_options.dataFolder, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
+    new AcknowledgeCommands(*m_menus, m_analysisList, m_store, *m_prompt, m_options.askAcknowledgement, this);
+    // Read once per analysis. When they cannot be read the findings are all
+    // shown unmarked: the analysis itself must not fail for them.
+    m_analyzer.setAcknowledgementSource([store = m_store](const QDateTime &at) {
+        const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
+        if (!active)
+            qWarning("%s", qPrintable(active.error()));
+        return active ? *active : AcknowledgedSet();
+    });
     m_optionControls =
         new OptionControls(m_frames, m_optionsStore, m_scanRun, m_analyzer, *m_autoScan, *m_prompt, this);
     m_settingsCommands =

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "AcknowledgeCommands.h"
 #include "AnalysisListModel.h"
 #include "AnalysisOptionsStore.h"
 #include "Analyzer.h"
@@ -74,6 +75,9 @@ public:
         // Where "Wake-On-Lan" sends its packets; tests aim them at a listener
         // of their own.
         WakeDestination wakeDestination;
+        // Asks how the highlighted finding is acknowledged. Empty: the
+        // acknowledge dialog over the window.
+        AcknowledgeCommands::Asker askAcknowledgement;
     };
 
     static constexpr const char *NoAddressText =

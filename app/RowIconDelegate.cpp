@@ -17,6 +17,13 @@ QIcon RowIconDelegate::iconFor(int iconIndex) const
 void RowIconDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
+    if (index.data(ListModel::DimmedRole).toBool()) {
+        // The disabled text colour of the style, selected or not, so that a
+        // dimmed row reads as "there, needs no look" in any theme.
+        const QBrush grey = option->palette.brush(QPalette::Disabled, QPalette::Text);
+        option->palette.setBrush(QPalette::Text, grey);
+        option->palette.setBrush(QPalette::HighlightedText, grey);
+    }
     if (index.column() != 0)
         return;
     const QIcon icon = iconFor(index.data(ListModel::IconIndexRole).toInt());

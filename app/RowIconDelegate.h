@@ -7,7 +7,9 @@
 // Draws the small icon of a list row: the list models keep only an icon
 // index (ListModel::IconIndexRole, 0 for none) so that they stay free of
 // pictures; this delegate shows icons[index - 1] in column 0, where a model
-// answering Qt::DecorationRole would have put it. GUI thread only.
+// answering Qt::DecorationRole would have put it. Rows the model marks
+// dimmed (ListModel::DimmedRole) get the style's disabled text colour in
+// every column. GUI thread only.
 class RowIconDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

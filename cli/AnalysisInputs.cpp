@@ -1,9 +1,11 @@
 #include "AnalysisInputs.h"
 
+#include "AcknowledgementStore.h"
 #include "AnalysisOptionsStore.h"
 #include "RecordListModel.h"
 
 #include <QCommandLineParser>
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -68,4 +70,15 @@ Result<> AnalysisInputs::loadRecords(RecordListModel &records)
         return Failure{loaded.error()};
     records.setRecords(*loaded);
     return {};
+}
+
+Analyzer::AcknowledgementSource AnalysisInputs::acknowledgements() const
+{
+    return [store = m_store](const QDateTime &at) {
+        const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
+        if (active)
+            return *active;
+        std::fprintf(stderr, "%s\n", qPrintable(active.error()));
+        return AcknowledgedSet();
+    };
 }

@@ -29,6 +29,11 @@ public:
     // The records in load order, replacing the list's rows.
     Result<> loadRecords(RecordListModel &records);
 
+    // The acknowledgements of the same database, read as each analysis
+    // starts. When they cannot be read the message goes to standard error
+    // and none count, so that the findings are still all shown.
+    Analyzer::AcknowledgementSource acknowledgements() const;
+
     const AnalysisOptions &stored() const { return m_stored; }
     Analyzer::Options analyzerOptions() const { return m_options; }
 

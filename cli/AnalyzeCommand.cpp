@@ -124,6 +124,7 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
 
     Analyzer analyzer(&scanList, &records, &analysisList);
     analyzer.setOptions(inputs.analyzerOptions());
+    analyzer.setAcknowledgementSource(inputs.acknowledgements());
     analyzer.AnalyzeAll();
     return std::nullopt;
 }
@@ -134,8 +135,9 @@ int runAnalyzeCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Scans an address range, or reads a scan result file, and analyses the rows against the records.\n"
-        "Prints one finding a line: date/time, a tab, the finding. Exit status: 0 no findings, 3 findings,\n"
-        "1 failure, 2 bad usage."));
+        "Prints one finding a line: date/time, a tab, the finding, and \" (acknowledged)\" after a finding\n"
+        "acknowledged with netkestrel-cli ack. Exit status: 0 no findings (or only acknowledged ones),\n"
+        "3 findings, 1 failure, 2 bad usage."));
     parser.addHelpOption();
     addAnalysisSourceOptions(parser);
     parser.addOption({QStringLiteral("format"),
@@ -154,5 +156,9 @@ int runAnalyzeCommand(const QStringList &arguments)
                    format == QLatin1String("json") ? FindingPrinter::Format::Json
                                                    : FindingPrinter::Format::Table)
         .printRows(0, analysisList.count() - 1);
-    return analysisList.count() > 0 ? FindingsStatus : 0;
+    for (int row = 0; row < analysisList.count(); ++row) {
+        if (!analysisList.isAcknowledged(row))
+            return FindingsStatus;
+    }
+    return 0;
 }

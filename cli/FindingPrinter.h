@@ -7,17 +7,18 @@
 class AnalysisListModel;
 
 // Writes findings as they are appended to an analysis list, one a line:
-// "Date/Time", a tab, "Result". Flushes after each line, so that a script
-// reading a pipe sees every finding when it is made. In JSON, one object a
-// finding (JsonLines::finding), timed when it is printed.
+// "Date/Time", a tab, "Result", and AcknowledgedMark after an acknowledged
+// finding. Flushes after each line, so that a script reading a pipe sees every
+// finding when it is made. In JSON, one object a finding (JsonLines::finding),
+// timed when it is printed.
 class FindingPrinter
 {
 public:
     enum class Format { Table, Json };
+    static constexpr const char *AcknowledgedMark = " (acknowledged)";
 
-    FindingPrinter(const AnalysisListModel &list, std::FILE *out, Format format = Format::Table,
-                   JsonLines::AcknowledgedLookup acknowledged = {})
-        : m_list(list), m_out(out), m_format(format), m_acknowledged(std::move(acknowledged))
+    FindingPrinter(const AnalysisListModel &list, std::FILE *out, Format format = Format::Table)
+        : m_list(list), m_out(out), m_format(format)
     {
     }
 
@@ -27,5 +28,4 @@ private:
     const AnalysisListModel &m_list;
     std::FILE *m_out;
     Format m_format;
-    JsonLines::AcknowledgedLookup m_acknowledged;
 };

@@ -27,7 +27,7 @@ QJsonObject scanRow(const ScanRow &row, const QDateTime &time)
     return object;
 }
 
-QJsonObject finding(const QString &text, const QDateTime &time, const AcknowledgedLookup &acknowledged)
+QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledged)
 {
     const std::optional<FindingText::Fields> fields = FindingText::parse(text);
     const QString ip = fields ? fields->ipAddress : QString();
@@ -36,7 +36,7 @@ QJsonObject finding(const QString &text, const QDateTime &time, const Acknowledg
             {QStringLiteral("time"), HistoryTime::text(time)},
             {QStringLiteral("ip"), ip},
             {QStringLiteral("mac"), mac},
-            {QStringLiteral("acknowledged"), acknowledged ? acknowledged(ip, mac) : false},
+            {QStringLiteral("acknowledged"), acknowledged},
             {QStringLiteral("text"), text}};
 }
 

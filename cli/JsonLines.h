@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <cstdio>
-#include <functional>
 
 struct ChangeEvent;
 struct HistoryEntry;
@@ -16,13 +15,10 @@ struct ScanRow;
 // MAC text as shown) and "time" (ISO 8601, UTC).
 namespace JsonLines {
 
-// Whether a finding (IP, MAC) is acknowledged; none is when no lookup is given.
-using AcknowledgedLookup = std::function<bool(const QString &ip, const QString &mac)>;
-
 // A scan row: kind "host".
 QJsonObject scanRow(const ScanRow &row, const QDateTime &time);
 // A finding: its rule's word as kind, its own sentence in "text".
-QJsonObject finding(const QString &text, const QDateTime &time, const AcknowledgedLookup &acknowledged);
+QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledged);
 // A pair of the host history: kind "history".
 QJsonObject historyEntry(const HistoryEntry &entry);
 // A change event: its kind's word, its sentence in "text".

@@ -103,6 +103,7 @@ int runWatchCommand(const QStringList &arguments)
     scanOptions.configure(run, vendors);
     Analyzer analyzer(&scanList, &records, &analysisList);
     analyzer.setOptions(inputs.analyzerOptions());
+    analyzer.setAcknowledgementSource(inputs.acknowledgements());
     AutoScanController controller(&run, &analyzer, [&] { return run.start(scanOptions.range()); });
     controller.setMinutes(every.value_or(inputs.stored().mins));
 

@@ -1,5 +1,6 @@
 // netkestrel-cli: the engine of Netkestrel without a window, for scripts,
 // cron jobs, servers and tests. Nothing is ever scanned unless asked for.
+#include "AckCommand.h"
 #include "AnalyzeCommand.h"
 #include "ArpScriptCommand.h"
 #include "ChangesCommand.h"
@@ -50,6 +51,9 @@ const char Usage[] =
     "           rows of a scan result file to them; import them from a workbook and\n"
     "           export them to one\n"
     "           (netkestrel-cli records list --data-dir DIR)\n"
+    "  ack      acknowledge a finding (an IP/MAC pair) with a note and an optional expiry,\n"
+    "           list the acknowledgements and withdraw them\n"
+    "           (netkestrel-cli ack add --ip 198.18.7.10 --mac 00-0A-E4-20-53-55 --note \"lab printer\")\n"
     "  db       back up, recover or compact the record database\n"
     "           (netkestrel-cli db backup --data-dir DIR)\n"
     "  ping     send one ICMP echo request to a host\n"
@@ -80,6 +84,7 @@ const Command Commands[] = {
     {"wol", runWolCommand},         {"arp-script", runArpScriptCommand},
     {"message", runMessageCommand}, {"shutdown", runShutdownCommand},
     {"history", runHistoryCommand}, {"changes", runChangesCommand},
+    {"ack", runAckCommand},
 };
 
 } // namespace

@@ -32,6 +32,8 @@ QVariant ListModel::data(const QModelIndex &index, int role) const
         return r.iconIndex;
     case KeyRole:
         return r.key;
+    case DimmedRole:
+        return r.dimmed;
     default:
         return {};
     }
@@ -155,6 +157,14 @@ void ListModel::setChecked(int row, bool on)
         return;
     m_rows[row].checked = on;
     emitRowChanged(row);
+}
+
+void ListModel::setDimmed(int row, bool on)
+{
+    if (row < 0 || row >= count() || m_rows.at(row).dimmed == on)
+        return;
+    m_rows[row].dimmed = on;
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1), {DimmedRole});
 }
 
 void ListModel::setAllChecked(bool on)

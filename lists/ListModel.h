@@ -20,6 +20,7 @@ public:
     enum Role {
         IconIndexRole = Qt::UserRole + 1,
         KeyRole,
+        DimmedRole, // bool; a view greys the row's text
     };
 
     explicit ListModel(const QStringList &headers, bool checkable, QObject *parent = nullptr);
@@ -52,6 +53,9 @@ public:
     // Removes every ticked row; returns how many went.
     int removeChecked();
     QList<int> checkedRows() const;
+
+    bool isDimmed(int row) const { return m_rows.at(row).dimmed; }
+    void setDimmed(int row, bool on);
 
     // The highlighted row, -1 when none.
     int currentRow() const { return m_currentRow; }

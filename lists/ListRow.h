@@ -4,11 +4,13 @@
 #include <QStringList>
 
 // One row of a report-style list: its column texts, its check box, the index
-// of its small icon (0 = none) and an optional key that identifies the row.
+// of its small icon (0 = none), an optional key that identifies the row, and
+// whether it is shown dimmed (greyed: there, but needing no look).
 struct ListRow
 {
     QStringList cells;
     bool checked = false;
     int iconIndex = 0;
     QString key;
+    bool dimmed = false;
 };

@@ -1,13 +1,20 @@
 #include "ReportBuilder.h"
 
 #include <QFileInfo>
+#include <memory>
 
+#include "AnalysisListModel.h"
 #include "ListModel.h"
 #include "ListTextWriter.h"
 
 namespace ReportBuilder {
 
-QString body(const QString &message, Ending ending)
+QString leftOutText(int leftOut)
+{
+    return QStringLiteral("Acknowledged findings left out: %1").arg(leftOut);
+}
+
+QString body(const QString &message, Ending ending, int leftOut)
 {
     static const QString Cr(QChar(13));
     QString last;
@@ -22,7 +29,10 @@ QString body(const QString &message, Ending ending)
         last = QStringLiteral("No Analysis Result generated. ");
         break;
     }
-    return message + Cr + Cr + QString(32, QLatin1Char('*')) + Cr + Cr + last;
+    QString text = message + Cr + Cr + QString(32, QLatin1Char('*')) + Cr + Cr + last;
+    if (leftOut > 0)
+        text += Cr + Cr + leftOutText(leftOut);
+    return text;
 }
 
 QString filePath(const QString &folder, const QDateTime &at)
@@ -33,25 +43,50 @@ QString filePath(const QString &folder, const QDateTime &at)
     return path + at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QStringLiteral("_Results.TXT");
 }
 
+namespace {
+
+// The rows of the list whose pair is not acknowledged at the moment, in a
+// list of the same columns.
+std::unique_ptr<ListModel> reported(const ListModel &analysisList, const QDateTime &at,
+                                    const AcknowledgedSet &acknowledged)
+{
+    QStringList headers;
+    for (int column = 0; column < analysisList.columnCount(); ++column)
+        headers.append(analysisList.headerData(column, Qt::Horizontal).toString());
+    auto kept = std::make_unique<ListModel>(headers, false);
+    QList<ListRow> rows;
+    for (int row = 0; row < analysisList.count(); ++row) {
+        if (!acknowledged.isAcknowledged(analysisList.text(row, AnalysisListModel::IpColumn),
+                                         analysisList.text(row, AnalysisListModel::MacColumn), at))
+            rows.append(analysisList.row(row));
+    }
+    kept->appendRows(std::move(rows));
+    return kept;
+}
+
+} // namespace
+
 Plan make(const ListModel &analysisList, bool skipEmpty, const QString &message, const QString &folder,
-          const QDateTime &at)
+          const QDateTime &at, const AcknowledgedSet &acknowledged)
 {
     Plan plan;
-    if (analysisList.count() == 0) {
+    const std::unique_ptr<ListModel> kept = reported(analysisList, at, acknowledged);
+    const int leftOut = analysisList.count() - kept->count();
+    if (kept->count() == 0) {
         if (!skipEmpty) {
             plan.send = true;
-            plan.body = body(message, Ending::NoResults);
+            plan.body = body(message, Ending::NoResults, leftOut);
         }
         return plan;
     }
     plan.send = true;
     const QString path = filePath(folder, at);
-    const Result<> written = ListTextWriter::write(analysisList, path, true);
+    const Result<> written = ListTextWriter::write(*kept, path, true);
     if (written && QFileInfo::exists(path)) {
-        plan.body = body(message, Ending::Attached);
+        plan.body = body(message, Ending::Attached, leftOut);
         plan.attachment = path;
     } else {
-        plan.body = body(message, Ending::NotGenerated);
+        plan.body = body(message, Ending::NotGenerated, leftOut);
         plan.fileError = written ? QStringLiteral("%1 was not written.").arg(path) : written.error();
     }
     return plan;

@@ -3,14 +3,18 @@
 #include <QDateTime>
 #include <QString>
 
+#include "AcknowledgedSet.h"
+
 class ListModel;
 
 // What one report is: the body of the mail and the report file attached to
 // it. The body is the Message setting, then a line of 32 asterisks and a
-// closing line that says what came with it, lines joined by a single CR.
+// closing line that says what came with it, lines joined by a single CR;
+// when acknowledged findings were left out, a last line says how many.
 // The report file is the analysis list in the text layout with its column
 // headers, named by the moment the report is made, in the data folder; it
-// is kept after sending.
+// is kept after sending. Findings acknowledged at that moment are neither
+// counted nor written: a list of nothing else is reported as an empty one.
 namespace ReportBuilder {
 
 enum class Ending {
@@ -27,12 +31,16 @@ struct Plan
     QString fileError;  // why the report file could not be written, when it could not
 };
 
-QString body(const QString &message, Ending ending);
+// leftOut: how many acknowledged findings the report leaves out.
+QString body(const QString &message, Ending ending, int leftOut = 0);
+// "Acknowledged findings left out: N"
+QString leftOutText(int leftOut);
 // yyyy-mm-dd_hh-mm-ss_Results.TXT in the folder (hours 00 to 23).
 QString filePath(const QString &folder, const QDateTime &at);
 
-// Writes the report file when there are findings. skipEmpty: ISresult.
+// Writes the report file when there are findings. skipEmpty: ISresult. The
+// rows of the list are analysis list rows (AnalysisListModel's columns).
 Plan make(const ListModel &analysisList, bool skipEmpty, const QString &message, const QString &folder,
-          const QDateTime &at);
+          const QDateTime &at, const AcknowledgedSet &acknowledged = {});
 
 } // namespace ReportBuilder

@@ -1,8 +1,11 @@
 #include "ReportRun.h"
 
+#include "AcknowledgementStore.h"
 #include "ReportBuilder.h"
 #include "ReportLog.h"
 #include "clsSendMail.h"
+
+#include <QFileInfo>
 
 ReportRun::ReportRun(ReportSettings settings, QString dataFolder, QObject *parent)
     : QObject(parent), m_settings(std::move(settings)), m_dataFolder(std::move(dataFolder))
@@ -41,14 +44,29 @@ QString ReportRun::outcomeText(const ReportSettings &settings, bool sent, const 
     return QStringLiteral("Email report not sent: %1").arg(why);
 }
 
+AcknowledgedSet ReportRun::acknowledgedAt(const QDateTime &at)
+{
+    const RecordStore store(m_dataFolder);
+    // A report never creates a database; a folder without one has no
+    // acknowledgements.
+    if (!QFileInfo::exists(store.databasePath()))
+        return {};
+    const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
+    if (active)
+        return *active;
+    // Better a report with findings someone has seen than none at all.
+    Q_EMIT status(active.error());
+    return {};
+}
+
 void ReportRun::start(const ListModel &analysisList, const QDateTime &at)
 {
     if (m_running)
         return;
     m_running = true;
     m_at = at;
-    const ReportBuilder::Plan plan =
-        ReportBuilder::make(analysisList, m_settings.isResult, m_settings.message, m_dataFolder, at);
+    const ReportBuilder::Plan plan = ReportBuilder::make(
+        analysisList, m_settings.isResult, m_settings.message, m_dataFolder, at, acknowledgedAt(at));
     if (!plan.fileError.isEmpty())
         Q_EMIT status(plan.fileError);
     if (!plan.send) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "AcknowledgedSet.h"
 #include "ReportSettings.h"
 
 class ListModel;
@@ -35,6 +36,8 @@ public:
     // messages joined with CR LF; empty when it was sent).
     static QString outcomeText(const ReportSettings &settings, bool sent, const QString &explanation);
 
+    // Findings acknowledged at the moment at (in the database of the data
+    // folder) are left out of the report.
     void start(const ListModel &analysisList, const QDateTime &at);
     bool isRunning() const { return m_running; }
 
@@ -44,6 +47,7 @@ Q_SIGNALS:
     void finished(bool sent, const QString &outcome);
 
 private:
+    AcknowledgedSet acknowledgedAt(const QDateTime &at);
     void end(bool sent, const QString &outcome);
 
     ReportSettings m_settings;

@@ -44,10 +44,20 @@ const char *const HostHistory[] = {
     "PRIMARY KEY (EventTime, Kind, IPAddress, MACAddress))",
 };
 
+// The acknowledged findings: one row per IP and MAC address pair, both in
+// the normal forms of AcknowledgedSet, so plain equality finds them. Times
+// are ISO 8601 UTC text; ExpiresAt NULL holds for ever.
+const char *const Acknowledgements[] = {
+    "CREATE TABLE IF NOT EXISTS T_Acknowledgement ("
+    "IPAddress TEXT NOT NULL, MACAddress TEXT NOT NULL, Note TEXT, AckBy TEXT, AckedAt TEXT, ExpiresAt TEXT, "
+    "PRIMARY KEY (IPAddress, MACAddress))",
+};
+
 // Migration k (from 1) is Migrations[k - 1].
 const std::span<const char *const> Migrations[] = {
     Version1,
     HostHistory,
+    Acknowledgements,
 };
 
 // A file with tables of its own but no T_Record belongs to something else.

@@ -1,3 +1,4 @@
+#include <QSignalSpy>
 #include <QTest>
 
 #include "AnalysisListModel.h"
@@ -19,6 +20,8 @@ private slots:
     void analyzeSelected_data();
     void analyzeSelected();
     void clearAnalysisList();
+    void acknowledgedFindingsMarked();
+    void acknowledgementFollowsItsRows();
 
 private:
     void addScanRow(const QString &ip, const QString &mac);
@@ -156,6 +159,86 @@ void TestAnalyzer::clearAnalysisList()
     QCOMPARE(m_analysis.count(), 0);
     m_analyzer->ClearAnalysisList(); // an empty list stays empty
     QCOMPARE(m_analysis.count(), 0);
+}
+
+void TestAnalyzer::acknowledgedFindingsMarked()
+{
+    const QString ackedIp = QStringLiteral("198.18.7.11");
+    const QString ackedMac = QStringLiteral("00-0A-E4-00-00-0B");
+    addScanRow(ackedIp, ackedMac);
+    addScanRow(QStringLiteral("198.18.7.13"), QStringLiteral("00-0A-E4-00-00-0D"));
+    // Held until an hour after the first analysis; stored in another form.
+    AcknowledgedSet acks;
+    acks.insert(QStringLiteral("198.18.7.011"), QStringLiteral("00:0a:e4:00:00:0b"), m_now.addSecs(3600));
+    QList<QDateTime> asked;
+    m_analyzer->setAcknowledgementSource([&](const QDateTime &at) {
+        asked.append(at);
+        return acks;
+    });
+
+    const int first = m_analyzer->AnalyzeAll();
+    QVERIFY(first > 2);
+    QCOMPARE(asked, QList<QDateTime>{m_now}); // once per analysis, at the analysis' moment
+    int marked = 0;
+    for (int row = 0; row < m_analysis.count(); ++row) {
+        const AnalysisEntry entry = m_analysis.entry(row);
+        // The finding's own text is the design's, acknowledged or not.
+        QVERIFY(entry.result.contains(entry.ip));
+        QCOMPARE(entry.acknowledged, entry.ip == ackedIp && entry.mac == ackedMac);
+        QCOMPARE(
+            m_analysis.data(m_analysis.index(row, AnalysisListModel::ResultColumn), ListModel::DimmedRole)
+                .toBool(),
+            entry.acknowledged);
+        marked += entry.acknowledged;
+    }
+    QVERIFY(marked > 0 && marked < first);
+
+    // Past its expiry the same pair is a finding like any other.
+    m_now = m_now.addSecs(3601);
+    m_analysis.clear();
+    QCOMPARE(m_analyzer->AnalyzeAll(), first);
+    for (int row = 0; row < m_analysis.count(); ++row)
+        QVERIFY(!m_analysis.isAcknowledged(row));
+
+    m_analyzer->setAcknowledgementSource({});
+    m_analysis.clear();
+    m_scan.setCurrentRow(0);
+    QVERIFY(m_analyzer->AnalyzeSelected() > 0);
+    QVERIFY(!m_analysis.isAcknowledged(0));
+}
+
+void TestAnalyzer::acknowledgementFollowsItsRows()
+{
+    const QList<QPair<QString, QString>> pairs = {{"198.18.7.2", "00-0A-E4-00-00-02"},
+                                                  {"198.18.7.1", "00-0A-E4-00-00-01"},
+                                                  {"198.18.7.2", "00-0A-E4-00-00-02"},
+                                                  {"198.18.7.2", "00-0A-E4-00-00-03"}};
+    for (const auto &[ip, mac] : pairs)
+        m_analysis.appendEntry({QStringLiteral("d"), ip + QLatin1Char(' ') + mac, ip, mac});
+    QSignalSpy changed(&m_analysis, &QAbstractItemModel::dataChanged);
+
+    // Every row of the pair, in any form of its addresses, and no other.
+    QCOMPARE(
+        m_analysis.setAcknowledged(QStringLiteral("198.18.7.02"), QStringLiteral("00:0a:e4:00:00:02"), true),
+        2);
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(
+        m_analysis.setAcknowledged(QStringLiteral("198.18.7.2"), QStringLiteral("00-0A-E4-00-00-02"), true),
+        0);
+    m_analysis.sortByColumn(AnalysisListModel::ResultColumn, SortKind::Text, Qt::AscendingOrder);
+    for (int row = 0; row < m_analysis.count(); ++row) {
+        const AnalysisEntry entry = m_analysis.entry(row);
+        QCOMPARE(entry.result, entry.ip + QLatin1Char(' ') + entry.mac);
+        QCOMPARE(entry.acknowledged, entry.result == QLatin1String("198.18.7.2 00-0A-E4-00-00-02"));
+    }
+    // The addresses travel with the row but are no columns of the list.
+    QCOMPARE(m_analysis.columnCount(), 3);
+
+    QCOMPARE(
+        m_analysis.setAcknowledged(QStringLiteral("198.18.7.2"), QStringLiteral("00-0A-E4-00-00-02"), false),
+        2);
+    for (int row = 0; row < m_analysis.count(); ++row)
+        QVERIFY(!m_analysis.isAcknowledged(row));
 }
 
 QTEST_GUILESS_MAIN(TestAnalyzer)

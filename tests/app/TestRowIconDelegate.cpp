@@ -5,6 +5,7 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
+#include "AnalysisListModel.h"
 #include "ListView.h"
 #include "MainIcons.h"
 #include "RowIconDelegate.h"
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void iconOfTheRowIndex_data();
     void iconOfTheRowIndex();
     void modelHoldsNoPictures();
+    void dimmedRowsGreyed();
 };
 
 void TestRowIconDelegate::iconOfTheRowIndex_data()
@@ -87,6 +89,24 @@ void TestRowIconDelegate::modelHoldsNoPictures()
     ListView view(&list, QStringLiteral("ListView1"), {});
     view.setRowIcons(MainIcons::rowIcons());
     QVERIFY(qobject_cast<RowIconDelegate *>(view.itemDelegate()));
+}
+
+void TestRowIconDelegate::dimmedRowsGreyed()
+{
+    AnalysisListModel list;
+    list.appendEntry({QStringLiteral("d"), QStringLiteral("r"), QStringLiteral("198.18.7.2"),
+                      QStringLiteral("00-0A-E4-00-00-02"), true});
+    list.appendEntry({QStringLiteral("d"), QStringLiteral("r"), QStringLiteral("198.18.7.3"),
+                      QStringLiteral("00-0A-E4-00-00-03"), false});
+    const ProbeDelegate delegate(MainIcons::rowIcons());
+    for (int column = 0; column < list.columnCount(); ++column) {
+        const QStyleOptionViewItem dimmed = delegate.optionFor(list.index(0, column));
+        const QBrush grey = dimmed.palette.brush(QPalette::Disabled, QPalette::Text);
+        QCOMPARE(dimmed.palette.brush(QPalette::Active, QPalette::Text), grey);
+        QCOMPARE(dimmed.palette.brush(QPalette::Active, QPalette::HighlightedText), grey);
+        const QStyleOptionViewItem plain = delegate.optionFor(list.index(1, column));
+        QVERIFY(plain.palette.brush(QPalette::Active, QPalette::Text) != grey);
+    }
 }
 
 QTEST_MAIN(TestRowIconDelegate)

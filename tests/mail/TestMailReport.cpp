@@ -49,6 +49,10 @@ private slots:
     void plans();
     void reportFileOfTwoFindings();
     void fileThatCannotBeWritten();
+    void acknowledgedLeftOut_data();
+    void acknowledgedLeftOut();
+    void allAcknowledged_data();
+    void allAcknowledged();
     void oncePerScheduledMinute_data();
     void oncePerScheduledMinute();
     void scheduledText_data();
@@ -155,6 +159,92 @@ void TestMailReport::fileThatCannotBeWritten()
     QVERIFY(plan.attachment.isEmpty());
     QVERIFY(plan.body.endsWith(QStringLiteral("No Analysis Result generated. ")));
     QVERIFY(!plan.fileError.isEmpty());
+}
+
+void TestMailReport::acknowledgedLeftOut_data()
+{
+    QTest::addColumn<qint64>("secondsAfterReport"); // the moment the report is made, from ReportTime
+    QTest::addColumn<bool>("skipEmpty");
+    QTest::addColumn<QStringList>("reported"); // the pairs' last IP parts in the attachment
+    QTest::addColumn<int>("leftOut");
+    QTest::addColumn<bool>("send");
+
+    // .2 is acknowledged for ever, .3 until a minute after ReportTime, .4 is not.
+    QTest::newRow("both hold") << qint64(0) << true << QStringList{"4", "4"} << 3 << true;
+    QTest::newRow("the last second of one") << qint64(60) << true << QStringList{"4", "4"} << 3 << true;
+    QTest::newRow("one expired") << qint64(61) << true << QStringList{"3", "4", "4"} << 2 << true;
+}
+
+void TestMailReport::acknowledgedLeftOut()
+{
+    QFETCH(qint64, secondsAfterReport);
+    QFETCH(bool, skipEmpty);
+    QFETCH(QStringList, reported);
+    QFETCH(int, leftOut);
+    QFETCH(bool, send);
+
+    AnalysisListModel list;
+    const auto finding = [&](int host, const char *mac) {
+        const QString ip = QStringLiteral("198.18.7.%1").arg(host);
+        list.appendEntry({QStringLiteral("07/12/2026; 17:20"), ip + QStringLiteral(" finding"), ip,
+                          QLatin1String(mac), true});
+    };
+    finding(2, "00-0A-E4-00-00-02");
+    finding(3, "00-0A-E4-00-00-03");
+    finding(2, "00-0A-E4-00-00-02");
+    finding(4, "00-0A-E4-00-00-04");
+    finding(4, "00-0A-E4-00-00-04");
+    AcknowledgedSet acks;
+    acks.insert(QStringLiteral("198.18.7.2"), QStringLiteral("00:0a:e4:00:00:02"));
+    acks.insert(QStringLiteral("198.18.7.3"), QStringLiteral("00-0A-E4-00-00-03"), ReportTime.addSecs(60));
+    // A pair of another MAC on an acknowledged IP is no acknowledged finding.
+    acks.insert(QStringLiteral("198.18.7.4"), QStringLiteral("00-0A-E4-00-00-05"));
+
+    const QDateTime at = ReportTime.addSecs(secondsAfterReport);
+    const ReportBuilder::Plan plan =
+        ReportBuilder::make(list, skipEmpty, QStringLiteral("M"), m_data, at, acks);
+    QCOMPARE(plan.send, send);
+    // The mark the row carried from its analysis counts for nothing: the
+    // moment of the report decides.
+    QCOMPARE(plan.body, ReportBuilder::body(QStringLiteral("M"), ReportBuilder::Ending::Attached, leftOut));
+    QVERIFY(plan.body.endsWith(QStringLiteral("\rAcknowledged findings left out: %1").arg(leftOut)));
+    const QByteArray bytes = readFile(plan.attachment);
+    QCOMPARE(bytes.count(" finding\t\r\n"), reported.size());
+    for (const QString &host : reported)
+        QVERIFY(bytes.contains(QStringLiteral("198.18.7.%1 finding").arg(host).toUtf8()));
+    QVERIFY(!bytes.contains("00-0A-E4")); // the addresses behind the rows are no columns
+}
+
+void TestMailReport::allAcknowledged_data()
+{
+    QTest::addColumn<bool>("skipEmpty");
+    QTest::newRow("ISresult on: nothing sent") << true;
+    QTest::newRow("ISresult off: no results, and why") << false;
+}
+
+void TestMailReport::allAcknowledged()
+{
+    QFETCH(bool, skipEmpty);
+    AnalysisListModel list;
+    AcknowledgedSet acks;
+    for (int host = 2; host <= 3; ++host) {
+        const QString ip = QStringLiteral("198.18.7.%1").arg(host);
+        const QString mac = QStringLiteral("00-0A-E4-00-00-0%1").arg(host);
+        list.appendEntry({QStringLiteral("07/12/2026; 17:20"), ip + QStringLiteral(" finding"), ip, mac});
+        acks.insert(ip, mac);
+    }
+
+    const ReportBuilder::Plan plan =
+        ReportBuilder::make(list, skipEmpty, QStringLiteral("M"), m_data, ReportTime, acks);
+    QCOMPARE(plan.send, !skipEmpty);
+    QCOMPARE(plan.body, skipEmpty
+                            ? QString()
+                            : ReportBuilder::body(QStringLiteral("M"), ReportBuilder::Ending::NoResults, 2));
+    QVERIFY(plan.attachment.isEmpty());
+    QCOMPARE(QDir(m_data).entryList(QDir::Files).size(), 0);
+    // Nothing left out: the body of old, byte for byte.
+    QCOMPARE(ReportBuilder::body(QStringLiteral("M"), ReportBuilder::Ending::NoResults, 0),
+             ReportBuilder::body(QStringLiteral("M"), ReportBuilder::Ending::NoResults));
 }
 
 void TestMailReport::oncePerScheduledMinute_data()
