@@ -119,7 +119,8 @@ void TestRecordSchema::fileWithoutVersionKeepsEveryRecordAndOption()
     QCOMPARE(*m_f->store().isMacTaken(QStringLiteral("00-0A-E4-20-53-55"), 0), true);
     // The file's own tables are kept; the later migrations only add theirs.
     const QStringList kept = tables();
-    for (const char *table : {"T_Record", "T_set", "sqlite_sequence", "T_History", "T_Change", "T_Acknowledgement"})
+    for (const char *table :
+         {"T_Record", "T_set", "sqlite_sequence", "T_History", "T_Change", "T_Acknowledgement"})
         QVERIFY2(kept.contains(QLatin1String(table)), table);
 }
 
