@@ -12,12 +12,8 @@ void FindingPrinter::printRows(int first, int last)
                 m_out, JsonLines::finding(entry.result, QDateTime::currentDateTimeUtc(), entry.acknowledged));
             continue;
         }
-        std::fprintf(m_out,
-                     "%s	%s%s
-                     ", TerminalText::printable(entry.dateTime).toUtf8().constData(),
-                     TerminalText::printable(entry.result)
-                         .toUtf8()
-                         .constData(),
+        std::fprintf(m_out, "%s\t%s%s\n", TerminalText::printable(entry.dateTime).toUtf8().constData(),
+                     TerminalText::printable(entry.result).toUtf8().constData(),
                      entry.acknowledged ? AcknowledgedMark : "");
     }
     std::fflush(m_out);
