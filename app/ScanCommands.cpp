@@ -47,8 +47,8 @@ ScanCommands::ScanCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &sc
     connect(&scanRun, &ScanRun::progressChanged, status, &StatusBarPanels::setProgress);
     connect(&scanRun, &ScanRun::progressVisibleChanged, status, &StatusBarPanels::setProgressVisible);
     connect(&scanRun, &ScanRun::rangeOrderShown, frames->rangeEntry(), &ScanRangeEntry::showRangeOrder);
-    connect(&scanRun, &ScanRun::rowAppended, scanView,
-            [scanView, &scanList](int row) { scanView->scrollTo(scanList.index(row, 1)); });
+    connect(&scanRun, &ScanRun::rowsAppended, scanView,
+            [scanView, &scanList](int, int last) { scanView->scrollTo(scanList.index(last, 1)); });
     connect(&scanRun, &ScanRun::finished, this, [this](const QString &completion) {
         m_runOrigin = Origin::User; // a run started elsewhere is not taken for an automatic one
         m_status->setProgressVisible(false);

@@ -62,7 +62,10 @@ int runScanCommand(const QStringList &arguments)
 
     ScanRowPrinter printer(format, stdout);
     printer.printHeader();
-    QObject::connect(&run, &ScanRun::rowAppended, [&](int row) { printer.printRow(list.scanRow(row)); });
+    QObject::connect(&run, &ScanRun::rowsAppended, [&](int first, int last) {
+        for (int row = first; row <= last; ++row)
+            printer.printRow(list.scanRow(row));
+    });
 
     // Progress for a person watching; never mixed into redirected output.
     if (::isatty(STDERR_FILENO)) {

@@ -31,7 +31,8 @@ bool intOption(const QCommandLineParser &parser, const QString &name, int low, i
 void ScanOptions::addTo(QCommandLineParser &parser, const QString &dataDirHelp)
 {
     parser.addOptions({
-        {QStringLiteral("method"), QStringLiteral("arp (one /24 network, default) or udp (any range)."),
+        {QStringLiteral("method"),
+         QStringLiteral("arp (a local network, up to a /16; default) or udp (any range)."),
          QStringLiteral("arp|udp"), QStringLiteral("arp")},
         {QStringLiteral("from"), QStringLiteral("First address of the range."), QStringLiteral("A.B.C.D")},
         {QStringLiteral("to"), QStringLiteral("Last address of the range."), QStringLiteral("A.B.C.D")},
@@ -96,9 +97,11 @@ bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *
     m_pacing = HostSource::Pacing::fromPace(pace);
     if (!intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &m_pacing.arpTimeoutMs, error))
         return false;
-    m_range = network ? ScanRange::fromPrefix(parser.value(QStringLiteral("range")), m_method, error)
+    // The command line resolves an ARP range network by network; the window keeps to one.
+    const auto reach = ScanRange::ArpReach::SeveralNetworks;
+    m_range = network ? ScanRange::fromPrefix(parser.value(QStringLiteral("range")), m_method, error, reach)
                       : ScanRange::fromAddresses(parser.value(QStringLiteral("from")),
-                                                 parser.value(QStringLiteral("to")), m_method, error);
+                                                 parser.value(QStringLiteral("to")), m_method, error, reach);
     return m_range.has_value();
 }
 

@@ -8,13 +8,6 @@ namespace {
 // How often the run looks whether the library's workers are done.
 constexpr int WorkerPollMs = 5;
 
-QString slotText(const QByteArray &table, int offset)
-{
-    const char *start = table.constData() + offset;
-    const auto length = qstrnlen(start, 255);
-    return QString::fromLatin1(start, qsizetype(length)).trimmed();
-}
-
 } // namespace
 
 ArpHostSource::ArpHostSource(const ScanRange &range, const Pacing &pacing, QObject *parent)
@@ -89,10 +82,9 @@ void ArpHostSource::request(quint32 index)
     HostResult result;
     result.key = QStringLiteral("MAC%1").arg(host);
     result.address = range().addressText(index);
-    const int slot = int(host) * MacLibrary::SlotSize;
-    const QString mac = slotText(m_table, slot + MacLibrary::MacOffset);
+    const QString mac = MacLibrary::slotText(m_table, int(host), MacLibrary::MacOffset);
     if (!mac.isEmpty()) {
-        result.address = slotText(m_table, slot);
+        result.address = MacLibrary::slotText(m_table, int(host), 0);
         result.macAddress = mac;
     }
     // Delivered from the event loop, as the source's contract promises.

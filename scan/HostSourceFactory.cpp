@@ -1,5 +1,6 @@
 #include "HostSourceFactory.h"
 
+#include "ArpBlocksHostSource.h"
 #include "ArpHostSource.h"
 #include "UdpHostSource.h"
 
@@ -7,6 +8,8 @@ HostSource *createHostSource(const ScanRange &range, const HostSource::Pacing &p
 {
     switch (range.method()) {
     case ScanMethod::Arp:
+        if (range.networkCount() > 1)
+            return new ArpBlocksHostSource(range, pacing);
         return new ArpHostSource(range, pacing);
     case ScanMethod::Udp:
         break;

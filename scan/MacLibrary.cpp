@@ -6,6 +6,8 @@
 
 #include "mac.h"
 
+#include <dlfcn.h>
+
 namespace {
 
 QStringList candidatePaths()
@@ -55,12 +57,8 @@ bool MacLibrary::load(QString *error)
             lastError = lastError.isEmpty() ? m_library.errorString() : lastError;
     }
     if (m_library.isLoaded()) {
-        m_therad = reinterpret_cast<TheradFn>(m_library.resolve("Therad"));
-        m_revData = reinterpret_cast<RevDataFn>(m_library.resolve("revData"));
-        m_setPacing = reinterpret_cast<SetIntFn>(m_library.resolve("SetTheradPacing"));
-        m_setArpTimeout = reinterpret_cast<SetIntFn>(m_library.resolve("SetArpTimeout"));
-        m_pending = reinterpret_cast<PendingFn>(m_library.resolve("PendingWorkers"));
-        if (m_therad && m_revData)
+        if (resolveAll(
+                [this](const char *name) { return reinterpret_cast<void *>(m_library.resolve(name)); }))
             return true;
         lastError = QStringLiteral("%1 does not export Therad and revData").arg(m_library.fileName());
         m_library.unload();
@@ -71,6 +69,46 @@ bool MacLibrary::load(QString *error)
                      .arg(lastError.isEmpty() ? QStringLiteral("not found beside the program") : lastError);
     }
     return false;
+}
+
+bool MacLibrary::resolveAll(const std::function<void *(const char *)> &resolve)
+{
+    m_therad = reinterpret_cast<TheradFn>(resolve("Therad"));
+    m_revData = reinterpret_cast<RevDataFn>(resolve("revData"));
+    m_setPacing = reinterpret_cast<SetIntFn>(resolve("SetTheradPacing"));
+    m_setArpTimeout = reinterpret_cast<SetIntFn>(resolve("SetArpTimeout"));
+    m_pending = reinterpret_cast<PendingFn>(resolve("PendingWorkers"));
+    return m_therad && m_revData;
+}
+
+MacLibrary *MacLibrary::loadSeparateCopy(QString *error)
+{
+    // The file that the shared copy came from, wherever the search found it.
+    MacLibrary *shared = instance(error);
+    if (!shared)
+        return nullptr;
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void *>(shared->m_therad), &info) == 0 || !info.dli_fname) {
+        if (error)
+            *error = QStringLiteral("The file of the ARP resolver library cannot be found.");
+        return nullptr;
+    }
+    void *handle = dlmopen(LM_ID_NEWLM, info.dli_fname, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        if (error)
+            *error = QString::fromLocal8Bit(dlerror());
+        return nullptr;
+    }
+    auto *copy = new MacLibrary;
+    if (!copy->resolveAll([handle](const char *name) { return dlsym(handle, name); })) {
+        if (error)
+            *error = QStringLiteral("%1 does not export Therad and revData")
+                         .arg(QString::fromLocal8Bit(info.dli_fname));
+        delete copy;
+        dlclose(handle);
+        return nullptr;
+    }
+    return copy;
 }
 
 void MacLibrary::therad(const QByteArray &prefix, int from, int to)
@@ -89,6 +127,13 @@ void MacLibrary::revData(QByteArray *table)
     array.bounds[0].lowerBound = 0;
     MacArray *descriptor = &array;
     m_revData(&descriptor);
+}
+
+QString MacLibrary::slotText(const QByteArray &table, int slot, int offset)
+{
+    const char *start = table.constData() + slot * SlotSize + offset;
+    const auto length = qstrnlen(start, 255);
+    return QString::fromLatin1(start, qsizetype(length)).trimmed();
 }
 
 void MacLibrary::setPacing(int milliseconds)

@@ -4,6 +4,8 @@
 #include <QLibrary>
 #include <QString>
 
+#include <functional>
+
 struct MacArray;
 
 // The ARP resolver library, loaded by name at the first ARP scan and kept for
@@ -20,9 +22,18 @@ public:
     // executable, in the installed library folder, and last by name.
     static MacLibrary *instance(QString *error);
 
+    // Another copy of the same library file, with a table of its own: loaded
+    // with dlmopen into a link-map namespace of its own, so that its globals
+    // are not shared with any other copy. nullptr with a reason in error when
+    // the library cannot be found or no further namespace can be made (glibc
+    // allows only a handful). Never unloaded.
+    static MacLibrary *loadSeparateCopy(QString *error);
+
     void therad(const QByteArray &prefix, int from, int to);
     // Copies the 256 slots; table is resized to 256 * 512 bytes.
     void revData(QByteArray *table);
+    // The address text (offset 0) or MAC text (MacOffset) of a slot copied by revData.
+    static QString slotText(const QByteArray &table, int slot, int offset);
     void setPacing(int milliseconds);
     void setArpTimeout(int milliseconds);
     // Workers of the last therad() still waiting; -1 when the library cannot tell.
@@ -31,6 +42,7 @@ public:
 private:
     MacLibrary() = default;
     bool load(QString *error);
+    bool resolveAll(const std::function<void *(const char *)> &resolve);
 
     using TheradFn = int32_t (*)(const char *, int32_t, int32_t);
     using RevDataFn = void (*)(MacArray **);

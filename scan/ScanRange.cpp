@@ -32,7 +32,8 @@ std::optional<quint32> octet(const QString &text, int box, QString *error)
 
 } // namespace
 
-std::optional<ScanRange> ScanRange::fromBoxes(const QStringList &boxes, ScanMethod method, QString *error)
+std::optional<ScanRange> ScanRange::fromBoxes(const QStringList &boxes, ScanMethod method, QString *error,
+                                              ArpReach reach)
 {
     QString ignored;
     if (!error)
@@ -55,7 +56,17 @@ std::optional<ScanRange> ScanRange::fromBoxes(const QStringList &boxes, ScanMeth
     range.m_first = qMin(ends[0], ends[1]);
     range.m_last = qMax(ends[0], ends[1]);
 
-    if (method == ScanMethod::Arp && (ends[0] >> 8) != (ends[1] >> 8)) {
+    if (method == ScanMethod::Arp && reach == ArpReach::SeveralNetworks &&
+        range.networkCount() > MaxArpNetworks) {
+        *error = QStringLiteral(
+                     "The range from %1 to %2 touches %3 networks of 256 addresses; an ARP scan covers at "
+                     "most %4 (a /16). Use the UDP scan for a larger range.")
+                     .arg(dotted(range.m_first), dotted(range.m_last))
+                     .arg(range.networkCount())
+                     .arg(MaxArpNetworks);
+        return std::nullopt;
+    }
+    if (method == ScanMethod::Arp && reach == ArpReach::OneNetwork && (ends[0] >> 8) != (ends[1] >> 8)) {
         *error = QStringLiteral(
                      "An ARP scan covers one network of 256 addresses: the first three numbers of "
                      "\"From\" (%1) and \"To\" (%2) must be the same. Use the UDP scan for a larger "
@@ -74,7 +85,7 @@ std::optional<ScanRange> ScanRange::fromBoxes(const QStringList &boxes, ScanMeth
 }
 
 std::optional<ScanRange> ScanRange::fromAddresses(const QString &from, const QString &to, ScanMethod method,
-                                                  QString *error)
+                                                  QString *error, ArpReach reach)
 {
     QStringList boxes;
     for (const QString *address : {&from, &to}) {
@@ -90,10 +101,11 @@ std::optional<ScanRange> ScanRange::fromAddresses(const QString &from, const QSt
         }
         boxes += parts;
     }
-    return fromBoxes(boxes, method, error);
+    return fromBoxes(boxes, method, error, reach);
 }
 
-std::optional<ScanRange> ScanRange::fromPrefix(const QString &prefix, ScanMethod method, QString *error)
+std::optional<ScanRange> ScanRange::fromPrefix(const QString &prefix, ScanMethod method, QString *error,
+                                               ArpReach reach)
 {
     const QString text = prefix.trimmed();
     const QStringList parts = text.split(QLatin1Char('/'));
@@ -126,7 +138,7 @@ std::optional<ScanRange> ScanRange::fromPrefix(const QString &prefix, ScanMethod
     const bool hasNetworkAndBroadcast = length <= 30;
     const quint32 first = hasNetworkAndBroadcast ? network + 1 : network;
     const quint32 last = hasNetworkAndBroadcast ? broadcast - 1 : broadcast;
-    return fromAddresses(dotted(first), dotted(last), method, error);
+    return fromAddresses(dotted(first), dotted(last), method, error, reach);
 }
 
 QString ScanRange::networkPrefix() const

@@ -17,6 +17,9 @@ constexpr int RowPauseMs = 5;
 ScanRun::ScanRun(ScanListModel *list, QObject *parent)
     : QObject(parent), m_list(list), m_sourceFactory(createHostSource)
 {
+    m_batchTimer.setSingleShot(true);
+    m_batchTimer.setInterval(BatchMs);
+    connect(&m_batchTimer, &QTimer::timeout, this, &ScanRun::flushRows);
 }
 
 ScanRun::~ScanRun()
@@ -40,6 +43,7 @@ bool ScanRun::start(const ScanRange &range)
     m_nextIndex = 0;
     m_found = 0;
     m_neighbourMacs.clear();
+    m_batch.clear();
     m_list->clear();
     setState(State::Running);
 
@@ -57,6 +61,8 @@ void ScanRun::togglePause()
     if (m_state == State::Idle)
         return;
     m_pauseRequested = !m_pauseRequested;
+    if (m_pauseRequested)
+        flushRows();
     setState(m_pauseRequested ? State::Paused : State::Running);
     // Continue: ask for the next host unless one is still on its way.
     if (!m_pauseRequested && !m_waitingForHost && m_nextIndex > 0)
@@ -128,7 +134,7 @@ void ScanRun::onHostReady(quint32 index, const HostResult &result)
         row.vendor = m_vendorOf ? m_vendorOf(result.macAddress) : QString();
         row.iconIndex = ScanRow::AnsweredIcon;
         row.key = result.key;
-        m_list->appendScanRow(row);
+        queueRow(row);
         if (!result.neighbourMac.isEmpty())
             m_neighbourMacs.insert(result.address, result.neighbourMac);
         appended = true;
@@ -138,11 +144,9 @@ void ScanRun::onHostReady(quint32 index, const HostResult &result)
         row.macAddress = QLatin1String(ScanRow::NonRespondedMarker);
         row.iconIndex = ScanRow::SilentIcon;
         row.key = result.key;
-        m_list->appendScanRow(row);
+        queueRow(row);
         appended = true;
     }
-    if (appended)
-        Q_EMIT rowAppended(m_list->count() - 1);
     continueAfter(index, appended);
 }
 
@@ -170,6 +174,26 @@ void ScanRun::continueAfter(quint32 index, bool rowAppended)
     });
 }
 
+void ScanRun::queueRow(const ScanRow &row)
+{
+    m_batch.append(row);
+    if (m_batch.size() >= BatchRows)
+        flushRows();
+    else if (!m_batchTimer.isActive())
+        m_batchTimer.start();
+}
+
+void ScanRun::flushRows()
+{
+    m_batchTimer.stop();
+    if (m_batch.isEmpty())
+        return;
+    const int first = m_list->count();
+    m_list->appendScanRows(m_batch);
+    m_batch.clear();
+    Q_EMIT rowsAppended(first, m_list->count() - 1);
+}
+
 void ScanRun::finish(quint32 scanned)
 {
     endRun(completionText(scanned, m_found));
@@ -183,6 +207,7 @@ void ScanRun::endRun(const QString &completion)
         m_source->deleteLater();
         m_source = nullptr;
     }
+    flushRows();
     if (!completion.isEmpty())
         setStatus(completion);
     Q_EMIT progressVisibleChanged(false);

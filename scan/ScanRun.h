@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 
 #include "HostSource.h"
 #include "ScanRange.h"
+#include "ScanRow.h"
 
 class ScanListModel;
 
@@ -18,6 +21,12 @@ class ScanListModel;
 // of the event loop of its thread, so the window never freezes; Pause and
 // Stop act between hosts. It never asks or shows anything itself: a run that
 // cannot start reports startFailed() and the front end shows it.
+//
+// Rows reach the list in batches (one insertion per batch, at most BatchRows
+// rows or BatchMs old), so that a range of 65,536 answering hosts does not
+// cost a model signal and a view update per row. A batch is flushed before
+// the run pauses and before it finishes, so the list is complete whenever
+// the run is not Running; the order of the rows is the order of the hosts.
 class ScanRun : public QObject
 {
     Q_OBJECT
@@ -25,6 +34,9 @@ class ScanRun : public QObject
 public:
     enum class State { Idle, Running, Paused };
     Q_ENUM(State)
+
+    static constexpr int BatchRows = 256;
+    static constexpr int BatchMs = 50;
 
     using VendorLookup = std::function<QString(const QString &macText)>;
     using SourceFactory = std::function<HostSource *(const ScanRange &, const HostSource::Pacing &)>;
@@ -66,7 +78,8 @@ Q_SIGNALS:
     void progressVisibleChanged(bool visible);
     // The range's ends were entered backwards (UDP: the window swaps its captions).
     void rangeOrderShown(bool enteredBackwards);
-    void rowAppended(int row);
+    // Rows first..last (inclusive) have been appended to the list.
+    void rowsAppended(int first, int last);
     // The run could not start (no socket, no resolver library ...): the title
     // and text of the message to show. Emitted before finished() with an
     // empty completion text, and possibly from within start().
@@ -82,6 +95,8 @@ private:
     void onHostReady(quint32 index, const HostResult &result);
     void requestHost(quint32 index);
     void continueAfter(quint32 index, bool rowAppended);
+    void queueRow(const ScanRow &row);
+    void flushRows();
     void finish(quint32 scanned);
     void endRun(const QString &completion);
 
@@ -101,4 +116,6 @@ private:
     int m_found = 0;
     QHash<QString, QString> m_neighbourMacs;
     QString m_statusText;
+    QList<ScanRow> m_batch; // rows not yet in the list
+    QTimer m_batchTimer;
 };

@@ -16,6 +16,8 @@ private Q_SLOTS:
     void network();
     void networkRefused_data();
     void networkRefused();
+    void arpAcrossNetworks_data();
+    void arpAcrossNetworks();
 };
 
 void TestScanRange::accepted_data()
@@ -225,6 +227,56 @@ void TestScanRange::networkRefused()
     QString error;
     QVERIFY(!ScanRange::fromPrefix(prefix, ScanMethod(method), &error));
     QTEST(error, "message");
+}
+
+void TestScanRange::arpAcrossNetworks_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<uint>("networks"); // 0: refused
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("one network") << "198.18.7.1"
+                                 << "198.18.7.254" << 1u << "";
+    QTest::newRow("two networks, backwards") << "198.18.8.9"
+                                             << "198.18.7.1" << 2u << "";
+    QTest::newRow("a whole /16") << "198.18.0.0"
+                                 << "198.18.255.255" << 256u << "";
+    QTest::newRow("256 networks, not aligned") << "198.18.7.200"
+                                               << "198.19.6.3" << 256u << "";
+    QTest::newRow("257 networks")
+        << "198.18.7.200"
+        << "198.19.7.3" << 0u
+        << "The range from 198.18.7.200 to 198.19.7.3 touches 257 networks of 256 "
+           "addresses; an ARP scan covers at most 256 (a /16). Use the UDP scan for "
+           "a larger range.";
+    QTest::newRow("bad octet still named")
+        << "198.18.7.1"
+        << "198.18.999.1" << 0u
+        << "\"999\" is not a number from 0 to 255. Please correct the \"To\" "
+           "address.";
+}
+
+void TestScanRange::arpAcrossNetworks()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(uint, networks);
+    QString error;
+    const auto several =
+        ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error, ScanRange::ArpReach::SeveralNetworks);
+    QCOMPARE(several.has_value(), networks > 0);
+    if (several)
+        QCOMPARE(several->networkCount(), networks);
+    else
+        QTEST(error, "message");
+    // The window's reach stays one network, and the UDP method ignores the reach.
+    const bool oneNetwork = ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error).has_value();
+    QCOMPARE(oneNetwork, networks == 1);
+    QCOMPARE(
+        ScanRange::fromAddresses(from, to, ScanMethod::Udp, nullptr, ScanRange::ArpReach::SeveralNetworks)
+            .has_value(),
+        ScanRange::fromAddresses(from, to, ScanMethod::Udp, nullptr).has_value());
 }
 
 QTEST_GUILESS_MAIN(TestScanRange)

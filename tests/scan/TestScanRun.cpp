@@ -29,6 +29,9 @@ private Q_SLOTS:
     void progressAndStatusTexts();
     void failureBeforeTheFirstHost();
     void oneRunAtATime();
+    void rowsInBatches_data();
+    void rowsInBatches();
+    void pauseShowsEveryRowSoFar();
 
 private:
     // Runs the scan to its end; returns the completion text.
@@ -218,6 +221,85 @@ void TestScanRun::oneRunAtATime()
     runToEnd();
     QVERIFY(m_run->start(range("198.18.7.1", "198.18.7.2")));
     runToEnd();
+}
+
+void TestScanRun::rowsInBatches_data()
+{
+    QTest::addColumn<bool>("showSilent");
+    QTest::newRow("answering hosts only") << false;
+    QTest::newRow("with marker rows") << true;
+}
+
+void TestScanRun::rowsInBatches()
+{
+    QFETCH(bool, showSilent);
+    // Eight networks, every seventh host answering.
+    const ScanRange wide = range("198.18.0.1", "198.18.7.254", ScanMethod::Udp);
+    for (quint32 i = 0; i < wide.count(); i += 7)
+        m_answers.insert(i, QStringLiteral("02-00-00-00-%1-%2")
+                                .arg(i >> 8, 2, 16, QLatin1Char('0'))
+                                .arg(i & 0xFF, 2, 16, QLatin1Char('0'))
+                                .toUpper());
+    m_run->setShowSilent(showSilent);
+    m_run->setPacing(HostSource::Pacing::fromPace(0));
+    QSignalSpy appended(m_run.get(), &ScanRun::rowsAppended);
+    QSignalSpy finished(m_run.get(), &ScanRun::finished);
+    QVERIFY(m_run->start(wide));
+    QVERIFY(finished.wait(20000));
+
+    const int rows = showSilent ? int(wide.count()) : int(m_answers.size());
+    QCOMPARE(m_list.count(), rows);
+    // The signals cover the rows once each, in order, with far fewer signals than rows.
+    int next = 0;
+    for (const QList<QVariant> &signal : std::as_const(appended)) {
+        QCOMPARE(signal.at(0).toInt(), next);
+        QVERIFY(signal.at(1).toInt() >= next);
+        QVERIFY(signal.at(1).toInt() - next < ScanRun::BatchRows);
+        next = signal.at(1).toInt() + 1;
+    }
+    QCOMPARE(next, rows);
+    QVERIFY2(appended.size() <= rows / 20, qPrintable(QString::number(appended.size())));
+    // Host order, numbering and markers as host by host.
+    int found = 0;
+    quint32 index = 0;
+    for (int row = 0; row < m_list.count(); ++row, ++index) {
+        while (!showSilent && !m_answers.contains(index))
+            ++index;
+        const ScanRow shown = m_list.scanRow(row);
+        QCOMPARE(shown.ipAddress, wide.addressText(index));
+        if (m_answers.contains(index)) {
+            QCOMPARE(shown.number, QString::number(++found));
+            QCOMPARE(shown.macAddress, m_answers.value(index));
+        } else {
+            QCOMPARE(shown.number, QString());
+            QCOMPARE(shown.macAddress, QStringLiteral("Non-Responded IP"));
+        }
+    }
+    QCOMPARE(found, int(m_answers.size()));
+}
+
+void TestScanRun::pauseShowsEveryRowSoFar()
+{
+    m_run->setShowSilent(true);
+    m_run->setPacing(HostSource::Pacing::fromPace(0));
+    int listedAtPause = -1;
+    connect(m_run.get(), &ScanRun::statusTextChanged, this, [this, &listedAtPause](const QString &text) {
+        if (text.endsWith(QLatin1String("Scaning:198.18.1.44")) &&
+            m_run->state() == ScanRun::State::Running) {
+            m_run->togglePause();
+            listedAtPause = m_list.count();
+        }
+    });
+    QVERIFY(m_run->start(range("198.18.0.1", "198.18.3.254", ScanMethod::Udp)));
+    QTRY_COMPARE(m_run->state(), ScanRun::State::Paused);
+    // Every host before 198.18.1.44 (index 299) is listed at once, none held back in a batch;
+    // the row of the host on its way when the pause came follows.
+    QCOMPARE(listedAtPause, 299);
+    QTRY_COMPARE(m_list.count(), 300);
+    QCOMPARE(m_list.scanRow(299).ipAddress, QStringLiteral("198.18.1.44"));
+    m_run->stop();
+    QTRY_COMPARE(m_run->state(), ScanRun::State::Idle);
+    QCOMPARE(m_list.count(), 300);
 }
 
 QTEST_GUILESS_MAIN(TestScanRun)

@@ -1,0 +1,41 @@
+#include "MacInstancePool.h"
+
+#include <QMutexLocker>
+
+#include "MacLibrary.h"
+
+MacInstancePool &MacInstancePool::instance()
+{
+    static MacInstancePool pool;
+    return pool;
+}
+
+QList<MacLibrary *> MacInstancePool::acquire(int wanted, QString *error)
+{
+    const QMutexLocker lock(&m_mutex);
+    QList<MacLibrary *> taken;
+    while (taken.size() < wanted && !m_free.isEmpty())
+        taken.append(m_free.takeLast());
+    QString reason;
+    while (taken.size() < wanted && m_loaded < MaxCopies && !m_loadFailed) {
+        MacLibrary *copy = MacLibrary::loadSeparateCopy(&reason);
+        if (!copy) {
+            m_loadFailed = m_loaded > 0; // a missing library is looked for again next time
+            break;
+        }
+        ++m_loaded;
+        taken.append(copy);
+    }
+    if (taken.isEmpty() && error) {
+        *error = m_loaded > 0
+                     ? QStringLiteral("Every copy of the ARP resolver library is in use by another scan.")
+                     : reason;
+    }
+    return taken;
+}
+
+void MacInstancePool::release(const QList<MacLibrary *> &copies)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_free.append(copies);
+}
