@@ -36,7 +36,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 check() { # check WHAT COMMAND...: runs the command; a failure is counted and told
     if "$@" >"$work/check.out" 2>&1; then
@@ -95,6 +96,10 @@ if ! getent passwd "$ci_user" >/dev/null; then
     user_made=1
 fi
 testnet_create $net.1/24
+# testnet_create put its own traps in place of ours; cleanup ends the network too.
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 declare -A macs=([2]=00-0A-E4-20-53-55 [7]=00-0A-E4-00-00-07 [10]=00-0A-E4-00-00-0A [33]=02-00-00-00-00-21
     [200]=00-0A-E4-00-00-C8)
 for n in "${!macs[@]}"; do
