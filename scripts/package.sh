@@ -41,8 +41,9 @@ else
 fi
 rm -f "$out"/netkestrel*_"$version"_*
 # CMake reads the compiler flags only when a build folder is made: a folder
-# made with other flags or other rules starts again.
-flags=$( (cd "$stage" && dpkg-buildflags && sha256sum debian/rules) | sha256sum)
+# made with other flags starts again.
+flags=$(DEB_BUILD_MAINT_OPTIONS=$(sed -n 's/^export DEB_BUILD_MAINT_OPTIONS = //p' "$stage/debian/rules") \
+    dpkg-buildflags | sha256sum)
 if [ "$(cat "$stage/obj/.package-flags" 2>/dev/null)" != "$flags" ]; then
     rm -rf "$stage/obj"
 fi
