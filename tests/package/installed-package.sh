@@ -40,10 +40,12 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 check() { # check WHAT COMMAND...: runs the command; a failure is counted and told
+    local what=$1
+    shift
     if "$@" >"$work/check.out" 2>&1; then
-        echo "ok: $1"
+        echo "ok: $what"
     else
-        echo "FAILED: $1"
+        echo "FAILED: $what"
         sed 's/^/    /' "$work/check.out"
         failures=$((failures + 1))
     fi
@@ -52,7 +54,7 @@ check() { # check WHAT COMMAND...: runs the command; a failure is counted and to
 # An earlier run that was killed may have left the packages behind.
 remove_packages
 
-deb=$(bash scripts/package.sh | tail -n 1)
+deb=$(bash scripts/package.sh 2>"$work/package.log" | tail -n 1) || { tail -n 80 "$work/package.log"; exit 1; }
 cli_deb=$(dirname "$deb")/$(basename "$deb" | sed 's/^netkestrel_/netkestrel-cli_/')
 echo "packages: $deb $cli_deb"
 
@@ -60,7 +62,7 @@ echo "-- lintian"
 lintian --fail-on error --suppress-tags-from-file /dev/null "$deb" "$cli_deb" | tee "$work/lintian" || true
 check "lintian reports no errors" bash -c "! grep -q '^E: ' '$work/lintian'"
 check "the command line package needs no display library" \
-    bash -c "! dpkg-deb -f '$cli_deb' Depends | grep -E 'libqt6(gui|widgets)|libx|libgl|libwayland'"
+    bash -c "! dpkg-deb -f '$cli_deb' Depends | grep -E 'libqt6(gui|widgets)|libx11|libxcb|libgl|libegl|libwayland'"
 
 echo "-- install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$cli_deb" "$deb" >"$work/apt.log" 2>&1 ||
@@ -154,7 +156,7 @@ ip netns exec "$(testnet_scanner_ns)" "${service[@]}" NETKESTREL_MAC_TRACE=1 "${
 watch_pid=$!
 testnet_track_pid $watch_pid
 for _ in $(seq 120); do
-    grep -q "$net.10" "$work/watch.out" 2>/dev/null && break
+    grep -q "IP:$net.10;" "$work/watch.out" 2>/dev/null && break
     kill -0 $watch_pid 2>/dev/null || break
     sleep 0.5
 done
@@ -162,7 +164,8 @@ sleep 1
 kill -TERM $watch_pid 2>/dev/null || true
 watch_status=0
 wait $watch_pid || watch_status=$?
-check "watch printed the finding of $net.10 on standard output" grep -q "$net.10" "$work/watch.out"
+check "watch printed the finding of $net.10 on standard output" \
+    grep -qF "[00-0A-E4-00-00-0A] is abused IP:$net.10; This IP belongs to [00-0A-E4-00-99-99]" "$work/watch.out"
 check "watch ended with status 0 on SIGTERM (was $watch_status)" test "$watch_status" = 0
 check "watch took the raw path with the ambient capability" grep -q "^mac-trace $net.2 raw " "$work/watch.err"
 [ -s "$work/watch.out" ] && sed 's/^/    watch: /' "$work/watch.out"
