@@ -10,6 +10,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Netkestrel"));
     QApplication::setApplicationVersion(QStringLiteral(NETKESTREL_VERSION));
+    // Ties the window to the installed menu entry (its icon and name in docks and on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.netkestrel.Netkestrel"));
     // The program ends when its window is unloaded, not when it hides in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -28,6 +28,10 @@ packages=(
     libspreadsheet-writeexcel-perl python3-openpyxl
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
+    # the Debian package (scripts/package.sh): its build, its icon bitmaps, its checks, the
+    # capability its maintainer scripts give, the watch unit's checks
+    debhelper dpkg-dev fakeroot lintian librsvg2-bin desktop-file-utils appstream libcap2-bin
+    adduser groff-base systemd
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -16,6 +16,14 @@ for arg in "$@"; do
 done
 
 build_dir=$(bash scripts/setup.sh "${setup_args[@]}" | tail -n 1)
+# Each test chooses the privileges it runs with; a file capability left by
+# scripts/start.sh would make a program that a test starts without CAP_NET_RAW
+# refuse to run at all.
+for program in "$build_dir/bin/netkestrel" "$build_dir/bin/netkestrel-cli"; do
+    if [ -n "$(getcap "$program" 2>/dev/null)" ]; then
+        setcap -r "$program"
+    fi
+done
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 cd "$build_dir"
