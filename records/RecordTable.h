@@ -21,11 +21,12 @@ class RecordTable
 {
 public:
     enum class Column { IpAddress, MacAddress };
+    enum class Engine { Sqlite, Postgres };
 
     explicit RecordTable(QSqlDatabase &db) : m_db(db) {}
 
     // The duplicate probe on a column; binds the value and the ID to skip.
-    static QString probeStatement(Column column);
+    static QString probeStatement(Column column, Engine engine = Engine::Sqlite);
 
     // All records in the order of their IDs.
     Result<QList<PresetRecord>> all();
