@@ -1,5 +1,7 @@
 #include "AnalysisInputs.h"
 
+#include "DatabaseOption.h"
+
 #include "AnalysisOptionsStore.h"
 #include "RecordListModel.h"
 
@@ -35,6 +37,7 @@ void AnalysisInputs::addOptions(QCommandLineParser &parser)
                                               "compare the IP address (default from the stored options).")},
         {QStringLiteral("no-ip"), QStringLiteral("No analysis of IP.")},
     });
+    DatabaseOption::addTo(parser);
 }
 
 Result<> AnalysisInputs::checkOptions(const QCommandLineParser &parser)
@@ -43,11 +46,17 @@ Result<> AnalysisInputs::checkOptions(const QCommandLineParser &parser)
         if (const Result<std::optional<bool>> pair = readPair(parser, QLatin1String(name)); !pair)
             return Failure{pair.error()};
     }
+    if (const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser); !server)
+        return Failure{server.error()};
     return {};
 }
 
 Result<> AnalysisInputs::read(const QCommandLineParser &parser)
 {
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return Failure{server.error()};
+    m_store = RecordStore(m_dataFolder, *server);
     const Result<AnalysisOptions> stored = AnalysisOptionsStore(m_store).LoadAnalysisOptions();
     if (!stored)
         return Failure{stored.error()};
