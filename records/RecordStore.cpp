@@ -41,6 +41,13 @@ RecordStore::RecordStore(const QString &dataFolder, std::optional<DatabaseUrl> s
 {
 }
 
+RecordStore RecordStore::onFile(const QString &path)
+{
+    RecordStore store(QFileInfo(path).absolutePath());
+    store.m_databasePath = QFileInfo(path).absoluteFilePath();
+    return store;
+}
+
 QString RecordStore::location() const
 {
     return m_server ? m_server->display() : QDir::toNativeSeparators(m_databasePath);

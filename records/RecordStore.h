@@ -64,6 +64,8 @@ public:
     };
 
     explicit RecordStore(const QString &dataFolder, std::optional<DatabaseUrl> server = std::nullopt);
+    // A store on a database file of any name (a backup, a copy's target).
+    static RecordStore onFile(const QString &path);
 
     // The folder gets a separator appended unless it already ends in one.
     static QString databasePath(const QString &dataFolder);

@@ -134,6 +134,18 @@ Result<qint64> RecordTable::insert(const PresetRecord &record)
     return id.toLongLong();
 }
 
+Result<> RecordTable::insertWithId(const PresetRecord &record)
+{
+    QVariantList values{record.id};
+    values.append(fieldValues(record, PresetRecord::FieldCount));
+    const Result<QSqlQuery *> query = run(
+        QStringLiteral("INSERT INTO T_Record (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(RecordColumns),
+        values);
+    if (!query)
+        return Failure{query.error()};
+    return {};
+}
+
 Result<bool> RecordTable::update(const PresetRecord &record, int fieldCount)
 {
     fieldCount = qBound(1, fieldCount, PresetRecord::FieldCount);

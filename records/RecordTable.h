@@ -38,6 +38,8 @@ public:
     Result<std::optional<qint64>> firstHolding(Column column, const QString &value, qint64 exceptId = 0);
     // The new record's ID.
     Result<qint64> insert(const PresetRecord &record);
+    // Inserts the record under its own ID (a copy of another store).
+    Result<> insertWithId(const PresetRecord &record);
     // Writes fields 1 to fieldCount of record.id; the others keep their
     // values. False when the ID is not there.
     Result<bool> update(const PresetRecord &record, int fieldCount = PresetRecord::FieldCount);

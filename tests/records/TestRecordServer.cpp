@@ -1,10 +1,12 @@
 #include "CliProcess.h"
+#include "DatabaseMaintenance.h"
 #include "DatabaseUrl.h"
 #include "PostgresServer.h"
 #include "RecordSchema.h"
 #include "RecordStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +33,9 @@ private slots:
     void passwordFromFileOnly_data();
     void passwordFromFileOnly();
     void commandsWorkOnTheServer();
+    void backupAndRecoveryOfTheServer();
+    void failedRecoveryChangesNothing();
+    void copyBothWays();
 
 private:
     QStringList records(const QStringList &arguments) const
@@ -315,6 +320,125 @@ void TestRecordServer::commandsWorkOnTheServer()
                              .arg(added.out.trimmed()));
     // The data folder's own file is untouched by all of it.
     QVERIFY(!QFile::exists(RecordStore::databasePath(m_dir.path())));
+}
+
+namespace {
+
+// "ID IP MAC host" of every record in ID order; a failure fails the test.
+QStringList rows(const RecordStore &store)
+{
+    const Result<QList<PresetRecord>> records = store.loadAll();
+    if (!records) {
+        QTest::qFail(qPrintable(records.error()), __FILE__, __LINE__);
+        return {};
+    }
+    QStringList lines;
+    for (const PresetRecord &r : *records)
+        lines.append(QStringLiteral("%1 %2 %3 %4").arg(r.id).arg(r.ipAddress, r.macAddress, r.hostName));
+    return lines;
+}
+
+PresetRecord record(const char *ip, const char *mac, const char *host)
+{
+    return PresetRecord::fromFields({QLatin1String(ip), QLatin1String(mac), QLatin1String(host)});
+}
+
+} // namespace
+
+void TestRecordServer::backupAndRecoveryOfTheServer()
+{
+    const RecordStore server(m_dir.path(), m_server->databaseUrl(m_database));
+    for (const PresetRecord &r :
+         {record("198.18.0.1", "M1", "a"), record("198.18.0.2", "M2", "b"), record("198.18.0.3", "M3", "c")})
+        QVERIFY(server.insertRecord(r));
+    QCOMPARE(*server.deleteRecords({2}), 1); // the IDs have a gap
+    QVERIFY(server.prepare());
+    const QStringList original = rows(server);
+
+    const DatabaseMaintenance maintenance(m_dir.path(), server.server());
+    const Result<QString> backup = maintenance.backup(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    QVERIFY2(backup, qPrintable(backup.error()));
+    QCOMPARE(QFileInfo(*backup).fileName(), QStringLiteral("2026-01-02_03-04-05_Backup.KSBK"));
+    // A file that the embedded store opens as it is.
+    QCOMPARE(rows(RecordStore::onFile(*backup)), original);
+    QVERIFY(!QFile::exists(RecordStore::databasePath(m_dir.path())));
+
+    QCOMPARE(*server.deleteRecords({1, 3}), 2);
+    QVERIFY(server.insertRecord(record("198.18.0.9", "M9", "z")));
+    const Result<> recovered = maintenance.recover(*backup);
+    QVERIFY2(recovered, qPrintable(recovered.error()));
+    QCOMPARE(rows(server), original);
+    // New records do not take the IDs of the recovered ones (the highest is 3).
+    QCOMPARE(server.insertRecord(record("198.18.0.4", "M4", "d"))->id, 4);
+
+    const Result<> compacted = maintenance.compact();
+    QVERIFY2(compacted, qPrintable(compacted.error()));
+    QCOMPARE(rows(server).size(), 3);
+}
+
+void TestRecordServer::failedRecoveryChangesNothing()
+{
+    const RecordStore server(m_dir.path(), m_server->databaseUrl(m_database));
+    QVERIFY(server.insertRecord(record("198.18.0.1", "M1", "kept")));
+    const QStringList before = rows(server);
+    // A backup whose third record the server refuses, after two went in.
+    const QString file = m_dir.filePath(QStringLiteral("refused.KSBK"));
+    const RecordStore backup = RecordStore::onFile(file);
+    for (const PresetRecord &r : {record("198.18.0.2", "M2", "a"), record("198.18.0.3", "M3", "b"),
+                                  record("198.18.0.4", "M4", "boom")})
+        QVERIFY(backup.insertRecord(r));
+    QVERIFY(m_server->exec(
+        m_database, {QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                    "IF NEW.HostName = 'boom' THEN RAISE EXCEPTION 'no room left'; "
+                                    "END IF; RETURN NEW; END $$"),
+                     QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record FOR EACH ROW "
+                                    "EXECUTE FUNCTION refuse()")}));
+    const Result<> recovered = DatabaseMaintenance(m_dir.path(), server.server()).recover(file);
+    QVERIFY(!recovered);
+    QVERIFY2(recovered.error().contains(QStringLiteral("no room left")), qPrintable(recovered.error()));
+    QCOMPARE(rows(server), before);
+}
+
+void TestRecordServer::copyBothWays()
+{
+    const QString file = m_dir.filePath(QStringLiteral("plan.mdb"));
+    const RecordStore source = RecordStore::onFile(file);
+    for (const PresetRecord &r : {record("198.18.0.1", "M1", "a"), record("198.18.0.2", "M2", "b")})
+        QVERIFY(source.insertRecord(r));
+    QVERIFY(source.deleteRecords({1}));
+    QVERIFY(source.insertRecord(record("198.18.0.3", "M3", "c")));
+    const QStringList original = rows(source);
+
+    const auto copy = [](const QString &from, const QString &to, bool replace) {
+        QStringList arguments{QStringLiteral("db"),     QStringLiteral("copy"),
+                              QStringLiteral("--from"), from,
+                              QStringLiteral("--to"),   to};
+        if (replace)
+            arguments.append(QStringLiteral("--replace"));
+        return CliProcess::run(arguments);
+    };
+    const CliProcess::Run up = copy(file, m_url, false);
+    QVERIFY2(up.status == 0, qPrintable(up.err));
+    QVERIFY2(up.err.contains(QStringLiteral("Copied 2 records")), qPrintable(up.err));
+    const RecordStore server(m_dir.path(), m_server->databaseUrl(m_database));
+    QCOMPARE(rows(server), original);
+
+    // A target that holds records is kept unless the copy is told to replace.
+    const CliProcess::Run again = copy(file, m_url, false);
+    QCOMPARE(again.status, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("already holds 2 records")), qPrintable(again.err));
+    QVERIFY(server.insertRecord(record("198.18.0.8", "M8", "server-only")));
+    const QString back = m_dir.filePath(QStringLiteral("back.mdb"));
+    const CliProcess::Run down = copy(m_url, back, false);
+    QVERIFY2(down.status == 0, qPrintable(down.err));
+    QCOMPARE(rows(RecordStore::onFile(back)), rows(server));
+    const CliProcess::Run replaced = copy(file, m_url, true);
+    QVERIFY2(replaced.status == 0, qPrintable(replaced.err));
+    QCOMPARE(rows(server), original);
+
+    const CliProcess::Run missing = copy(m_dir.filePath(QStringLiteral("none.mdb")), m_url, true);
+    QCOMPARE(missing.status, 1);
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("none.mdb"))));
 }
 
 QTEST_GUILESS_MAIN(TestRecordServer)
