@@ -87,6 +87,14 @@ Result<std::optional<PresetRecord>> RecordTable::byId(qint64 id)
     return record;
 }
 
+QStringList RecordTable::columnNames()
+{
+    QStringList names{QStringLiteral("ID")};
+    for (const char *column : FieldColumns)
+        names.append(QString::fromLatin1(column).remove(QLatin1Char('"')));
+    return names;
+}
+
 QString RecordTable::probeStatement(Column column, Engine engine)
 {
     const QLatin1String name(column == Column::IpAddress ? "IPAddress" : "MACAddress");

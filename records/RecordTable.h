@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "PresetRecord.h"
@@ -25,6 +26,9 @@ public:
 
     explicit RecordTable(QSqlDatabase &db) : m_db(db) {}
 
+    // The ten columns of T_Record as the program names them: ID, then the
+    // nine fields in their order.
+    static QStringList columnNames();
     // The duplicate probe on a column; binds the value and the ID to skip.
     static QString probeStatement(Column column, Engine engine = Engine::Sqlite);
 

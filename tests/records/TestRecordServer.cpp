@@ -4,6 +4,7 @@
 #include "PostgresServer.h"
 #include "RecordSchema.h"
 #include "RecordStore.h"
+#include "RecordTableDump.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,6 +37,7 @@ private slots:
     void backupAndRecoveryOfTheServer();
     void failedRecoveryChangesNothing();
     void copyBothWays();
+    void exportedFieldNamesAreTheFilesOnes();
 
 private:
     QStringList records(const QStringList &arguments) const
@@ -439,6 +441,20 @@ void TestRecordServer::copyBothWays()
     const CliProcess::Run missing = copy(m_dir.filePath(QStringLiteral("none.mdb")), m_url, true);
     QCOMPARE(missing.status, 1);
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("none.mdb"))));
+}
+
+void TestRecordServer::exportedFieldNamesAreTheFilesOnes()
+{
+    // The workbook of the records has the same header row from either engine.
+    const RecordStore file = RecordStore::onFile(m_dir.filePath(QStringLiteral("names.mdb")));
+    const RecordStore server(m_dir.path(), m_server->databaseUrl(m_database));
+    for (const RecordStore *store : {&file, &server})
+        QVERIFY(store->insertRecord(record("198.18.0.1", "M1", "a")));
+    const Result<RecordTableDump> fromFile = RecordTableDump::read(file);
+    const Result<RecordTableDump> fromServer = RecordTableDump::read(server);
+    QVERIFY2(fromFile && fromServer, qPrintable(fromFile.error() + fromServer.error()));
+    QCOMPARE(fromServer->fieldNames, fromFile->fieldNames);
+    QCOMPARE(fromServer->rows.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRecordServer)

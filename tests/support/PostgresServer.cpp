@@ -1,5 +1,6 @@
 #include "PostgresServer.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -158,6 +159,17 @@ Result<> PostgresServer::start()
     m_pid = QString::fromLatin1(pidFile.readLine()).trimmed().toLongLong();
     if (m_pid <= 0)
         return Failure{QStringLiteral("postmaster.pid holds no PID")};
+    // Stops the server should this process die before stop(): it waits for
+    // this process to go, and then, if the server still runs (its PID file
+    // is there), sends it the fast shutdown.
+    QProcess::startDetached(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "while kill -0 \"$1\" 2>/dev/null; do sleep 1; done; [ -e \"$3\" ] && kill -INT \"$2\""),
+         QStringLiteral("watchdog"), QString::number(QCoreApplication::applicationPid()),
+         QString::number(m_pid), dataFolder() + QStringLiteral("/postmaster.pid")},
+        QString(), &m_watchdogPid);
     return {};
 }
 
@@ -167,6 +179,9 @@ void PostgresServer::stop()
         return;
     const pid_t pid = pid_t(m_pid);
     m_pid = 0;
+    if (m_watchdogPid > 0)
+        ::kill(pid_t(m_watchdogPid), SIGTERM);
+    m_watchdogPid = 0;
     // Fast shutdown; the postmaster removes its PID file once it is down.
     // It is not this process's child, so the file tells when it is gone.
     const QString pidFile = dataFolder() + QStringLiteral("/postmaster.pid");

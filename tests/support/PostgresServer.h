@@ -12,7 +12,8 @@
 // root in CI and the server refuses to), listening on no TCP address at all,
 // only on a Unix socket in that folder. Stopped by the postmaster's PID
 // (fast shutdown, then SIGKILL) when the object goes, also when the test
-// failed. Each database it makes is empty; the superuser connects without a
+// failed; should the test process die without that, a watchdog it starts
+// stops the server by the same PID. Each database it makes is empty; the superuser connects without a
 // password through the socket.
 class PostgresServer
 {
@@ -56,5 +57,6 @@ private:
     QTemporaryDir m_dir{QStringLiteral("/tmp/nk-pg-XXXXXX")};
     QString m_owner;
     qint64 m_pid = 0;
+    qint64 m_watchdogPid = 0;
     int m_databases = 0;
 };
