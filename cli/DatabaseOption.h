@@ -16,10 +16,13 @@ namespace DatabaseOption {
 // The lines for a command's usage text.
 extern const char UsageText[];
 
-void addTo(QCommandLineParser &parser);
+// The analysis commands, whose --password-file is the mail server's, name
+// the option --database-password-file instead.
+void addTo(QCommandLineParser &parser, const char *passwordOption = "password-file");
 // The server that --database names, or nothing for the file in the data
 // folder. A failure is a usage error: a URL that is none, a password in it,
 // or --password-file without --database.
-Result<std::optional<DatabaseUrl>> read(const QCommandLineParser &parser);
+Result<std::optional<DatabaseUrl>> read(const QCommandLineParser &parser,
+                                        const char *passwordOption = "password-file");
 
 } // namespace DatabaseOption
