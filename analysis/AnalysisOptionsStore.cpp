@@ -6,6 +6,7 @@
 #include "CheckedQuery.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
+#include "SqlEngine.h"
 
 namespace {
 
@@ -31,11 +32,11 @@ Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
         return Failure{connection.error()};
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
-    if (const Result<> done = CheckedQuery::exec(
-            query,
-            QStringLiteral(
-                "SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY rowid LIMIT 1"));
-        !done)
+    // A server has no rowid; ctid is where its row lies, the first one too.
+    const QString statement =
+        QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY %1 LIMIT 1")
+            .arg(QLatin1String(SqlEngine::isPostgres(connection.db()) ? "ctid" : "rowid"));
+    if (const Result<> done = CheckedQuery::exec(query, statement); !done)
         return fail(CannotRead, done.error());
     const Result<bool> row = CheckedQuery::next(query);
     if (!row)
@@ -72,11 +73,13 @@ Result<> AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &option
                                      flag(options.clearBeforeAnalysis), qint16(options.mins)};
         QSqlQuery query(connection.db());
         // Update the first row; insert one when there is none.
+        const QLatin1String row(SqlEngine::isPostgres(connection.db()) ? "ctid" : "rowid");
         Result<> done =
             CheckedQuery::exec(query,
                                QStringLiteral("UPDATE T_set SET check1 = ?, check2 = ?, check3 = ?, "
                                               "check4 = ?, check5 = ?, mins = ? "
-                                              "WHERE rowid = (SELECT MIN(rowid) FROM T_set)"),
+                                              "WHERE %1 = (SELECT MIN(%1) FROM T_set)")
+                                   .arg(row),
                                values);
         if (done && query.numRowsAffected() < 1)
             done = CheckedQuery::exec(

@@ -1,6 +1,8 @@
 #include "AnalysisInputs.h"
 
 #include "AcknowledgementStore.h"
+#include "DatabaseOption.h"
+
 #include "AnalysisOptionsStore.h"
 #include "RecordListModel.h"
 
@@ -24,6 +26,8 @@ Result<std::optional<bool>> readPair(const QCommandLineParser &parser, const QSt
 }
 
 const char *const Pairs[] = {"mac", "ip"};
+// --password-file is the mail server's on report and watch.
+const char *const PasswordOption = "database-password-file";
 
 } // namespace
 
@@ -37,6 +41,7 @@ void AnalysisInputs::addOptions(QCommandLineParser &parser)
                                               "compare the IP address (default from the stored options).")},
         {QStringLiteral("no-ip"), QStringLiteral("No analysis of IP.")},
     });
+    DatabaseOption::addTo(parser, PasswordOption);
 }
 
 Result<> AnalysisInputs::checkOptions(const QCommandLineParser &parser)
@@ -45,11 +50,18 @@ Result<> AnalysisInputs::checkOptions(const QCommandLineParser &parser)
         if (const Result<std::optional<bool>> pair = readPair(parser, QLatin1String(name)); !pair)
             return Failure{pair.error()};
     }
+    if (const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser, PasswordOption);
+        !server)
+        return Failure{server.error()};
     return {};
 }
 
 Result<> AnalysisInputs::read(const QCommandLineParser &parser)
 {
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser, PasswordOption);
+    if (!server)
+        return Failure{server.error()};
+    m_store = RecordStore(m_dataFolder, *server);
     const Result<AnalysisOptions> stored = AnalysisOptionsStore(m_store).LoadAnalysisOptions();
     if (!stored)
         return Failure{stored.error()};

@@ -18,12 +18,13 @@ class AnalysisInputs
 public:
     static void addOptions(QCommandLineParser &parser);
 
-    explicit AnalysisInputs(const QString &dataFolder) : m_store(dataFolder) {}
+    explicit AnalysisInputs(const QString &dataFolder) : m_dataFolder(dataFolder), m_store(dataFolder) {}
 
-    // Whether the option pairs are given sensibly; the message is for a
-    // usage error. Touches no database.
+    // Whether the option pairs and --database are given sensibly; the
+    // message is for a usage error. Touches no database.
     static Result<> checkOptions(const QCommandLineParser &parser);
-    // The stored options with the command line's overrides; the options must
+    // The stored options with the command line's overrides, from the store
+    // that --database names (the data folder's without it); the options must
     // have passed checkOptions. Fails when the database cannot be read.
     Result<> read(const QCommandLineParser &parser);
     // The records in load order, replacing the list's rows.
@@ -38,6 +39,7 @@ public:
     Analyzer::Options analyzerOptions() const { return m_options; }
 
 private:
+    QString m_dataFolder;
     RecordStore m_store;
     AnalysisOptions m_stored;
     Analyzer::Options m_options;

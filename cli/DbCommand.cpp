@@ -4,11 +4,14 @@
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "DatabaseMaintenance.h"
+#include "DatabaseOption.h"
 #include "Prompt.h"
+#include "RecordStoreCopy.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -21,9 +24,20 @@ const char Usage[] =
     "                       data folder\n"
     "  recover FILE --yes   replace the record database with a backup; --yes answers the\n"
     "                       question that the current data will be replaced, and is required\n"
-    "  compact              rebuild the record database to reclaim space\n"
+    "  compact              rebuild the record database to reclaim space (on a server: its\n"
+    "                       VACUUM ANALYZE)\n"
+    "  copy --from STORE --to STORE [--replace]\n"
+    "                       copy the records (with their IDs) and the analysis options from one\n"
+    "                       store to another in one transaction; a STORE is a database URL or a\n"
+    "                       database file. A target that holds records is refused unless\n"
+    "                       --replace is given, which replaces them.\n"
     "\n"
     "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel).\n"
+    "backup, recover and compact take --database URL: the records on a PostgreSQL server\n"
+    "instead of kestrel.mdb; the backup is a database file in the data folder all the same.\n"
+    "URL: postgresql://USER@HOST:PORT/DBNAME, or postgresql://USER@/DBNAME?host=/SOCKET/FOLDER.\n"
+    "The password comes from PGPASSFILE or ~/.pgpass, or from the first line of the file that\n"
+    "--password-file FILE names; never from the command line.\n"
     "\n"
     "Messages go to standard error. Exit status: 0 done, 1 refused or failed, 2 bad usage.\n";
 
@@ -43,6 +57,67 @@ int failure(const QString &message)
     return CommandLine::FailureStatus;
 }
 
+bool isUrl(const QString &store)
+{
+    return store.startsWith(QLatin1String("postgresql:")) || store.startsWith(QLatin1String("postgres:"));
+}
+
+// A store of db copy: a server's URL or a database file.
+Result<RecordStore> storeFor(const QString &given, const QString &passwordFile)
+{
+    if (!isUrl(given))
+        return RecordStore::onFile(given);
+    Result<DatabaseUrl> url = DatabaseUrl::parse(given, passwordFile);
+    if (!url)
+        return Failure{url.error()};
+    return RecordStore(DataFolder::resolve(QString()), *url);
+}
+
+int runCopy(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("from"), QStringLiteral("The store to copy."), QStringLiteral("STORE")});
+    parser.addOption({QStringLiteral("to"), QStringLiteral("The store to write."), QStringLiteral("STORE")});
+    parser.addOption({QStringLiteral("replace"), QStringLiteral("Replace the records the target holds.")});
+    parser.addOption({QStringLiteral("password-file"),
+                      QStringLiteral("A file whose first line is the servers' password."),
+                      QStringLiteral("FILE")});
+    if (const auto done = CommandLine(QStringLiteral("db copy"))
+                              .parse(parser, arguments, CommandLine::Positional::Refused, Usage))
+        return *done;
+    const QString fromText = parser.value(QStringLiteral("from"));
+    const QString toText = parser.value(QStringLiteral("to"));
+    if (fromText.isEmpty() || toText.isEmpty())
+        return usageError(QStringLiteral("copy"), QStringLiteral("give --from and --to."));
+    if (fromText == toText)
+        return usageError(QStringLiteral("copy"), QStringLiteral("--from and --to name the same store."));
+    const QString passwordFile = parser.value(QStringLiteral("password-file"));
+    const Result<RecordStore> from = storeFor(fromText, passwordFile);
+    const Result<RecordStore> to = storeFor(toText, passwordFile);
+    if (!from || !to)
+        return usageError(QStringLiteral("copy"), from ? to.error() : from.error());
+    // A file to copy from must be there: opening would make an empty one.
+    if (!isUrl(fromText) && !QFileInfo(fromText).isFile())
+        return failure(QStringLiteral("The records cannot be copied (%1)\r\nThe file does not exist.")
+                           .arg(QDir::toNativeSeparators(fromText)));
+    if (!parser.isSet(QStringLiteral("replace"))) {
+        const Result<int> held = RecordStoreCopy::recordCount(*to);
+        if (!held)
+            return failure(held.error());
+        if (*held > 0)
+            return failure(QStringLiteral("The records cannot be copied (%1)\r\nThe target already holds %2 "
+                                          "records. Give --replace to replace them.")
+                               .arg(to->location())
+                               .arg(*held));
+    }
+    const Result<int> copied = RecordStoreCopy::replaceAll(*from, *to);
+    if (!copied)
+        return failure(copied.error());
+    notice(QStringLiteral("Copied %1 records to %2.").arg(*copied).arg(to->location()));
+    return 0;
+}
+
 } // namespace
 
 int runDbCommand(const QStringList &arguments)
@@ -58,6 +133,8 @@ int runDbCommand(const QStringList &arguments)
     const bool isBackup = command == QLatin1String("backup");
     const bool isRecover = command == QLatin1String("recover");
     const bool isCompact = command == QLatin1String("compact");
+    if (command == QLatin1String("copy"))
+        return runCopy(arguments.mid(1));
     if (!isBackup && !isRecover && !isCompact)
         return CommandLine(QStringLiteral("db"))
             .usageError(QStringLiteral("unknown command \"%1\".").arg(command));
@@ -65,6 +142,7 @@ int runDbCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data folder."), QStringLiteral("DIR")});
+    DatabaseOption::addTo(parser);
     if (isRecover)
         parser.addOption({QStringLiteral("yes"), QStringLiteral("Replace the current data.")});
     const CommandLine::Positional positional = isRecover ? CommandLine::Positional::Allowed
@@ -82,10 +160,14 @@ int runDbCommand(const QStringList &arguments)
                                            .arg(QLatin1String(DatabaseMaintenance::RecoveryQuestionText)));
     }
 
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return usageError(command, server.error());
+
     const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
     if (const Result<> made = DataFolder::ensureExists(folder); !made)
         return failure(made.error());
-    const DatabaseMaintenance maintenance(folder);
+    const DatabaseMaintenance maintenance(folder, *server);
 
     if (isBackup) {
         const Result<QString> path = maintenance.backup(QDateTime::currentDateTime());

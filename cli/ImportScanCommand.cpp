@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
+#include "DatabaseOption.h"
 #include "RecordStore.h"
 #include "ScanResultReader.h"
 #include "ScanRowImport.h"
@@ -21,6 +22,7 @@ int runImportScanCommand(const QStringList &arguments, const char *usage)
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data folder."), QStringLiteral("DIR")});
+    DatabaseOption::addTo(parser);
     parser.addOption({QStringLiteral("match"), QStringLiteral("The duplicate key."), QStringLiteral("ip|mac"),
                       QStringLiteral("ip")});
     parser.addOption({QStringLiteral("on-duplicate"), QStringLiteral("What a duplicate gets."),
@@ -30,6 +32,9 @@ int runImportScanCommand(const QStringList &arguments, const char *usage)
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1)
         return Command.usageError(QStringLiteral("import-scan takes one scan result file."));
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return Command.usageError(server.error());
 
     ScanRowImport::Options options;
     const QString match = parser.value(QStringLiteral("match"));
@@ -57,7 +62,7 @@ int runImportScanCommand(const QStringList &arguments, const char *usage)
     if (const Result<> made = DataFolder::ensureExists(folder); !made)
         return Command.failure(made.error());
 
-    const RecordStore store(folder);
+    const RecordStore store(folder, *server);
     ConsolePrompt prompt;
     ScanRowImport import(store, prompt);
     // The status line is the command's result, on standard output; the

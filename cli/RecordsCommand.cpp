@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
+#include "DatabaseOption.h"
 #include "FindNextInList.h"
 #include "ImportScanCommand.h"
 #include "ProgramState.h"
@@ -50,7 +51,10 @@ const char Usage[] =
     "\n"
     "FIELDS: --ip A.B.C.D --mac 00-0A-E4-20-53-55 --host TEXT --workgroup TEXT --user TEXT\n"
     "        --department TEXT --location TEXT --lan TEXT --comments TEXT\n"
-    "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel).\n"
+    "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel) and\n"
+    "--database URL [--password-file FILE]: the records on a PostgreSQL server instead of\n"
+    "kestrel.mdb in the data folder (see netkestrel-cli db --help). A save or delete of a record\n"
+    "that someone else changed meanwhile is refused, naming the new values.\n"
     "\n"
     "Messages go to standard error. Exit status: 0 done, 1 refused or failed (find: nothing\n"
     "found), 2 bad usage.\n";
@@ -86,8 +90,8 @@ bool parseId(const QString &text, qint64 *id)
 class RecordsRun
 {
 public:
-    explicit RecordsRun(const QString &dataFolder)
-        : m_store(dataFolder), m_commands(m_store, m_list, m_prompt, m_state), m_out(stdout)
+    explicit RecordsRun(const RecordStore &store)
+        : m_store(store), m_commands(m_store, m_list, m_prompt, m_state), m_out(stdout)
     {
     }
 
@@ -213,6 +217,7 @@ int runRecordsCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data folder."), QStringLiteral("DIR")});
+    DatabaseOption::addTo(parser);
     if (isAdd || isModify) {
         for (const char *name : FieldOptions)
             parser.addOption(
@@ -243,6 +248,9 @@ int runRecordsCommand(const QStringList &arguments)
         return usageError(QStringLiteral("\"%1\" is no record ID.").arg(positional.first()));
     if (isFind && positional.first().isEmpty())
         return usageError(QStringLiteral("the search text is empty."));
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return usageError(server.error());
 
     const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
     if (const Result<> made = DataFolder::ensureExists(folder); !made) {
@@ -250,12 +258,13 @@ int runRecordsCommand(const QStringList &arguments)
         return 1;
     }
 
+    const RecordStore store(folder, *server);
     if (isExport)
-        return SheetCommands::exportRecords(folder, positional.first());
+        return SheetCommands::exportRecords(store, positional.first());
     if (isImport)
-        return SheetCommands::importRecords(folder, positional.first(), parser);
+        return SheetCommands::importRecords(store, positional.first(), parser);
 
-    RecordsRun run(folder);
+    RecordsRun run(store);
     if (isList)
         return run.list();
     if (isAdd)

@@ -39,10 +39,10 @@ int exportScanList(const QString &scanFile, const QString &output)
     return 0;
 }
 
-int exportRecords(const QString &dataFolder, const QString &output)
+int exportRecords(const RecordStore &store, const QString &output)
 {
     const CommandLine command(QStringLiteral("records export"));
-    const Result<RecordTableDump> table = RecordTableDump::read(RecordStore(dataFolder));
+    const Result<RecordTableDump> table = RecordTableDump::read(store);
     if (!table)
         return command.failure(table.error());
     if (table->rows.isEmpty()) {
@@ -95,7 +95,7 @@ void addImportOptions(QCommandLineParser &parser)
     });
 }
 
-int importRecords(const QString &dataFolder, const QString &file, const QCommandLineParser &parser)
+int importRecords(const RecordStore &givenStore, const QString &file, const QCommandLineParser &parser)
 {
     const QString match = parser.value(QStringLiteral("match"));
     if (match != QLatin1String("ip") && match != QLatin1String("mac"))
@@ -156,7 +156,7 @@ int importRecords(const QString &dataFolder, const QString &file, const QCommand
             rows.append(sheet->record(row));
     }
 
-    RecordStore store(dataFolder);
+    RecordStore store = givenStore;
     SheetImport run(store, prompt);
     QObject::connect(&run, &SheetImport::statusChanged, [](const QString &line) {
         std::fprintf(stdout, "%s\n", qPrintable(line));

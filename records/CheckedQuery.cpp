@@ -32,6 +32,13 @@ Result<> execPrepared(QSqlQuery &query, const QVariantList &values)
 
 Result<> exec(QSqlQuery &query, const QString &statement, const QVariantList &values)
 {
+    // Without values the statement runs as it is: a PostgreSQL server cannot
+    // prepare transaction control (BEGIN, COMMIT), SET or LOCK.
+    if (values.isEmpty()) {
+        if (!query.exec(statement))
+            return failure(query);
+        return {};
+    }
     if (const Result<> prepared = prepare(query, statement); !prepared)
         return prepared;
     return execPrepared(query, values);

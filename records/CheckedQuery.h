@@ -16,7 +16,8 @@ namespace CheckedQuery {
 Result<> prepare(QSqlQuery &query, const QString &statement);
 // Binds values by position to a prepared statement and executes it.
 Result<> execPrepared(QSqlQuery &query, const QVariantList &values = {});
-// Prepares, binds and executes in one step.
+// Prepares, binds and executes in one step; a statement without values is
+// executed directly.
 Result<> exec(QSqlQuery &query, const QString &statement, const QVariantList &values = {});
 // Steps to the next row. false at the end; a failed step is a failure.
 Result<bool> next(QSqlQuery &query);

@@ -3,6 +3,7 @@
 #include "CheckedQuery.h"
 #include "RecordSchema.h"
 #include "RecordStore.h"
+#include "RecordStoreCopy.h"
 #include "RecordStoreSession.h"
 
 #include <QDir>
@@ -123,9 +124,10 @@ Result<> renameOver(const QString &from, const QString &to)
 
 } // namespace
 
-DatabaseMaintenance::DatabaseMaintenance(const QString &dataFolder)
+DatabaseMaintenance::DatabaseMaintenance(const QString &dataFolder, std::optional<DatabaseUrl> server)
     : m_folder(QFileInfo(RecordStore::databasePath(dataFolder)).absolutePath()),
-      m_databasePath(RecordStore::databasePath(dataFolder))
+      m_databasePath(RecordStore::databasePath(dataFolder)),
+      m_server(std::move(server))
 {
 }
 
@@ -142,6 +144,20 @@ QString DatabaseMaintenance::scratchPath() const
 Result<QString> DatabaseMaintenance::backup(const QDateTime &when) const
 {
     const QString backupPath = QDir(m_folder).filePath(backupFileName(when));
+    if (m_server) {
+        TemporaryDatabase copy(m_folder);
+        const Result<QString> copyPath = copy.create();
+        if (!copyPath)
+            return fail(CannotBackUp, backupPath, copyPath.error());
+        if (const Result<int> copied =
+                RecordStoreCopy::replaceAll(RecordStore(m_folder, m_server), RecordStore::onFile(*copyPath));
+            !copied)
+            return fail(CannotBackUp, backupPath, copied.error());
+        if (const Result<> renamed = renameOver(*copyPath, backupPath); !renamed)
+            return fail(CannotBackUp, backupPath, renamed.error());
+        copy.keep();
+        return backupPath;
+    }
     const RecordStore store(m_folder);
     RecordStoreSession session(store);
     if (!session.isOpen())
@@ -179,6 +195,18 @@ Result<> DatabaseMaintenance::recover(const QString &file) const
         if (const Result<> copied = vacuumInto(source.db(), copyPath); !copied)
             return fail(CannotRecover, file, copied.error());
     }
+    if (m_server) {
+        // The copy, not the file itself, is brought up to date and read.
+        if (m_beforeReplace) {
+            if (const Result<> allowed = m_beforeReplace(); !allowed)
+                return fail(CannotRecover, file, allowed.error());
+        }
+        if (const Result<int> copied =
+                RecordStoreCopy::replaceAll(RecordStore::onFile(copyPath), RecordStore(m_folder, m_server));
+            !copied)
+            return fail(CannotRecover, file, copied.error());
+        return {};
+    }
     if (const Result<> replaced = replaceDatabase(copyPath); !replaced)
         return fail(CannotRecover, file, replaced.error());
     copy.keep();
@@ -187,6 +215,18 @@ Result<> DatabaseMaintenance::recover(const QString &file) const
 
 Result<> DatabaseMaintenance::compact() const
 {
+    if (m_server) {
+        const RecordStore store(m_folder, m_server);
+        RecordStoreSession session(store);
+        if (!session.isOpen())
+            return Failure{session.error()};
+        QSqlQuery query(session.db());
+        // Outside a transaction, as VACUUM must be.
+        if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("VACUUM ANALYZE")); !done)
+            return Failure{
+                QStringLiteral("%1 (%2)\r\n%3").arg(CannotCompact, store.location(), done.error())};
+        return {};
+    }
     const QString scratch = scratchPath();
     // Left by a run that was cut off before it could clean up.
     if (QFileInfo::exists(scratch) && !QFile::remove(scratch))

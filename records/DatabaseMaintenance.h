@@ -1,10 +1,12 @@
 #pragma once
 
+#include "DatabaseUrl.h"
 #include "Result.h"
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // Backup, recovery and compaction of the record database as a whole file.
 // Each works on its own connections and closes them before it returns; the
@@ -13,7 +15,14 @@
 // The database file is only ever replaced by a rename of a complete file in
 // the same folder, so the folder always holds a whole database: the old one
 // until the rename, the new one after it. Every file these make is readable
-// by its owner only. Questions and messages are the front ends' business:
+// by its owner only.
+//
+// With the store on a PostgreSQL server, a backup is a database file in the
+// same format written from the server's records and options, recovery loads
+// such a file into the server in one transaction (all or nothing), and
+// compaction is the server's VACUUM ANALYZE.
+//
+// Questions and messages are the front ends' business:
 // the texts they show are here so that both show the same words.
 class DatabaseMaintenance
 {
@@ -28,7 +37,7 @@ public:
     static constexpr const char *RecoveryDoneText = "Complete Database Recovery!";
     static constexpr const char *CompactDoneText = "Successfully compress database!";
 
-    explicit DatabaseMaintenance(const QString &dataFolder);
+    explicit DatabaseMaintenance(const QString &dataFolder, std::optional<DatabaseUrl> server = std::nullopt);
 
     // "yyyy-mm-dd_hh-mm-ss_Backup.KSBK" for the given moment (hours 00 to 23).
     static QString backupFileName(const QDateTime &when);
@@ -56,5 +65,6 @@ private:
 
     QString m_folder;
     QString m_databasePath;
+    std::optional<DatabaseUrl> m_server;
     std::function<Result<>()> m_beforeReplace;
 };

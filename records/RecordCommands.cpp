@@ -2,6 +2,7 @@
 
 #include "ProgramState.h"
 #include "Prompt.h"
+#include "RecordConflict.h"
 #include "RecordListModel.h"
 #include "RecordStore.h"
 
@@ -38,24 +39,31 @@ std::optional<int> RecordCommands::deleteSelected()
     if (answer != PromptAnswer::Ok)
         return std::nullopt;
 
-    QList<qint64> ids;
+    // The rows as the list shows them: a record another user changed since
+    // the list was loaded is not deleted unseen.
+    QList<PresetRecord> loaded;
     for (int row : ticked) {
         bool ok = false;
-        const qint64 id = m_list.idText(row).toLongLong(&ok);
+        m_list.idText(row).toLongLong(&ok);
         if (ok) {
-            ids.append(id);
+            loaded.append(m_list.record(row));
             m_state.CurrentRecordId = m_list.idText(row);
         }
     }
-    const Result<int> deleted = m_store.deleteRecords(ids);
+    const Result<RecordStore::DeleteOutcome> deleted = m_store.deleteUnlessChanged(loaded);
     if (!deleted) {
         m_prompt.error(deleted.error(), PromptIcon::Critical);
         return std::nullopt;
     }
+    if (!deleted->changed.isEmpty()) {
+        addLIST();
+        m_prompt.notice(RecordConflict::deletedMeanwhileText(deleted->changed));
+        return std::nullopt;
+    }
     addLIST();
-    m_prompt.ask({QLatin1String(Prompt::NoticeTitle), QString::fromLatin1(DeletedText).arg(*deleted),
+    m_prompt.ask({QLatin1String(Prompt::NoticeTitle), QString::fromLatin1(DeletedText).arg(deleted->deleted),
                   PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Information});
-    return *deleted;
+    return deleted->deleted;
 }
 
 void RecordCommands::beginAdd()

@@ -3,6 +3,7 @@
 #include "PresetRecord.h"
 #include "ProgramState.h"
 #include "Prompt.h"
+#include "RecordConflict.h"
 #include "RecordStore.h"
 #include "RecordValidation.h"
 
@@ -44,6 +45,7 @@ std::optional<QStringList> RecordEditor::open()
     }
     m_loadedIp = boxes.at(IpBox);
     m_loadedMac = boxes.at(MacBox);
+    m_loadedFields = read ? std::optional<QStringList>(boxes) : std::nullopt;
     if (!read)
         return std::nullopt;
     return boxes;
@@ -127,8 +129,11 @@ RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
         fields.append(box.trimmed());
     // The probes run in the write's own transaction, so that a record another
     // process saves meanwhile cannot slip past them.
+    std::optional<PresetRecord> loaded;
+    if (m_mode == Mode::Modify && m_loadedFields)
+        loaded = PresetRecord::fromFields(*m_loadedFields, id);
     const Result<RecordStore::WriteOutcome> written =
-        m_store.writeUnlessTaken(PresetRecord::fromFields(fields, id), probeIp, probeMac);
+        m_store.writeUnlessTaken(PresetRecord::fromFields(fields, id), probeIp, probeMac, loaded);
     if (!written) {
         m_prompt.error(written.error(), PromptIcon::Critical);
         return {SaveResult::Failed};
@@ -145,12 +150,20 @@ RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
     case RecordStore::Refusal::Gone:
         m_prompt.notice(QLatin1String(RecordGoneText));
         return {SaveResult::Refused};
+    case RecordStore::Refusal::Changed:
+        // The user has now seen the other's values: the next save may replace them.
+        m_loadedFields = written->record.fields();
+        m_loadedIp = written->record.ipAddress;
+        m_loadedMac = written->record.macAddress;
+        m_prompt.notice(RecordConflict::savedMeanwhileText(written->record));
+        return {SaveResult::Refused};
     }
     const PresetRecord &record = written->record;
 
     m_state.CurrentRecordId = QString::number(record.id);
     m_loadedIp = record.ipAddress;
     m_loadedMac = record.macAddress;
+    m_loadedFields = record.fields();
     m_mode = Mode::Modify;
     m_prompt.ask({QLatin1String(SavedTitle), QLatin1String(SavedText), PromptButtons::Ok, PromptAnswer::Ok,
                   PromptIcon::Information});

@@ -66,6 +66,9 @@ public:
     bool macBoxLeft(QString *text);
 
     // "Save". May upper-case the MAC box; leaves the other boxes as typed.
+    // In modify mode it is refused when another saved the record since it
+    // was opened (or last saved) here; the message names the new values, and
+    // a second save writes over them.
     SaveOutcome save(QStringList *boxes);
 
 private:
@@ -80,4 +83,8 @@ private:
     QString m_caption;
     QString m_loadedIp;
     QString m_loadedMac;
+    // The record's fields as last read or saved; a save in modify mode is
+    // refused when the stored ones differ by then. Nothing when the record
+    // could not be read.
+    std::optional<QStringList> m_loadedFields;
 };

@@ -36,7 +36,22 @@ RecordTable::Column column(BatchItem::MatchBy matchBy)
 
 } // namespace
 
-RecordStore::RecordStore(const QString &dataFolder) : m_databasePath(databasePath(dataFolder)) {}
+RecordStore::RecordStore(const QString &dataFolder, std::optional<DatabaseUrl> server)
+    : m_databasePath(databasePath(dataFolder)), m_server(std::move(server))
+{
+}
+
+RecordStore RecordStore::onFile(const QString &path)
+{
+    RecordStore store(QFileInfo(path).absolutePath());
+    store.m_databasePath = QFileInfo(path).absoluteFilePath();
+    return store;
+}
+
+QString RecordStore::location() const
+{
+    return m_server ? m_server->display() : QDir::toNativeSeparators(m_databasePath);
+}
 
 QString RecordStore::databasePath(const QString &dataFolder)
 {
@@ -48,12 +63,33 @@ QString RecordStore::databasePath(const QString &dataFolder)
 
 Failure RecordStore::fail(const QString &what, const QString &detail) const
 {
-    return Failure{
-        QStringLiteral("%1 (%2)\r\n%3").arg(what, QDir::toNativeSeparators(m_databasePath), detail)};
+    return Failure{QStringLiteral("%1 (%2)\r\n%3").arg(what, location(), detail)};
 }
 
 Result<QSqlDatabase> RecordStore::OpenRecordStore() const
 {
+    if (m_server) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName());
+        if (!db.isValid()) {
+            CloseRecordStore(db);
+            return fail(CannotOpen, QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not installed."));
+        }
+        if (const Result<> applied = m_server->apply(db); !applied) {
+            CloseRecordStore(db);
+            return fail(CannotOpen, applied.error());
+        }
+        db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=netkestrel"));
+        if (!db.open()) {
+            const QString error = db.lastError().text().trimmed();
+            CloseRecordStore(db);
+            return fail(CannotOpen, error);
+        }
+        if (const Result<> migrated = RecordSchema::migrate(db); !migrated) {
+            CloseRecordStore(db);
+            return fail(CannotOpen, migrated.error());
+        }
+        return db;
+    }
     const QFileInfo file(m_databasePath);
     bool created = false;
     if (!file.exists()) {
@@ -172,8 +208,8 @@ Result<std::optional<PresetRecord>> RecordStore::updateRecord(const PresetRecord
     return std::optional<PresetRecord>(written->record);
 }
 
-Result<RecordStore::WriteOutcome> RecordStore::writeUnlessTaken(const PresetRecord &record, bool probeIp,
-                                                                bool probeMac) const
+Result<RecordStore::WriteOutcome> RecordStore::writeUnlessTaken(
+    const PresetRecord &record, bool probeIp, bool probeMac, const std::optional<PresetRecord> &loaded) const
 {
     RecordStoreSession session(*this);
     if (!session.isOpen())
@@ -189,6 +225,8 @@ Result<RecordStore::WriteOutcome> RecordStore::writeUnlessTaken(const PresetReco
             return fail(CannotSave, existing.error());
         if (!*existing)
             return WriteOutcome{Refusal::Gone, {}};
+        if (loaded && (*existing)->fields() != loaded->fields())
+            return WriteOutcome{Refusal::Changed, **existing};
     }
     const std::pair<bool, RecordTable::Column> probes[] = {{probeIp, RecordTable::Column::IpAddress},
                                                            {probeMac, RecordTable::Column::MacAddress}};
@@ -244,6 +282,39 @@ Result<int> RecordStore::deleteRecords(const QList<qint64> &ids) const
     if (const Result<> committed = session.commit(); !committed)
         return fail(CannotDelete, committed.error());
     return count;
+}
+
+Result<RecordStore::DeleteOutcome> RecordStore::deleteUnlessChanged(const QList<PresetRecord> &loaded) const
+{
+    RecordStoreSession session(*this);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    if (const Result<> begun = session.beginWrite(); !begun)
+        return fail(CannotDelete, begun.error());
+    DeleteOutcome outcome;
+    {
+        RecordTable table(session.db());
+        // The write lock is held from the first read, so what is compared
+        // here is what is deleted.
+        for (const PresetRecord &record : loaded) {
+            const Result<std::optional<PresetRecord>> existing = table.byId(record.id);
+            if (!existing)
+                return fail(CannotDelete, existing.error());
+            if (*existing && (*existing)->fields() != record.fields())
+                outcome.changed.append(**existing);
+        }
+        if (!outcome.changed.isEmpty())
+            return outcome;
+        for (const PresetRecord &record : loaded) {
+            const Result<int> removed = table.remove(record.id);
+            if (!removed)
+                return fail(CannotDelete, removed.error());
+            outcome.deleted += *removed;
+        }
+    }
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(CannotDelete, committed.error());
+    return outcome;
 }
 
 Result<BatchOutcome> RecordStore::writeBatch(const QList<BatchItem> &items) const

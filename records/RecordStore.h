@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatabaseUrl.h"
 #include "PresetRecord.h"
 #include "RecordBatch.h"
 #include "Result.h"
@@ -24,6 +25,12 @@
 // the same moment. A store that another process keeps locked past a short
 // wait fails with "database is locked" in the message.
 //
+// The same store can live on a PostgreSQL server instead (a DatabaseUrl),
+// opened through Qt's QPSQL driver, with the same tables and migrations;
+// there the write transactions lock T_Record against other writers for the
+// same purpose, and a lock held past a short wait fails with the server's
+// "lock timeout" in the message.
+//
 // Failures are Results (see Result.h) whose message names what could not be
 // done, the file, and the cause; nothing has changed then.
 // Not thread-safe: use one store per thread.
@@ -37,19 +44,36 @@ public:
         None,
         IpTaken,
         MacTaken,
-        Gone // the record to update is no longer there
+        Gone,   // the record to update is no longer there
+        Changed // another saved the record after it was loaded
     };
     struct WriteOutcome
     {
         Refusal refusal = Refusal::None;
-        PresetRecord record; // as stored, read back, when refusal is None
+        // As stored, read back, when refusal is None; as another left it when
+        // Changed.
+        PresetRecord record;
+    };
+    // What deleteUnlessChanged did: how many records went, or, when any of
+    // them had changed since it was loaded, none, and those records as they
+    // are now.
+    struct DeleteOutcome
+    {
+        int deleted = 0;
+        QList<PresetRecord> changed;
     };
 
-    explicit RecordStore(const QString &dataFolder);
+    explicit RecordStore(const QString &dataFolder, std::optional<DatabaseUrl> server = std::nullopt);
+    // A store on a database file of any name (a backup, a copy's target).
+    static RecordStore onFile(const QString &path);
 
     // The folder gets a separator appended unless it already ends in one.
     static QString databasePath(const QString &dataFolder);
     QString databasePath() const { return m_databasePath; }
+    // The server the store is on; nothing for the file in the data folder.
+    const std::optional<DatabaseUrl> &server() const { return m_server; }
+    // The file's path or the server's URL, as messages name the store.
+    QString location() const;
 
     // A connection of its own, opened, with the schema brought up to date.
     // Pair every success with CloseRecordStore, after every copy of the
@@ -75,10 +99,19 @@ public:
     // Inserts (id 0) or updates (id > 0) the record unless, in the same
     // transaction, the record to update is gone or another record holds the
     // IP (when probeIp) or the MAC (when probeMac); the IP is probed first.
-    Result<WriteOutcome> writeUnlessTaken(const PresetRecord &record, bool probeIp, bool probeMac) const;
+    // Given the record as it was loaded (the editor's), an update is also
+    // refused (Changed) when the stored fields differ from it by now, so that
+    // two users who edit the same record at once never overwrite each other
+    // unseen; that is checked before the probes.
+    Result<WriteOutcome> writeUnlessTaken(const PresetRecord &record, bool probeIp, bool probeMac,
+                                          const std::optional<PresetRecord> &loaded = std::nullopt) const;
     // Deletes the given IDs in one transaction, skipping those that are gone;
     // returns how many went.
     Result<int> deleteRecords(const QList<qint64> &ids) const;
+    // Deletes the records (by their IDs) in one transaction unless one of
+    // them has fields other than those given, as they were loaded: then
+    // nothing is deleted. Those that are gone are skipped.
+    Result<DeleteOutcome> deleteUnlessChanged(const QList<PresetRecord> &loaded) const;
     // Writes the items in order in one transaction: all of them or, on a
     // failure, none.
     Result<BatchOutcome> writeBatch(const QList<BatchItem> &items) const;
@@ -87,4 +120,5 @@ private:
     Failure fail(const QString &what, const QString &detail) const;
 
     QString m_databasePath;
+    std::optional<DatabaseUrl> m_server;
 };

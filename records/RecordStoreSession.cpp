@@ -2,6 +2,7 @@
 
 #include "CheckedQuery.h"
 #include "RecordStore.h"
+#include "SqlEngine.h"
 
 #include <QSqlQuery>
 
@@ -24,8 +25,18 @@ RecordStoreSession::~RecordStoreSession()
 Result<> RecordStoreSession::beginWrite()
 {
     QSqlQuery query(m_db);
-    const Result<> begun = CheckedQuery::exec(query, QStringLiteral("BEGIN IMMEDIATE"));
+    if (!SqlEngine::isPostgres(m_db)) {
+        const Result<> begun = CheckedQuery::exec(query, QStringLiteral("BEGIN IMMEDIATE"));
+        m_writing = begun.ok();
+        return begun;
+    }
+    Result<> begun = CheckedQuery::exec(query, QStringLiteral("BEGIN"));
     m_writing = begun.ok();
+    // Readers pass this lock; writers wait for each other as on a file.
+    if (begun)
+        begun = CheckedQuery::exec(query, QStringLiteral("SET LOCAL lock_timeout = '2s'"));
+    if (begun)
+        begun = CheckedQuery::exec(query, QStringLiteral("LOCK TABLE T_Record IN SHARE ROW EXCLUSIVE MODE"));
     return begun;
 }
 

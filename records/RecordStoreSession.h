@@ -26,7 +26,9 @@ public:
     // BEGIN IMMEDIATE: takes the write lock at once, waiting as long as the
     // busy timeout, so that what the transaction reads stays true until it
     // commits, and no read lock ever has to be upgraded (which SQLite refuses
-    // without waiting when another connection writes). A transaction that
+    // without waiting when another connection writes). On a server: BEGIN
+    // and a lock on T_Record that only writers wait for, for the same
+    // reasons, held until the end of the transaction. A transaction that
     // is not committed is rolled back when the session ends. Failures carry
     // the driver's text only.
     Result<> beginWrite();

@@ -1,6 +1,7 @@
 #include "RecordTable.h"
 
 #include "CheckedQuery.h"
+#include "SqlEngine.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -8,10 +9,11 @@
 namespace {
 
 // The ten fields in their ordinal order; reads and writes go by position.
+// "User" is quoted: a reserved word on a PostgreSQL server.
 const QString RecordColumns = QStringLiteral(
-    "ID, IPAddress, MACAddress, HostName, Workgroup, User, Department, Location, laninterface, Comments");
+    "ID, IPAddress, MACAddress, HostName, Workgroup, \"User\", Department, Location, laninterface, Comments");
 const char *const FieldColumns[PresetRecord::FieldCount] = {"IPAddress", "MACAddress",   "HostName",
-                                                            "Workgroup", "User",         "Department",
+                                                            "Workgroup", "\"User\"",     "Department",
                                                             "Location",  "laninterface", "Comments"};
 
 PresetRecord readRecord(const QSqlQuery &query)
@@ -85,17 +87,32 @@ Result<std::optional<PresetRecord>> RecordTable::byId(qint64 id)
     return record;
 }
 
-QString RecordTable::probeStatement(Column column)
+QStringList RecordTable::columnNames()
 {
+    QStringList names{QStringLiteral("ID")};
+    for (const char *column : FieldColumns)
+        names.append(QString::fromLatin1(column).remove(QLatin1Char('"')));
+    return names;
+}
+
+QString RecordTable::probeStatement(Column column, Engine engine)
+{
+    const QLatin1String name(column == Column::IpAddress ? "IPAddress" : "MACAddress");
+    // The server's indexes are on the lower-cased text; the value is bound
+    // lower-cased.
+    if (engine == Engine::Postgres)
+        return QStringLiteral("SELECT MIN(ID) FROM T_Record WHERE lower(%1) = ? AND ID <> ?").arg(name);
     // COLLATE NOCASE in the comparison picks the index of the same collation.
     // MIN rather than ORDER BY: the index search alone answers it.
-    return QStringLiteral("SELECT MIN(ID) FROM T_Record WHERE %1 = ? COLLATE NOCASE AND ID <> ?")
-        .arg(QLatin1String(column == Column::IpAddress ? "IPAddress" : "MACAddress"));
+    return QStringLiteral("SELECT MIN(ID) FROM T_Record WHERE %1 = ? COLLATE NOCASE AND ID <> ?").arg(name);
 }
 
 Result<std::optional<qint64>> RecordTable::firstHolding(Column column, const QString &value, qint64 exceptId)
 {
-    const Result<QSqlQuery *> query = run(probeStatement(column), {value, exceptId});
+    const bool postgres = SqlEngine::isPostgres(m_db);
+    const Result<QSqlQuery *> query =
+        run(probeStatement(column, postgres ? Engine::Postgres : Engine::Sqlite),
+            {postgres ? value.toLower() : value, exceptId});
     if (!query)
         return Failure{query.error()};
     const Result<bool> row = CheckedQuery::next(**query);
@@ -123,6 +140,18 @@ Result<qint64> RecordTable::insert(const PresetRecord &record)
     if (!id.isValid())
         return Failure{QStringLiteral("No ID was assigned.")};
     return id.toLongLong();
+}
+
+Result<> RecordTable::insertWithId(const PresetRecord &record)
+{
+    QVariantList values{record.id};
+    values.append(fieldValues(record, PresetRecord::FieldCount));
+    const Result<QSqlQuery *> query = run(
+        QStringLiteral("INSERT INTO T_Record (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(RecordColumns),
+        values);
+    if (!query)
+        return Failure{query.error()};
+    return {};
 }
 
 Result<bool> RecordTable::update(const PresetRecord &record, int fieldCount)

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "PresetRecord.h"
@@ -21,11 +22,15 @@ class RecordTable
 {
 public:
     enum class Column { IpAddress, MacAddress };
+    enum class Engine { Sqlite, Postgres };
 
     explicit RecordTable(QSqlDatabase &db) : m_db(db) {}
 
+    // The ten columns of T_Record as the program names them: ID, then the
+    // nine fields in their order.
+    static QStringList columnNames();
     // The duplicate probe on a column; binds the value and the ID to skip.
-    static QString probeStatement(Column column);
+    static QString probeStatement(Column column, Engine engine = Engine::Sqlite);
 
     // All records in the order of their IDs.
     Result<QList<PresetRecord>> all();
@@ -37,6 +42,8 @@ public:
     Result<std::optional<qint64>> firstHolding(Column column, const QString &value, qint64 exceptId = 0);
     // The new record's ID.
     Result<qint64> insert(const PresetRecord &record);
+    // Inserts the record under its own ID (a copy of another store).
+    Result<> insertWithId(const PresetRecord &record);
     // Writes fields 1 to fieldCount of record.id; the others keep their
     // values. False when the ID is not there.
     Result<bool> update(const PresetRecord &record, int fieldCount = PresetRecord::FieldCount);

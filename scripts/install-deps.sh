@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package that Netkestrel builds, runs and tests with.
-# Idempotent; run as root. Daemons that come with a package (nmbd, smbd, dovecot) are
-# kept from starting: the tests start their own, inside test namespaces.
+# Idempotent; run as root. Daemons that come with a package (nmbd, smbd, dovecot,
+# postgresql) are kept from starting: the tests start their own, inside test
+# namespaces or on a Unix socket in a temporary folder. The PostgreSQL package
+# makes no cluster of its own either.
 set -euo pipefail
 
 packages=(
@@ -26,6 +28,8 @@ packages=(
     # tests write .xls with another program and read our .xlsx back with another
     libfreexl-dev libxlsxwriter-dev libzip-dev
     libspreadsheet-writeexcel-perl python3-openpyxl
+    # the record store on a PostgreSQL server: Qt's driver; tests run a server of their own
+    libqt6sql6-psql postgresql
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
     # the Debian package (scripts/package.sh): its build, its icon bitmaps, its checks, the
@@ -54,6 +58,10 @@ if [ ! -e "$policy" ]; then
     own_policy=1
 fi
 trap '[ "$own_policy" = 1 ] && rm -f "$policy"' EXIT
+
+# No system cluster: the package would otherwise create one (started or not).
+mkdir -p /etc/postgresql-common/createcluster.d
+printf 'create_main_cluster = false\n' >/etc/postgresql-common/createcluster.d/netkestrel.conf
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq

@@ -3,6 +3,8 @@
 #include "CheckedQuery.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
+#include "RecordTable.h"
+#include "SqlEngine.h"
 
 #include <QDir>
 #include <QSqlRecord>
@@ -13,8 +15,7 @@ Result<RecordTableDump> RecordTableDump::read(const RecordStore &store)
     if (!session.isOpen())
         return Failure{session.error()};
     const auto failed = [&store](const QString &cause) {
-        return Failure{QStringLiteral("The records cannot be read. (%1)\r\n%2")
-                           .arg(QDir::toNativeSeparators(store.databasePath()), cause)};
+        return Failure{QStringLiteral("The records cannot be read. (%1)\r\n%2").arg(store.location(), cause)};
     };
     RecordTableDump dump;
     {
@@ -25,8 +26,18 @@ Result<RecordTableDump> RecordTableDump::read(const RecordStore &store)
             !ran)
             return failed(ran.error());
         const QSqlRecord fields = query.record();
-        for (int f = 0; f < fields.count(); ++f)
-            dump.fieldNames.append(fields.fieldName(f));
+        // A server folds unquoted names to lower case; the sheet keeps the
+        // program's spelling of its own columns.
+        const QStringList known = SqlEngine::isPostgres(session.db()) ? RecordTable::columnNames()
+                                                                      : QStringList();
+        for (int f = 0; f < fields.count(); ++f) {
+            QString name = fields.fieldName(f);
+            for (const QString &own : known) {
+                if (own.compare(name, Qt::CaseInsensitive) == 0)
+                    name = own;
+            }
+            dump.fieldNames.append(name);
+        }
         while (true) {
             const Result<bool> next = CheckedQuery::next(query);
             if (!next)

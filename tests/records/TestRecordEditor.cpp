@@ -1,5 +1,6 @@
 #include "RecordEditor.h"
 #include "RecordFixture.h"
+#include "StoreEngines.h"
 
 #include <QFile>
 #include <QTest>
@@ -9,6 +10,7 @@ class TestRecordEditor : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void init();
     void refusals_data();
     void refusals();
@@ -20,19 +22,33 @@ private slots:
     void leavingBoxes();
     void addButtonKeepsCaptionAndId();
     void unreadableDatabaseIsReportedOnce();
+    void concurrentSave_data();
+    void concurrentSave();
+    void concurrentDelete_data();
+    void concurrentDelete();
 
 private:
     qint64 addRecord(const QString &ip, const QString &mac);
     static QStringList boxes(const QString &ip, const QString &mac, const QString &host = {});
 
+    StoreEngines m_engines;
     std::unique_ptr<RecordFixture> m_f;
     RecordStore *m_store = nullptr;
     int m_reloads = 0;
 };
 
+void TestRecordEditor::initTestCase_data()
+{
+    StoreEngines::addRows();
+}
+
 void TestRecordEditor::init()
 {
-    m_f = std::make_unique<RecordFixture>();
+    if (const QString reason = StoreEngines::skipReason(); !reason.isEmpty())
+        QSKIP(qPrintable(reason));
+    const Result<PostgresServer *> server = m_engines.server();
+    QVERIFY2(server, qPrintable(server.error()));
+    m_f = std::make_unique<RecordFixture>(*server);
     QVERIFY(m_f->isValid());
     m_store = &m_f->store();
     m_reloads = 0;
@@ -240,6 +256,8 @@ void TestRecordEditor::addButtonKeepsCaptionAndId()
 
 void TestRecordEditor::unreadableDatabaseIsReportedOnce()
 {
+    if (m_f->onServer())
+        QSKIP("a property of the SQLite file");
     const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
     QFile file(m_f->databasePath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -255,6 +273,100 @@ void TestRecordEditor::unreadableDatabaseIsReportedOnce()
              qPrintable(m_f->prompt().lastRequest().text));
     QVERIFY(!m_f->prompt().lastRequest().text.contains(QStringLiteral("Parameter count")));
     QCOMPARE(m_reloads, 0);
+}
+
+void TestRecordEditor::concurrentSave_data()
+{
+    QTest::addColumn<int>("otherBox"); // the box the other user changes
+    QTest::addColumn<QString>("otherText");
+    QTest::newRow("IP") << RecordEditor::IpBox << QStringLiteral("10.0.0.9");
+    QTest::newRow("MAC") << RecordEditor::MacBox << QStringLiteral("00-0A-E4-20-53-99");
+    QTest::newRow("comments") << RecordEditor::BoxCount - 1 << QStringLiteral("moved to room 2");
+}
+
+void TestRecordEditor::concurrentSave()
+{
+    QFETCH(int, otherBox);
+    QFETCH(QString, otherText);
+
+    const qint64 id = addRecord(QStringLiteral("10.0.0.1"), QStringLiteral("00-0A-E4-20-53-55"));
+    m_f->state().CurrentRecordId = QString::number(id);
+    // Two administrators open the same record.
+    RecordEditor mine(*m_store, m_f->prompt(), m_f->state(), [this] { ++m_reloads; });
+    ScriptedPrompt otherPrompt;
+    ProgramState otherState;
+    otherState.CurrentRecordId = QString::number(id);
+    RecordEditor theirs(*m_store, otherPrompt, otherState);
+    std::optional<QStringList> myBoxes = mine.open();
+    std::optional<QStringList> theirBoxes = theirs.open();
+    QVERIFY(myBoxes && theirBoxes);
+
+    (*theirBoxes)[otherBox] = otherText;
+    QCOMPARE(theirs.save(&*theirBoxes).result, RecordEditor::SaveResult::Saved);
+    const PresetRecord saved = **m_store->recordById(id);
+
+    (*myBoxes)[2] = QStringLiteral("my-host");
+    QCOMPARE(mine.save(&*myBoxes).result, RecordEditor::SaveResult::Refused);
+    QCOMPARE(m_reloads, 0);
+    QCOMPARE(m_f->prompt().requests().size(), 1);
+    const QString text = m_f->prompt().lastRequest().text;
+    QVERIFY2(text.contains(QStringLiteral("changed by someone else")), qPrintable(text));
+    QVERIFY2(text.contains(otherText), qPrintable(text));
+    QCOMPARE((*m_store->recordById(id))->fields(), saved.fields());
+
+    // Told what the other saved, the user may replace it.
+    QCOMPARE(mine.save(&*myBoxes).result, RecordEditor::SaveResult::Saved);
+    QCOMPARE((*m_store->recordById(id))->hostName, QStringLiteral("my-host"));
+    QCOMPARE(m_reloads, 1);
+    // And the other, in turn, is told.
+    (*theirBoxes)[2] = QStringLiteral("their-host");
+    QCOMPARE(theirs.save(&*theirBoxes).result, RecordEditor::SaveResult::Refused);
+    QVERIFY(otherPrompt.lastRequest().text.contains(QStringLiteral("my-host")));
+}
+
+void TestRecordEditor::concurrentDelete_data()
+{
+    QTest::addColumn<bool>("otherChanges");
+    QTest::addColumn<bool>("otherDeletes");
+    QTest::newRow("nobody else") << false << false;
+    QTest::newRow("another changed one") << true << false;
+    QTest::newRow("another deleted one") << false << true;
+}
+
+void TestRecordEditor::concurrentDelete()
+{
+    QFETCH(bool, otherChanges);
+    QFETCH(bool, otherDeletes);
+
+    for (int i = 1; i <= 3; ++i)
+        addRecord(QStringLiteral("10.0.0.%1").arg(i), QStringLiteral("00-00-00-00-00-0%1").arg(i));
+    RecordCommands &commands = m_f->commands();
+    QVERIFY(commands.addLIST());
+    m_f->list().setChecked(0, true);
+    m_f->list().setChecked(2, true);
+    if (otherChanges) {
+        PresetRecord changed = **m_store->recordById(3);
+        changed.comments = QStringLiteral("still in use");
+        QVERIFY(*m_store->updateRecord(changed));
+    }
+    if (otherDeletes)
+        QCOMPARE(*m_store->deleteRecords({3}), 1);
+
+    m_f->prompt().queueAnswer(PromptAnswer::Ok);
+    const std::optional<int> deleted = commands.deleteSelected();
+    const QString text = m_f->prompt().lastRequest().text;
+    if (otherChanges) {
+        QCOMPARE(deleted, std::nullopt);
+        QVERIFY2(text.contains(QStringLiteral("Nothing was deleted")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("ID 3: ")) && text.contains(QStringLiteral("still in use")),
+                 qPrintable(text));
+        QCOMPARE(m_store->loadAll()->size(), 3);
+        // The list shows the record as it is now.
+        QCOMPARE(m_f->list().record(2).comments, QStringLiteral("still in use"));
+    } else {
+        QCOMPARE(deleted, std::optional<int>(otherDeletes ? 1 : 2));
+        QCOMPARE(m_store->loadAll()->size(), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRecordEditor)

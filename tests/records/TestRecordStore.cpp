@@ -1,5 +1,6 @@
 #include "RecordFixture.h"
 #include "RecordStoreSession.h"
+#include "StoreEngines.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -15,6 +16,7 @@ class TestRecordStore : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void init();
     void newFolderGetsBothTables();
     void databasePath_data();
@@ -46,19 +48,31 @@ private:
         return m_f->add(ip, mac, host);
     }
 
+    StoreEngines m_engines;
     std::unique_ptr<RecordFixture> m_f;
     RecordStore *m_store = nullptr;
 };
 
+void TestRecordStore::initTestCase_data()
+{
+    StoreEngines::addRows();
+}
+
 void TestRecordStore::init()
 {
-    m_f = std::make_unique<RecordFixture>();
+    if (const QString reason = StoreEngines::skipReason(); !reason.isEmpty())
+        QSKIP(qPrintable(reason));
+    const Result<PostgresServer *> server = m_engines.server();
+    QVERIFY2(server, qPrintable(server.error()));
+    m_f = std::make_unique<RecordFixture>(*server);
     QVERIFY(m_f->isValid());
     m_store = &m_f->store();
 }
 
 void TestRecordStore::newFolderGetsBothTables()
 {
+    if (m_f->onServer())
+        QSKIP("a property of the SQLite file");
     RecordStore store(m_f->filePath(QStringLiteral("new/folder")));
     QVERIFY(store.loadAll().ok());
     QVERIFY(QFile::exists(m_f->filePath(QStringLiteral("new/folder/kestrel.mdb"))));
@@ -295,6 +309,8 @@ void TestRecordStore::unusableDatabase_data()
 
 void TestRecordStore::unusableDatabase()
 {
+    if (m_f->onServer())
+        QSKIP("a property of the SQLite file");
     QFETCH(QByteArray, content);
     QFile file(m_store->databasePath());
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -317,6 +333,8 @@ void TestRecordStore::unusableDatabase()
 
 void TestRecordStore::readOnlyDatabase()
 {
+    if (m_f->onServer())
+        QSKIP("a property of the SQLite file");
     add(QStringLiteral("10.0.0.1"), QStringLiteral("00-00-00-00-00-01"));
     QFile::setPermissions(m_store->databasePath(), QFile::ReadOwner | QFile::ReadGroup);
     if (::geteuid() == 0)
@@ -346,7 +364,25 @@ void TestRecordStore::lockedDatabase()
     RecordListModel &list = m_f->list();
     RecordCommands &commands = m_f->commands();
     QVERIFY(commands.addLIST());
-    {
+    if (m_f->onServer()) {
+        // Another program holds T_Record locked for longer than the store waits:
+        // writes fail with the server's words, reads go on.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
+        QVERIFY(m_store->server()->apply(db));
+        QVERIFY(db.open());
+        QSqlQuery lock(db);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+        QVERIFY(lock.exec(QStringLiteral("LOCK TABLE T_Record IN EXCLUSIVE MODE")));
+        list.setAllChecked(true);
+        m_f->prompt().queueAnswer(PromptAnswer::Ok);
+        QCOMPARE(commands.deleteSelected(), std::nullopt);
+        QCOMPARE(m_f->prompt().lastRequest().title, QStringLiteral("Error"));
+        QVERIFY2(m_f->prompt().lastRequest().text.contains(QStringLiteral("lock timeout")),
+                 qPrintable(m_f->prompt().lastRequest().text));
+        QVERIFY(commands.addLIST());
+        QCOMPARE(list.count(), 1);
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+    } else {
         // Another program holds the file locked for as long as the store waits.
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
         db.setDatabaseName(m_store->databasePath());
@@ -377,7 +413,7 @@ void TestRecordStore::noConnectionOutlivesAnOperation()
     QVERIFY(m_store->writeBatch({}));
     QVERIFY(QSqlDatabase::connectionNames().isEmpty());
     // Another store on the same file sees the writes at once.
-    RecordStore other(m_f->folder());
+    RecordStore other(m_f->folder(), m_store->server());
     QCOMPARE(other.loadAll()->size(), 1);
 }
 
@@ -530,16 +566,25 @@ void TestRecordStore::failedBatchWritesNothing()
 {
     add(QStringLiteral("10.0.0.1"), QStringLiteral("M1"), QStringLiteral("x"));
     // A fault in the middle of the batch, after two items were written.
-    QVERIFY(
-        m_f->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record WHEN NEW.HostName = 'boom' "
-                                 "BEGIN SELECT RAISE(ABORT, 'the disk is full'); END")));
+    if (m_f->onServer())
+        QVERIFY(
+            m_f->exec({QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                      "IF NEW.HostName = 'boom' THEN RAISE EXCEPTION 'the disk is full'; "
+                                      "END IF; RETURN NEW; END $$"),
+                       QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record FOR EACH ROW "
+                                      "EXECUTE FUNCTION refuse()")}));
+    else
+        QVERIFY(m_f->exec(
+            QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record WHEN NEW.HostName = 'boom' "
+                           "BEGIN SELECT RAISE(ABORT, 'the disk is full'); END")));
     const QStringList before = rows(*m_store);
     const Result<BatchOutcome> outcome = m_store->writeBatch(
         {item("10.0.0.1", "M9", "a", ByIp, Overwrite), item("10.0.0.2", "M2", "b", ByIp, Skip),
          item("10.0.0.3", "M3", "boom", ByIp, Skip), item("10.0.0.4", "M4", "c", ByIp, Skip)});
     QVERIFY(!outcome);
     QVERIFY2(outcome.error().contains(QStringLiteral("the disk is full")), qPrintable(outcome.error()));
-    QVERIFY(outcome.error().contains(QStringLiteral("kestrel.mdb")));
+    QVERIFY(outcome.error().contains(m_f->onServer() ? m_store->server()->database()
+                                                     : QStringLiteral("kestrel.mdb")));
     QCOMPARE(rows(*m_store), before);
 }
 

@@ -27,9 +27,28 @@ private:
     QString m_name;
 };
 
+// The store's place on the server: a new database, or nothing (and a warning)
+// when it cannot be made.
+std::optional<DatabaseUrl> newDatabase(PostgresServer *server)
+{
+    if (!server)
+        return std::nullopt;
+    const Result<QString> name = server->createDatabase();
+    if (!name) {
+        qWarning("cannot create a database: %s", qPrintable(name.error()));
+        return std::nullopt;
+    }
+    return server->databaseUrl(*name);
+}
+
 } // namespace
 
-RecordFixture::RecordFixture() : m_store(m_dir.path()), m_commands(m_store, m_list, m_prompt, m_state) {}
+RecordFixture::RecordFixture(PostgresServer *server)
+    : m_server(server),
+      m_store(m_dir.path(), newDatabase(server)),
+      m_commands(m_store, m_list, m_prompt, m_state)
+{
+}
 
 PresetRecord RecordFixture::add(const QString &ip, const QString &mac, const QString &host)
 {
@@ -47,6 +66,12 @@ PresetRecord RecordFixture::add(const QString &ip, const QString &mac, const QSt
 
 bool RecordFixture::exec(const QStringList &statements) const
 {
+    if (m_server) {
+        const Result<> done = m_server->exec(m_store.server()->database(), statements);
+        if (!done)
+            qWarning("%s", qPrintable(done.error()));
+        return done.ok();
+    }
     RawConnection connection(databasePath());
     QSqlQuery query(connection.db());
     for (const QString &statement : statements) {
@@ -60,6 +85,13 @@ bool RecordFixture::exec(const QStringList &statements) const
 
 QVariantList RecordFixture::column(const QString &statement, const QVariantList &values, int position) const
 {
+    if (m_server) {
+        const Result<QVariantList> rows =
+            m_server->column(m_store.server()->database(), statement, values, position);
+        if (!rows)
+            qWarning("%s", qPrintable(rows.error()));
+        return rows ? *rows : QVariantList();
+    }
     RawConnection connection(databasePath());
     QVariantList result;
     QSqlQuery query(connection.db());

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include "PostgresServer.h"
 #include "PresetRecord.h"
 #include "ProgramState.h"
 #include "RecordCommands.h"
@@ -16,14 +17,17 @@
 // scripted prompt, the program state, and the record commands on all of
 // them. Make a new one in each test's init(), so that every test function
 // starts with an empty folder (no database file yet) and an empty prompt log.
+// Given a server, the store is on a new empty database of that server
+// instead, and exec() and column() run there.
 class RecordFixture
 {
 public:
-    RecordFixture();
+    explicit RecordFixture(PostgresServer *server = nullptr);
     RecordFixture(const RecordFixture &) = delete;
     RecordFixture &operator=(const RecordFixture &) = delete;
 
-    bool isValid() const { return m_dir.isValid(); }
+    bool isValid() const { return m_dir.isValid() && (!m_server || m_store.server()); }
+    bool onServer() const { return m_server != nullptr; }
     QString folder() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
     QString databasePath() const { return m_store.databasePath(); }
@@ -38,9 +42,9 @@ public:
     // failure fails the running test (QTest::qFail) and returns ID 0.
     PresetRecord add(const QString &ip, const QString &mac, const QString &host = {});
 
-    // Runs statements on the database file through a connection of the
-    // test's own, past the store and its migrations: for files as other
-    // programs or older versions leave them. False (with a warning) when one
+    // Runs statements on the database (file or server) through a connection
+    // of the test's own, past the store and its migrations: for files as
+    // other programs or older versions leave them. False (with a warning) when one
     // fails.
     bool exec(const QStringList &statements) const;
     bool exec(const QString &statement) const { return exec(QStringList{statement}); }
@@ -49,6 +53,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    PostgresServer *m_server = nullptr;
     RecordStore m_store;
     RecordListModel m_list;
     ScriptedPrompt m_prompt;
