@@ -14,6 +14,7 @@
 #include "ScanResultReader.h"
 #include "ScanRun.h"
 #include "StopSignals.h"
+#include "TableOrJsonOption.h"
 #include "VendorResolver.h"
 
 #include <QCommandLineParser>
@@ -140,21 +141,18 @@ int runAnalyzeCommand(const QStringList &arguments)
         "3 findings, 1 failure, 2 bad usage."));
     parser.addHelpOption();
     addAnalysisSourceOptions(parser);
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("table (default) or json: one JSON object a finding."),
-                      QStringLiteral("table|json"), QStringLiteral("table")});
+    TableOrJsonOption::addFormat(parser, QStringLiteral("a finding"));
     if (const auto done = command.parse(parser, arguments))
         return *done;
-    const QString format = parser.value(QStringLiteral("format"));
-    if (format != QLatin1String("table") && format != QLatin1String("json"))
-        return command.usageError(QStringLiteral("--format is table or json, not \"%1\".").arg(format));
+    const std::variant<bool, int> json = TableOrJsonOption::readFormat(parser, command);
+    if (const int *status = std::get_if<int>(&json))
+        return *status;
 
     AnalysisListModel analysisList;
     if (const std::optional<int> failed = analyseInto(command, parser, analysisList, nullptr))
         return *failed;
     FindingPrinter(analysisList, stdout,
-                   format == QLatin1String("json") ? FindingPrinter::Format::Json
-                                                   : FindingPrinter::Format::Table)
+                   std::get<bool>(json) ? FindingPrinter::Format::Json : FindingPrinter::Format::Table)
         .printRows(0, analysisList.count() - 1);
     for (int row = 0; row < analysisList.count(); ++row) {
         if (!analysisList.isAcknowledged(row))

@@ -7,6 +7,7 @@
 #include "HistoryTime.h"
 #include "JsonLines.h"
 #include "RecordStore.h"
+#include "TableOrJsonOption.h"
 #include "TerminalText.h"
 
 #include <QCommandLineParser>
@@ -23,33 +24,26 @@ int runChangesCommand(const QStringList &arguments)
     parser.addOptions({
         {QStringLiteral("data-dir"), QStringLiteral("The data folder of the record database."),
          QStringLiteral("DIR")},
-        {QStringLiteral("since"),
-         QStringLiteral("Only the events at or after DATE (YYYY-MM-DD, or an ISO 8601 date and time; UTC)."),
-         QStringLiteral("DATE")},
-        {QStringLiteral("format"), QStringLiteral("table (default) or json: one JSON object a line."),
-         QStringLiteral("table|json"), QStringLiteral("table")},
     });
+    TableOrJsonOption::addSince(parser, QStringLiteral("the events"));
+    TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const QString format = parser.value(QStringLiteral("format"));
-    if (format != QLatin1String("table") && format != QLatin1String("json"))
-        return command.usageError(QStringLiteral("--format is table or json, not \"%1\".").arg(format));
-    std::optional<QDateTime> since;
-    if (parser.isSet(QStringLiteral("since"))) {
-        since = HistoryTime::parseUserTime(parser.value(QStringLiteral("since")));
-        if (!since)
-            return command.usageError(QStringLiteral("--since takes YYYY-MM-DD or an ISO 8601 date and time, "
-                                                     "not \"%1\".")
-                                          .arg(parser.value(QStringLiteral("since"))));
-    }
+    const std::variant<bool, int> json = TableOrJsonOption::readFormat(parser, command);
+    if (const int *status = std::get_if<int>(&json))
+        return *status;
+    const auto since = TableOrJsonOption::readSince(parser, command);
+    if (const int *status = std::get_if<int>(&since))
+        return *status;
 
     const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))));
-    const Result<QList<ChangeEvent>> events = HistoryReader(store).changes(since);
+    const Result<QList<ChangeEvent>> events =
+        HistoryReader(store).changes(std::get<std::optional<QDateTime>>(since));
     if (!events)
         return command.failure(events.error());
     for (const ChangeEvent &event : *events) {
-        if (format == QLatin1String("json"))
+        if (std::get<bool>(json))
             JsonLines::write(stdout, JsonLines::changeEvent(event));
         else
             std::printf("%s\t%s\t%s\n", qPrintable(HistoryTime::text(event.time)),

@@ -7,6 +7,7 @@
 #include "JsonLines.h"
 #include "MacText.h"
 #include "RecordStore.h"
+#include "TableOrJsonOption.h"
 #include "TerminalText.h"
 
 #include <QCommandLineParser>
@@ -41,35 +42,28 @@ int runHistoryCommand(const QStringList &arguments)
          QStringLiteral("Only the pairs of this MAC address (00-0A-E4-20-53-55 or "
                         "00:0a:e4:20:53:55)."),
          QStringLiteral("M")},
-        {QStringLiteral("since"),
-         QStringLiteral("Only the pairs last seen at or after DATE (YYYY-MM-DD, or an ISO 8601 date and "
-                        "time; UTC)."),
-         QStringLiteral("DATE")},
-        {QStringLiteral("format"), QStringLiteral("table (default) or json: one JSON object a line."),
-         QStringLiteral("table|json"), QStringLiteral("table")},
     });
+    TableOrJsonOption::addSince(parser, QStringLiteral("the pairs last seen"));
+    TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const QString format = parser.value(QStringLiteral("format"));
-    if (format != QLatin1String("table") && format != QLatin1String("json"))
-        return command.usageError(QStringLiteral("--format is table or json, not \"%1\".").arg(format));
+    const std::variant<bool, int> format = TableOrJsonOption::readFormat(parser, command);
+    if (const int *status = std::get_if<int>(&format))
+        return *status;
     HistoryReader::Filter filter;
     filter.ipAddress = parser.value(QStringLiteral("ip"));
     filter.macAddress = parser.value(QStringLiteral("mac"));
-    if (parser.isSet(QStringLiteral("since"))) {
-        filter.since = HistoryTime::parseUserTime(parser.value(QStringLiteral("since")));
-        if (!filter.since)
-            return command.usageError(QStringLiteral("--since takes YYYY-MM-DD or an ISO 8601 date and time, "
-                                                     "not \"%1\".")
-                                          .arg(parser.value(QStringLiteral("since"))));
-    }
+    const auto since = TableOrJsonOption::readSince(parser, command);
+    if (const int *status = std::get_if<int>(&since))
+        return *status;
+    filter.since = std::get<std::optional<QDateTime>>(since);
 
     const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))));
     const Result<QList<HistoryEntry>> entries = HistoryReader(store).entries(filter);
     if (!entries)
         return command.failure(entries.error());
-    const bool json = format == QLatin1String("json");
+    const bool json = std::get<bool>(format);
     if (!json && !entries->isEmpty())
         printTableLine({QStringLiteral("IP Address"), QStringLiteral("MAC Address"),
                         QStringLiteral("First seen"), QStringLiteral("Last seen"), QStringLiteral("Scans"),

@@ -16,6 +16,7 @@
 #include "ScanOptions.h"
 #include "ScanRun.h"
 #include "StopSignals.h"
+#include "TableOrJsonOption.h"
 #include "VendorResolver.h"
 
 #include <QCommandLineParser>
@@ -57,17 +58,15 @@ int runWatchCommand(const QStringList &arguments)
          QStringLiteral("Mail the daily report of the findings at the hour and minute of the stored\n"
                         "report settings (the flags below override them).")});
     ReportOptions::addTo(parser);
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("table (default) or json: one JSON object a finding or change event."),
-                      QStringLiteral("table|json"), QStringLiteral("table")});
+    TableOrJsonOption::addFormat(parser, QStringLiteral("a finding or change event"));
 
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const QString format = parser.value(QStringLiteral("format"));
-    if (format != QLatin1String("table") && format != QLatin1String("json"))
-        return command.usageError(QStringLiteral("--format is table or json, not \"%1\".").arg(format));
-    const bool json = format == QLatin1String("json");
+    const std::variant<bool, int> format = TableOrJsonOption::readFormat(parser, command);
+    if (const int *status = std::get_if<int>(&format))
+        return *status;
+    const bool json = std::get<bool>(format);
 
     QString error;
     ScanOptions scanOptions;
