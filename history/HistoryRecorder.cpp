@@ -272,6 +272,7 @@ struct Pair
     const ScanRow *row;
     QString ip;
     QString mac;
+    QString key; // "ip\nmac"
 };
 
 QVariant textOrNull(const QString &text)
@@ -303,22 +304,25 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     QList<Pair> pairs;
     pairs.reserve(rows.size());
     QSet<QString> pairKeys;
+    pairKeys.reserve(rows.size());
     QStringList ips;
     QSet<QString> ipSet;
+    ipSet.reserve(rows.size());
     for (const ScanRow &row : rows) {
         const QString ip = row.ipAddress.trimmed();
         if (row.isMarker() || ip.isEmpty() || row.macAddress.trimmed().isEmpty())
             continue;
         const QString mac = MacText::key(row.macAddress);
-        const QString key = ip + QLatin1Char('\n') + mac;
-        if (pairKeys.contains(key))
-            continue;
+        QString key = ip + QLatin1Char('\n') + mac;
+        const qsizetype knownPairs = pairKeys.size();
         pairKeys.insert(key);
-        pairs.append({&row, ip, mac});
-        if (!ipSet.contains(ip)) {
-            ipSet.insert(ip);
+        if (pairKeys.size() == knownPairs)
+            continue;
+        pairs.append({&row, ip, mac, std::move(key)});
+        const qsizetype knownIps = ipSet.size();
+        ipSet.insert(ip);
+        if (ipSet.size() != knownIps)
             ips.append(ip);
-        }
     }
 
     RecordStoreSession session(m_store);
@@ -358,7 +362,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
         QVariantList candidates;
         QSet<QString> asked;
         for (const Pair &pair : std::as_const(pairs)) {
-            if (!pairLastSeen.contains(pair.ip + QLatin1Char('\n') + pair.mac) && !asked.contains(pair.mac)) {
+            if (!pairLastSeen.contains(pair.key) && !asked.contains(pair.mac)) {
                 asked.insert(pair.mac);
                 candidates.append(pair.mac);
             }
@@ -374,13 +378,13 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
 
     QList<ChangeEvent> events;
     QVariantList upserts;
-    upserts.reserve(pairs.size() * 7);
+    upserts.reserve(pairs.size() * 8);
     for (const Pair &pair : std::as_const(pairs)) {
         const ScanRow &row = *pair.row;
         const QString ip = pair.ip;
         const QString mac = pair.mac;
         const IpSightings seen = byIp.value(ip);
-        const QString ownLastSeen = pairLastSeen.value(ip + QLatin1Char('\n') + mac);
+        const QString ownLastSeen = pairLastSeen.value(pair.key);
         const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
             ChangeEvent e;
             e.kind = kind;
