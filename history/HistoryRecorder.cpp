@@ -5,6 +5,7 @@
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 #include "ScanRow.h"
+#include "SqlEngine.h"
 
 #include <QDir>
 #include <QHash>
@@ -100,6 +101,162 @@ Result<> runChunked(QSqlDatabase &db, const QString &head, const QString &tail, 
     return {};
 }
 
+// SQLite takes a whole scan in one statement instead: the groups travel as one
+// bound JSON text, which json_each() unpacks row by row inside the engine, so
+// the driver's costs arise once per statement rather than once per value.
+// A null text stays SQL NULL, an empty one stays empty.
+void appendJson(QString &json, const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::Int) {
+        json += QString::number(value.toInt());
+        return;
+    }
+    const QString text = value.toString();
+    if (value.isNull() || text.isNull()) {
+        json += QLatin1String("null");
+        return;
+    }
+    const auto escaped = [](QChar c) { return c.unicode() < 0x20 || c == u'"' || c == u'\\'; };
+    json += QLatin1Char('"');
+    if (std::none_of(text.cbegin(), text.cend(), escaped)) {
+        json += text;
+    } else {
+        static constexpr char Hex[] = "0123456789abcdef";
+        for (const QChar c : text) {
+            if (!escaped(c)) {
+                json += c; // SQLite reads the text as UTF-8 of the same characters
+            } else if (c.unicode() < 0x20) {
+                json += QLatin1String("\\u00");
+                json += QLatin1Char(Hex[c.unicode() >> 4]);
+                json += QLatin1Char(Hex[c.unicode() & 15]);
+            } else {
+                json += QLatin1Char('\\');
+                json += c;
+            }
+        }
+    }
+    json += QLatin1Char('"');
+}
+
+// The statements of one kind of batch: `portableHead` plus placeholders plus
+// `tail` on any engine; on SQLite `jsonHead` + a SELECT over json_each() +
+// `tail`. Columns in `shared` hold one value for all groups (the scan's time):
+// SQLite gets them bound once, ahead of the JSON.
+struct Batch
+{
+    QString portableHead;
+    QString tail;
+    QString jsonHead;
+    int columns;
+    qsizetype perStatement;
+    bool inForm;
+    QList<int> shared = {};
+};
+
+// Groups of one value as a flat array, wider groups as an array of arrays of
+// their columns not shared.
+QString jsonGroups(const QVariantList &values, const Batch &batch)
+{
+    QString json;
+    json.reserve(values.size() * 20);
+    json += QLatin1Char('[');
+    for (qsizetype first = 0; first + batch.columns <= values.size(); first += batch.columns) {
+        if (first > 0)
+            json += QLatin1Char(',');
+        if (batch.inForm) {
+            appendJson(json, values.at(first));
+            continue;
+        }
+        json += QLatin1Char('[');
+        bool any = false;
+        for (int c = 0; c < batch.columns; ++c) {
+            if (batch.shared.contains(c))
+                continue;
+            if (any)
+                json += QLatin1Char(',');
+            any = true;
+            appendJson(json, values.at(first + c));
+        }
+        json += QLatin1Char(']');
+    }
+    json += QLatin1Char(']');
+    return json;
+}
+
+QString jsonStatement(const Batch &batch)
+{
+    if (batch.inForm)
+        return batch.jsonHead + QLatin1String("(SELECT value FROM json_each(?))") + batch.tail;
+    QStringList columns;
+    int position = 0;
+    for (int c = 0; c < batch.columns; ++c) {
+        columns.append(batch.shared.contains(c)
+                           ? QStringLiteral("?")
+                           : QStringLiteral("json_extract(value, '$[%1]')").arg(position++));
+    }
+    // "WHERE true" keeps SQLite from reading an upsert's ON as a join constraint.
+    return batch.jsonHead + QLatin1String(" SELECT ") + columns.join(QLatin1String(", ")) +
+           QLatin1String(" FROM json_each(?) WHERE true") + batch.tail;
+}
+
+template <typename Take>
+Result<> runBatch(QSqlDatabase &db, const Batch &batch, const QVariantList &values, Take take)
+{
+    if (SqlEngine::isPostgres(db))
+        return runChunked(db, batch.portableHead, batch.tail, values, batch.columns, batch.perStatement,
+                          batch.inForm, take);
+    if (values.isEmpty())
+        return {};
+    QVariantList bound;
+    for (const int c : batch.shared)
+        bound.append(values.at(c));
+    bound.append(jsonGroups(values, batch));
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (const Result<> done = CheckedQuery::exec(query, jsonStatement(batch), bound); !done)
+        return done;
+    for (;;) {
+        const Result<bool> row = CheckedQuery::next(query);
+        if (!row)
+            return Failure{row.error()};
+        if (!*row)
+            break;
+        take(query);
+    }
+    return {};
+}
+
+Batch upsertBatch()
+{
+    return {UpsertHead,
+            UpsertTail,
+            QStringLiteral("INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
+                           "HostName, Workgroup, Vendor)"),
+            8,
+            RowsPerStatement,
+            false,
+            {2, 3, 4}};
+}
+
+Batch eventBatch()
+{
+    return {
+        EventHead,
+        EventTail,
+        QStringLiteral(
+            "INSERT INTO T_Change (EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName)"),
+        7,
+        RowsPerStatement,
+        false,
+        {0}};
+}
+
+Batch keyBatch(const QString &select, const QString &column)
+{
+    const QString head = select + QLatin1String(" WHERE ") + column + QLatin1String(" IN ");
+    return {head, QString(), head, 1, KeysPerStatement, true};
+}
+
 const auto NoRows = [](const QSqlQuery &) {};
 
 // What the history knew of one IP before this scan.
@@ -115,6 +272,7 @@ struct Pair
     const ScanRow *row;
     QString ip;
     QString mac;
+    QString key; // "ip\nmac"
 };
 
 QVariant textOrNull(const QString &text)
@@ -146,22 +304,25 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     QList<Pair> pairs;
     pairs.reserve(rows.size());
     QSet<QString> pairKeys;
+    pairKeys.reserve(rows.size());
     QStringList ips;
     QSet<QString> ipSet;
+    ipSet.reserve(rows.size());
     for (const ScanRow &row : rows) {
         const QString ip = row.ipAddress.trimmed();
         if (row.isMarker() || ip.isEmpty() || row.macAddress.trimmed().isEmpty())
             continue;
         const QString mac = MacText::key(row.macAddress);
-        const QString key = ip + QLatin1Char('\n') + mac;
-        if (pairKeys.contains(key))
-            continue;
+        QString key = ip + QLatin1Char('\n') + mac;
+        const qsizetype knownPairs = pairKeys.size();
         pairKeys.insert(key);
-        pairs.append({&row, ip, mac});
-        if (!ipSet.contains(ip)) {
-            ipSet.insert(ip);
+        if (pairKeys.size() == knownPairs)
+            continue;
+        pairs.append({&row, ip, mac, std::move(key)});
+        const qsizetype knownIps = ipSet.size();
+        ipSet.insert(ip);
+        if (ipSet.size() != knownIps)
             ips.append(ip);
-        }
     }
 
     RecordStoreSession session(m_store);
@@ -175,21 +336,22 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     QHash<QString, QString> pairLastSeen; // "ip\nmac" -> last seen
     {
         QVariantList keys(ips.cbegin(), ips.cend());
-        const Result<> read = runChunked(
-            session.db(),
-            QStringLiteral("SELECT IPAddress, MACAddress, LastSeen FROM T_History WHERE IPAddress IN "),
-            QString(), keys, 1, KeysPerStatement, true, [&](const QSqlQuery &query) {
-                const QString ip = query.value(0).toString();
-                const QString mac = query.value(1).toString();
-                const QString lastSeen = query.value(2).toString();
-                pairLastSeen.insert(ip + QLatin1Char('\n') + mac, lastSeen);
-                IpSightings &seen = byIp[ip];
-                // A scan at the same second is no earlier sighting.
-                if (lastSeen < nowText && lastSeen > seen.latestLastSeen) {
-                    seen.latestLastSeen = lastSeen;
-                    seen.latestMac = mac;
-                }
-            });
+        const Result<> read =
+            runBatch(session.db(),
+                     keyBatch(QStringLiteral("SELECT IPAddress, MACAddress, LastSeen FROM T_History"),
+                              QStringLiteral("IPAddress")),
+                     keys, [&](const QSqlQuery &query) {
+                         const QString ip = query.value(0).toString();
+                         const QString mac = query.value(1).toString();
+                         const QString lastSeen = query.value(2).toString();
+                         pairLastSeen.insert(ip + QLatin1Char('\n') + mac, lastSeen);
+                         IpSightings &seen = byIp[ip];
+                         // A scan at the same second is no earlier sighting.
+                         if (lastSeen < nowText && lastSeen > seen.latestLastSeen) {
+                             seen.latestLastSeen = lastSeen;
+                             seen.latestMac = mac;
+                         }
+                     });
         if (!read)
             return fail(read.error());
     }
@@ -200,28 +362,29 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
         QVariantList candidates;
         QSet<QString> asked;
         for (const Pair &pair : std::as_const(pairs)) {
-            if (!pairLastSeen.contains(pair.ip + QLatin1Char('\n') + pair.mac) && !asked.contains(pair.mac)) {
+            if (!pairLastSeen.contains(pair.key) && !asked.contains(pair.mac)) {
                 asked.insert(pair.mac);
                 candidates.append(pair.mac);
             }
         }
-        const Result<> read = runChunked(
-            session.db(), QStringLiteral("SELECT DISTINCT MACAddress FROM T_History WHERE MACAddress IN "),
-            QString(), candidates, 1, KeysPerStatement, true,
-            [&](const QSqlQuery &query) { knownMacs.insert(query.value(0).toString()); });
+        const Result<> read = runBatch(
+            session.db(),
+            keyBatch(QStringLiteral("SELECT DISTINCT MACAddress FROM T_History"),
+                     QStringLiteral("MACAddress")),
+            candidates, [&](const QSqlQuery &query) { knownMacs.insert(query.value(0).toString()); });
         if (!read)
             return fail(read.error());
     }
 
     QList<ChangeEvent> events;
     QVariantList upserts;
-    upserts.reserve(pairs.size() * 7);
+    upserts.reserve(pairs.size() * 8);
     for (const Pair &pair : std::as_const(pairs)) {
         const ScanRow &row = *pair.row;
         const QString ip = pair.ip;
         const QString mac = pair.mac;
         const IpSightings seen = byIp.value(ip);
-        const QString ownLastSeen = pairLastSeen.value(ip + QLatin1Char('\n') + mac);
+        const QString ownLastSeen = pairLastSeen.value(pair.key);
         const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
             ChangeEvent e;
             e.kind = kind;
@@ -256,9 +419,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
                 << row.vendor;
     }
 
-    if (const Result<> written =
-            runChunked(session.db(), UpsertHead, UpsertTail, upserts, 8, RowsPerStatement, false, NoRows);
-        !written)
+    if (const Result<> written = runBatch(session.db(), upsertBatch(), upserts, NoRows); !written)
         return fail(written.error());
 
     QVariantList eventValues;
@@ -270,9 +431,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
                                               : QVariant(QMetaType(QMetaType::QString)))
                     << e.hostName;
     }
-    if (const Result<> written =
-            runChunked(session.db(), EventHead, EventTail, eventValues, 7, RowsPerStatement, false, NoRows);
-        !written)
+    if (const Result<> written = runBatch(session.db(), eventBatch(), eventValues, NoRows); !written)
         return fail(written.error());
 
     if (const Result<> committed = session.commit(); !committed)

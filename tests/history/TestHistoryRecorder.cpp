@@ -295,6 +295,47 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
+    // The names a station gives travel into the database as they came, whatever
+    // characters they hold.
+    void textsKeepEveryCharacter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quotes") << QStringLiteral("say \"hi\" 'there'");
+        QTest::newRow("backslashes") << QStringLiteral("C:\\share\\\\x\\u0041");
+        QTest::newRow("control characters") << QStringLiteral("a\tb\nc") + QChar(1) + QChar(0x1f);
+        QTest::newRow("non-ASCII") << QStringLiteral("Küche-PC ÄÖÜ ß 会議室");
+        QTest::newRow("beyond the basic plane")
+            << QString::fromUtf8("printer \xF0\x9F\x96\xA8 \xF0\x9D\x84\x9E");
+        QTest::newRow("digits stay text") << QStringLiteral("0042");
+        QTest::newRow("JSON of its own") << QStringLiteral("[\"a\", {\"b\": null}]");
+    }
+
+    void textsKeepEveryCharacter()
+    {
+        QFETCH(QString, text);
+        ScanRow r = row(QStringLiteral("198.18.104.10"), QStringLiteral("00-0A-E4-00-00-0A"), text);
+        r.workgroup = text + QLatin1String("-wg");
+        r.vendor = text + QLatin1String("-vendor");
+        const Result<QList<ChangeEvent>> events = scanAt(Now, {r});
+        QVERIFY2(events.ok(), qPrintable(events.error()));
+
+        const HistoryReader reader(*m_store);
+        const Result<QList<HistoryEntry>> entries = reader.entries({});
+        QVERIFY(entries.ok());
+        QCOMPARE(entries->size(), 1);
+        QCOMPARE(entries->at(0).hostName, text);
+        QCOMPARE(entries->at(0).workgroup, text + QLatin1String("-wg"));
+        QCOMPARE(entries->at(0).vendor, text + QLatin1String("-vendor"));
+        QCOMPARE(entries->at(0).scanCount, 1);
+        QCOMPARE(entries->at(0).firstSeen, Now);
+        const Result<QList<ChangeEvent>> stored = reader.changes();
+        QVERIFY(stored.ok());
+        QCOMPARE(stored->size(), 1);
+        QCOMPARE(stored->at(0).hostName, text);
+        QVERIFY(stored->at(0).otherMac.isEmpty());
+        QVERIFY(!stored->at(0).otherTime.isValid());
+    }
+
     // A scan whose history cannot be written leaves the history as it was.
     void failedUpdateChangesNothing()
     {
