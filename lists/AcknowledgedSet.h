@@ -21,7 +21,7 @@ public:
     // until: the last moment the acknowledgement holds; invalid for ever.
     void insert(const QString &ip, const QString &mac, const QDateTime &until = {});
     // Whether the pair holds an acknowledgement that has not expired at the
-    // moment at (any time spec; compared as instants).
+    // moment at (in any time zone; compared as instants).
     bool isAcknowledged(const QString &ip, const QString &mac, const QDateTime &at) const;
 
     int size() const { return int(m_until.size()); }
