@@ -3,7 +3,6 @@
 #include "MacAddress.h"
 
 #include <netinet/in.h>
-#include <optional>
 
 namespace mac {
 
@@ -16,10 +15,5 @@ struct LocalInterface
     bool hasHardware = false;   // false when the interface has no 6-byte MAC
     bool isDestination = false; // the destination is this interface's own address
 };
-
-// The first interface that is up, not loopback, and has an IPv4 address whose
-// network (address & netmask) holds destination; nullopt when none does. An
-// interface whose own address is destination is preferred and flagged.
-std::optional<LocalInterface> findOnLinkInterface(in_addr destination);
 
 } // namespace mac

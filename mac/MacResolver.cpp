@@ -1,15 +1,14 @@
 #include "MacResolver.h"
 
-#include "LocalInterface.h"
 #include "NeighbourTableResolver.h"
 #include "RawArpResolver.h"
 
 namespace mac {
 
-Resolution resolveMac(in_addr destination, std::chrono::milliseconds timeout)
+Resolution resolveMac(ScanBatch &batch, in_addr destination, std::chrono::milliseconds timeout)
 {
     Resolution result;
-    const std::optional<LocalInterface> local = findOnLinkInterface(destination);
+    const std::optional<LocalInterface> local = batch.interfaces.find(destination);
     if (!local)
         return result;
 
@@ -21,7 +20,7 @@ Resolution resolveMac(in_addr destination, std::chrono::milliseconds timeout)
     }
 
     result.path = ResolutionPath::RawArp;
-    const RawArpOutcome raw = resolveWithRawArp(*local, destination, timeout, result.mac);
+    const RawArpOutcome raw = resolveWithRawArp(batch.listeners, *local, destination, timeout, result.mac);
     if (raw == RawArpOutcome::Unavailable) {
         result.path = ResolutionPath::NeighbourTable;
         result.resolved = resolveWithNeighbourTable(*local, destination, timeout, result.mac);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MacAddress.h"
+#include "ScanBatch.h"
 
 #include <chrono>
 #include <netinet/in.h>
@@ -21,9 +22,10 @@ struct Resolution
 // A destination on no interface's network fails at once, our own address
 // answers with the interface's MAC, and anything else is asked with raw ARP,
 // or through the kernel's neighbour table when raw ARP is not allowed.
-// Blocks for about timeout at most, plus, on the neighbour-table path, the
-// wait for room in the table; never throws, sends nothing off-link.
-Resolution resolveMac(in_addr destination, std::chrono::milliseconds timeout);
+// The interfaces are looked up in batch, and raw ARP goes through its
+// listeners. Blocks for about timeout at most, plus, on the neighbour-table
+// path, the wait for room in the table; never throws, sends nothing off-link.
+Resolution resolveMac(ScanBatch &batch, in_addr destination, std::chrono::milliseconds timeout);
 
 const char *pathName(ResolutionPath path);
 

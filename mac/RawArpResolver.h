@@ -2,6 +2,7 @@
 
 #include "LocalInterface.h"
 #include "MacAddress.h"
+#include "ReplyListeners.h"
 
 #include <chrono>
 #include <netinet/in.h>
@@ -14,10 +15,10 @@ enum class RawArpOutcome {
     Unavailable, // the packet socket was refused: no CAP_NET_RAW here
 };
 
-// Asks for destination's MAC address with ARP requests of our own on a packet
-// socket bound to the interface: a request at 0, 1/3 and 2/3 of timeout, and
-// the first reply whose sender is destination wins.
-RawArpOutcome resolveWithRawArp(const LocalInterface &local, in_addr destination,
+// Asks for destination's MAC address with ARP requests of our own through
+// the listener of its network in listeners: a request at 0, 1/3 and 2/3 of
+// timeout, and the first reply whose sender is destination wins.
+RawArpOutcome resolveWithRawArp(ReplyListeners &listeners, const LocalInterface &local, in_addr destination,
                                 std::chrono::milliseconds timeout, MacAddress &out);
 
 // Whether this process may open the packet socket (holds CAP_NET_RAW): when

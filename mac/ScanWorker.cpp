@@ -10,11 +10,15 @@ namespace mac {
 
 namespace {
 
-constexpr std::size_t workerStackSize = 1048576;
+// A worker's deepest frame holds a 4 KiB netlink buffer. Small stacks stay in
+// the C library's cache of freed stacks (a /24 of them is 16 MiB), so a
+// scan of many networks neither maps nor unmaps one per host.
+constexpr std::size_t workerStackSize = 65536;
 
 struct WorkerTask
 {
     std::shared_ptr<SlotTable> table;
+    std::shared_ptr<ScanBatch> batch;
     std::string address;
     int hostNumber;
     std::chrono::milliseconds timeout;
@@ -27,7 +31,7 @@ void resolveInto(const WorkerTask &task)
         traceWorker(task.address, "unparsable", "-");
         return;
     }
-    const Resolution resolution = resolveMac(destination, task.timeout);
+    const Resolution resolution = resolveMac(*task.batch, destination, task.timeout);
     const std::string mac = resolution.resolved ? macText(resolution.mac) : std::string("-");
     if (resolution.resolved)
         task.table->publish(static_cast<std::size_t>(task.hostNumber), task.address, mac);
@@ -43,16 +47,16 @@ void *runWorker(void *argument)
         // No answer: errors are never reported to the caller.
     }
     task->table->workerFinished();
-    return nullptr;
+    return nullptr; // the last worker of a call closes the call's sockets here, once counted out
 }
 
 } // namespace
 
-bool startScanWorker(std::shared_ptr<SlotTable> table, const std::string &prefix, int hostNumber,
-                     std::chrono::milliseconds timeout)
+bool startScanWorker(std::shared_ptr<SlotTable> table, std::shared_ptr<ScanBatch> batch,
+                     const std::string &prefix, int hostNumber, std::chrono::milliseconds timeout)
 {
-    auto task = std::make_unique<WorkerTask>(
-        WorkerTask{std::move(table), prefix + std::to_string(hostNumber), hostNumber, timeout});
+    auto task = std::make_unique<WorkerTask>(WorkerTask{
+        std::move(table), std::move(batch), prefix + std::to_string(hostNumber), hostNumber, timeout});
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0)
         return false;

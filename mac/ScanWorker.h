@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScanBatch.h"
 #include "SlotTable.h"
 
 #include <chrono>
@@ -8,12 +9,14 @@
 
 namespace mac {
 
-// Starts the detached worker (1 MiB stack) that resolves the address text
+// Starts the detached worker (64 KiB stack) that resolves the address text
 // prefix + hostNumber and publishes the answer in slot hostNumber of table.
 // The worker keeps table alive until it has finished, so it only ever
-// writes into the table it was started for. Counts itself in the table's
-// pending workers; false (and not counted) when no thread could be started.
-bool startScanWorker(std::shared_ptr<SlotTable> table, const std::string &prefix, int hostNumber,
-                     std::chrono::milliseconds timeout);
+// writes into the table it was started for; it holds batch, shared with the
+// other workers of its call, until after it has counted itself out. Counts
+// itself in the table's pending workers; false (and not counted) when no
+// thread could be started.
+bool startScanWorker(std::shared_ptr<SlotTable> table, std::shared_ptr<ScanBatch> batch,
+                     const std::string &prefix, int hostNumber, std::chrono::milliseconds timeout);
 
 } // namespace mac

@@ -1,9 +1,9 @@
 // The exported functions: the current table, the settings and the worker starts.
 #include "mac.h"
 
-#include "LocalInterface.h"
 #include "NeighbourBudget.h"
 #include "RawArpResolver.h"
+#include "ScanBatch.h"
 #include "ScanWorker.h"
 #include "SlotTable.h"
 
@@ -42,12 +42,12 @@ std::shared_ptr<mac::SlotTable> latestTable()
     return currentTable;
 }
 
-void waitForRoom(const std::string &address)
+void waitForRoom(const mac::InterfaceSnapshot &interfaces, const std::string &address)
 {
     in_addr destination{};
     if (inet_pton(AF_INET, address.c_str(), &destination) != 1)
         return;
-    const std::optional<mac::LocalInterface> local = mac::findOnLinkInterface(destination);
+    const std::optional<mac::LocalInterface> local = interfaces.find(destination);
     if (local && !local->isDestination)
         mac::NeighbourBudget::process().take(
             destination.s_addr, mac::NeighbourBudget::Clock::now() + mac::NeighbourBudget::longestWait);
@@ -68,6 +68,8 @@ int32_t Therad(const char *prefix, int32_t from, int32_t to)
         return 0;
     try {
         auto table = std::make_shared<mac::SlotTable>();
+        auto batch = std::make_shared<mac::ScanBatch>();
+        batch->interfaces = mac::InterfaceSnapshot::current();
         {
             const std::lock_guard lock(currentTableMutex);
             currentTable = table;
@@ -81,8 +83,8 @@ int32_t Therad(const char *prefix, int32_t from, int32_t to)
         const bool throughKernel = !mac::rawArpAllowed();
         for (int32_t n = from; n <= to; ++n) {
             if (throughKernel)
-                waitForRoom(prefixCopy + std::to_string(n));
-            mac::startScanWorker(table, prefixCopy, n, timeout);
+                waitForRoom(batch->interfaces, prefixCopy + std::to_string(n));
+            mac::startScanWorker(table, batch, prefixCopy, n, timeout);
             if (const int pace = pacingMs.load(); pace > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(pace));
         }

@@ -1,4 +1,4 @@
-#include "LocalInterface.h"
+#include "InterfaceSnapshot.h"
 
 #include <cstring>
 #include <ifaddrs.h>
@@ -53,44 +53,47 @@ bool hardwareFromIoctl(const std::string &device, MacAddress &out)
 
 } // namespace
 
-std::optional<LocalInterface> findOnLinkInterface(in_addr destination)
+InterfaceSnapshot InterfaceSnapshot::current()
 {
+    InterfaceSnapshot snapshot;
     ifaddrs *list = nullptr;
     if (getifaddrs(&list) != 0)
-        return std::nullopt;
-
-    const ifaddrs *chosen = nullptr;
-    bool chosenIsDestination = false;
+        return snapshot;
     for (const ifaddrs *entry = list; entry; entry = entry->ifa_next) {
         if (!entry->ifa_addr || !entry->ifa_netmask || entry->ifa_addr->sa_family != AF_INET)
             continue;
         if (!(entry->ifa_flags & IFF_UP) || (entry->ifa_flags & IFF_LOOPBACK))
             continue;
-        const in_addr_t address = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr)->sin_addr.s_addr;
-        const in_addr_t mask = reinterpret_cast<const sockaddr_in *>(entry->ifa_netmask)->sin_addr.s_addr;
-        if (address == destination.s_addr) {
-            chosen = entry;
-            chosenIsDestination = true;
-            break;
-        }
-        if (!chosen && (address & mask) == (destination.s_addr & mask))
-            chosen = entry;
-    }
-
-    std::optional<LocalInterface> result;
-    if (chosen) {
-        const std::string device = deviceName(chosen->ifa_name);
-        LocalInterface local;
-        local.index = if_nametoindex(device.c_str());
-        local.address = reinterpret_cast<const sockaddr_in *>(chosen->ifa_addr)->sin_addr;
-        local.hasHardware = hardwareFromPacketEntry(list, device, local.hardware) ||
-                            hardwareFromIoctl(device, local.hardware);
-        local.isDestination = chosenIsDestination;
-        if (local.index != 0)
-            result = local;
+        const std::string device = deviceName(entry->ifa_name);
+        Entry kept;
+        kept.local.index = if_nametoindex(device.c_str());
+        if (kept.local.index == 0)
+            continue;
+        kept.local.address = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr)->sin_addr;
+        kept.local.hasHardware = hardwareFromPacketEntry(list, device, kept.local.hardware) ||
+                                 hardwareFromIoctl(device, kept.local.hardware);
+        kept.mask = reinterpret_cast<const sockaddr_in *>(entry->ifa_netmask)->sin_addr.s_addr;
+        snapshot.m_entries.push_back(kept);
     }
     freeifaddrs(list);
-    return result;
+    return snapshot;
+}
+
+std::optional<LocalInterface> InterfaceSnapshot::find(in_addr destination) const
+{
+    const Entry *chosen = nullptr;
+    for (const Entry &entry : m_entries) {
+        if (entry.local.address.s_addr == destination.s_addr) {
+            LocalInterface own = entry.local;
+            own.isDestination = true;
+            return own;
+        }
+        if (!chosen && (entry.local.address.s_addr & entry.mask) == (destination.s_addr & entry.mask))
+            chosen = &entry;
+    }
+    if (!chosen)
+        return std::nullopt;
+    return chosen->local;
 }
 
 } // namespace mac
