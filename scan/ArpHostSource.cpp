@@ -1,5 +1,6 @@
 #include "ArpHostSource.h"
 
+#include "LocalNetworks.h"
 #include "MacLibrary.h"
 #include "Prompt.h"
 
@@ -27,6 +28,15 @@ ArpHostSource::~ArpHostSource()
 
 void ArpHostSource::begin()
 {
+    // A command-line range off every local network would only wait for
+    // silence: refused before the first request, as a range of several
+    // networks is.
+    if (range().arpReach() == ScanRange::ArpReach::SeveralNetworks) {
+        if (const QString offLink = LocalNetworks::current().arpRefusal(range()); !offLink.isEmpty()) {
+            Q_EMIT failed(QLatin1String(Prompt::NoticeTitle), offLink);
+            return;
+        }
+    }
     QString error;
     m_library = MacLibrary::instance(&error);
     if (!m_library) {

@@ -53,6 +53,7 @@ std::optional<ScanRange> ScanRange::fromBoxes(const QStringList &boxes, ScanMeth
     ScanRange range;
     range.m_method = method;
     range.m_backwards = ends[0] > ends[1];
+    range.m_reach = reach;
     range.m_first = qMin(ends[0], ends[1]);
     range.m_last = qMax(ends[0], ends[1]);
 

@@ -49,6 +49,10 @@ public:
     // True when the ends were entered the wrong way round (the window then
     // swaps its "From:" and "To:" captions after a UDP scan).
     bool enteredBackwards() const { return m_backwards; }
+    // The reach the range was checked for: the command line's ranges are
+    // refused before an ARP scan when they lie off every local network, even
+    // one /24 of them; the window's one network is asked as entered.
+    ArpReach arpReach() const { return m_reach; }
 
     // ARP: the first three octets and a dot, e.g. "198.18.7." (of the first address).
     QString networkPrefix() const;
@@ -63,4 +67,5 @@ private:
     quint32 m_first = 0;
     quint32 m_last = 0;
     bool m_backwards = false;
+    ArpReach m_reach = ArpReach::OneNetwork;
 };

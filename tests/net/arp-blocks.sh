@@ -87,11 +87,13 @@ check "default pacing, two networks" "$(expected_rows 198.18.115.200 198.18.116.
 sent_packets() {
     testnet_scanner_exec cat /sys/class/net/eth0/statistics/tx_packets
 }
-# (a whole /20 beside it, one that reaches past its end, a /16 elsewhere)
-for ends in "198.18.128.1 198.18.143.254" "198.18.127.0 198.18.128.255" "198.19.0.1 198.19.255.254"; do
+# (a whole /20 beside it, one that reaches past its end, a /16 elsewhere, and
+# single /24 networks outside it in both pacings)
+for ends in "198.18.128.1 198.18.143.254 0" "198.18.127.0 198.18.128.255 0" "198.19.0.1 198.19.255.254 0" \
+    "198.18.128.1 198.18.128.254 0" "198.18.111.7 198.18.111.9 15"; do
     set -- $ends
     before=$(sent_packets)
-    scan --from $1 --to $2 --pace-ms 0
+    scan --from $1 --to $2 --pace-ms $3
     after=$(sent_packets)
     check "off-link $1..$2: exit status" 1 $status
     check "off-link $1..$2: nothing sent" "$before" "$after"

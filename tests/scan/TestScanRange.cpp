@@ -266,13 +266,22 @@ void TestScanRange::arpAcrossNetworks()
     const auto several =
         ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error, ScanRange::ArpReach::SeveralNetworks);
     QCOMPARE(several.has_value(), networks > 0);
-    if (several)
+    if (several) {
         QCOMPARE(several->networkCount(), networks);
-    else
+        // The reach goes with the range, also through a network written as A.B.C.D/NN.
+        QCOMPARE(several->arpReach(), ScanRange::ArpReach::SeveralNetworks);
+        const QString prefix = QStringLiteral("%1/32").arg(from);
+        QCOMPARE(ScanRange::fromPrefix(prefix, ScanMethod::Arp, nullptr, ScanRange::ArpReach::SeveralNetworks)
+                     ->arpReach(),
+                 ScanRange::ArpReach::SeveralNetworks);
+    } else {
         QTEST(error, "message");
+    }
     // The window's reach stays one network, and the UDP method ignores the reach.
-    const bool oneNetwork = ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error).has_value();
-    QCOMPARE(oneNetwork, networks == 1);
+    const auto one = ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error);
+    QCOMPARE(one.has_value(), networks == 1);
+    if (one)
+        QCOMPARE(one->arpReach(), ScanRange::ArpReach::OneNetwork);
     QCOMPARE(
         ScanRange::fromAddresses(from, to, ScanMethod::Udp, nullptr, ScanRange::ArpReach::SeveralNetworks)
             .has_value(),
