@@ -13,10 +13,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
 for command in scan analyze; do
-    # The range lies on the namespace's one (dummy) network, so that the
-    # command gets past its on-link check to the missing library.
+    # The range lies on the network of a veth pair inside the namespace, so
+    # that the command gets past its on-link check to the missing library.
     NETKESTREL_MAC_LIBRARY=/nonexistent/libmac.so timeout -k 5 20 unshare --net sh -c '
-        ip link add nk0 type dummy && ip address add 198.18.7.100/24 dev nk0 && ip link set nk0 up &&
+        ip link add nk0 type veth peer name nk1 && ip address add 198.18.7.100/24 dev nk0 &&
+        ip link set nk1 up && ip link set nk0 up &&
         exec "$@"' sh \
         "$cli" "$command" --method arp --from 198.18.7.1 --to 198.18.7.9 --data-dir "$work" \
         >"$work/out" 2>"$work/err"
