@@ -181,14 +181,14 @@ void FormMain::installCommands()
                                m_options.dataFolder, this);
     new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
     new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
-    m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_options.dataFolder, this);
+    m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_store, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     new AcknowledgeCommands(*m_menus, m_analysisList, m_store, *m_prompt, m_options.askAcknowledgement, this);
     // Read once per analysis. When they cannot be read the findings are all
     // shown unmarked: the analysis itself must not fail for them.
-    m_analyzer.setAcknowledgementSource([store = m_store](const QDateTime &at) {
-        const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
+    m_analyzer.setAcknowledgementSource([this](const QDateTime &at) {
+        const Result<AcknowledgedSet> active = AcknowledgementStore(m_store).activeAt(at);
         if (!active)
             qWarning("%s", qPrintable(active.error()));
         return active ? *active : AcknowledgedSet();
