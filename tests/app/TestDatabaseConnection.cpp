@@ -1,7 +1,9 @@
 #include "AcknowledgementStore.h"
 #include "ChangesCommands.h"
 #include "DatabaseConnection.h"
+#include "DatabaseMaintenance.h"
 #include "FormDatabaseConnection.h"
+#include "HistoryReader.h"
 #include "HistoryRecorder.h"
 #include "MainMenus.h"
 #include "PostgresServer.h"
@@ -188,11 +190,30 @@ void TestDatabaseConnection::serverServesEveryPart()
     for (int row = 0; row < changes.count(); ++row)
         QCOMPARE(changes.text(row, 2), StrayIp);
 
-    // A record saved in the window goes to the server.
+    // What the window's store writes, the server holds.
     const Result<PresetRecord> added =
         m_window->store().insertRecord(record(QStringLiteral("198.18.7.12"), {}));
     QVERIFY(added);
     QCOMPARE(server.loadAll()->size(), 2);
+
+    // A completed scan's history goes to the server: the pair of KnownIp
+    // joins the one stored before.
+    Q_EMIT m_window->scanRun().finished(QStringLiteral("Scan Complete!"));
+    const Result<QList<HistoryEntry>> history = HistoryReader(server).entries({});
+    QVERIFY(history);
+    QStringList seen;
+    for (const HistoryEntry &entry : *history)
+        seen.append(entry.ipAddress);
+    QCOMPARE(seen, (QStringList{KnownIp, StrayIp}));
+
+    // "Database Bakcup" writes the server's records into the backup file.
+    m_f->prompt.reset();
+    m_window->menus()->action(QStringLiteral("BAmenu9"))->trigger();
+    const QString done = m_f->prompt.lastRequest().text;
+    QVERIFY2(done.startsWith(QLatin1String(DatabaseMaintenance::BackupDoneText)), qPrintable(done));
+    const QString backup = done.mid(int(qstrlen(DatabaseMaintenance::BackupDoneText)));
+    QCOMPARE(RecordStore::onFile(backup).loadAll()->size(), 2);
+    m_f->prompt.reset();
 
     // The next start opens the server again.
     m_window = makeWindow();
