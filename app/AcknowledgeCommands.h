@@ -33,6 +33,7 @@ public:
     using Clock = std::function<QDateTime()>;
 
     // ask empty: AcknowledgeDialog over the window. clock empty: the current time.
+    // The store must outlive the commands.
     AcknowledgeCommands(MainMenus &menus, AnalysisListModel &analysisList, const RecordStore &store,
                         Prompt &prompt, Asker ask, QWidget *window, Clock clock = {});
 
@@ -41,7 +42,7 @@ public:
 
 private:
     AnalysisListModel &m_analysisList;
-    RecordStore m_store;
+    const RecordStore &m_store; // the window's, which may move to another database
     Prompt &m_prompt;
     Asker m_ask;
     Clock m_clock;

@@ -13,8 +13,8 @@
 #include <QMenu>
 
 ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList,
-                                 const QString &dataFolder, QWidget *window)
-    : QObject(window), m_scanRun(scanRun), m_scanList(scanList), m_dataFolder(dataFolder), m_window(window)
+                                 const RecordStore &store, QWidget *window)
+    : QObject(window), m_scanRun(scanRun), m_scanList(scanList), m_store(store), m_window(window)
 {
     if (QMenu *analyze = menus.menu(QStringLiteral("JSmenu"))) {
         analyze->addSeparator();
@@ -25,11 +25,18 @@ ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListMod
     connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
 }
 
+void ChangesCommands::reload()
+{
+    m_loaded = false;
+    m_changes.clear();
+    if (m_form && m_form->isVisible())
+        showChanges();
+}
+
 void ChangesCommands::showChanges()
 {
     if (!m_loaded) {
-        const RecordStore store(m_dataFolder);
-        const Result<QList<ChangeEvent>> stored = HistoryReader(store).changes();
+        const Result<QList<ChangeEvent>> stored = HistoryReader(m_store).changes();
         if (stored) {
             m_changes.clear();
             append(*stored);
@@ -50,7 +57,7 @@ void ChangesCommands::scanFinished(const QString &completion)
     if (completion.isEmpty())
         return; // the run failed before its first host
     const Result<QList<ChangeEvent>> events =
-        ScanHistory::recordScan(m_dataFolder, m_scanList, m_scanRun.neighbourMacs(), m_clock);
+        ScanHistory::recordScan(m_store, m_scanList, m_scanRun.neighbourMacs(), m_clock);
     if (!events) {
         qWarning("%s", qPrintable(events.error()));
         return;

@@ -10,16 +10,19 @@
 #include "HistoryTime.h"
 
 class MainMenus;
+class RecordStore;
 class QAction;
 class ScanListModel;
 class ScanRun;
 
 // The window's side of the host history: every scan that completes (started
-// by the user or by the automatic mode) goes into the history of the data
-// folder, and the item "Changes" of the Analyze menu opens the window of the
+// by the user or by the automatic mode) goes into the history of the window's
+// record store, and the item "Changes" of the Analyze menu opens the window of the
 // change events. The stored events are read when the window first opens;
 // later scans append theirs. A history that cannot be written never
 // interrupts the window: the failure is logged and the scan's rows stand.
+// The store is the window's own, which outlives this object; when it moves
+// to another database, reload() drops the events of the old one.
 class ChangesCommands : public QObject
 {
     Q_OBJECT
@@ -27,7 +30,7 @@ class ChangesCommands : public QObject
 public:
     static constexpr const char *ActionName = "mnuChanges";
 
-    ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, const QString &dataFolder,
+    ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, const RecordStore &store,
                     QWidget *window);
 
     void setClock(HistoryTime::Clock clock) { m_clock = std::move(clock); }
@@ -35,6 +38,8 @@ public:
     FormChanges *form() const { return m_form; }
     // Opens the "Changes" window (or raises it).
     void showChanges();
+    // The store now names another database: its events replace those shown.
+    void reload();
 
 private:
     void scanFinished(const QString &completion);
@@ -42,7 +47,7 @@ private:
 
     ScanRun &m_scanRun;
     ScanListModel &m_scanList;
-    QString m_dataFolder;
+    const RecordStore &m_store;
     QWidget *m_window;
     HistoryTime::Clock m_clock = HistoryTime::systemClock();
     ChangesListModel m_changes;

@@ -181,14 +181,14 @@ void FormMain::installCommands()
                                m_options.dataFolder, this);
     new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
     new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
-    m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_options.dataFolder, this);
+    m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_store, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);
     new AcknowledgeCommands(*m_menus, m_analysisList, m_store, *m_prompt, m_options.askAcknowledgement, this);
     // Read once per analysis. When they cannot be read the findings are all
     // shown unmarked: the analysis itself must not fail for them.
-    m_analyzer.setAcknowledgementSource([store = m_store](const QDateTime &at) {
-        const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
+    m_analyzer.setAcknowledgementSource([this](const QDateTime &at) {
+        const Result<AcknowledgedSet> active = AcknowledgementStore(m_store).activeAt(at);
         if (!active)
             qWarning("%s", qPrintable(active.error()));
         return active ? *active : AcknowledgedSet();
@@ -197,6 +197,9 @@ void FormMain::installCommands()
         new OptionControls(m_frames, m_optionsStore, m_scanRun, m_analyzer, *m_autoScan, *m_prompt, this);
     m_settingsCommands =
         new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
+    m_connectionCommands = new DatabaseConnectionCommands(
+        *m_menus, m_store, m_options.dataFolder, *m_prompt, m_options.askDatabaseConnection,
+        [this] { storeChanged(); }, this);
     m_reportCommands = new ReportCommands(*m_menus, m_analysisList, m_options.dataFolder, *m_prompt,
                                           *m_fileDialog, m_status, this, this);
     m_helpCommands = new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
@@ -213,8 +216,17 @@ void FormMain::loadDatabase()
         m_prompt->error(folder.error());
         return;
     }
-    if (const Result<> opened = m_store.prepare(); !opened)
-        m_prompt->error(opened.error());
+    m_connectionCommands->openStored();
+    m_reportCommands->report().setServer(m_store.server());
+}
+
+void FormMain::storeChanged()
+{
+    m_reportCommands->report().setServer(m_store.server());
+    m_recordCommands.addLIST();
+    m_optionControls->load();
+    m_optionControls->startAutoMode();
+    m_changesCommands->reload();
 }
 
 void FormMain::showLocalAddress()

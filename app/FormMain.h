@@ -13,6 +13,7 @@
 #include "Analyzer.h"
 #include "AutoScanController.h"
 #include "AutostartEntry.h"
+#include "DatabaseConnectionCommands.h"
 #include "ProgramState.h"
 #include "RecordCommands.h"
 #include "RecordListModel.h"
@@ -78,6 +79,9 @@ public:
         // Asks how the highlighted finding is acknowledged. Empty: the
         // acknowledge dialog over the window.
         AcknowledgeCommands::Asker askAcknowledgement;
+        // Asks where the record store lives. Empty: the connection dialog
+        // over the window.
+        DatabaseConnectionCommands::Asker askDatabaseConnection;
     };
 
     static constexpr const char *NoAddressText =
@@ -104,6 +108,10 @@ public:
     ScanPane *scanPane() const { return m_scanPane; }
     ScanCommands *scanCommands() const { return m_scanCommands; }
     ChangesCommands *changesCommands() const { return m_changesCommands; }
+    // "Database Connection..." of the Setting menu.
+    DatabaseConnectionCommands *connectionCommands() const { return m_connectionCommands; }
+    // Where the records, options, history and acknowledgements are now.
+    const RecordStore &store() const { return m_store; }
     HelpCommands *helpCommands() const { return m_helpCommands; }
     // The daily mail report (menuSet3, TimerEmail).
     ReportCommands *reportCommands() const { return m_reportCommands; }
@@ -127,6 +135,8 @@ private:
     void buildWindow();
     void installCommands();
     void loadDatabase();
+    // The store moved to another database: everything shown from it is read again.
+    void storeChanged();
     void showLocalAddress();
 
     Options m_options;
@@ -140,6 +150,8 @@ private:
     ProgramRunner *m_runner;
     std::unique_ptr<VendorResolver> m_vendors;
     ProgramState m_state;
+    // The one store of the window: every part that opens it holds a reference
+    // to this object, so a new connection reaches them all at once.
     RecordStore m_store;
     ScanListModel m_scanList;
     RecordListModel m_recordList;
@@ -167,6 +179,7 @@ private:
 
     ScanCommands *m_scanCommands = nullptr;
     ChangesCommands *m_changesCommands = nullptr;
+    DatabaseConnectionCommands *m_connectionCommands = nullptr;
     OptionControls *m_optionControls = nullptr;
     SettingsCommands *m_settingsCommands = nullptr;
     ReportCommands *m_reportCommands = nullptr;

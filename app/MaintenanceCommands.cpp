@@ -9,6 +9,7 @@
 #include "MainMenus.h"
 #include "Prompt.h"
 #include "RecordCommands.h"
+#include "RecordStore.h"
 
 MaintenanceCommands::MaintenanceCommands(MainMenus &menus, RecordCommands &commands, Prompt &prompt,
                                          FileDialog &fileDialog, const QString &dataFolder, QWidget *window)
@@ -23,9 +24,14 @@ MaintenanceCommands::MaintenanceCommands(MainMenus &menus, RecordCommands &comma
     menus.setHandler(QStringLiteral("BAmenu11"), [this] { compact(); });
 }
 
+DatabaseMaintenance MaintenanceCommands::maintenance() const
+{
+    return DatabaseMaintenance(m_dataFolder, m_commands.store().server());
+}
+
 void MaintenanceCommands::backup()
 {
-    const Result<QString> path = DatabaseMaintenance(m_dataFolder).backup(QDateTime::currentDateTime());
+    const Result<QString> path = maintenance().backup(QDateTime::currentDateTime());
     if (!path) {
         m_prompt.error(path.error());
         return;
@@ -46,7 +52,7 @@ void MaintenanceCommands::recover()
          PromptButtons::YesNo, PromptAnswer::Yes, PromptIcon::Information});
     if (answer != PromptAnswer::Yes)
         return;
-    if (const Result<> done = DatabaseMaintenance(m_dataFolder).recover(file); !done) {
+    if (const Result<> done = maintenance().recover(file); !done) {
         m_prompt.error(done.error());
         return;
     }
@@ -56,7 +62,7 @@ void MaintenanceCommands::recover()
 
 void MaintenanceCommands::compact()
 {
-    if (const Result<> done = DatabaseMaintenance(m_dataFolder).compact(); !done) {
+    if (const Result<> done = maintenance().compact(); !done) {
         m_prompt.error(done.error());
         return;
     }

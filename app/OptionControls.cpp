@@ -46,7 +46,11 @@ void OptionControls::load()
     const bool loaded = stored.ok();
     if (!loaded)
         m_prompt.error(stored.error());
-    const AnalysisOptions options = loaded ? *stored : AnalysisOptions();
+    AnalysisOptions options = loaded ? *stored : AnalysisOptions();
+    // Options that could not be read never switch the automatic mode on: its
+    // step would scan with settings nobody chose.
+    if (!loaded)
+        options.autoScan = false;
     m_saved = options;
     m_applyingOptions = true; // the minute box's change handling saves nothing now
     m_frames->setOptions(options);

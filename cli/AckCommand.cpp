@@ -4,6 +4,7 @@
 #include "AcknowledgementStore.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
+#include "DatabaseOption.h"
 #include "LoginName.h"
 #include "RecordValidation.h"
 #include "TerminalText.h"
@@ -33,7 +34,11 @@ const char Usage[] =
     "                 withdraw the acknowledgement of this pair\n"
     "\n"
     "MAC addresses are given as six pairs of hexadecimal digits split by \"-\" or \":\".\n"
-    "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel).\n"
+    "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel) and\n"
+    "--database URL: the acknowledgements on a PostgreSQL server instead of kestrel.mdb.\n"
+    "URL: postgresql://USER@HOST:PORT/DBNAME, or postgresql://USER@/DBNAME?host=/SOCKET/FOLDER.\n"
+    "The password comes from PGPASSFILE or ~/.pgpass, or from the first line of the file that\n"
+    "--password-file FILE names; never from the command line.\n"
     "\n"
     "Exit status: 0 done, 1 failed (or nothing to remove), 2 bad usage.\n";
 
@@ -107,6 +112,7 @@ int runAckCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data folder."), QStringLiteral("DIR")});
+    DatabaseOption::addTo(parser);
     if (!isList) {
         parser.addOption({QStringLiteral("ip"), QStringLiteral("The IP address."), QStringLiteral("A")});
         parser.addOption({QStringLiteral("mac"), QStringLiteral("The MAC address."), QStringLiteral("M")});
@@ -122,8 +128,11 @@ int runAckCommand(const QStringList &arguments)
     if (const auto done = command.parse(parser, arguments.mid(1), CommandLine::Positional::Refused, Usage))
         return *done;
 
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return command.usageError(server.error());
     const AcknowledgementStore store{
-        RecordStore(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))))};
+        RecordStore(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server)};
     if (isList)
         return list(store, command);
 

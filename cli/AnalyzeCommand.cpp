@@ -29,7 +29,7 @@ constexpr int StoppedStatus = 130;
 // Runs the scan to its end; false when it failed or was stopped (*status set).
 // A completed scan goes into the host history.
 bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
-              const QString &dataFolder, int *status)
+              const QString &dataFolder, const RecordStore &store, int *status)
 {
     const VendorResolver vendors(dataFolder);
     ScanRun run(&list);
@@ -63,7 +63,7 @@ bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions
         *status = 1;
         return false;
     }
-    CompletedScan::record(command, dataFolder, list, run);
+    CompletedScan::record(command, store, list, run);
     return true;
 }
 
@@ -81,7 +81,8 @@ void addAnalysisSourceOptions(QCommandLineParser &parser)
 }
 
 std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
-                               AnalysisListModel &analysisList, QString *dataFolderOut)
+                               AnalysisListModel &analysisList, QString *dataFolderOut,
+                               std::optional<DatabaseUrl> *serverOut)
 {
     QString error;
     ScanOptions scanOptions;
@@ -102,6 +103,8 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
     AnalysisInputs inputs(dataFolder);
     if (const Result<> read = inputs.read(parser); !read)
         return command.failure(read.error());
+    if (serverOut)
+        *serverOut = inputs.store().server();
 
     ScanListModel scanList;
     if (fromFile) {
@@ -119,7 +122,7 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
 
     if (!fromFile) {
         int status = 0;
-        if (!scanInto(command, scanList, scanOptions, dataFolder, &status))
+        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), &status))
             return status;
     }
 

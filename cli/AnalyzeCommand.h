@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "DatabaseUrl.h"
+
 class AnalysisListModel;
 class CommandLine;
 class QCommandLineParser;
@@ -22,6 +24,8 @@ int runAnalyzeCommand(const QStringList &arguments);
 void addAnalysisSourceOptions(QCommandLineParser &parser);
 // Reads or scans the rows and analyses them into the list. Nothing when that
 // worked, else the exit status (the message printed). *dataFolder: the data
-// folder resolved, when given.
+// folder resolved, and *server: the server of --database (nothing for the
+// data folder's file), when given.
 std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
-                               AnalysisListModel &analysisList, QString *dataFolder);
+                               AnalysisListModel &analysisList, QString *dataFolder,
+                               std::optional<DatabaseUrl> *server = nullptr);

@@ -3,6 +3,7 @@
 #include "ChangeEvent.h"
 #include "CommandLine.h"
 #include "DataFolder.h"
+#include "DatabaseOption.h"
 #include "HistoryReader.h"
 #include "HistoryTime.h"
 #include "JsonLines.h"
@@ -25,6 +26,7 @@ int runChangesCommand(const QStringList &arguments)
         {QStringLiteral("data-dir"), QStringLiteral("The data folder of the record database."),
          QStringLiteral("DIR")},
     });
+    DatabaseOption::addTo(parser);
     TableOrJsonOption::addSince(parser, QStringLiteral("the events"));
     TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
@@ -36,8 +38,11 @@ int runChangesCommand(const QStringList &arguments)
     const auto since = TableOrJsonOption::readSince(parser, command);
     if (const int *status = std::get_if<int>(&since))
         return *status;
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return command.usageError(server.error());
 
-    const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))));
+    const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server);
     const Result<QList<ChangeEvent>> events =
         HistoryReader(store).changes(std::get<std::optional<QDateTime>>(since));
     if (!events)

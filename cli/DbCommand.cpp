@@ -27,9 +27,10 @@ const char Usage[] =
     "  compact              rebuild the record database to reclaim space (on a server: its\n"
     "                       VACUUM ANALYZE)\n"
     "  copy --from STORE --to STORE [--replace]\n"
-    "                       copy the records (with their IDs) and the analysis options from one\n"
-    "                       store to another in one transaction; a STORE is a database URL or a\n"
-    "                       database file. A target that holds records is refused unless\n"
+    "                       copy the records (with their IDs), the analysis options, the host\n"
+    "                       history, the change events and the acknowledgements from one store\n"
+    "                       to another in one transaction; a STORE is a database URL or a\n"
+    "                       database file. A target that holds any of them is refused unless\n"
     "                       --replace is given, which replaces them.\n"
     "\n"
     "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel).\n"
@@ -110,11 +111,25 @@ int runCopy(const QStringList &arguments)
                                           "records. Give --replace to replace them.")
                                .arg(to->location())
                                .arg(*held));
+        const Result<int> kept = RecordStoreCopy::keptRowCount(*to);
+        if (!kept)
+            return failure(kept.error());
+        if (*kept > 0)
+            return failure(
+                QStringLiteral("The records cannot be copied (%1)\r\nThe target already holds a host "
+                               "history or acknowledgements. Give --replace to replace them.")
+                    .arg(to->location()));
     }
-    const Result<int> copied = RecordStoreCopy::replaceAll(*from, *to);
+    const Result<RecordStoreCopy::Counts> copied = RecordStoreCopy::copyEverything(*from, *to);
     if (!copied)
         return failure(copied.error());
-    notice(QStringLiteral("Copied %1 records to %2.").arg(*copied).arg(to->location()));
+    notice(
+        QStringLiteral("Copied %1 records, %2 history pairs, %3 change events and %4 acknowledgements to %5.")
+            .arg(copied->records)
+            .arg(copied->history)
+            .arg(copied->changes)
+            .arg(copied->acknowledgements)
+            .arg(to->location()));
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "DataFolder.h"
+#include "DatabaseOption.h"
 #include "HistoryReader.h"
 #include "HistoryTime.h"
 #include "JsonLines.h"
@@ -43,6 +44,7 @@ int runHistoryCommand(const QStringList &arguments)
                         "00:0a:e4:20:53:55)."),
          QStringLiteral("M")},
     });
+    DatabaseOption::addTo(parser);
     TableOrJsonOption::addSince(parser, QStringLiteral("the pairs last seen"));
     TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
@@ -58,8 +60,11 @@ int runHistoryCommand(const QStringList &arguments)
     if (const int *status = std::get_if<int>(&since))
         return *status;
     filter.since = std::get<std::optional<QDateTime>>(since);
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return command.usageError(server.error());
 
-    const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))));
+    const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server);
     const Result<QList<HistoryEntry>> entries = HistoryReader(store).entries(filter);
     if (!entries)
         return command.failure(entries.error());

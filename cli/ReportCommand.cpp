@@ -36,10 +36,12 @@ int runReportCommand(const QStringList &arguments)
 
     AnalysisListModel analysisList;
     QString dataFolder;
-    if (const std::optional<int> failed = analyseInto(command, parser, analysisList, &dataFolder))
+    std::optional<DatabaseUrl> server;
+    if (const std::optional<int> failed = analyseInto(command, parser, analysisList, &dataFolder, &server))
         return *failed;
 
     ReportRun run(settings, dataFolder);
+    run.setServer(server);
     QObject::connect(&run, &ReportRun::status,
                      [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     // Queued: a send refused at once ends before the loop runs.

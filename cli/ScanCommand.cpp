@@ -4,6 +4,8 @@
 #include "CompletedScan.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
+#include "DatabaseOption.h"
+#include "RecordStore.h"
 #include "ScanListModel.h"
 #include "ScanOptions.h"
 #include "ScanResultFile.h"
@@ -37,6 +39,7 @@ int runScanCommand(const QStringList &arguments)
                       QStringLiteral("Also save the rows of the scan as a scan result file (.kst); an "
                                      "existing file is replaced once the new one is written whole."),
                       QStringLiteral("FILE")});
+    DatabaseOption::addTo(parser);
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
@@ -52,8 +55,13 @@ int runScanCommand(const QStringList &arguments)
 
     if (!options.readRangeAndPacing(parser, &error))
         return command.usageError(error);
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return command.usageError(server.error());
 
     const QString dataFolder = DataFolder::resolve(options.dataDir());
+    // The host history goes where the records are.
+    const RecordStore store(dataFolder, *server);
     const VendorResolver vendors(dataFolder);
     ScanListModel list;
     ScanRun run(&list);
@@ -91,7 +99,7 @@ int runScanCommand(const QStringList &arguments)
         } else {
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
-            CompletedScan::record(command, dataFolder, list, run);
+            CompletedScan::record(command, store, list, run);
             if (parser.isSet(QStringLiteral("output"))) {
                 QList<ScanRow> rows;
                 rows.reserve(list.count());

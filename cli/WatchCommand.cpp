@@ -120,6 +120,7 @@ int runWatchCommand(const QStringList &arguments)
 
     // The report covers the findings since the last one.
     DailyReport report(analysisList, dataFolder);
+    report.setServer(inputs.store().server());
     report.setSettings(reportSettings);
     QObject::connect(&report, &DailyReport::status,
                      [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
@@ -134,7 +135,7 @@ int runWatchCommand(const QStringList &arguments)
                          if (!completion.isEmpty()) {
                              std::fprintf(stderr, "%s\n", qPrintable(completion));
                              CompletedScan::printChanges(
-                                 stdout, CompletedScan::record(command, dataFolder, scanList, run), json);
+                                 stdout, CompletedScan::record(command, inputs.store(), scanList, run), json);
                          }
                          // Printed already; a watch that runs for months keeps no findings,
                          // or only those of the day's report.

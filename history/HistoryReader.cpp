@@ -6,7 +6,6 @@
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 
-#include <QDir>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
@@ -74,7 +73,7 @@ Result<QList<HistoryEntry>> HistoryReader::entries(const Filter &filter) const
     });
     if (!read)
         return Failure{QStringLiteral("The host history could not be read (%1)\r\n%2")
-                           .arg(QDir::toNativeSeparators(m_store.databasePath()), read.error())};
+                           .arg(m_store.location(), read.error())};
     return found;
 }
 
@@ -109,6 +108,6 @@ Result<QList<ChangeEvent>> HistoryReader::changes(const std::optional<QDateTime>
     });
     if (!read)
         return Failure{QStringLiteral("The change events could not be read (%1)\r\n%2")
-                           .arg(QDir::toNativeSeparators(m_store.databasePath()), read.error())};
+                           .arg(m_store.location(), read.error())};
     return found;
 }

@@ -292,7 +292,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
 {
     const auto fail = [this](const QString &detail) {
         return Failure{QStringLiteral("The host history could not be updated (%1)\r\n%2")
-                           .arg(QDir::toNativeSeparators(m_store.databasePath()), detail)};
+                           .arg(m_store.location(), detail)};
     };
 
     QDateTime now = m_clock().toUTC();

@@ -15,11 +15,10 @@ QList<ScanRow> rowsOf(const ScanListModel &list)
     return rows;
 }
 
-Result<QList<ChangeEvent>> recordScan(const QString &dataFolder, const ScanListModel &list,
+Result<QList<ChangeEvent>> recordScan(const RecordStore &store, const ScanListModel &list,
                                       const QHash<QString, QString> &neighbourMacs,
                                       const HistoryTime::Clock &clock)
 {
-    const RecordStore store(dataFolder);
     return HistoryRecorder(store, clock).record(rowsOf(list), neighbourMacs);
 }
 

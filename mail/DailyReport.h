@@ -31,6 +31,9 @@ public:
     ReportSchedule &schedule() { return m_schedule; }
     bool isSending() const { return m_run; }
 
+    // The record store of the acknowledgements (ReportRun::setServer).
+    void setServer(std::optional<DatabaseUrl> server) { m_server = std::move(server); }
+
     // Makes the report now, as the schedule does when it falls due.
     void makeReport(const QDateTime &at);
 
@@ -41,6 +44,7 @@ Q_SIGNALS:
 private:
     const ListModel &m_list;
     QString m_dataFolder;
+    std::optional<DatabaseUrl> m_server;
     ReportSettings m_settings;
     ReportSchedule m_schedule;
     QPointer<ReportRun> m_run;

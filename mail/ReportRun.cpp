@@ -46,10 +46,10 @@ QString ReportRun::outcomeText(const ReportSettings &settings, bool sent, const 
 
 AcknowledgedSet ReportRun::acknowledgedAt(const QDateTime &at)
 {
-    const RecordStore store(m_dataFolder);
+    const RecordStore store(m_dataFolder, m_server);
     // A report never creates a database; a folder without one has no
     // acknowledgements.
-    if (!QFileInfo::exists(store.databasePath()))
+    if (!m_server && !QFileInfo::exists(store.databasePath()))
         return {};
     const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
     if (active)

@@ -4,7 +4,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 #include "AcknowledgedSet.h"
+#include "DatabaseUrl.h"
 #include "ReportSettings.h"
 
 class ListModel;
@@ -36,8 +39,12 @@ public:
     // messages joined with CR LF; empty when it was sent).
     static QString outcomeText(const ReportSettings &settings, bool sent, const QString &explanation);
 
-    // Findings acknowledged at the moment at (in the database of the data
-    // folder) are left out of the report.
+    // The record store whose acknowledgements count: a server, or nothing for
+    // the file in the data folder (the default).
+    void setServer(std::optional<DatabaseUrl> server) { m_server = std::move(server); }
+
+    // Findings acknowledged at the moment at (in that record store) are left
+    // out of the report.
     void start(const ListModel &analysisList, const QDateTime &at);
     bool isRunning() const { return m_running; }
 
@@ -52,6 +59,7 @@ private:
 
     ReportSettings m_settings;
     QString m_dataFolder;
+    std::optional<DatabaseUrl> m_server;
     QDateTime m_at;
     QPointer<clsSendMail> m_mail;
     bool m_running = false;

@@ -3,7 +3,6 @@
 #include "CheckedQuery.h"
 #include "RecordStoreSession.h"
 
-#include <QDir>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -22,8 +21,7 @@ QVariant textOrNull(const QString &text)
 
 Failure AcknowledgementStore::fail(const QString &what, const QString &detail) const
 {
-    return Failure{
-        QStringLiteral("%1 (%2)\r\n%3").arg(what, QDir::toNativeSeparators(m_store.databasePath()), detail)};
+    return Failure{QStringLiteral("%1 (%2)\r\n%3").arg(what, m_store.location(), detail)};
 }
 
 Result<> AcknowledgementStore::add(const Acknowledgement &ack) const

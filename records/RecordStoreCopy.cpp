@@ -6,6 +6,8 @@
 #include "SqlEngine.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
 #include <QVariant>
 
 namespace {
@@ -41,31 +43,92 @@ Result<QList<QVariantList>> readOptions(QSqlDatabase &db)
     return rows;
 }
 
-} // namespace
+// The tables beside the records, copied by copyEverything column by column
+// as the schema defines them, so that a column added later comes along.
+const char *const KeptTables[] = {"T_History", "T_Change", "T_Acknowledgement"};
 
-namespace RecordStoreCopy {
-
-Result<int> recordCount(const RecordStore &store)
+struct TableRows
 {
+    QStringList columns;
+    QList<QVariantList> rows;
+};
+
+Result<TableRows> readTable(QSqlDatabase &db, const QString &table)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("SELECT * FROM %1").arg(table)); !done)
+        return Failure{done.error()};
+    TableRows read;
+    const QSqlRecord fields = query.record();
+    for (int k = 0; k < fields.count(); ++k)
+        read.columns.append(fields.fieldName(k));
+    for (;;) {
+        const Result<bool> row = CheckedQuery::next(query);
+        if (!row)
+            return Failure{row.error()};
+        if (!*row)
+            break;
+        QVariantList values;
+        values.reserve(read.columns.size());
+        for (int k = 0; k < read.columns.size(); ++k)
+            values.append(query.value(k));
+        read.rows.append(values);
+    }
+    return read;
+}
+
+// Replaces the rows of the table; inside the caller's transaction.
+Result<> writeTable(QSqlDatabase &db, const QString &table, const TableRows &rows)
+{
+    QSqlQuery query(db);
+    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("DELETE FROM %1").arg(table)); !done)
+        return done;
+    if (rows.rows.isEmpty())
+        return {};
+    QStringList marks;
+    for (int k = 0; k < rows.columns.size(); ++k)
+        marks.append(QStringLiteral("?"));
+    if (const Result<> prepared = CheckedQuery::prepare(
+            query, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(table, rows.columns.join(QLatin1String(", ")), marks.join(QLatin1String(", "))));
+        !prepared)
+        return prepared;
+    for (const QVariantList &values : rows.rows) {
+        if (const Result<> done = CheckedQuery::execPrepared(query, values); !done)
+            return done;
+    }
+    return {};
+}
+
+Result<int> countRows(const RecordStore &store, const QStringList &tables)
+{
+    const QString what = QStringLiteral("The rows of the target cannot be counted.");
     RecordStoreSession session(store);
     if (!session.isOpen())
         return Failure{session.error()};
-    QSqlQuery query(session.db());
-    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("SELECT COUNT(*) FROM T_Record"));
-        !done)
-        return fail(store, QStringLiteral("The records cannot be counted."), done.error());
-    const Result<bool> row = CheckedQuery::next(query);
-    if (!row)
-        return fail(store, QStringLiteral("The records cannot be counted."), row.error());
-    return query.value(0).toInt();
+    int total = 0;
+    for (const QString &table : tables) {
+        QSqlQuery query(session.db());
+        if (const Result<> done =
+                CheckedQuery::exec(query, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
+            !done)
+            return fail(store, what, done.error());
+        const Result<bool> row = CheckedQuery::next(query);
+        if (!row)
+            return fail(store, what, row.error());
+        total += query.value(0).toInt();
+    }
+    return total;
 }
 
-Result<int> replaceAll(const RecordStore &from, const RecordStore &to)
+Result<RecordStoreCopy::Counts> copy(const RecordStore &from, const RecordStore &to, bool everything)
 {
     const QString cannotRead = QStringLiteral("The records to copy cannot be read.");
     const QString cannotWrite = QStringLiteral("The records cannot be copied.");
     QList<PresetRecord> records;
     QList<QVariantList> options;
+    QList<TableRows> kept;
     {
         RecordStoreSession source(from);
         if (!source.isOpen())
@@ -79,6 +142,14 @@ Result<int> replaceAll(const RecordStore &from, const RecordStore &to)
         if (!set)
             return fail(from, cannotRead, set.error());
         options = *set;
+        if (everything) {
+            for (const char *name : KeptTables) {
+                Result<TableRows> rows = readTable(source.db(), QLatin1String(name));
+                if (!rows)
+                    return fail(from, cannotRead, rows.error());
+                kept.append(*rows);
+            }
+        }
     }
 
     RecordStoreSession target(to);
@@ -104,6 +175,11 @@ Result<int> replaceAll(const RecordStore &from, const RecordStore &to)
                 !done)
                 return fail(to, cannotWrite, done.error());
         }
+        for (qsizetype k = 0; k < kept.size(); ++k) {
+            if (const Result<> done = writeTable(target.db(), QLatin1String(KeptTables[k]), kept.at(k));
+                !done)
+                return fail(to, cannotWrite, done.error());
+        }
         // A server hands out IDs from a sequence that explicit IDs do not
         // move; SQLite's AUTOINCREMENT follows them by itself.
         if (SqlEngine::isPostgres(target.db())) {
@@ -116,7 +192,54 @@ Result<int> replaceAll(const RecordStore &from, const RecordStore &to)
     }
     if (const Result<> committed = target.commit(); !committed)
         return fail(to, cannotWrite, committed.error());
-    return int(records.size());
+    RecordStoreCopy::Counts counts;
+    counts.records = int(records.size());
+    if (everything) {
+        counts.history = int(kept.at(0).rows.size());
+        counts.changes = int(kept.at(1).rows.size());
+        counts.acknowledgements = int(kept.at(2).rows.size());
+    }
+    return counts;
+}
+
+} // namespace
+
+namespace RecordStoreCopy {
+
+Result<int> recordCount(const RecordStore &store)
+{
+    RecordStoreSession session(store);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    QSqlQuery query(session.db());
+    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("SELECT COUNT(*) FROM T_Record"));
+        !done)
+        return fail(store, QStringLiteral("The records cannot be counted."), done.error());
+    const Result<bool> row = CheckedQuery::next(query);
+    if (!row)
+        return fail(store, QStringLiteral("The records cannot be counted."), row.error());
+    return query.value(0).toInt();
+}
+
+Result<int> keptRowCount(const RecordStore &store)
+{
+    QStringList tables;
+    for (const char *name : KeptTables)
+        tables.append(QLatin1String(name));
+    return countRows(store, tables);
+}
+
+Result<int> replaceAll(const RecordStore &from, const RecordStore &to)
+{
+    const Result<Counts> copied = copy(from, to, false);
+    if (!copied)
+        return Failure{copied.error()};
+    return copied->records;
+}
+
+Result<Counts> copyEverything(const RecordStore &from, const RecordStore &to)
+{
+    return copy(from, to, true);
 }
 
 } // namespace RecordStoreCopy

@@ -4,15 +4,19 @@
 #include "AcknowledgementStore.h"
 #include "CliProcess.h"
 #include "RecordFixture.h"
+#include "StoreEngines.h"
 
 // netkestrel-cli ack add/list/remove as a script runs them, and what an
-// acknowledgement does to the findings of netkestrel-cli analyze.
+// acknowledgement does to the findings of netkestrel-cli analyze, on either
+// engine of the record store.
 class TestAckCli : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase_data();
     void init();
+    void cleanup();
     void badUsage_data();
     void badUsage();
     void addListRemove();
@@ -22,6 +26,7 @@ private Q_SLOTS:
 private:
     CliProcess::Run ack(const QStringList &arguments);
 
+    StoreEngines m_engines;
     std::unique_ptr<RecordFixture> m_f;
 };
 
@@ -32,10 +37,26 @@ const QString Mac = QStringLiteral("00-0A-E4-00-00-0B");
 
 } // namespace
 
+void TestAckCli::initTestCase_data()
+{
+    StoreEngines::addRows();
+}
+
 void TestAckCli::init()
 {
-    m_f = std::make_unique<RecordFixture>();
+    if (const QString reason = StoreEngines::skipReason(); !reason.isEmpty())
+        QSKIP(qPrintable(reason));
+    const Result<PostgresServer *> server = m_engines.server();
+    QVERIFY2(server, qPrintable(server.error()));
+    m_f = std::make_unique<RecordFixture>(*server);
     QVERIFY(m_f->isValid());
+}
+
+void TestAckCli::cleanup()
+{
+    // The acknowledgements of a server never go to the data folder's file.
+    if (m_f && m_f->onServer())
+        QVERIFY(!QFile::exists(m_f->databasePath()));
 }
 
 CliProcess::Run TestAckCli::ack(const QStringList &arguments)
@@ -43,7 +64,7 @@ CliProcess::Run TestAckCli::ack(const QStringList &arguments)
     QStringList all{QStringLiteral("ack")};
     if (!arguments.isEmpty())
         all += arguments.first();
-    all += QStringList{QStringLiteral("--data-dir"), m_f->folder()} + arguments.mid(1);
+    all += m_f->storeArguments() + arguments.mid(1);
     return CliProcess::run(all);
 }
 
@@ -84,7 +105,8 @@ void TestAckCli::badUsage()
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
     // Refused before anything was written.
-    QVERIFY(!QFile::exists(m_f->databasePath()) || AcknowledgementStore(m_f->store()).all()->isEmpty());
+    if (m_f->onServer() || QFile::exists(m_f->databasePath()))
+        QVERIFY(AcknowledgementStore(m_f->store()).all()->isEmpty());
 }
 
 void TestAckCli::addListRemove()
@@ -142,7 +164,7 @@ void TestAckCli::analyzeMarksAcknowledged()
                "\"3\",\"198.18.7.13\",\"00-0A-E4-00-00-0D\",\"\",\"\",\"\"\r\n");
     file.close();
     const auto analyze = [&] {
-        return CliProcess::run({"analyze", "--data-dir", m_f->folder(), "--scan-file", scanFile});
+        return CliProcess::run(QStringList{"analyze", "--scan-file", scanFile} + m_f->storeArguments());
     };
 
     const CliProcess::Run before = analyze();

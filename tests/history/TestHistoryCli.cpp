@@ -9,6 +9,9 @@
 #include "RecordFixture.h"
 #include "ScanResultFile.h"
 #include "ScanRow.h"
+#include "StoreEngines.h"
+
+#include <QFile>
 
 namespace {
 
@@ -49,17 +52,26 @@ class TestHistoryCli : public QObject
     Q_OBJECT
 
 private:
+    StoreEngines m_engines;
     std::unique_ptr<RecordFixture> m_f;
 
     CliProcess::Run cli(const QStringList &arguments)
     {
-        return CliProcess::run(arguments + QStringList{QStringLiteral("--data-dir"), m_f->folder()});
+        return CliProcess::run(arguments + m_f->storeArguments());
     }
 
 private Q_SLOTS:
+    // Every command on either engine: the history written to a server is
+    // read from that server, never from the data folder's file.
+    void initTestCase_data() { StoreEngines::addRows(); }
+
     void init()
     {
-        m_f = std::make_unique<RecordFixture>();
+        if (const QString reason = StoreEngines::skipReason(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
+        const Result<PostgresServer *> server = m_engines.server();
+        QVERIFY2(server, qPrintable(server.error()));
+        m_f = std::make_unique<RecordFixture>(*server);
         QVERIFY(m_f->isValid());
         // .10 keeps its MAC; .20 flips to a randomised MAC the next day.
         QVERIFY(HistoryRecorder(m_f->store(), [] { return T1; })
@@ -70,6 +82,13 @@ private Q_SLOTS:
                     .record({row("198.18.104.10", "00-0A-E4-00-00-0A"),
                              row("198.18.104.20", "06-0A-E4-00-00-14")})
                     .ok());
+    }
+
+    void cleanup()
+    {
+        // A command given --database never makes a file in the data folder.
+        if (m_f && m_f->onServer())
+            QVERIFY(!QFile::exists(m_f->databasePath()));
     }
 
     void historyAsJson()
@@ -188,12 +207,45 @@ private Q_SLOTS:
         QTest::newRow("changes format") << QStringList{"changes", "--format", "kst"};
         QTest::newRow("changes since") << QStringList{"changes", "--since", "2026-13-01"};
         QTest::newRow("analyze format") << QStringList{"analyze", "--format", "csv", "--scan-file", "x.kst"};
+        QTest::newRow("history password file alone") << QStringList{"history", "--password-file", "pw"};
+        QTest::newRow("changes URL of another scheme")
+            << QStringList{"changes", "--database", "mysql://a@b/c"};
+        QTest::newRow("scan URL with a password") << QStringList{
+            "scan", "--from", "127.0.0.1", "--to", "127.0.0.1", "--database", "postgresql://a:pw@/c"};
+    }
+
+    // A completed scan's history goes to the store of --database. A scan of
+    // the loopback address completes without finding a host, so what shows
+    // is the store it opens: on an unreachable server the scan's own output
+    // stands and the failure names that server.
+    void scanWritesItsHistoryToTheStore()
+    {
+        const QStringList scan{QStringLiteral("scan"),      QStringLiteral("--method"),
+                               QStringLiteral("udp"),       QStringLiteral("--from"),
+                               QStringLiteral("127.0.0.1"), QStringLiteral("--to"),
+                               QStringLiteral("127.0.0.1")};
+        const CliProcess::Run run = cli(scan);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.out.contains(QLatin1String("Scan Complete!")), qPrintable(run.out));
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+
+        const QString unreachable = QStringLiteral("postgresql://nobody@/none?host=%1")
+                                        .arg(m_f->filePath(QStringLiteral("no-server")));
+        const CliProcess::Run away =
+            CliProcess::run(scan + QStringList{QStringLiteral("--data-dir"), m_f->folder(),
+                                               QStringLiteral("--database"), unreachable});
+        QCOMPARE(away.status, 0);
+        QVERIFY2(away.out.contains(QLatin1String("Scan Complete!")), qPrintable(away.out));
+        QVERIFY2(
+            away.err.contains(QStringLiteral("The record database cannot be opened. (%1)").arg(unreachable)),
+            qPrintable(away.err));
     }
 
     void usageErrors()
     {
         QFETCH(QStringList, arguments);
-        const CliProcess::Run run = cli(arguments);
+        const CliProcess::Run run =
+            CliProcess::run(arguments + QStringList{QStringLiteral("--data-dir"), m_f->folder()});
         QCOMPARE(run.status, 2);
         QVERIFY(run.out.isEmpty());
     }

@@ -2,6 +2,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -31,6 +32,16 @@ public:
     QString folder() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
     QString databasePath() const { return m_store.databasePath(); }
+    // What a netkestrel-cli command needs to open this store: --data-dir and,
+    // on a server, --database with the store's URL (its password option named
+    // passwordOption is never needed: the superuser connects without one).
+    QStringList storeArguments() const
+    {
+        QStringList arguments{QStringLiteral("--data-dir"), folder()};
+        if (m_store.server())
+            arguments << QStringLiteral("--database") << m_store.server()->display();
+        return arguments;
+    }
 
     RecordStore &store() { return m_store; }
     RecordListModel &list() { return m_list; }

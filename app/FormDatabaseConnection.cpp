@@ -1,0 +1,66 @@
+#include "FormDatabaseConnection.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+FormDatabaseConnection::FormDatabaseConnection(const DatabaseConnection &current, QWidget *parent)
+    : QDialog(parent),
+      m_file(new QRadioButton(QStringLiteral("The database file kestrel.mdb in the data folder"), this)),
+      m_server(new QRadioButton(QStringLiteral("A database on a PostgreSQL server"), this)),
+      m_url(new QLineEdit(current.url, this)),
+      m_passwordFile(new QLineEdit(current.passwordFile, this))
+{
+    setObjectName(QStringLiteral("FormDatabaseConnection"));
+    setWindowTitle(QLatin1String(Title));
+    m_file->setObjectName(QStringLiteral("OptFile"));
+    m_server->setObjectName(QStringLiteral("OptServer"));
+    m_url->setObjectName(QStringLiteral("UrlEdit"));
+    m_url->setPlaceholderText(QStringLiteral("postgresql://USER@HOST:PORT/DBNAME"));
+    m_passwordFile->setObjectName(QStringLiteral("PasswordFileEdit"));
+    m_passwordFile->setPlaceholderText(QStringLiteral("PGPASSFILE or ~/.pgpass"));
+    (current.isEmbedded() ? m_file : m_server)->setChecked(true);
+    const auto enableServer = [this](bool on) {
+        m_url->setEnabled(on);
+        m_passwordFile->setEnabled(on);
+    };
+    enableServer(m_server->isChecked());
+    connect(m_server, &QRadioButton::toggled, this, enableServer);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("URL:"), m_url);
+    form->addRow(QStringLiteral("Password file:"), m_passwordFile);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_file);
+    layout->addWidget(m_server);
+    layout->addLayout(form);
+    auto *note = new QLabel(QStringLiteral("The records, the analysis options, the host history and the "
+                                           "acknowledgements are read and written there. The password is "
+                                           "the first line of the password file."),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addWidget(buttons);
+}
+
+DatabaseConnection FormDatabaseConnection::connection() const
+{
+    if (m_file->isChecked())
+        return {};
+    return {m_url->text().trimmed(), m_passwordFile->text().trimmed()};
+}
+
+std::optional<DatabaseConnection> FormDatabaseConnection::ask(const DatabaseConnection &current,
+                                                              QWidget *parent)
+{
+    FormDatabaseConnection dialog(current, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.connection();
+}
