@@ -7,6 +7,14 @@
 
 set(NETKESTREL_SKIP_CODE 77)
 
+# Every test gets data and settings folders of its own under the build tree,
+# so that no test reads or changes the running user's records and settings
+# (and two tests never share a database file).
+function(nk_private_home_env name out)
+    set(home "${CMAKE_BINARY_DIR}/test-home/${name}")
+    set(${out} "XDG_DATA_HOME=${home}/data" "XDG_CONFIG_HOME=${home}/config" PARENT_SCOPE)
+endfunction()
+
 # nk_add_qtest(NAME SOURCES ... LIBS ... [LABEL unit|gui|net|peer])
 function(nk_add_qtest name)
     cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
@@ -17,7 +25,9 @@ function(nk_add_qtest name)
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     add_test(NAME ${name} COMMAND ${name})
-    set(env "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+    nk_private_home_env(${name} home_env)
+    set(env "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+            ${home_env})
     if(T_LABEL STREQUAL "gui")
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
@@ -34,9 +44,12 @@ function(nk_add_script_test name script)
         set(T_LABEL net)
     endif()
     add_test(NAME ${name} COMMAND bash ${script})
+    nk_private_home_env(${name} home_env)
+    set(env "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+            ${home_env})
     set_tests_properties(${name} PROPERTIES
         LABELS ${T_LABEL}
-        ENVIRONMENT "NETKESTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR};NETKESTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+        ENVIRONMENT "${env}"
         SKIP_RETURN_CODE ${NETKESTREL_SKIP_CODE}
         TIMEOUT 600)
     # The kernel keeps one ARP table for all namespaces: two scans of test
