@@ -145,21 +145,9 @@ int analyse(const RecordStore &store, const QList<ScanRow> &rows)
     return analyzer.AnalyzeAll();
 }
 
-struct Figures
+// A store of RecordCount records with both checks stored, ready to analyse.
+RecordStore analysedStore(const StoreMaker &make)
 {
-    double importMs = 0;
-    double analysisMs = 0;
-    int findings = 0;
-};
-
-Figures measure(const StoreMaker &make, int runs)
-{
-    Figures figures;
-    QList<double> imports;
-    for (int run = 0; run < runs; ++run)
-        imports.append(importMs(make));
-    figures.importMs = median(imports);
-
     RecordStore store = make();
     QList<BatchItem> items;
     for (const PresetRecord &record : sheetRows(0, RecordCount))
@@ -171,13 +159,15 @@ Figures measure(const StoreMaker &make, int runs)
     options.analyzeIp = true;
     if (const Result<> saved = AnalysisOptionsStore(store).SaveAnalysisOptions(options); !saved)
         die(saved.error());
-    const QList<ScanRow> rows = scanRows();
-    QList<double> analyses;
-    for (int run = 0; run < runs; ++run)
-        analyses.append(timeMs([&] { figures.findings = analyse(store, rows); }));
-    figures.analysisMs = median(analyses);
-    return figures;
+    return store;
 }
+
+struct Figures
+{
+    QList<double> imports;
+    QList<double> analyses;
+    int findings = 0;
+};
 
 QString loadAverage()
 {
@@ -192,7 +182,7 @@ QString loadAverage()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 3;
+    const int runs = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 5;
     if (const QString reason = PostgresServer::unavailableReason(); !reason.isEmpty())
         die(QStringLiteral("no PostgreSQL here: %1").arg(reason));
     PostgresServer server;
@@ -212,20 +202,32 @@ int main(int argc, char *argv[])
         return RecordStore(folders.back()->path(), server.databaseUrl(*database));
     };
 
+    // The engines take turns, so that the load of a shared machine falls on
+    // both alike.
     std::printf("load average before: %s\n", qPrintable(loadAverage()));
-    const Figures sqlite = measure(onFile, runs);
-    const Figures postgres = measure(onServer, runs);
+    Figures sqlite, postgres;
+    for (int run = 0; run < runs; ++run) {
+        sqlite.imports.append(importMs(onFile));
+        postgres.imports.append(importMs(onServer));
+    }
+    const RecordStore sqliteStore = analysedStore(onFile), postgresStore = analysedStore(onServer);
+    const QList<ScanRow> rows = scanRows();
+    for (int run = 0; run < runs; ++run) {
+        sqlite.analyses.append(timeMs([&] { sqlite.findings = analyse(sqliteStore, rows); }));
+        postgres.analyses.append(timeMs([&] { postgres.findings = analyse(postgresStore, rows); }));
+    }
     if (sqlite.findings != postgres.findings)
         die(QStringLiteral("the engines disagree: %1 and %2 findings")
                 .arg(sqlite.findings)
                 .arg(postgres.findings));
 
     std::printf("median of %d runs each              SQLite   PostgreSQL   ratio\n", runs);
-    std::printf("import of %d records:       %9.1f ms %9.1f ms %6.2f\n", ImportSize, sqlite.importMs,
-                postgres.importMs, postgres.importMs / sqlite.importMs);
+    const double imports[] = {median(sqlite.imports), median(postgres.imports)};
+    const double analyses[] = {median(sqlite.analyses), median(postgres.analyses)};
+    std::printf("import of %d records:       %9.1f ms %9.1f ms %6.2f\n", ImportSize, imports[0], imports[1],
+                imports[1] / imports[0]);
     std::printf("analysis, %d rows, %d records: %6.1f ms %9.1f ms %6.2f  (%d findings)\n", ScanSize,
-                RecordCount, sqlite.analysisMs, postgres.analysisMs, postgres.analysisMs / sqlite.analysisMs,
-                sqlite.findings);
+                RecordCount, analyses[0], analyses[1], analyses[1] / analyses[0], sqlite.findings);
     std::printf("load average after:  %s\n", qPrintable(loadAverage()));
     return 0;
 }

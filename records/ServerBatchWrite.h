@@ -7,9 +7,9 @@
 #include "Result.h"
 
 // RecordStore::writeBatch on a PostgreSQL connection in a handful of
-// statements whatever the batch's size: one probe of every key, one
-// reservation of the new IDs, one insert and one update per overwritten field
-// count, the rows travelling as one JSON text each. Each item is a round trip
+// statements whatever the batch's size: one probe of every key, one insert
+// that also draws the new IDs, and one update per overwritten field count,
+// the values travelling as one bound array per column. Each item is a round trip
 // to the server otherwise, and a server answers each far slower than a local
 // file. The outcome and the table afterwards are those of writing the items
 // one by one: the decisions are made here in item order, against the keys as
