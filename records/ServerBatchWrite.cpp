@@ -41,10 +41,14 @@ QString textArray(const QStringList &values)
             continue;
         }
         literal += QLatin1Char('"');
-        for (const QChar c : value) {
-            if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-                literal += QLatin1Char('\\');
-            literal += c;
+        if (!value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\\'))) {
+            literal += value;
+        } else {
+            for (const QChar c : value) {
+                if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+                    literal += QLatin1Char('\\');
+                literal += c;
+            }
         }
         literal += QLatin1Char('"');
     }
@@ -116,20 +120,6 @@ Result<QSqlQuery> execute(QSqlDatabase &db, const QString &statement, const QVar
     return query;
 }
 
-// The first column of every row, as numbers.
-Result<QList<qint64>> numbers(QSqlQuery &query)
-{
-    QList<qint64> values;
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            return values;
-        values.append(query.value(0).toLongLong());
-    }
-}
-
 struct Overwrite
 {
     PresetRecord record;
@@ -154,37 +144,38 @@ Result<std::optional<BatchOutcome>> ServerBatchWrite::run(const QList<BatchItem>
     }
 
     // Each key's first holder among the records there before the batch, by
-    // the key lower-cased here, as the one-by-one probe binds it; and the key
-    // as the server lower-cases it, which must agree.
+    // the key lower-cased here, as the one-by-one probe binds it; and
+    // whether the server lower-cases the key alike, which it must. Only the
+    // items with a holder or such a difference come back: an import into a
+    // store without those keys reads no rows. (OFFSET 0 keeps the holder's
+    // subquery from being copied into the filter and run twice.)
     const QString column = RecordTable::fieldColumn(matchBy == BatchItem::MatchBy::IpAddress ? 0 : 1);
     Result<QSqlQuery> probe =
         execute(m_db,
                 QStringLiteral(
-                    "SELECT lower(k.raw), (SELECT MIN(ID) FROM T_Record WHERE lower(%1) = k.folded) "
+                    "SELECT p.n, p.holder, p.differs FROM (SELECT k.n, lower(k.raw) <> k.folded AS differs, "
+                    "(SELECT MIN(ID) FROM T_Record WHERE lower(%1) = k.folded) AS holder "
                     "FROM unnest(CAST(? AS text[]), CAST(? AS text[])) WITH ORDINALITY AS k(raw, folded, n) "
-                    "ORDER BY k.n")
+                    "OFFSET 0) AS p WHERE p.holder IS NOT NULL OR p.differs")
                     .arg(column),
                 {textArray(keys), textArray(lowered)});
     if (!probe)
         return Failure{probe.error()};
-    QList<std::optional<qint64>> holders;
-    holders.reserve(items.size());
+    QList<std::optional<qint64>> holders(items.size());
     for (;;) {
         const Result<bool> row = CheckedQuery::next(*probe);
         if (!row)
             return Failure{row.error()};
         if (!*row)
             break;
-        if (holders.size() >= items.size() ||
-            probe->value(0).toString() != keyOf(items.at(holders.size())).toLower())
+        const qsizetype index = probe->value(0).toLongLong() - 1;
+        if (probe->value(2).toBool())
             return declined;
-        holders.append(probe->value(1).isNull() ? std::nullopt
-                                                : std::optional<qint64>(probe->value(1).toLongLong()));
+        if (index < 0 || index >= items.size() || probe->value(1).isNull())
+            return Failure{QStringLiteral("The server answered the probe of the keys with nonsense.")};
+        holders[index] = probe->value(1).toLongLong();
     }
     probe->finish();
-    if (holders.size() != items.size())
-        return Failure{
-            QStringLiteral("The server probed %1 of %2 keys.").arg(holders.size()).arg(items.size())};
 
     // The decisions in item order. A holder from before the batch keeps its
     // key (an overwrite writes the same key in another case at most) and has
@@ -231,41 +222,40 @@ Result<std::optional<BatchOutcome>> ServerBatchWrite::run(const QList<BatchItem>
     }
 
     // Rising IDs for the new records in item order: a block of the
-    // sequence, moved past it at once. Every writer holds the write lock
-    // before it inserts, so no other draws from the sequence meanwhile.
+    // sequence, drawn and moved past in the insert itself. Every writer holds
+    // the write lock before it inserts, so no other draws from the sequence
+    // meanwhile.
     QList<qint64> newIds;
     if (!added.isEmpty()) {
-        Result<QSqlQuery> reserved =
-            execute(m_db,
-                    QStringLiteral("SELECT setval(s.seq, nextval(s.seq) + ? - 1) FROM (SELECT "
-                                   "CAST(pg_get_serial_sequence('T_Record', 'id') AS regclass) AS seq) AS s"),
-                    {qint64(added.size())});
-        if (!reserved)
-            return Failure{reserved.error()};
-        const Result<QList<qint64>> last = numbers(*reserved);
-        if (!last)
-            return Failure{last.error()};
-        if (last->size() != 1)
-            return Failure{QStringLiteral("The server reserved no IDs.")};
-        const qint64 first = last->first() - added.size() + 1;
-        for (qsizetype slot = 0; slot < added.size(); ++slot)
-            newIds.append(first + slot);
-
-        QStringList columns{QStringLiteral("ID")}, values{QStringLiteral("CAST(? AS bigint) + v.n - 1")};
+        QStringList columns{QStringLiteral("ID")}, values{QStringLiteral("drawn.last - ? + v.n")};
         for (int k = 0; k < PresetRecord::FieldCount; ++k) {
             columns.append(RecordTable::fieldColumn(k));
             values.append(QStringLiteral("v.f%1").arg(k + 1));
         }
-        QVariantList bound{first};
+        QVariantList bound{qint64(added.size()), qint64(added.size())};
         bound.append(fieldArrays(added, PresetRecord::FieldCount));
-        const Result<QSqlQuery> inserted =
-            execute(m_db,
-                    QStringLiteral("INSERT INTO T_Record (%1) SELECT %2 FROM %3")
-                        .arg(columns.join(u", "), values.join(u", "),
-                             fieldRows(PresetRecord::FieldCount, false, true)),
-                    bound);
+        Result<QSqlQuery> inserted = execute(
+            m_db,
+            QStringLiteral("WITH drawn AS (SELECT setval(s.seq, nextval(s.seq) + ? - 1) AS last FROM (SELECT "
+                           "CAST(pg_get_serial_sequence('T_Record', 'id') AS regclass) AS seq) AS s), "
+                           "added AS (INSERT INTO T_Record (%1) SELECT %2 FROM drawn, %3 RETURNING ID) "
+                           "SELECT MIN(ID), COUNT(*) FROM added")
+                .arg(columns.join(u", "), values.join(u", "),
+                     fieldRows(PresetRecord::FieldCount, false, true)),
+            bound);
         if (!inserted)
             return Failure{inserted.error()};
+        const Result<bool> row = CheckedQuery::next(*inserted);
+        if (!row)
+            return Failure{row.error()};
+        if (!*row || inserted->value(1).toLongLong() != added.size())
+            return Failure{QStringLiteral("The server added %1 of %2 records.")
+                               .arg(*row ? inserted->value(1).toLongLong() : 0)
+                               .arg(added.size())};
+        const qint64 first = inserted->value(0).toLongLong();
+        inserted->finish();
+        for (qsizetype slot = 0; slot < added.size(); ++slot)
+            newIds.append(first + slot);
     }
 
     // By the count of fields written, the IDs and the records.

@@ -25,10 +25,12 @@ private:
 
 namespace {
 
-// Keys that differ in case only, a shared prefix, empty text; the last two
-// with letters beyond ASCII, which not every server lower-cases as Qt does.
-const char *const Keys[] = {"10.0.0.1", "10.0.0.10", "aa-bb-cc", "AA-BB-CC", "Aa-bB-Cc",    "",
-                            "k-1",      "K-1",       "k-2",      "m-3",      "\xc3\x84-01", "\xc3\xa4-01"};
+// Keys that differ in case only, a shared prefix, empty text, the word NULL,
+// quotes, a backslash, braces and a comma; the last two with letters beyond
+// ASCII, which not every server lower-cases as Qt does.
+const char *const Keys[] = {"10.0.0.1",  "10.0.0.10",   "aa-bb-cc",   "AA-BB-CC", "Aa-bB-Cc",
+                            "",          "NULL",        "k-1",        "K-1",      "a\"b\\c",
+                            "{x,y} 'q'", "\xc3\x84-01", "\xc3\xa4-01"};
 constexpr int AsciiKeys = int(std::size(Keys)) - 2;
 
 // A record of keys from the first `keys` and some fields; the fields past
