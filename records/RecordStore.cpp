@@ -4,6 +4,8 @@
 #include "RecordSchema.h"
 #include "RecordStoreSession.h"
 #include "RecordTable.h"
+#include "ServerBatchWrite.h"
+#include "SqlEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +34,40 @@ RecordTable::Column column(BatchItem::MatchBy matchBy)
 {
     return matchBy == BatchItem::MatchBy::IpAddress ? RecordTable::Column::IpAddress
                                                     : RecordTable::Column::MacAddress;
+}
+
+// Each item probed and written in turn; failures carry the driver's text.
+Result<BatchOutcome> writeOneByOne(RecordTable &table, const QList<BatchItem> &items)
+{
+    BatchOutcome outcome;
+    for (const BatchItem &item : items) {
+        const QString key = item.matchBy == BatchItem::MatchBy::IpAddress ? item.record.ipAddress
+                                                                          : item.record.macAddress;
+        const Result<std::optional<qint64>> holder = table.firstHolding(column(item.matchBy), key);
+        if (!holder)
+            return Failure{holder.error()};
+        if (!*holder) {
+            PresetRecord added = item.record;
+            added.id = 0;
+            const Result<qint64> id = table.insert(added);
+            if (!id)
+                return Failure{id.error()};
+            outcome.actions.append(BatchOutcome::Action::Added);
+            outcome.ids.append(*id);
+        } else if (item.onDuplicate == BatchItem::OnDuplicate::Skip) {
+            outcome.actions.append(BatchOutcome::Action::Skipped);
+            outcome.ids.append(**holder);
+        } else {
+            PresetRecord overwritten = item.record;
+            overwritten.id = **holder;
+            const Result<bool> found = table.update(overwritten, item.overwrittenFields);
+            if (!found)
+                return Failure{found.error()};
+            outcome.actions.append(BatchOutcome::Action::Overwritten);
+            outcome.ids.append(**holder);
+        }
+    }
+    return outcome;
 }
 
 } // namespace
@@ -324,38 +360,21 @@ Result<BatchOutcome> RecordStore::writeBatch(const QList<BatchItem> &items) cons
         return Failure{session.error()};
     if (const Result<> begun = session.beginWrite(); !begun)
         return fail(CannotSaveMany, begun.error());
-    BatchOutcome outcome;
-    {
+    std::optional<BatchOutcome> outcome;
+    if (SqlEngine::isPostgres(session.db())) {
+        Result<std::optional<BatchOutcome>> atOnce = ServerBatchWrite(session.db()).run(items);
+        if (!atOnce)
+            return fail(CannotSaveMany, atOnce.error());
+        outcome = std::move(*atOnce);
+    }
+    if (!outcome) {
         RecordTable table(session.db());
-        for (const BatchItem &item : items) {
-            const QString key = item.matchBy == BatchItem::MatchBy::IpAddress ? item.record.ipAddress
-                                                                              : item.record.macAddress;
-            const Result<std::optional<qint64>> holder = table.firstHolding(column(item.matchBy), key);
-            if (!holder)
-                return fail(CannotSaveMany, holder.error());
-            if (!*holder) {
-                PresetRecord added = item.record;
-                added.id = 0;
-                const Result<qint64> id = table.insert(added);
-                if (!id)
-                    return fail(CannotSaveMany, id.error());
-                outcome.actions.append(BatchOutcome::Action::Added);
-                outcome.ids.append(*id);
-            } else if (item.onDuplicate == BatchItem::OnDuplicate::Skip) {
-                outcome.actions.append(BatchOutcome::Action::Skipped);
-                outcome.ids.append(**holder);
-            } else {
-                PresetRecord overwritten = item.record;
-                overwritten.id = **holder;
-                const Result<bool> found = table.update(overwritten, item.overwrittenFields);
-                if (!found)
-                    return fail(CannotSaveMany, found.error());
-                outcome.actions.append(BatchOutcome::Action::Overwritten);
-                outcome.ids.append(**holder);
-            }
-        }
+        Result<BatchOutcome> written = writeOneByOne(table, items);
+        if (!written)
+            return fail(CannotSaveMany, written.error());
+        outcome = std::move(*written);
     }
     if (const Result<> committed = session.commit(); !committed)
         return fail(CannotSaveMany, committed.error());
-    return outcome;
+    return std::move(*outcome);
 }

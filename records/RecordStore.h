@@ -113,7 +113,8 @@ public:
     // nothing is deleted. Those that are gone are skipped.
     Result<DeleteOutcome> deleteUnlessChanged(const QList<PresetRecord> &loaded) const;
     // Writes the items in order in one transaction: all of them or, on a
-    // failure, none.
+    // failure, none. On a server, a few statements write the whole batch
+    // (ServerBatchWrite) with the same outcome.
     Result<BatchOutcome> writeBatch(const QList<BatchItem> &items) const;
 
 private:

@@ -95,6 +95,11 @@ QStringList RecordTable::columnNames()
     return names;
 }
 
+QString RecordTable::fieldColumn(int k)
+{
+    return QLatin1String(FieldColumns[k]);
+}
+
 QString RecordTable::probeStatement(Column column, Engine engine)
 {
     const QLatin1String name(column == Column::IpAddress ? "IPAddress" : "MACAddress");

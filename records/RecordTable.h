@@ -29,6 +29,8 @@ public:
     // The ten columns of T_Record as the program names them: ID, then the
     // nine fields in their order.
     static QStringList columnNames();
+    // Field k (0 to 8) as statements name its column, quoted where needed.
+    static QString fieldColumn(int k);
     // The duplicate probe on a column; binds the value and the ID to skip.
     static QString probeStatement(Column column, Engine engine = Engine::Sqlite);
 
