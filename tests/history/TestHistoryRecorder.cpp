@@ -12,6 +12,7 @@
 #include "ScanResultFile.h"
 #include "ScanResultReader.h"
 #include "ScanRow.h"
+#include "StoreEngines.h"
 
 namespace {
 
@@ -65,15 +66,29 @@ private:
         return HistoryRecorder(*m_store, [when] { return when; }).record(rows, neighbourMacs);
     }
 
+    StoreEngines m_engines;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RecordStore> m_store;
 
 private Q_SLOTS:
+    // Every test on the SQLite file and on a PostgreSQL server.
+    void initTestCase_data() { StoreEngines::addRows(); }
+
     void init()
     {
+        if (const QString reason = StoreEngines::skipReason(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        m_store = std::make_unique<RecordStore>(m_dir->path());
+        const Result<PostgresServer *> server = m_engines.server();
+        QVERIFY2(server.ok(), qPrintable(server.error()));
+        std::optional<DatabaseUrl> url;
+        if (*server) {
+            const Result<QString> database = (*server)->createDatabase();
+            QVERIFY2(database.ok(), qPrintable(database.error()));
+            url = (*server)->databaseUrl(*database);
+        }
+        m_store = std::make_unique<RecordStore>(m_dir->path(), url);
     }
 
     // Three scans saved as scan result files and read back, as an
@@ -339,6 +354,8 @@ private Q_SLOTS:
     // A scan whose history cannot be written leaves the history as it was.
     void failedUpdateChangesNothing()
     {
+        if (StoreEngines::onServer())
+            QSKIP("The refusing trigger is written for the SQLite file.");
         QVERIFY(scanAt(Now.addDays(-1), rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")})).ok());
         // A value the column refuses half-way through the scan's rows.
         {
