@@ -18,7 +18,9 @@ class ScanRun;
 // by the user or by the automatic mode) goes into the history of the data
 // folder, and the item "Changes" of the Analyze menu opens the window of the
 // change events. The stored events are read when the window first opens;
-// later scans append theirs. A history that cannot be written never
+// later scans append theirs. The window shows the events of every site or of
+// the one chosen in its combo box; the window's own scans are its machine's
+// site. A history that cannot be written never
 // interrupts the window: the failure is logged and the scan's rows stand.
 class ChangesCommands : public QObject
 {
@@ -36,9 +38,13 @@ public:
     // Opens the "Changes" window (or raises it).
     void showChanges();
 
+    // Shows the events of one site only (empty: every site).
+    void showSite(const QString &site);
+
 private:
     void scanFinished(const QString &completion);
     void append(const QList<ChangeEvent> &events);
+    void offerSites();
 
     ScanRun &m_scanRun;
     ScanListModel &m_scanList;
@@ -46,6 +52,8 @@ private:
     QWidget *m_window;
     HistoryTime::Clock m_clock = HistoryTime::systemClock();
     ChangesListModel m_changes;
+    QList<ChangeEvent> m_events; // of every site, in the order they came
+    QString m_site;
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
 };

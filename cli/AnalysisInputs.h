@@ -35,6 +35,8 @@ public:
     // and none count, so that the findings are still all shown.
     Analyzer::AcknowledgementSource acknowledgements() const;
 
+    // The store that --database names, or the data folder's; valid after read().
+    const RecordStore &store() const { return m_store; }
     const AnalysisOptions &stored() const { return m_stored; }
     Analyzer::Options analyzerOptions() const { return m_options; }
 

@@ -9,10 +9,10 @@
 
 namespace CompletedScan {
 
-QList<ChangeEvent> record(const CommandLine &command, const QString &dataFolder, const ScanListModel &list,
-                          const ScanRun &run)
+QList<ChangeEvent> record(const CommandLine &command, const RecordStore &store, const ScanListModel &list,
+                          const ScanRun &run, const QString &site)
 {
-    const Result<QList<ChangeEvent>> events = ScanHistory::recordScan(dataFolder, list, run.neighbourMacs());
+    const Result<QList<ChangeEvent>> events = ScanHistory::recordScan(store, list, run.neighbourMacs(), site);
     if (!events) {
         command.failure(events.error());
         return {};

@@ -4,11 +4,13 @@
 #include "CompletedScan.h"
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
+#include "RecordStore.h"
 #include "ScanListModel.h"
 #include "ScanOptions.h"
 #include "ScanResultFile.h"
 #include "ScanRowPrinter.h"
 #include "ScanRun.h"
+#include "SiteOption.h"
 #include "StopSignals.h"
 #include "VendorResolver.h"
 
@@ -37,6 +39,7 @@ int runScanCommand(const QStringList &arguments)
                       QStringLiteral("Also save the rows of the scan as a scan result file (.kst); an "
                                      "existing file is replaced once the new one is written whole."),
                       QStringLiteral("FILE")});
+    SiteOption::addForWriting(parser);
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
@@ -52,6 +55,9 @@ int runScanCommand(const QStringList &arguments)
 
     if (!options.readRangeAndPacing(parser, &error))
         return command.usageError(error);
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
 
     const QString dataFolder = DataFolder::resolve(options.dataDir());
     const VendorResolver vendors(dataFolder);
@@ -91,7 +97,7 @@ int runScanCommand(const QStringList &arguments)
         } else {
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
-            CompletedScan::record(command, dataFolder, list, run);
+            CompletedScan::record(command, RecordStore(dataFolder), list, run, *site);
             if (parser.isSet(QStringLiteral("output"))) {
                 QList<ScanRow> rows;
                 rows.reserve(list.count());

@@ -7,10 +7,10 @@
 #include "ScanRow.h"
 #include "SqlEngine.h"
 
-#include <QDir>
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QVariant>
 
 #include <algorithm>
@@ -75,25 +75,28 @@ void appendJsonRow(QString &json, std::initializer_list<QString> texts)
     json += QLatin1Char(']');
 }
 
-// What the history knew of a scanned pair that may give an event: the pair
-// is new (with whether its MAC is known at another IP), or long absent, or
-// its IP's latest sighting before this scan (the latest LastSeen, then the
-// lowest MAC) has another MAC. A scan at the same second is no earlier
-// sighting. The pairs left out were seen lately at the same IP and MAC, so
-// a repeated scan reads almost nothing back. The pairs are unpacked once
-// into a materialised table, not for every reference to them.
-// Values: the pairs, now, now, the absence limit.
+// What the history of the site knew of a scanned pair that may give an
+// event: the pair is new (with whether the site knows its MAC at another IP),
+// or long absent, or its IP's latest sighting on the site before this scan
+// (the latest LastSeen, then the lowest MAC) has another MAC. A scan at the
+// same second is no earlier sighting. The pairs left out were seen lately at
+// the same IP and MAC, so a repeated scan reads almost nothing back. The
+// pairs are unpacked once into a materialised table, not for every reference
+// to them.
+// Values: the pairs, the site, now, now, the absence limit.
 QString lookupStatement(bool postgres)
 {
     return QStringLiteral(
                "WITH s AS MATERIALIZED (SELECT e.n, e.value ->> 0 AS ip, e.value ->> 1 AS mac FROM %1) "
                "SELECT s.n, o.LastSeen, h.MACAddress, h.LastSeen, "
                "CASE WHEN o.LastSeen IS NULL AND EXISTS (SELECT 1 FROM T_History m "
-               "WHERE m.MACAddress = s.mac) THEN 1 ELSE 0 END "
-               "FROM s LEFT JOIN T_History o ON o.IPAddress = s.ip AND o.MACAddress = s.mac "
-               "LEFT JOIN T_History h ON h.IPAddress = s.ip AND h.MACAddress <> s.mac AND h.LastSeen < ? "
+               "WHERE m.MACAddress = s.mac AND m.Site = q.site) THEN 1 ELSE 0 END "
+               "FROM s CROSS JOIN (SELECT CAST(? AS TEXT) AS site) q "
+               "LEFT JOIN T_History o ON o.IPAddress = s.ip AND o.MACAddress = s.mac AND o.Site = q.site "
+               "LEFT JOIN T_History h ON h.IPAddress = s.ip AND h.Site = q.site AND h.MACAddress <> s.mac "
+               "AND h.LastSeen < ? "
                "AND NOT EXISTS (SELECT 1 FROM T_History g WHERE g.IPAddress = h.IPAddress AND "
-               "g.LastSeen < ? AND (g.LastSeen > h.LastSeen OR (g.LastSeen = h.LastSeen AND "
+               "g.Site = h.Site AND g.LastSeen < ? AND (g.LastSeen > h.LastSeen OR (g.LastSeen = h.LastSeen AND "
                "g.MACAddress < h.MACAddress))) "
                "WHERE o.LastSeen IS NULL OR o.LastSeen < ? OR h.MACAddress IS NOT NULL")
         .arg(rowsOf(postgres));
@@ -102,14 +105,14 @@ QString lookupStatement(bool postgres)
 // Names and vendor follow the latest scan that gave them: an ARP scan gives no
 // host name and keeps the one a UDP scan found. "WHERE true" keeps SQLite from
 // reading the upsert's ON as a join constraint.
-// Values: now, now, the pairs.
+// Values: site, now, now, the pairs.
 QString upsertStatement(bool postgres)
 {
     return QStringLiteral(
-               "INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
-               "Workgroup, Vendor) SELECT e.value ->> 0, e.value ->> 1, ?, ?, 1, e.value ->> 2, "
+               "INSERT INTO T_History (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
+               "Workgroup, Vendor) SELECT ?, e.value ->> 0, e.value ->> 1, ?, ?, 1, e.value ->> 2, "
                "e.value ->> 3, e.value ->> 4 FROM %1 WHERE true "
-               "ON CONFLICT (IPAddress, MACAddress) DO UPDATE SET LastSeen = excluded.LastSeen, "
+               "ON CONFLICT (IPAddress, MACAddress, Site) DO UPDATE SET LastSeen = excluded.LastSeen, "
                "ScanCount = T_History.ScanCount + 1, "
                "HostName = COALESCE(NULLIF(excluded.HostName, ''), T_History.HostName), "
                "Workgroup = COALESCE(NULLIF(excluded.Workgroup, ''), T_History.Workgroup), "
@@ -117,12 +120,12 @@ QString upsertStatement(bool postgres)
         .arg(rowsOf(postgres));
 }
 
-// Values: now, the events.
+// Values: site, now, the events.
 QString eventStatement(bool postgres)
 {
     return QStringLiteral(
-               "INSERT INTO T_Change (EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, "
-               "HostName) SELECT ?, e.value ->> 0, e.value ->> 1, e.value ->> 2, e.value ->> 3, "
+               "INSERT INTO T_Change (Site, EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, "
+               "HostName) SELECT ?, ?, e.value ->> 0, e.value ->> 1, e.value ->> 2, e.value ->> 3, "
                "e.value ->> 4, e.value ->> 5 FROM %1 WHERE true ON CONFLICT DO NOTHING")
         .arg(rowsOf(postgres));
 }
@@ -148,8 +151,18 @@ struct Sighting
 } // namespace
 
 HistoryRecorder::HistoryRecorder(const RecordStore &store, HistoryTime::Clock clock)
-    : m_store(store), m_clock(std::move(clock))
+    : m_store(store), m_clock(std::move(clock)), m_site(defaultSite())
 {
+}
+
+QString HistoryRecorder::defaultSite()
+{
+    return QSysInfo::machineHostName();
+}
+
+void HistoryRecorder::setSite(const QString &site)
+{
+    m_site = site.trimmed().isEmpty() ? defaultSite() : site.trimmed();
 }
 
 Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
@@ -157,7 +170,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
 {
     const auto fail = [this](const QString &detail) {
         return Failure{QStringLiteral("The host history could not be updated (%1)\r\n%2")
-                           .arg(QDir::toNativeSeparators(m_store.databasePath()), detail)};
+                           .arg(m_store.location(), detail)};
     };
 
     QDateTime now = m_clock().toUTC();
@@ -208,7 +221,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     std::vector<Sighting> sightings(size_t(pairs.size()));
     if (!pairs.isEmpty()) {
         const Result<> read = CheckedQuery::eachRow(session.db(), lookupStatement(postgres),
-                                                    {pairsJson, nowText, nowText, absentBefore},
+                                                    {pairsJson, m_site, nowText, nowText, absentBefore},
                                                     [&](const QSqlQuery &query) {
                                                         const qsizetype n = query.value(0).toLongLong();
                                                         if (n < 0 || n >= pairs.size())
@@ -233,6 +246,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
         const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
             ChangeEvent e;
             e.kind = kind;
+            e.site = m_site;
             e.time = now;
             e.ipAddress = pair.ip;
             e.macAddress = pair.mac;
@@ -266,7 +280,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     if (!pairs.isEmpty()) {
         QSqlQuery query(session.db());
         if (const Result<> written =
-                CheckedQuery::exec(query, upsertStatement(postgres), {nowText, nowText, pairsJson});
+                CheckedQuery::exec(query, upsertStatement(postgres), {m_site, nowText, nowText, pairsJson});
             !written)
             return fail(written.error());
     }
@@ -284,7 +298,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
         eventsJson += QLatin1Char(']');
         QSqlQuery query(session.db());
         if (const Result<> written =
-                CheckedQuery::exec(query, eventStatement(postgres), {nowText, eventsJson});
+                CheckedQuery::exec(query, eventStatement(postgres), {m_site, nowText, eventsJson});
             !written)
             return fail(written.error());
     }

@@ -15,12 +15,13 @@ QList<ScanRow> rowsOf(const ScanListModel &list)
     return rows;
 }
 
-Result<QList<ChangeEvent>> recordScan(const QString &dataFolder, const ScanListModel &list,
-                                      const QHash<QString, QString> &neighbourMacs,
+Result<QList<ChangeEvent>> recordScan(const RecordStore &store, const ScanListModel &list,
+                                      const QHash<QString, QString> &neighbourMacs, const QString &site,
                                       const HistoryTime::Clock &clock)
 {
-    const RecordStore store(dataFolder);
-    return HistoryRecorder(store, clock).record(rowsOf(list), neighbourMacs);
+    HistoryRecorder recorder(store, clock);
+    recorder.setSite(site);
+    return recorder.record(rowsOf(list), neighbourMacs);
 }
 
 } // namespace ScanHistory
