@@ -214,9 +214,16 @@ namespace RecordSchema {
 Result<int> readVersion(QSqlQuery &query)
 {
     if (SqlEngine::isPostgres(query)) {
-        // A missing table would abort the transaction, so ask first.
+        // A missing table would abort the transaction, so ask first. The
+        // question goes to the catalog as a table of this statement's snapshot:
+        // to_regclass() reads a cached catalog snapshot, which may still miss
+        // the table that another connection made while this one waited for
+        // the migration lock, and the migrations would then run twice.
         if (const Result<> done = CheckedQuery::exec(
-                query, QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {VersionTable.toLower()});
+                query,
+                QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
+                               "current_schema() AND tablename = ?)"),
+                {VersionTable.toLower()});
             !done)
             return Failure{done.error()};
         const Result<bool> row = CheckedQuery::next(query);
