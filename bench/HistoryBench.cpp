@@ -90,10 +90,11 @@ bool fillHistory(const RecordStore &store, int pairs)
         return false;
     QSqlQuery insert(session.db());
     insert.prepare(
-        QStringLiteral("INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
-                       "HostName, Workgroup, Vendor) VALUES (?, ?, ?, ?, 1, ?, 'WG', 'Vendor')"));
+        QStringLiteral("INSERT INTO T_History (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
+                       "HostName, Workgroup, Vendor) VALUES (?, ?, ?, ?, ?, 1, ?, 'WG', 'Vendor')"));
     const QString seen = QStringLiteral("2026-01-01T00:00:00Z");
     for (int n = ScanSize; n < ScanSize + pairs; ++n) {
+        insert.addBindValue(HistoryRecorder::defaultSite());
         insert.addBindValue(ip(n));
         insert.addBindValue(mac(0x10000000 + n));
         insert.addBindValue(seen);
