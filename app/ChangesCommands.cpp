@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QMenu>
 
+#include <utility>
+
 ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList,
                                  const RecordStore &store, QWidget *window)
     : QObject(window), m_scanRun(scanRun), m_scanList(scanList), m_store(store), m_window(window)
@@ -39,14 +41,18 @@ void ChangesCommands::showChanges()
         const Result<QList<ChangeEvent>> stored = HistoryReader(m_store).changes();
         if (stored) {
             m_changes.clear();
+            m_events.clear();
             append(*stored);
             m_loaded = true;
         } else {
             qWarning("%s", qPrintable(stored.error()));
         }
     }
-    if (!m_form)
+    if (!m_form) {
         m_form = new FormChanges(&m_changes, m_window);
+        connect(m_form, &FormChanges::siteChosen, this, &ChangesCommands::showSite);
+    }
+    offerSites();
     m_form->show();
     m_form->raise();
     m_form->activateWindow();
@@ -57,23 +63,52 @@ void ChangesCommands::scanFinished(const QString &completion)
     if (completion.isEmpty())
         return; // the run failed before its first host
     const Result<QList<ChangeEvent>> events =
-        ScanHistory::recordScan(m_store, m_scanList, m_scanRun.neighbourMacs(), m_clock);
+        ScanHistory::recordScan(m_store, m_scanList, m_scanRun.neighbourMacs(), QString(), m_clock);
     if (!events) {
         qWarning("%s", qPrintable(events.error()));
         return;
     }
     // Before the window first opens, the stored events are read then.
-    if (m_loaded)
+    if (m_loaded) {
         append(*events);
+        offerSites();
+    }
+}
+
+void ChangesCommands::showSite(const QString &site)
+{
+    m_site = site;
+    m_changes.clear();
+    const QList<ChangeEvent> all = std::exchange(m_events, {});
+    append(all);
+}
+
+void ChangesCommands::offerSites()
+{
+    if (!m_form)
+        return;
+    QStringList sites;
+    for (const ChangeEvent &event : std::as_const(m_events)) {
+        if (!sites.contains(event.site))
+            sites.append(event.site);
+    }
+    sites.sort();
+    m_form->setSites(sites);
+    if (m_form->site() != m_site)
+        showSite(m_form->site());
 }
 
 void ChangesCommands::append(const QList<ChangeEvent> &events)
 {
+    m_events += events;
     QList<QStringList> rows;
     rows.reserve(events.size());
     for (const ChangeEvent &event : events) {
-        rows.append({Analyzer::dateTimeText(event.time.toLocalTime()), ChangeEvent::kindWord(event.kind),
-                     event.ipAddress, MacText::shown(event.macAddress), event.text()});
+        if (!m_site.isEmpty() && event.site != m_site)
+            continue;
+        rows.append({Analyzer::dateTimeText(event.time.toLocalTime()), event.site,
+                     ChangeEvent::kindWord(event.kind), event.ipAddress, MacText::shown(event.macAddress),
+                     event.text()});
     }
     m_changes.appendChanges(rows);
 }

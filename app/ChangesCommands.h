@@ -19,7 +19,9 @@ class ScanRun;
 // by the user or by the automatic mode) goes into the history of the window's
 // record store, and the item "Changes" of the Analyze menu opens the window of the
 // change events. The stored events are read when the window first opens;
-// later scans append theirs. A history that cannot be written never
+// later scans append theirs. The window shows the events of every site or of
+// the one chosen in its combo box; the window's own scans are its machine's
+// site. A history that cannot be written never
 // interrupts the window: the failure is logged and the scan's rows stand.
 // The store is the window's own, which outlives this object; when it moves
 // to another database, reload() drops the events of the old one.
@@ -41,9 +43,13 @@ public:
     // The store now names another database: its events replace those shown.
     void reload();
 
+    // Shows the events of one site only (empty: every site).
+    void showSite(const QString &site);
+
 private:
     void scanFinished(const QString &completion);
     void append(const QList<ChangeEvent> &events);
+    void offerSites();
 
     ScanRun &m_scanRun;
     ScanListModel &m_scanList;
@@ -51,6 +57,8 @@ private:
     QWidget *m_window;
     HistoryTime::Clock m_clock = HistoryTime::systemClock();
     ChangesListModel m_changes;
+    QList<ChangeEvent> m_events; // of every site, in the order they came
+    QString m_site;
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
 };

@@ -3,10 +3,15 @@
 // the addresses answered by new MACs; then a history of 1,000,000 pairs, a
 // 65,536-row scan against it, and the query for one MAC and for one IP
 // (median of many, each with its own connection as the commands open one).
-//   netkestrel-history-bench
+//   netkestrel-history-bench [--scans-only] [--postgresql]
+// --scans-only stops after the three scans into the small history (for a
+// profiler's view of the update alone). --postgresql runs it all on a
+// PostgreSQL server of its own (a socket in a temporary folder) instead of
+// the SQLite file.
 #include "HistoryReader.h"
 #include "HistoryRecorder.h"
 #include "HistoryTime.h"
+#include "PostgresServer.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 #include "ScanRow.h"
@@ -85,10 +90,11 @@ bool fillHistory(const RecordStore &store, int pairs)
         return false;
     QSqlQuery insert(session.db());
     insert.prepare(
-        QStringLiteral("INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
-                       "HostName, Workgroup, Vendor) VALUES (?, ?, ?, ?, 1, ?, 'WG', 'Vendor')"));
+        QStringLiteral("INSERT INTO T_History (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
+                       "HostName, Workgroup, Vendor) VALUES (?, ?, ?, ?, ?, 1, ?, 'WG', 'Vendor')"));
     const QString seen = QStringLiteral("2026-01-01T00:00:00Z");
     for (int n = ScanSize; n < ScanSize + pairs; ++n) {
+        insert.addBindValue(HistoryRecorder::defaultSite());
         insert.addBindValue(ip(n));
         insert.addBindValue(mac(0x10000000 + n));
         insert.addBindValue(seen);
@@ -120,7 +126,19 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    const RecordStore store(dir.path());
+    PostgresServer server;
+    std::optional<DatabaseUrl> url;
+    if (app.arguments().contains(QLatin1String("--postgresql"))) {
+        const Result<> started = server.start();
+        const Result<QString> database = started ? server.createDatabase()
+                                                 : Result<QString>(Failure{started.error()});
+        if (!database) {
+            std::fprintf(stderr, "no server: %s\n", qPrintable(database.error()));
+            return 1;
+        }
+        url = server.databaseUrl(*database);
+    }
+    const RecordStore store(dir.path(), url);
     if (!store.prepare()) {
         std::fprintf(stderr, "no database\n");
         return 1;
@@ -135,6 +153,9 @@ int main(int argc, char *argv[])
     std::printf("the same scan again, every pair known:  %.0f ms (%lld events)\n", ms, (long long)events);
     ms = timeScan(store, scanRows(0x01000000, ScanSize - ScanSize / 10), day.addDays(2), &events);
     std::printf("a tenth of the addresses on new MACs:   %.0f ms (%lld events)\n", ms, (long long)events);
+
+    if (app.arguments().contains(QLatin1String("--scans-only")))
+        return 0;
 
     QElapsedTimer fill;
     fill.start();

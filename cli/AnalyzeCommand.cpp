@@ -8,11 +8,13 @@
 #include "ConsolePrompt.h"
 #include "DataFolder.h"
 #include "FindingPrinter.h"
+#include "HistoryRecorder.h"
 #include "RecordListModel.h"
 #include "ScanListModel.h"
 #include "ScanOptions.h"
 #include "ScanResultReader.h"
 #include "ScanRun.h"
+#include "SiteOption.h"
 #include "StopSignals.h"
 #include "TableOrJsonOption.h"
 #include "VendorResolver.h"
@@ -29,7 +31,7 @@ constexpr int StoppedStatus = 130;
 // Runs the scan to its end; false when it failed or was stopped (*status set).
 // A completed scan goes into the host history.
 bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
-              const QString &dataFolder, const RecordStore &store, int *status)
+              const QString &dataFolder, const RecordStore &store, const QString &site, int *status)
 {
     const VendorResolver vendors(dataFolder);
     ScanRun run(&list);
@@ -63,7 +65,7 @@ bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions
         *status = 1;
         return false;
     }
-    CompletedScan::record(command, store, list, run);
+    CompletedScan::record(command, store, list, run, site);
     return true;
 }
 
@@ -78,6 +80,7 @@ void addAnalysisSourceOptions(QCommandLineParser &parser)
                       QStringLiteral("Analyse the rows of this scan result file instead of scanning."),
                       QStringLiteral("F")});
     AnalysisInputs::addOptions(parser);
+    SiteOption::addForWriting(parser);
 }
 
 std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
@@ -100,6 +103,9 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
         *dataFolderOut = dataFolder;
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
         return command.usageError(checked.error());
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
     AnalysisInputs inputs(dataFolder);
     if (const Result<> read = inputs.read(parser); !read)
         return command.failure(read.error());
@@ -122,7 +128,7 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
 
     if (!fromFile) {
         int status = 0;
-        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), &status))
+        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site, &status))
             return status;
     }
 
@@ -154,8 +160,10 @@ int runAnalyzeCommand(const QStringList &arguments)
     AnalysisListModel analysisList;
     if (const std::optional<int> failed = analyseInto(command, parser, analysisList, nullptr))
         return *failed;
+    const Result<QString> site = SiteOption::read(parser);
     FindingPrinter(analysisList, stdout,
-                   std::get<bool>(json) ? FindingPrinter::Format::Json : FindingPrinter::Format::Table)
+                   std::get<bool>(json) ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
+                   site && !site->isEmpty() ? *site : HistoryRecorder::defaultSite())
         .printRows(0, analysisList.count() - 1);
     for (int row = 0; row < analysisList.count(); ++row) {
         if (!analysisList.isAcknowledged(row))

@@ -8,10 +8,12 @@
 #include "HistoryTime.h"
 #include "JsonLines.h"
 #include "RecordStore.h"
+#include "SiteOption.h"
 #include "TableOrJsonOption.h"
 #include "TerminalText.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 #include <cstdio>
 
 int runChangesCommand(const QStringList &arguments)
@@ -20,13 +22,15 @@ int runChangesCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lists the change events of the completed scans, oldest first: time (UTC), a tab, the kind, a tab,\n"
-        "the event. Kinds: new-station, mac-changed, returned, nbstat-mac-mismatch, randomised-mac."));
+        "the event. Kinds: new-station, mac-changed, returned, nbstat-mac-mismatch, randomised-mac.\n"
+        "When the events come from more than one site, the site comes first, then a tab."));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("data-dir"), QStringLiteral("The data folder of the record database."),
          QStringLiteral("DIR")},
     });
     DatabaseOption::addTo(parser);
+    SiteOption::addForReading(parser);
     TableOrJsonOption::addSince(parser, QStringLiteral("the events"));
     TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
@@ -42,18 +46,28 @@ int runChangesCommand(const QStringList &arguments)
     if (!server)
         return command.usageError(server.error());
 
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
+
     const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server);
     const Result<QList<ChangeEvent>> events =
-        HistoryReader(store).changes(std::get<std::optional<QDateTime>>(since));
+        HistoryReader(store).changes(std::get<std::optional<QDateTime>>(since), *site);
     if (!events)
         return command.failure(events.error());
+    const bool sited = std::any_of(events->cbegin(), events->cend(), [&](const ChangeEvent &event) {
+        return event.site != events->first().site;
+    });
     for (const ChangeEvent &event : *events) {
-        if (std::get<bool>(json))
+        if (std::get<bool>(json)) {
             JsonLines::write(stdout, JsonLines::changeEvent(event));
-        else
-            std::printf("%s\t%s\t%s\n", qPrintable(HistoryTime::text(event.time)),
-                        qPrintable(ChangeEvent::kindWord(event.kind)),
-                        TerminalText::printable(event.text()).toUtf8().constData());
+            continue;
+        }
+        if (sited)
+            std::printf("%s\t", TerminalText::printable(event.site).toUtf8().constData());
+        std::printf("%s\t%s\t%s\n", qPrintable(HistoryTime::text(event.time)),
+                    qPrintable(ChangeEvent::kindWord(event.kind)),
+                    TerminalText::printable(event.text()).toUtf8().constData());
     }
     std::fflush(stdout);
     return 0;

@@ -10,9 +10,9 @@
 namespace CompletedScan {
 
 QList<ChangeEvent> record(const CommandLine &command, const RecordStore &store, const ScanListModel &list,
-                          const ScanRun &run)
+                          const ScanRun &run, const QString &site)
 {
-    const Result<QList<ChangeEvent>> events = ScanHistory::recordScan(store, list, run.neighbourMacs());
+    const Result<QList<ChangeEvent>> events = ScanHistory::recordScan(store, list, run.neighbourMacs(), site);
     if (!events) {
         command.failure(events.error());
         return {};

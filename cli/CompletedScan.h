@@ -19,8 +19,9 @@ namespace CompletedScan {
 // of --database) up to date with the scan and
 // returns its change events. A history that cannot be written is said on
 // standard error and leaves the scan's own results standing (no events).
+// site: --site, empty for the machine's host name.
 QList<ChangeEvent> record(const CommandLine &command, const RecordStore &store, const ScanListModel &list,
-                          const ScanRun &run);
+                          const ScanRun &run, const QString &site = {});
 
 // The events as lines: date/time, a tab, the event; or JSON lines.
 void printChanges(std::FILE *out, const QList<ChangeEvent> &events, bool json);

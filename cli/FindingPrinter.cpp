@@ -8,8 +8,8 @@ void FindingPrinter::printRows(int first, int last)
     for (int row = first; row <= last; ++row) {
         const AnalysisEntry entry = m_list.entry(row);
         if (m_format == Format::Json) {
-            JsonLines::write(
-                m_out, JsonLines::finding(entry.result, QDateTime::currentDateTimeUtc(), entry.acknowledged));
+            JsonLines::write(m_out, JsonLines::finding(entry.result, QDateTime::currentDateTimeUtc(),
+                                                       entry.acknowledged, m_site));
             continue;
         }
         std::fprintf(m_out, "%s\t%s%s\n", TerminalText::printable(entry.dateTime).toUtf8().constData(),

@@ -10,15 +10,16 @@ class AnalysisListModel;
 // "Date/Time", a tab, "Result", and AcknowledgedMark after an acknowledged
 // finding. Flushes after each line, so that a script reading a pipe sees every
 // finding when it is made. In JSON, one object a finding (JsonLines::finding),
-// timed when it is printed.
+// timed when it is printed and tagged with the site.
 class FindingPrinter
 {
 public:
     enum class Format { Table, Json };
     static constexpr const char *AcknowledgedMark = " (acknowledged)";
 
-    FindingPrinter(const AnalysisListModel &list, std::FILE *out, Format format = Format::Table)
-        : m_list(list), m_out(out), m_format(format)
+    FindingPrinter(const AnalysisListModel &list, std::FILE *out, Format format = Format::Table,
+                   const QString &site = {})
+        : m_list(list), m_out(out), m_format(format), m_site(site)
     {
     }
 
@@ -28,4 +29,5 @@ private:
     const AnalysisListModel &m_list;
     std::FILE *m_out;
     Format m_format;
+    QString m_site;
 };

@@ -8,10 +8,12 @@
 #include "JsonLines.h"
 #include "MacText.h"
 #include "RecordStore.h"
+#include "SiteOption.h"
 #include "TableOrJsonOption.h"
 #include "TerminalText.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -45,6 +47,7 @@ int runHistoryCommand(const QStringList &arguments)
          QStringLiteral("M")},
     });
     DatabaseOption::addTo(parser);
+    SiteOption::addForReading(parser);
     TableOrJsonOption::addSince(parser, QStringLiteral("the pairs last seen"));
     TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
@@ -63,25 +66,41 @@ int runHistoryCommand(const QStringList &arguments)
     const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
     if (!server)
         return command.usageError(server.error());
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
+    filter.site = *site;
 
     const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server);
     const Result<QList<HistoryEntry>> entries = HistoryReader(store).entries(filter);
     if (!entries)
         return command.failure(entries.error());
     const bool json = std::get<bool>(format);
+    // The site is a column only where the lines come from more than one.
+    const bool sited = std::any_of(entries->cbegin(), entries->cend(), [&](const HistoryEntry &entry) {
+        return entry.site != entries->first().site;
+    });
+    const auto withSite = [sited](QStringList cells, const QString &siteCell) {
+        if (sited)
+            cells.prepend(siteCell);
+        return cells;
+    };
     if (!json && !entries->isEmpty())
-        printTableLine({QStringLiteral("IP Address"), QStringLiteral("MAC Address"),
-                        QStringLiteral("First seen"), QStringLiteral("Last seen"), QStringLiteral("Scans"),
-                        QStringLiteral("Host Name"), QStringLiteral("Workgroup"),
-                        QStringLiteral("NIC Vendor")});
+        printTableLine(
+            withSite({QStringLiteral("IP Address"), QStringLiteral("MAC Address"),
+                      QStringLiteral("First seen"), QStringLiteral("Last seen"), QStringLiteral("Scans"),
+                      QStringLiteral("Host Name"), QStringLiteral("Workgroup"), QStringLiteral("NIC Vendor")},
+                     QStringLiteral("Site")));
     for (const HistoryEntry &entry : *entries) {
         if (json) {
             JsonLines::write(stdout, JsonLines::historyEntry(entry));
             continue;
         }
-        printTableLine({entry.ipAddress, MacText::shown(entry.macAddress), HistoryTime::text(entry.firstSeen),
-                        HistoryTime::text(entry.lastSeen), QString::number(entry.scanCount), entry.hostName,
-                        entry.workgroup, entry.vendor});
+        printTableLine(
+            withSite({entry.ipAddress, MacText::shown(entry.macAddress), HistoryTime::text(entry.firstSeen),
+                      HistoryTime::text(entry.lastSeen), QString::number(entry.scanCount), entry.hostName,
+                      entry.workgroup, entry.vendor},
+                     entry.site));
     }
     std::fflush(stdout);
     return 0;

@@ -27,7 +27,7 @@ QJsonObject scanRow(const ScanRow &row, const QDateTime &time)
     return object;
 }
 
-QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledged)
+QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledged, const QString &site)
 {
     const std::optional<FindingText::Fields> fields = FindingText::parse(text);
     const QString ip = fields ? fields->ipAddress : QString();
@@ -37,6 +37,7 @@ QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledge
             {QStringLiteral("ip"), ip},
             {QStringLiteral("mac"), mac},
             {QStringLiteral("acknowledged"), acknowledged},
+            {QStringLiteral("site"), site},
             {QStringLiteral("text"), text}};
 }
 
@@ -51,7 +52,8 @@ QJsonObject historyEntry(const HistoryEntry &entry)
             {QStringLiteral("scans"), entry.scanCount},
             {QStringLiteral("hostName"), entry.hostName},
             {QStringLiteral("workgroup"), entry.workgroup},
-            {QStringLiteral("vendor"), entry.vendor}};
+            {QStringLiteral("vendor"), entry.vendor},
+            {QStringLiteral("site"), entry.site}};
 }
 
 QJsonObject changeEvent(const ChangeEvent &event)
@@ -62,6 +64,7 @@ QJsonObject changeEvent(const ChangeEvent &event)
                        {QStringLiteral("mac"), event.macAddress},
                        {QStringLiteral("randomised"), MacText::isLocallyAdministered(event.macAddress)},
                        {QStringLiteral("hostName"), event.hostName},
+                       {QStringLiteral("site"), event.site},
                        {QStringLiteral("text"), event.text()}};
     switch (event.kind) {
     case ChangeEvent::Kind::MacChanged:

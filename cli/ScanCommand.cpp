@@ -11,6 +11,7 @@
 #include "ScanResultFile.h"
 #include "ScanRowPrinter.h"
 #include "ScanRun.h"
+#include "SiteOption.h"
 #include "StopSignals.h"
 #include "VendorResolver.h"
 
@@ -40,6 +41,7 @@ int runScanCommand(const QStringList &arguments)
                                      "existing file is replaced once the new one is written whole."),
                       QStringLiteral("FILE")});
     DatabaseOption::addTo(parser);
+    SiteOption::addForWriting(parser);
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
@@ -58,6 +60,9 @@ int runScanCommand(const QStringList &arguments)
     const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
     if (!server)
         return command.usageError(server.error());
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
 
     const QString dataFolder = DataFolder::resolve(options.dataDir());
     // The host history goes where the records are.
@@ -99,7 +104,7 @@ int runScanCommand(const QStringList &arguments)
         } else {
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
-            CompletedScan::record(command, store, list, run);
+            CompletedScan::record(command, store, list, run, *site);
             if (parser.isSet(QStringLiteral("output"))) {
                 QList<ScanRow> rows;
                 rows.reserve(list.count());

@@ -10,11 +10,13 @@
 #include "DailyReport.h"
 #include "DataFolder.h"
 #include "FindingPrinter.h"
+#include "HistoryRecorder.h"
 #include "RecordListModel.h"
 #include "ReportOptions.h"
 #include "ScanListModel.h"
 #include "ScanOptions.h"
 #include "ScanRun.h"
+#include "SiteOption.h"
 #include "StopSignals.h"
 #include "TableOrJsonOption.h"
 #include "VendorResolver.h"
@@ -59,6 +61,7 @@ int runWatchCommand(const QStringList &arguments)
                         "report settings (the flags below override them).")});
     ReportOptions::addTo(parser);
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding or change event"));
+    SiteOption::addForWriting(parser);
 
     if (const auto done = command.parse(parser, arguments))
         return *done;
@@ -89,6 +92,9 @@ int runWatchCommand(const QStringList &arguments)
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
         return command.usageError(checked.error());
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
     AnalysisInputs inputs(dataFolder);
     if (const Result<> read = inputs.read(parser); !read)
         return command.failure(read.error());
@@ -107,7 +113,8 @@ int runWatchCommand(const QStringList &arguments)
     controller.setMinutes(every.value_or(inputs.stored().mins));
 
     FindingPrinter printer(analysisList, stdout,
-                           json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table);
+                           json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
+                           site->isEmpty() ? HistoryRecorder::defaultSite() : *site);
     QObject::connect(&analysisList, &QAbstractItemModel::rowsInserted,
                      [&](const QModelIndex &, int first, int last) { printer.printRows(first, last); });
 
@@ -130,20 +137,20 @@ int runWatchCommand(const QStringList &arguments)
     });
 
     bool stopping = false;
-    QObject::connect(&controller, &AutoScanController::stepFinished,
-                     [&](bool, const QString &completion, int) {
-                         if (!completion.isEmpty()) {
-                             std::fprintf(stderr, "%s\n", qPrintable(completion));
-                             CompletedScan::printChanges(
-                                 stdout, CompletedScan::record(command, inputs.store(), scanList, run), json);
-                         }
-                         // Printed already; a watch that runs for months keeps no findings,
-                         // or only those of the day's report.
-                         if (!reporting)
-                             analysisList.clear();
-                         if (stopping)
-                             QCoreApplication::quit();
-                     });
+    QObject::connect(
+        &controller, &AutoScanController::stepFinished, [&](bool, const QString &completion, int) {
+            if (!completion.isEmpty()) {
+                std::fprintf(stderr, "%s\n", qPrintable(completion));
+                CompletedScan::printChanges(
+                    stdout, CompletedScan::record(command, inputs.store(), scanList, run, *site), json);
+            }
+            // Printed already; a watch that runs for months keeps no findings,
+            // or only those of the day's report.
+            if (!reporting)
+                analysisList.clear();
+            if (stopping)
+                QCoreApplication::quit();
+        });
 
     StopSignals signals_;
     QObject::connect(&signals_, &StopSignals::stopRequested, &controller, [&](int count) {

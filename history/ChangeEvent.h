@@ -26,6 +26,7 @@ struct ChangeEvent
     static std::optional<Kind> kindFromWord(const QString &word);
 
     Kind kind = Kind::NewStation;
+    QString site;   // the site whose scan showed it
     QDateTime time; // the scan's time, UTC
     QString ipAddress;
     QString macAddress; // MacText::key form

@@ -7,6 +7,7 @@
 // saw it, how many saw it, and the latest names and vendor they gave.
 struct HistoryEntry
 {
+    QString site; // the site whose scans saw it
     QString ipAddress;
     QString macAddress;  // MacText::key form
     QDateTime firstSeen; // UTC

@@ -10,32 +10,14 @@
 #include <QStringList>
 #include <QVariant>
 
-namespace {
-
-// Runs the statement and hands each row to take.
-template <typename Take>
-Result<> eachRow(QSqlDatabase &db, const QString &statement, const QVariantList &values, Take take)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (const Result<> done = CheckedQuery::exec(query, statement, values); !done)
-        return done;
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            return {};
-        take(query);
-    }
-}
-
-} // namespace
-
 Result<QList<HistoryEntry>> HistoryReader::entries(const Filter &filter) const
 {
     QStringList where;
     QVariantList values;
+    if (!filter.site.isEmpty()) {
+        where.append(QStringLiteral("Site = ?"));
+        values.append(filter.site);
+    }
     if (!filter.ipAddress.isEmpty()) {
         where.append(QStringLiteral("IPAddress = ?"));
         values.append(filter.ipAddress.trimmed());
@@ -50,64 +32,92 @@ Result<QList<HistoryEntry>> HistoryReader::entries(const Filter &filter) const
     }
     QString statement = QStringLiteral(
         "SELECT IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
-        "Workgroup, Vendor FROM T_History");
+        "Workgroup, Vendor, Site FROM T_History");
     if (!where.isEmpty())
         statement += QLatin1String(" WHERE ") + where.join(QLatin1String(" AND "));
-    statement += QLatin1String(" ORDER BY IPAddress, MACAddress");
+    statement += QLatin1String(" ORDER BY IPAddress, MACAddress, Site");
 
     RecordStoreSession session(m_store);
     if (!session.isOpen())
         return Failure{session.error()};
     QList<HistoryEntry> found;
-    const Result<> read = eachRow(session.db(), statement, values, [&found](const QSqlQuery &query) {
-        HistoryEntry entry;
-        entry.ipAddress = query.value(0).toString();
-        entry.macAddress = query.value(1).toString();
-        entry.firstSeen = HistoryTime::fromText(query.value(2).toString());
-        entry.lastSeen = HistoryTime::fromText(query.value(3).toString());
-        entry.scanCount = query.value(4).toInt();
-        entry.hostName = query.value(5).toString();
-        entry.workgroup = query.value(6).toString();
-        entry.vendor = query.value(7).toString();
-        found.append(entry);
-    });
+    const Result<> read =
+        CheckedQuery::eachRow(session.db(), statement, values, [&found](const QSqlQuery &query) {
+            HistoryEntry entry;
+            entry.ipAddress = query.value(0).toString();
+            entry.macAddress = query.value(1).toString();
+            entry.firstSeen = HistoryTime::fromText(query.value(2).toString());
+            entry.lastSeen = HistoryTime::fromText(query.value(3).toString());
+            entry.scanCount = query.value(4).toInt();
+            entry.hostName = query.value(5).toString();
+            entry.workgroup = query.value(6).toString();
+            entry.vendor = query.value(7).toString();
+            entry.site = query.value(8).toString();
+            found.append(entry);
+        });
     if (!read)
         return Failure{QStringLiteral("The host history could not be read (%1)\r\n%2")
                            .arg(m_store.location(), read.error())};
     return found;
 }
 
-Result<QList<ChangeEvent>> HistoryReader::changes(const std::optional<QDateTime> &since) const
+Result<QList<ChangeEvent>> HistoryReader::changes(const std::optional<QDateTime> &since,
+                                                  const QString &site) const
 {
     QString statement = QStringLiteral(
-        "SELECT EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName FROM T_Change");
+        "SELECT EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName, Site FROM T_Change");
+    QStringList where;
     QVariantList values;
     if (since) {
-        statement += QLatin1String(" WHERE EventTime >= ?");
+        where.append(QStringLiteral("EventTime >= ?"));
         values.append(HistoryTime::text(*since));
     }
-    statement += QLatin1String(" ORDER BY EventTime, IPAddress, MACAddress, Kind");
+    if (!site.isEmpty()) {
+        where.append(QStringLiteral("Site = ?"));
+        values.append(site);
+    }
+    if (!where.isEmpty())
+        statement += QLatin1String(" WHERE ") + where.join(QLatin1String(" AND "));
+    statement += QLatin1String(" ORDER BY EventTime, Site, IPAddress, MACAddress, Kind");
 
     RecordStoreSession session(m_store);
     if (!session.isOpen())
         return Failure{session.error()};
     QList<ChangeEvent> found;
-    const Result<> read = eachRow(session.db(), statement, values, [&found](const QSqlQuery &query) {
-        const std::optional<ChangeEvent::Kind> kind = ChangeEvent::kindFromWord(query.value(1).toString());
-        if (!kind)
-            return; // a kind of a newer version
-        ChangeEvent event;
-        event.kind = *kind;
-        event.time = HistoryTime::fromText(query.value(0).toString());
-        event.ipAddress = query.value(2).toString();
-        event.macAddress = query.value(3).toString();
-        event.otherMac = query.value(4).toString();
-        event.otherTime = HistoryTime::fromText(query.value(5).toString());
-        event.hostName = query.value(6).toString();
-        found.append(event);
-    });
+    const Result<> read =
+        CheckedQuery::eachRow(session.db(), statement, values, [&found](const QSqlQuery &query) {
+            const std::optional<ChangeEvent::Kind> kind =
+                ChangeEvent::kindFromWord(query.value(1).toString());
+            if (!kind)
+                return; // a kind of a newer version
+            ChangeEvent event;
+            event.kind = *kind;
+            event.time = HistoryTime::fromText(query.value(0).toString());
+            event.ipAddress = query.value(2).toString();
+            event.macAddress = query.value(3).toString();
+            event.otherMac = query.value(4).toString();
+            event.otherTime = HistoryTime::fromText(query.value(5).toString());
+            event.hostName = query.value(6).toString();
+            event.site = query.value(7).toString();
+            found.append(event);
+        });
     if (!read)
         return Failure{QStringLiteral("The change events could not be read (%1)\r\n%2")
+                           .arg(m_store.location(), read.error())};
+    return found;
+}
+
+Result<QStringList> HistoryReader::sites() const
+{
+    RecordStoreSession session(m_store);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    QStringList found;
+    const Result<> read = CheckedQuery::eachRow(
+        session.db(), QStringLiteral("SELECT Site FROM T_History UNION SELECT Site FROM T_Change ORDER BY 1"),
+        {}, [&found](const QSqlQuery &query) { found.append(query.value(0).toString()); });
+    if (!read)
+        return Failure{QStringLiteral("The sites of the host history could not be read (%1)\r\n%2")
                            .arg(m_store.location(), read.error())};
     return found;
 }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,14 +24,19 @@ public:
         QString ipAddress;              // exactly this IP; empty for any
         QString macAddress;             // this MAC in any of its written forms; empty for any
         std::optional<QDateTime> since; // last seen at or after
+        QString site = {};              // exactly this site; empty for every site
     };
 
     explicit HistoryReader(const RecordStore &store) : m_store(store) {}
 
-    // The pairs that match, ordered by IP text and MAC.
+    // The pairs that match, ordered by IP text, MAC and site.
     Result<QList<HistoryEntry>> entries(const Filter &filter) const;
-    // The events at or after since (all without), oldest first.
-    Result<QList<ChangeEvent>> changes(const std::optional<QDateTime> &since = std::nullopt) const;
+    // The events at or after since (all without) of one site (every site
+    // when empty), oldest first.
+    Result<QList<ChangeEvent>> changes(const std::optional<QDateTime> &since = std::nullopt,
+                                       const QString &site = {}) const;
+    // The sites that have history or events, in text order.
+    Result<QStringList> sites() const;
 
 private:
     const RecordStore &m_store;

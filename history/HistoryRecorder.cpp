@@ -7,112 +7,35 @@
 #include "ScanRow.h"
 #include "SqlEngine.h"
 
-#include <QDir>
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
-#include <QStringList>
+#include <QSysInfo>
 #include <QVariant>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// Statements carry several rows each: the cost of a statement's execution is
-// what makes a scan of a /16 slow, not SQLite's work on the rows. Qt's SQLite
-// driver looks each bound value's name up along the statement's list, so a
-// statement of hundreds of values costs more again; a few dozen rows is the
-// measured optimum (bench/HistoryBench.cpp).
-constexpr qsizetype RowsPerStatement = 32;
-constexpr qsizetype KeysPerStatement = 64;
-
-// Names and vendor follow the latest scan that gave them: an ARP scan gives no
-// host name and keeps the one a UDP scan found.
-const QLatin1String UpsertHead(
-    "INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, Workgroup, "
-    "Vendor) VALUES ");
-const QLatin1String UpsertTail(
-    " ON CONFLICT (IPAddress, MACAddress) DO UPDATE SET LastSeen = excluded.LastSeen, "
-    "ScanCount = T_History.ScanCount + 1, "
-    "HostName = COALESCE(NULLIF(excluded.HostName, ''), T_History.HostName), "
-    "Workgroup = COALESCE(NULLIF(excluded.Workgroup, ''), T_History.Workgroup), "
-    "Vendor = COALESCE(NULLIF(excluded.Vendor, ''), T_History.Vendor)");
-const QLatin1String EventHead(
-    "INSERT INTO T_Change (EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName) VALUES ");
-const QLatin1String EventTail(" ON CONFLICT DO NOTHING");
-
-// "(?, ?), (?, ?)" for rows of `columns` values.
-QString valueRows(qsizetype rows, int columns)
+// A whole scan travels to the engine as one bound JSON text, an array of one
+// array per row, which the statements unpack row by row inside the engine:
+// the driver's costs arise once per statement rather than once per value,
+// and no engine limits the number of bound values. `rowsOf` is the FROM item
+// over that text: e(n, value), n counting rows from 0.
+QString rowsOf(bool postgres)
 {
-    QString one = QStringLiteral("(?");
-    for (int c = 1; c < columns; ++c)
-        one += QLatin1String(", ?");
-    one += QLatin1Char(')');
-    QStringList all(rows, one);
-    return all.join(QLatin1String(", "));
+    return postgres ? QStringLiteral("(SELECT n - 1 AS n, value FROM json_array_elements(CAST(? AS json)) "
+                                     "WITH ORDINALITY AS a(value, n)) AS e")
+                    : QStringLiteral("(SELECT key AS n, value FROM json_each(?)) AS e");
 }
 
-QString inList(qsizetype keys)
+// Appends the text as a JSON string, or null for a null text; an empty text
+// stays empty.
+void appendJson(QString &json, const QString &text)
 {
-    return QLatin1Char('(') + QStringList(keys, QStringLiteral("?")).join(QLatin1String(", ")) +
-           QLatin1Char(')');
-}
-
-// Runs `head + placeholders + tail` over the values in statements of at most
-// `perStatement` groups of `columns` values; `take` reads each result row. The
-// statement of a full chunk is prepared once.
-template <typename Take>
-Result<> runChunked(QSqlDatabase &db, const QString &head, const QString &tail, const QVariantList &values,
-                    int columns, qsizetype perStatement, bool inForm, Take take)
-{
-    const auto statementFor = [&](qsizetype count) {
-        return head + (inForm ? inList(count) : valueRows(count, columns)) + tail;
-    };
-    QSqlQuery full(db);
-    full.setForwardOnly(true);
-    const qsizetype groups = values.size() / columns;
-    if (groups >= perStatement) {
-        if (const Result<> prepared = CheckedQuery::prepare(full, statementFor(perStatement)); !prepared)
-            return prepared;
-    }
-    QSqlQuery rest(db);
-    rest.setForwardOnly(true);
-    for (qsizetype first = 0; first < groups; first += perStatement) {
-        const qsizetype count = std::min(perStatement, groups - first);
-        QSqlQuery &query = count == perStatement ? full : rest;
-        if (count < perStatement) {
-            if (const Result<> prepared = CheckedQuery::prepare(rest, statementFor(count)); !prepared)
-                return prepared;
-        }
-        if (const Result<> done =
-                CheckedQuery::execPrepared(query, values.mid(first * columns, count * columns));
-            !done)
-            return done;
-        for (;;) {
-            const Result<bool> row = CheckedQuery::next(query);
-            if (!row)
-                return Failure{row.error()};
-            if (!*row)
-                break;
-            take(query);
-        }
-        query.finish();
-    }
-    return {};
-}
-
-// SQLite takes a whole scan in one statement instead: the groups travel as one
-// bound JSON text, which json_each() unpacks row by row inside the engine, so
-// the driver's costs arise once per statement rather than once per value.
-// A null text stays SQL NULL, an empty one stays empty.
-void appendJson(QString &json, const QVariant &value)
-{
-    if (value.metaType().id() == QMetaType::Int) {
-        json += QString::number(value.toInt());
-        return;
-    }
-    const QString text = value.toString();
-    if (value.isNull() || text.isNull()) {
+    if (text.isNull()) {
         json += QLatin1String("null");
         return;
     }
@@ -124,7 +47,7 @@ void appendJson(QString &json, const QVariant &value)
         static constexpr char Hex[] = "0123456789abcdef";
         for (const QChar c : text) {
             if (!escaped(c)) {
-                json += c; // SQLite reads the text as UTF-8 of the same characters
+                json += c; // the engine reads the text as UTF-8 of the same characters
             } else if (c.unicode() < 0x20) {
                 json += QLatin1String("\\u00");
                 json += QLatin1Char(Hex[c.unicode() >> 4]);
@@ -138,153 +61,108 @@ void appendJson(QString &json, const QVariant &value)
     json += QLatin1Char('"');
 }
 
-// The statements of one kind of batch: `portableHead` plus placeholders plus
-// `tail` on any engine; on SQLite `jsonHead` + a SELECT over json_each() +
-// `tail`. Columns in `shared` hold one value for all groups (the scan's time):
-// SQLite gets them bound once, ahead of the JSON.
-struct Batch
+// One row of texts as a JSON array, after a comma unless it is the first.
+void appendJsonRow(QString &json, std::initializer_list<QString> texts)
 {
-    QString portableHead;
-    QString tail;
-    QString jsonHead;
-    int columns;
-    qsizetype perStatement;
-    bool inForm;
-    QList<int> shared = {};
-};
-
-// Groups of one value as a flat array, wider groups as an array of arrays of
-// their columns not shared.
-QString jsonGroups(const QVariantList &values, const Batch &batch)
-{
-    QString json;
-    json.reserve(values.size() * 20);
-    json += QLatin1Char('[');
-    for (qsizetype first = 0; first + batch.columns <= values.size(); first += batch.columns) {
-        if (first > 0)
+    json += json.size() > 1 ? QLatin1String(",[") : QLatin1String("[");
+    bool first = true;
+    for (const QString &text : texts) {
+        if (!first)
             json += QLatin1Char(',');
-        if (batch.inForm) {
-            appendJson(json, values.at(first));
-            continue;
-        }
-        json += QLatin1Char('[');
-        bool any = false;
-        for (int c = 0; c < batch.columns; ++c) {
-            if (batch.shared.contains(c))
-                continue;
-            if (any)
-                json += QLatin1Char(',');
-            any = true;
-            appendJson(json, values.at(first + c));
-        }
-        json += QLatin1Char(']');
+        first = false;
+        appendJson(json, text);
     }
     json += QLatin1Char(']');
-    return json;
 }
 
-QString jsonStatement(const Batch &batch)
+// What the history of the site knew of a scanned pair that may give an
+// event: the pair is new (with whether the site knows its MAC at another IP),
+// or long absent, or its IP's latest sighting on the site before this scan
+// (the latest LastSeen, then the lowest MAC) has another MAC. A scan at the
+// same second is no earlier sighting. The pairs left out were seen lately at
+// the same IP and MAC, so a repeated scan reads almost nothing back. The
+// pairs are unpacked once into a materialised table, not for every reference
+// to them.
+// Values: the pairs, the site, now, now, the absence limit.
+QString lookupStatement(bool postgres)
 {
-    if (batch.inForm)
-        return batch.jsonHead + QLatin1String("(SELECT value FROM json_each(?))") + batch.tail;
-    QStringList columns;
-    int position = 0;
-    for (int c = 0; c < batch.columns; ++c) {
-        columns.append(batch.shared.contains(c)
-                           ? QStringLiteral("?")
-                           : QStringLiteral("json_extract(value, '$[%1]')").arg(position++));
-    }
-    // "WHERE true" keeps SQLite from reading an upsert's ON as a join constraint.
-    return batch.jsonHead + QLatin1String(" SELECT ") + columns.join(QLatin1String(", ")) +
-           QLatin1String(" FROM json_each(?) WHERE true") + batch.tail;
+    return QStringLiteral(
+               "WITH s AS MATERIALIZED (SELECT e.n, e.value ->> 0 AS ip, e.value ->> 1 AS mac FROM %1) "
+               "SELECT s.n, o.LastSeen, h.MACAddress, h.LastSeen, "
+               "CASE WHEN o.LastSeen IS NULL AND EXISTS (SELECT 1 FROM T_History m "
+               "WHERE m.MACAddress = s.mac AND m.Site = q.site) THEN 1 ELSE 0 END "
+               "FROM s CROSS JOIN (SELECT CAST(? AS TEXT) AS site) q "
+               "LEFT JOIN T_History o ON o.IPAddress = s.ip AND o.MACAddress = s.mac AND o.Site = q.site "
+               "LEFT JOIN T_History h ON h.IPAddress = s.ip AND h.Site = q.site AND h.MACAddress <> s.mac "
+               "AND h.LastSeen < ? "
+               "AND NOT EXISTS (SELECT 1 FROM T_History g WHERE g.IPAddress = h.IPAddress AND "
+               "g.Site = h.Site AND g.LastSeen < ? AND (g.LastSeen > h.LastSeen OR (g.LastSeen = h.LastSeen AND "
+               "g.MACAddress < h.MACAddress))) "
+               "WHERE o.LastSeen IS NULL OR o.LastSeen < ? OR h.MACAddress IS NOT NULL")
+        .arg(rowsOf(postgres));
 }
 
-template <typename Take>
-Result<> runBatch(QSqlDatabase &db, const Batch &batch, const QVariantList &values, Take take)
+// Names and vendor follow the latest scan that gave them: an ARP scan gives no
+// host name and keeps the one a UDP scan found. "WHERE true" keeps SQLite from
+// reading the upsert's ON as a join constraint.
+// Values: site, now, now, the pairs.
+QString upsertStatement(bool postgres)
 {
-    if (SqlEngine::isPostgres(db))
-        return runChunked(db, batch.portableHead, batch.tail, values, batch.columns, batch.perStatement,
-                          batch.inForm, take);
-    if (values.isEmpty())
-        return {};
-    QVariantList bound;
-    for (const int c : batch.shared)
-        bound.append(values.at(c));
-    bound.append(jsonGroups(values, batch));
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (const Result<> done = CheckedQuery::exec(query, jsonStatement(batch), bound); !done)
-        return done;
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            break;
-        take(query);
-    }
-    return {};
+    return QStringLiteral(
+               "INSERT INTO T_History (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
+               "Workgroup, Vendor) SELECT ?, e.value ->> 0, e.value ->> 1, ?, ?, 1, e.value ->> 2, "
+               "e.value ->> 3, e.value ->> 4 FROM %1 WHERE true "
+               "ON CONFLICT (IPAddress, MACAddress, Site) DO UPDATE SET LastSeen = excluded.LastSeen, "
+               "ScanCount = T_History.ScanCount + 1, "
+               "HostName = COALESCE(NULLIF(excluded.HostName, ''), T_History.HostName), "
+               "Workgroup = COALESCE(NULLIF(excluded.Workgroup, ''), T_History.Workgroup), "
+               "Vendor = COALESCE(NULLIF(excluded.Vendor, ''), T_History.Vendor)")
+        .arg(rowsOf(postgres));
 }
 
-Batch upsertBatch()
+// Values: site, now, the events.
+QString eventStatement(bool postgres)
 {
-    return {UpsertHead,
-            UpsertTail,
-            QStringLiteral("INSERT INTO T_History (IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, "
-                           "HostName, Workgroup, Vendor)"),
-            8,
-            RowsPerStatement,
-            false,
-            {2, 3, 4}};
+    return QStringLiteral(
+               "INSERT INTO T_Change (Site, EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, "
+               "HostName) SELECT ?, ?, e.value ->> 0, e.value ->> 1, e.value ->> 2, e.value ->> 3, "
+               "e.value ->> 4, e.value ->> 5 FROM %1 WHERE true ON CONFLICT DO NOTHING")
+        .arg(rowsOf(postgres));
 }
-
-Batch eventBatch()
-{
-    return {
-        EventHead,
-        EventTail,
-        QStringLiteral(
-            "INSERT INTO T_Change (EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName)"),
-        7,
-        RowsPerStatement,
-        false,
-        {0}};
-}
-
-Batch keyBatch(const QString &select, const QString &column)
-{
-    const QString head = select + QLatin1String(" WHERE ") + column + QLatin1String(" IN ");
-    return {head, QString(), head, 1, KeysPerStatement, true};
-}
-
-const auto NoRows = [](const QSqlQuery &) {};
-
-// What the history knew of one IP before this scan.
-struct IpSightings
-{
-    QString ownLastSeen;    // of the scanned pair; empty when new
-    QString latestMac;      // the MAC of the IP's latest sighting before this scan
-    QString latestLastSeen; // empty when the IP is new
-};
 
 struct Pair
 {
     const ScanRow *row;
     QString ip;
     QString mac;
-    QString key; // "ip\nmac"
 };
 
-QVariant textOrNull(const QString &text)
+// What the history knew of one scanned pair before this scan, for the pairs
+// the lookup returned.
+struct Sighting
 {
-    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
-}
+    bool found = false;
+    QString ownLastSeen; // empty when the pair is new
+    QString latestMac;   // the MAC of the IP's latest sighting before this scan
+    QString latestLastSeen;
+    bool macKnown = false; // for a new pair: the history knows its MAC at another IP
+};
 
 } // namespace
 
 HistoryRecorder::HistoryRecorder(const RecordStore &store, HistoryTime::Clock clock)
-    : m_store(store), m_clock(std::move(clock))
+    : m_store(store), m_clock(std::move(clock)), m_site(defaultSite())
 {
+}
+
+QString HistoryRecorder::defaultSite()
+{
+    return QSysInfo::machineHostName();
+}
+
+void HistoryRecorder::setSite(const QString &site)
+{
+    m_site = site.trimmed().isEmpty() ? defaultSite() : site.trimmed();
 }
 
 Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
@@ -300,139 +178,130 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     const QString nowText = HistoryTime::text(now);
     const QString absentBefore = HistoryTime::text(now.addDays(-m_absenceDays));
 
-    // The scan's pairs, each once, in the order of the list.
+    // The scan's pairs, each once, in the order of the list, and as JSON.
     QList<Pair> pairs;
     pairs.reserve(rows.size());
-    QSet<QString> pairKeys;
+    QSet<std::pair<QString, QString>> pairKeys;
     pairKeys.reserve(rows.size());
-    QStringList ips;
-    QSet<QString> ipSet;
-    ipSet.reserve(rows.size());
+    QString pairsJson;
+    pairsJson.reserve(rows.size() * 64);
+    pairsJson += QLatin1Char('[');
     for (const ScanRow &row : rows) {
-        const QString ip = row.ipAddress.trimmed();
-        if (row.isMarker() || ip.isEmpty() || row.macAddress.trimmed().isEmpty())
+        if (row.isMarker())
             continue;
-        const QString mac = MacText::key(row.macAddress);
-        QString key = ip + QLatin1Char('\n') + mac;
-        const qsizetype knownPairs = pairKeys.size();
-        pairKeys.insert(key);
-        if (pairKeys.size() == knownPairs)
+        QString ip = row.ipAddress.trimmed();
+        if (ip.isEmpty() || row.macAddress.trimmed().isEmpty())
             continue;
-        pairs.append({&row, ip, mac, std::move(key)});
-        const qsizetype knownIps = ipSet.size();
-        ipSet.insert(ip);
-        if (ipSet.size() != knownIps)
-            ips.append(ip);
+        QString mac = MacText::key(row.macAddress);
+        const qsizetype known = pairKeys.size();
+        pairKeys.insert({ip, mac});
+        if (pairKeys.size() == known)
+            continue;
+        appendJsonRow(pairsJson, {ip, mac, row.hostName, row.workgroup, row.vendor});
+        pairs.append({&row, std::move(ip), std::move(mac)});
     }
+    pairsJson += QLatin1Char(']');
 
     RecordStoreSession session(m_store);
     if (!session.isOpen())
         return Failure{session.error()};
+    const bool postgres = SqlEngine::isPostgres(session.db());
+    // A /16 touches some ten megabytes of history; with SQLite's default
+    // cache of two the transaction would spill pages to the file (and sync
+    // the journal) many times before its commit.
+    if (!postgres) {
+        QSqlQuery pragma(session.db());
+        if (const Result<> set = CheckedQuery::exec(pragma, QStringLiteral("PRAGMA cache_size = -65536"));
+            !set)
+            return fail(set.error());
+    }
     if (const Result<> begun = session.beginWrite(); !begun)
         return fail(begun.error());
 
-    // Every earlier sighting of the scanned IPs.
-    QHash<QString, IpSightings> byIp;
-    QHash<QString, QString> pairLastSeen; // "ip\nmac" -> last seen
-    {
-        QVariantList keys(ips.cbegin(), ips.cend());
-        const Result<> read =
-            runBatch(session.db(),
-                     keyBatch(QStringLiteral("SELECT IPAddress, MACAddress, LastSeen FROM T_History"),
-                              QStringLiteral("IPAddress")),
-                     keys, [&](const QSqlQuery &query) {
-                         const QString ip = query.value(0).toString();
-                         const QString mac = query.value(1).toString();
-                         const QString lastSeen = query.value(2).toString();
-                         pairLastSeen.insert(ip + QLatin1Char('\n') + mac, lastSeen);
-                         IpSightings &seen = byIp[ip];
-                         // A scan at the same second is no earlier sighting.
-                         if (lastSeen < nowText && lastSeen > seen.latestLastSeen) {
-                             seen.latestLastSeen = lastSeen;
-                             seen.latestMac = mac;
-                         }
-                     });
-        if (!read)
-            return fail(read.error());
-    }
-
-    // Which MACs of new pairs the history knows.
-    QSet<QString> knownMacs;
-    {
-        QVariantList candidates;
-        QSet<QString> asked;
-        for (const Pair &pair : std::as_const(pairs)) {
-            if (!pairLastSeen.contains(pair.key) && !asked.contains(pair.mac)) {
-                asked.insert(pair.mac);
-                candidates.append(pair.mac);
-            }
-        }
-        const Result<> read = runBatch(
-            session.db(),
-            keyBatch(QStringLiteral("SELECT DISTINCT MACAddress FROM T_History"),
-                     QStringLiteral("MACAddress")),
-            candidates, [&](const QSqlQuery &query) { knownMacs.insert(query.value(0).toString()); });
+    std::vector<Sighting> sightings(size_t(pairs.size()));
+    if (!pairs.isEmpty()) {
+        const Result<> read = CheckedQuery::eachRow(session.db(), lookupStatement(postgres),
+                                                    {pairsJson, m_site, nowText, nowText, absentBefore},
+                                                    [&](const QSqlQuery &query) {
+                                                        const qsizetype n = query.value(0).toLongLong();
+                                                        if (n < 0 || n >= pairs.size())
+                                                            return;
+                                                        Sighting &seen = sightings[size_t(n)];
+                                                        seen.found = true;
+                                                        seen.ownLastSeen = query.value(1).toString();
+                                                        seen.latestMac = query.value(2).toString();
+                                                        seen.latestLastSeen = query.value(3).toString();
+                                                        seen.macKnown = query.value(4).toInt() != 0;
+                                                    });
         if (!read)
             return fail(read.error());
     }
 
     QList<ChangeEvent> events;
-    QVariantList upserts;
-    upserts.reserve(pairs.size() * 8);
-    for (const Pair &pair : std::as_const(pairs)) {
+    QSet<QString> newMacs; // one new station, also when it answers on several IPs
+    for (qsizetype n = 0; n < pairs.size(); ++n) {
+        const Pair &pair = pairs.at(n);
         const ScanRow &row = *pair.row;
-        const QString ip = pair.ip;
-        const QString mac = pair.mac;
-        const IpSightings seen = byIp.value(ip);
-        const QString ownLastSeen = pairLastSeen.value(pair.key);
+        const Sighting &seen = sightings[size_t(n)];
         const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
             ChangeEvent e;
             e.kind = kind;
+            e.site = m_site;
             e.time = now;
-            e.ipAddress = ip;
-            e.macAddress = mac;
+            e.ipAddress = pair.ip;
+            e.macAddress = pair.mac;
             e.hostName = row.hostName;
             events.append(e);
             return events.last();
         };
 
-        if (ownLastSeen.isEmpty()) {
-            if (!knownMacs.contains(mac)) {
-                knownMacs.insert(mac); // one new station, also when it answers on several IPs
-                event(ChangeEvent::Kind::NewStation);
-                if (MacText::isLocallyAdministered(mac))
-                    event(ChangeEvent::Kind::RandomisedMac);
+        if (seen.found) {
+            if (seen.ownLastSeen.isEmpty()) {
+                const qsizetype before = newMacs.size();
+                if (!seen.macKnown && (newMacs.insert(pair.mac), newMacs.size() != before)) {
+                    event(ChangeEvent::Kind::NewStation);
+                    if (MacText::isLocallyAdministered(pair.mac))
+                        event(ChangeEvent::Kind::RandomisedMac);
+                }
+            } else if (seen.ownLastSeen < absentBefore) {
+                event(ChangeEvent::Kind::Returned).otherTime = HistoryTime::fromText(seen.ownLastSeen);
             }
-        } else if (ownLastSeen < absentBefore) {
-            event(ChangeEvent::Kind::Returned).otherTime = HistoryTime::fromText(ownLastSeen);
-        }
-        if (!seen.latestMac.isEmpty() && seen.latestMac != mac) {
-            ChangeEvent &changed = event(ChangeEvent::Kind::MacChanged);
-            changed.otherMac = seen.latestMac;
-            changed.otherTime = HistoryTime::fromText(seen.latestLastSeen);
+            if (!seen.latestMac.isEmpty() && seen.latestMac != pair.mac) {
+                ChangeEvent &changed = event(ChangeEvent::Kind::MacChanged);
+                changed.otherMac = seen.latestMac;
+                changed.otherTime = HistoryTime::fromText(seen.latestLastSeen);
+            }
         }
         const QString neighbour = MacText::key(neighbourMacs.value(row.ipAddress));
-        if (!neighbour.isEmpty() && neighbour != mac && MacText::isStationAddress(mac))
+        if (!neighbour.isEmpty() && neighbour != pair.mac && MacText::isStationAddress(pair.mac))
             event(ChangeEvent::Kind::NbstatMacMismatch).otherMac = neighbour;
-
-        upserts << ip << mac << nowText << nowText << QVariant(1) << row.hostName << row.workgroup
-                << row.vendor;
     }
 
-    if (const Result<> written = runBatch(session.db(), upsertBatch(), upserts, NoRows); !written)
-        return fail(written.error());
-
-    QVariantList eventValues;
-    eventValues.reserve(events.size() * 7);
-    for (const ChangeEvent &e : std::as_const(events)) {
-        eventValues << nowText << ChangeEvent::kindWord(e.kind) << e.ipAddress << e.macAddress
-                    << textOrNull(e.otherMac)
-                    << (e.otherTime.isValid() ? QVariant(HistoryTime::text(e.otherTime))
-                                              : QVariant(QMetaType(QMetaType::QString)))
-                    << e.hostName;
+    if (!pairs.isEmpty()) {
+        QSqlQuery query(session.db());
+        if (const Result<> written =
+                CheckedQuery::exec(query, upsertStatement(postgres), {m_site, nowText, nowText, pairsJson});
+            !written)
+            return fail(written.error());
     }
-    if (const Result<> written = runBatch(session.db(), eventBatch(), eventValues, NoRows); !written)
-        return fail(written.error());
+
+    if (!events.isEmpty()) {
+        QString eventsJson;
+        eventsJson.reserve(events.size() * 80);
+        eventsJson += QLatin1Char('[');
+        for (const ChangeEvent &e : std::as_const(events)) {
+            appendJsonRow(eventsJson,
+                          {ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress,
+                           e.otherMac.isEmpty() ? QString() : e.otherMac,
+                           e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(), e.hostName});
+        }
+        eventsJson += QLatin1Char(']');
+        QSqlQuery query(session.db());
+        if (const Result<> written =
+                CheckedQuery::exec(query, eventStatement(postgres), {m_site, nowText, eventsJson});
+            !written)
+            return fail(written.error());
+    }
 
     if (const Result<> committed = session.commit(); !committed)
         return fail(committed.error());

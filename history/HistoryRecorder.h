@@ -16,6 +16,10 @@ struct ScanRow;
 // in one write transaction: after a failure neither the history nor the
 // events have changed.
 //
+// Everything it writes and returns carries its site (the watcher's part of
+// a shared store); the events compare the scan with the same site's history
+// only, so that an IP of one site is never "mac-changed" by another.
+//
 // Rows marked "Non-Responded IP" (and rows without a MAC) are not history. A
 // pair listed twice by one scan counts once. The events of a scan compare it
 // with the scans before it only, so a scan repeated at the same second gives
@@ -30,6 +34,12 @@ public:
 
     explicit HistoryRecorder(const RecordStore &store, HistoryTime::Clock clock = HistoryTime::systemClock());
 
+    // The machine's host name: the site when none is set.
+    static QString defaultSite();
+    // Blank gives the default.
+    void setSite(const QString &site);
+    const QString &site() const { return m_site; }
+
     // A pair last seen more than this many days before the scan "returned".
     void setAbsenceDays(int days) { m_absenceDays = days; }
     int absenceDays() const { return m_absenceDays; }
@@ -43,5 +53,6 @@ public:
 private:
     const RecordStore &m_store;
     HistoryTime::Clock m_clock;
+    QString m_site;
     int m_absenceDays = DefaultAbsenceDays;
 };

@@ -16,12 +16,32 @@ QByteArray octets(const QString &mac)
     return bytes.size() == 6 && hex.toLatin1().toUpper() == bytes.toHex().toUpper() ? bytes : QByteArray();
 }
 
+bool isUpperHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+}
+
+bool isKeyForm(const QString &mac)
+{
+    if (mac.size() != 17)
+        return false;
+    for (qsizetype k = 0; k < 17; ++k) {
+        if (k % 3 == 2 ? mac.at(k) != u'-' : !isUpperHexDigit(mac.at(k)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 namespace MacText {
 
 QString key(const QString &mac)
 {
+    // A scan hands every MAC over in the key form already; a /16 of them
+    // should cost no copies.
+    if (isKeyForm(mac))
+        return mac;
     const QByteArray bytes = octets(mac);
     if (bytes.isEmpty())
         return mac.trimmed().toUpper();

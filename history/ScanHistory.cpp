@@ -16,10 +16,12 @@ QList<ScanRow> rowsOf(const ScanListModel &list)
 }
 
 Result<QList<ChangeEvent>> recordScan(const RecordStore &store, const ScanListModel &list,
-                                      const QHash<QString, QString> &neighbourMacs,
+                                      const QHash<QString, QString> &neighbourMacs, const QString &site,
                                       const HistoryTime::Clock &clock)
 {
-    return HistoryRecorder(store, clock).record(rowsOf(list), neighbourMacs);
+    HistoryRecorder recorder(store, clock);
+    recorder.setSite(site);
+    return recorder.record(rowsOf(list), neighbourMacs);
 }
 
 } // namespace ScanHistory

@@ -1,8 +1,8 @@
 #include "ChangesListModel.h"
 
 ChangesListModel::ChangesListModel(QObject *parent)
-    : ListModel({QStringLiteral("Date/Time"), QStringLiteral("Kind"), QStringLiteral("IP Address"),
-                 QStringLiteral("MAC Address"), QStringLiteral("Change")},
+    : ListModel({QStringLiteral("Date/Time"), QStringLiteral("Site"), QStringLiteral("Kind"),
+                 QStringLiteral("IP Address"), QStringLiteral("MAC Address"), QStringLiteral("Change")},
                 false, parent)
 {
 }

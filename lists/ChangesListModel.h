@@ -3,14 +3,14 @@
 #include "ListModel.h"
 
 // The changes list: the change events of the completed scans, one a row, in
-// the order they came. Columns "Date/Time", "Kind", "IP Address",
+// the order they came. Columns "Date/Time", "Site", "Kind", "IP Address",
 // "MAC Address" (labelled when randomised), "Change"; no check boxes.
 class ChangesListModel : public ListModel
 {
     Q_OBJECT
 
 public:
-    enum Column { DateTimeColumn, KindColumn, IpColumn, MacColumn, ChangeColumn };
+    enum Column { DateTimeColumn, SiteColumn, KindColumn, IpColumn, MacColumn, ChangeColumn };
 
     explicit ChangesListModel(QObject *parent = nullptr);
 

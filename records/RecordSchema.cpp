@@ -5,6 +5,7 @@
 
 #include <QSqlQuery>
 #include <QStringList>
+#include <QSysInfo>
 #include <QVariant>
 #include <span>
 
@@ -68,6 +69,35 @@ const char *const Acknowledgements[] = {
     "PRIMARY KEY (IPAddress, MACAddress))",
 };
 
+// Sites: several watchers, one per subnet and often on different machines,
+// write into one store, and each tags what it writes with its site. The key
+// of a pair becomes site, IP and MAC (the IP first, as the lookups by IP
+// use it), so the same pair on two sites is two rows; an event is one kind
+// for one pair of one site at one scan's time. A key cannot change in place
+// on SQLite, so both tables are copied; the rows written before sites get
+// the site of the machine that migrates (the statements' one bound value),
+// which is the site they came from unless a server was already shared.
+const char *const Sites[] = {
+    "CREATE TABLE T_History_sited ("
+    "Site TEXT NOT NULL, IPAddress TEXT NOT NULL, MACAddress TEXT NOT NULL, FirstSeen TEXT NOT NULL, "
+    "LastSeen TEXT NOT NULL, ScanCount INTEGER NOT NULL, HostName TEXT, Workgroup TEXT, Vendor TEXT, "
+    "PRIMARY KEY (IPAddress, MACAddress, Site))",
+    "INSERT INTO T_History_sited (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
+    "Workgroup, Vendor) SELECT ?, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, Workgroup, "
+    "Vendor FROM T_History",
+    "DROP TABLE T_History",
+    "ALTER TABLE T_History_sited RENAME TO T_History",
+    "CREATE INDEX T_History_MACAddress ON T_History (MACAddress)",
+    "CREATE TABLE T_Change_sited ("
+    "Site TEXT NOT NULL, EventTime TEXT NOT NULL, Kind TEXT NOT NULL, IPAddress TEXT NOT NULL, "
+    "MACAddress TEXT NOT NULL, OtherMAC TEXT, OtherTime TEXT, HostName TEXT, "
+    "PRIMARY KEY (EventTime, Kind, IPAddress, MACAddress, Site))",
+    "INSERT INTO T_Change_sited (Site, EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName) "
+    "SELECT ?, EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName FROM T_Change",
+    "DROP TABLE T_Change",
+    "ALTER TABLE T_Change_sited RENAME TO T_Change",
+};
+
 // One migration: portable statements run on both engines, or, where the
 // engines have no common form, a list for each.
 struct Migration
@@ -90,6 +120,7 @@ const Migration Migrations[] = {
     {Version1, Version1Postgres},
     HostHistory,
     Acknowledgements,
+    Sites,
 };
 
 // The one-row table that holds the version on a server, which has no
@@ -134,7 +165,10 @@ Result<> migrateLocked(QSqlQuery &query)
     for (int next = *version + 1; next <= RecordSchema::currentVersion(); ++next) {
         const Migration &migration = Migrations[next - 1];
         for (const char *statement : postgres ? migration.postgres : migration.sqlite) {
-            if (const Result<> done = CheckedQuery::exec(query, QLatin1String(statement)); !done)
+            const QString text = QLatin1String(statement);
+            const QVariantList values =
+                text.contains(QLatin1Char('?')) ? QVariantList{QSysInfo::machineHostName()} : QVariantList{};
+            if (const Result<> done = CheckedQuery::exec(query, text, values); !done)
                 return done;
         }
     }
@@ -180,11 +214,17 @@ namespace RecordSchema {
 Result<int> readVersion(QSqlQuery &query)
 {
     if (SqlEngine::isPostgres(query)) {
-        // A missing table would abort the transaction, so ask first.
-        // The name is the program's own, written into the statement: a bound
+        // A missing table would abort the transaction, so ask first. The
+        // question goes to the catalog as a table of this statement's snapshot:
+        // to_regclass() reads a cached catalog snapshot, which may still miss
+        // the table that another connection made while this one waited for
+        // the migration lock, and the migrations would then run twice. The
+        // name is the program's own, written into the statement: a bound
         // value costs a server two more round trips, and every open asks.
         if (const Result<> done = CheckedQuery::exec(
-                query, QStringLiteral("SELECT to_regclass('%1') IS NOT NULL").arg(VersionTable.toLower()));
+                query, QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = "
+                                      "current_schema() AND tablename = '%1')")
+                           .arg(VersionTable.toLower()));
             !done)
             return Failure{done.error()};
         const Result<bool> row = CheckedQuery::next(query);

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QComboBox>
+#include <QSysInfo>
 #include <QTest>
 
 #include "../scan/FakeHostSource.h"
@@ -6,10 +8,12 @@
 #include "FormChanges.h"
 #include "FormMain.h"
 #include "HistoryReader.h"
+#include "HistoryRecorder.h"
 #include "ListView.h"
 #include "MainMenus.h"
 #include "RecordStore.h"
 #include "ScanRangeEntry.h"
+#include "ScanRow.h"
 #include "WindowFixture.h"
 
 // The window's scans go into the host history, and "Changes" in the Analyze
@@ -104,6 +108,47 @@ private Q_SLOTS:
         QVERIFY(entries.ok());
         QCOMPARE(entries->size(), 3);
         QCOMPARE(entries->at(0).scanCount, 2);
+    }
+
+    // Another watcher's events in the same store: the combo box offers "All
+    // sites" and each site present, and shows one site's events or all.
+    void oneSiteOrAll()
+    {
+        const QDateTime first(QDate(2026, 4, 1), QTime(9, 0), Qt::UTC);
+        scan({QStringLiteral("00-0A-E4-00-68-01")}, first);
+        const RecordStore store(m_fixture->dataFolder());
+        HistoryRecorder branch(store, [first] { return first.addDays(1); });
+        branch.setSite(QStringLiteral("branch"));
+        ScanRow row;
+        row.number = QStringLiteral("1");
+        row.ipAddress = QStringLiteral("198.18.125.7");
+        row.macAddress = QStringLiteral("00-0A-E4-00-7D-07");
+        QVERIFY(branch.record({row}).ok());
+
+        m_window->findChild<QAction *>(QLatin1String(ChangesCommands::ActionName))->trigger();
+        FormChanges *form = m_window->changesCommands()->form();
+        QVERIFY(form);
+        auto *sites = form->findChild<QComboBox *>(QStringLiteral("ComboSite"));
+        QVERIFY(sites);
+        const QString here = QSysInfo::machineHostName();
+        QStringList offered;
+        for (int k = 0; k < sites->count(); ++k)
+            offered.append(sites->itemText(k));
+        QStringList expected{QStringLiteral("branch"), here};
+        expected.sort();
+        QCOMPARE(offered, QStringList{QLatin1String(FormChanges::AllSites)} + expected);
+        QCOMPARE(column(ChangesListModel::SiteColumn), QStringList({here, "branch"}));
+
+        sites->setCurrentIndex(sites->findText(QStringLiteral("branch")));
+        emit sites->activated(sites->currentIndex());
+        QCOMPARE(column(ChangesListModel::IpColumn), QStringList{"198.18.125.7"});
+        // The window's own next scan is its site's: not shown under "branch".
+        scan({QStringLiteral("00-0A-E4-00-68-01"), QStringLiteral("00-0A-E4-00-68-02")}, first.addDays(2));
+        QCOMPARE(column(ChangesListModel::SiteColumn), QStringList{"branch"});
+
+        sites->setCurrentIndex(0);
+        emit sites->activated(0);
+        QCOMPARE(column(ChangesListModel::SiteColumn), QStringList({here, "branch", here}));
     }
 };
 

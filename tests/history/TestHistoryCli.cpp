@@ -1,6 +1,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSysInfo>
 #include <QTest>
 
 #include "CliProcess.h"
@@ -109,6 +110,55 @@ private Q_SLOTS:
         QCOMPARE(alpha.value("workgroup").toString(), QStringLiteral("LABWG"));
         QCOMPARE(alpha.value("randomised").toBool(), false);
         QCOMPARE(lines.at(2).value("randomised").toBool(), true);
+        QCOMPARE(alpha.value("site").toString(), QSysInfo::machineHostName());
+    }
+
+    // A second site in the same store: the listings show both, the site as
+    // the first column of the text, or one with --site.
+    void twoSites_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("sites"); // of the lines, in order; "Site" for a header
+        const QString here = QSysInfo::machineHostName();
+        QTest::newRow("history") << QStringList{"history"} << QStringList{"Site", here, "branch", here, here};
+        QTest::newRow("history of one site") << QStringList{"history", "--site", "branch"} << QStringList{};
+        QTest::newRow("changes") << QStringList{"changes", "--since", "2026-05-03"} << QStringList{"branch"};
+        QTest::newRow("changes of every time")
+            << QStringList{"changes"} << QStringList{here, here, here, here, here, "branch"};
+    }
+
+    void twoSites()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, sites);
+        HistoryRecorder branch(m_f->store(), [] { return T2.addDays(1); });
+        branch.setSite(QStringLiteral("branch"));
+        QVERIFY(branch.record({row("198.18.104.10", "00-0A-E4-00-00-99")}).ok());
+
+        const CliProcess::Run run = cli(arguments);
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (sites.isEmpty()) {
+            // One site only: no site column, and the lines of no other site.
+            QCOMPARE(lines.size(), 2);
+            QVERIFY(lines.at(0).startsWith(QLatin1String("IP Address\t")));
+            QVERIFY(lines.at(1).startsWith(QLatin1String("198.18.104.10\t00-0A-E4-00-00-99\t")));
+            return;
+        }
+        QStringList got;
+        for (const QString &line : lines)
+            got.append(line.section(QLatin1Char('\t'), 0, 0));
+        if (arguments.size() > 1) // one site listed: no column of its own
+            QCOMPARE(lines.at(0).section(QLatin1Char('\t'), 1, 1), QStringLiteral("new-station"));
+        else
+            QCOMPARE(got, sites);
+
+        const CliProcess::Run json =
+            cli(arguments + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+        QStringList jsonSites;
+        for (const QJsonObject &object : jsonLines(json.out))
+            jsonSites.append(object.value("site").toString());
+        QCOMPARE(jsonSites, sites.mid(sites.value(0) == QLatin1String("Site") ? 1 : 0));
     }
 
     void historyFilters_data()
@@ -197,6 +247,12 @@ private Q_SLOTS:
                                    "mac-other-ip 198.18.104.77 00-0A-E4-00-00-0A"}));
         const CliProcess::Run history = cli({QStringLiteral("history")});
         QCOMPARE(history.out.count(QLatin1Char('\n')), 4);
+        for (const QJsonObject &line : lines)
+            QCOMPARE(line.value("site").toString(), QSysInfo::machineHostName());
+        const CliProcess::Run sited =
+            cli({QStringLiteral("analyze"), QStringLiteral("--scan-file"), file, QStringLiteral("--format"),
+                 QStringLiteral("json"), QStringLiteral("--site"), QStringLiteral("branch")});
+        QCOMPARE(jsonLines(sited.out).value(0).value("site").toString(), QStringLiteral("branch"));
     }
 
     void usageErrors_data()
@@ -207,6 +263,9 @@ private Q_SLOTS:
         QTest::newRow("changes format") << QStringList{"changes", "--format", "kst"};
         QTest::newRow("changes since") << QStringList{"changes", "--since", "2026-13-01"};
         QTest::newRow("analyze format") << QStringList{"analyze", "--format", "csv", "--scan-file", "x.kst"};
+        QTest::newRow("blank site") << QStringList{"history", "--site", " "};
+        QTest::newRow("scan with a blank site")
+            << QStringList{"scan", "--range", "198.18.104.0/30", "--site", ""};
         QTest::newRow("history password file alone") << QStringList{"history", "--password-file", "pw"};
         QTest::newRow("changes URL of another scheme")
             << QStringList{"changes", "--database", "mysql://a@b/c"};

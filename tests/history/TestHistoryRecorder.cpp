@@ -1,5 +1,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +13,7 @@
 #include "ScanResultFile.h"
 #include "ScanResultReader.h"
 #include "ScanRow.h"
+#include "StoreEngines.h"
 
 namespace {
 
@@ -65,15 +67,29 @@ private:
         return HistoryRecorder(*m_store, [when] { return when; }).record(rows, neighbourMacs);
     }
 
+    StoreEngines m_engines;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<RecordStore> m_store;
 
 private Q_SLOTS:
+    // Every test on the SQLite file and on a PostgreSQL server.
+    void initTestCase_data() { StoreEngines::addRows(); }
+
     void init()
     {
+        if (const QString reason = StoreEngines::skipReason(); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        m_store = std::make_unique<RecordStore>(m_dir->path());
+        const Result<PostgresServer *> server = m_engines.server();
+        QVERIFY2(server.ok(), qPrintable(server.error()));
+        std::optional<DatabaseUrl> url;
+        if (*server) {
+            const Result<QString> database = (*server)->createDatabase();
+            QVERIFY2(database.ok(), qPrintable(database.error()));
+            url = (*server)->databaseUrl(*database);
+        }
+        m_store = std::make_unique<RecordStore>(m_dir->path(), url);
     }
 
     // Three scans saved as scan result files and read back, as an
@@ -336,9 +352,121 @@ private Q_SLOTS:
         QVERIFY(!stored->at(0).otherTime.isValid());
     }
 
+    // Two watchers write into one store: each site's events compare its scans
+    // with its own history, and the same pair on two sites is two rows.
+    void sitesAreApart()
+    {
+        const QString ip = QStringLiteral("198.18.124.10");
+        const auto scanOn = [&](const QString &site, const QDateTime &when, const QString &mac) {
+            HistoryRecorder recorder(*m_store, [when] { return when; });
+            recorder.setSite(site);
+            return recorder.record(rowsOf({ip + QLatin1Char(' ') + mac}));
+        };
+        QCOMPARE(
+            summaries(*scanOn(QStringLiteral("north"), Now.addDays(-2), QStringLiteral("00-0A-E4-00-00-0A"))),
+            QStringList{"new-station " + ip + " 00-0A-E4-00-00-0A"});
+        // Another MAC at the same IP of another site is no change, and a MAC
+        // one site knows is new to the other.
+        QCOMPARE(
+            summaries(*scanOn(QStringLiteral("south"), Now.addDays(-1), QStringLiteral("00-0A-E4-00-00-0B"))),
+            QStringList{"new-station " + ip + " 00-0A-E4-00-00-0B"});
+        const Result<QList<ChangeEvent>> south =
+            scanOn(QStringLiteral("south"), Now, QStringLiteral("00-0A-E4-00-00-0A"));
+        QVERIFY2(south.ok(), qPrintable(south.error()));
+        QCOMPARE(summaries(*south),
+                 QStringList({"new-station " + ip + " 00-0A-E4-00-00-0A",
+                              "mac-changed " + ip + " 00-0A-E4-00-00-0A 00-0A-E4-00-00-0B"}));
+        QCOMPARE(south->at(0).site, QStringLiteral("south"));
+        // Back on the first site the pair was seen two days ago: no event.
+        QCOMPARE(summaries(*scanOn(QStringLiteral("north"), Now, QStringLiteral("00-0A-E4-00-00-0A"))),
+                 QStringList{});
+
+        const HistoryReader reader(*m_store);
+        const Result<QList<HistoryEntry>> all = reader.entries({});
+        QVERIFY(all.ok());
+        QStringList rows;
+        for (const HistoryEntry &entry : *all)
+            rows.append(entry.site + QLatin1Char(' ') + entry.macAddress + QLatin1Char(' ') +
+                        QString::number(entry.scanCount));
+        QCOMPARE(rows, QStringList({"north 00-0A-E4-00-00-0A 2", "south 00-0A-E4-00-00-0A 1",
+                                    "south 00-0A-E4-00-00-0B 1"}));
+        HistoryReader::Filter north;
+        north.site = QStringLiteral("north");
+        QCOMPARE(reader.entries(north)->size(), 1);
+        QCOMPARE(*reader.sites(), QStringList({"north", "south"}));
+        const Result<QList<ChangeEvent>> southEvents = reader.changes(std::nullopt, QStringLiteral("south"));
+        QVERIFY(southEvents.ok());
+        QCOMPARE(southEvents->size(), 3);
+        for (const ChangeEvent &event : *southEvents)
+            QCOMPARE(event.site, QStringLiteral("south"));
+        QCOMPARE(reader.changes()->size(), 4);
+    }
+
+    void siteDefaultsToTheHostName()
+    {
+        HistoryRecorder recorder(*m_store, [] { return Now; });
+        QCOMPARE(recorder.site(), QSysInfo::machineHostName());
+        recorder.setSite(QStringLiteral("  "));
+        QCOMPARE(recorder.site(), QSysInfo::machineHostName());
+        const Result<QList<ChangeEvent>> events =
+            recorder.record(rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")}));
+        QVERIFY(events.ok());
+        QCOMPARE(events->at(0).site, QSysInfo::machineHostName());
+        QCOMPARE(HistoryReader(*m_store).entries({})->at(0).site, QSysInfo::machineHostName());
+    }
+
+    // A history written before sites keeps every row, on the migrating
+    // machine's site, and goes on from there without events.
+    void historyBeforeSitesIsThisMachines()
+    {
+        if (StoreEngines::onServer())
+            QSKIP("An older file is a SQLite file.");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+            db.setDatabaseName(m_store->databasePath());
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            for (
+                const char *statement :
+                {"CREATE TABLE T_Record (ID INTEGER PRIMARY KEY AUTOINCREMENT, IPAddress TEXT, MACAddress TEXT, "
+                 "HostName TEXT, Workgroup TEXT, User TEXT, Department TEXT, Location TEXT, laninterface TEXT, "
+                 "Comments TEXT)",
+                 "CREATE TABLE T_History (IPAddress TEXT NOT NULL, MACAddress TEXT NOT NULL, FirstSeen TEXT "
+                 "NOT NULL, LastSeen TEXT NOT NULL, ScanCount INTEGER NOT NULL, HostName TEXT, Workgroup TEXT, "
+                 "Vendor TEXT, PRIMARY KEY (IPAddress, MACAddress))",
+                 "CREATE TABLE T_Change (EventTime TEXT NOT NULL, Kind TEXT NOT NULL, IPAddress TEXT NOT NULL, "
+                 "MACAddress TEXT NOT NULL, OtherMAC TEXT, OtherTime TEXT, HostName TEXT, "
+                 "PRIMARY KEY (EventTime, Kind, IPAddress, MACAddress))",
+                 "INSERT INTO T_History VALUES ('198.18.104.10', '00-0A-E4-00-00-0A', '2026-06-01T08:00:00Z', "
+                 "'2026-06-14T08:00:00Z', 5, 'ALPHA', 'WG', 'Vendor')",
+                 "INSERT INTO T_Change VALUES ('2026-06-01T08:00:00Z', 'new-station', '198.18.104.10', "
+                 "'00-0A-E4-00-00-0A', NULL, NULL, 'ALPHA')",
+                 "PRAGMA user_version = 3"})
+                QVERIFY2(query.exec(QLatin1String(statement)), statement);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("older"));
+
+        const Result<QList<ChangeEvent>> events =
+            scanAt(Now, rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")}));
+        QVERIFY2(events.ok(), qPrintable(events.error()));
+        QCOMPARE(events->size(), 0);
+        const HistoryReader reader(*m_store);
+        const Result<QList<HistoryEntry>> entries = reader.entries({});
+        QCOMPARE(entries->size(), 1);
+        QCOMPARE(entries->at(0).site, QSysInfo::machineHostName());
+        QCOMPARE(entries->at(0).scanCount, 6);
+        QCOMPARE(entries->at(0).hostName, QStringLiteral("ALPHA"));
+        const Result<QList<ChangeEvent>> stored = reader.changes();
+        QCOMPARE(stored->size(), 1);
+        QCOMPARE(stored->at(0).site, QSysInfo::machineHostName());
+    }
+
     // A scan whose history cannot be written leaves the history as it was.
     void failedUpdateChangesNothing()
     {
+        if (StoreEngines::onServer())
+            QSKIP("The refusing trigger is written for the SQLite file.");
         QVERIFY(scanAt(Now.addDays(-1), rowsOf({QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")})).ok());
         // A value the column refuses half-way through the scan's rows.
         {

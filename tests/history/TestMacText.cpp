@@ -32,6 +32,14 @@ private Q_SLOTS:
                                    << "ZZ-0A-E4-20-53-55" << false << false;
         QTest::newRow("too short") << "00-0A-E4-20-53"
                                    << "00-0A-E4-20-53" << false << false;
+        QTest::newRow("hyphens, lower case") << "00-0a-e4-20-53-55"
+                                             << "00-0A-E4-20-53-55" << false << true;
+        QTest::newRow("separators mixed") << "00-0A-E4:20-53-55"
+                                          << "00-0A-E4-20-53-55" << false << true;
+        QTest::newRow("blanks around") << " 00-0A-E4-20-53-55 "
+                                       << "00-0A-E4-20-53-55" << false << true;
+        QTest::newRow("no hex digit in the hyphen form") << "00-0A-E4-20-53-5G"
+                                                         << "00-0A-E4-20-53-5G" << false << false;
     }
 
     void forms()
