@@ -8,6 +8,7 @@
 // profiler's view of the update alone). --postgresql runs it all on a
 // PostgreSQL server of its own (a socket in a temporary folder) instead of
 // the SQLite file.
+#include "BenchAddresses.h"
 #include "HistoryReader.h"
 #include "HistoryRecorder.h"
 #include "HistoryTime.h"
@@ -32,20 +33,8 @@ constexpr int ScanSize = 65536;
 constexpr int HistorySize = 1000000;
 constexpr int QueryRuns = 51;
 
-QString ip(int n)
-{
-    return QStringLiteral("10.%1.%2.%3").arg((n >> 16) & 255).arg((n >> 8) & 255).arg(n & 255);
-}
-
-QString mac(int n)
-{
-    return QStringLiteral("00-0A-%1-%2-%3-%4")
-        .arg((n >> 24) & 255, 2, 16, QLatin1Char('0'))
-        .arg((n >> 16) & 255, 2, 16, QLatin1Char('0'))
-        .arg((n >> 8) & 255, 2, 16, QLatin1Char('0'))
-        .arg(n & 255, 2, 16, QLatin1Char('0'))
-        .toUpper();
-}
+using BenchAddresses::ip;
+using BenchAddresses::mac;
 
 // A /16 scan: every address answers; from `flipFrom` on, MACs from macBase on.
 QList<ScanRow> scanRows(int macBase, int flipFrom = ScanSize)

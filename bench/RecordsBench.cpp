@@ -3,6 +3,7 @@
 // comparison, without them), and import-sized batches of 10,000 records
 // through RecordStore::writeBatch. Prints the median of each.
 //   netkestrel-records-bench [BUILD_BIN_DIR]
+#include "BenchAddresses.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 
@@ -21,20 +22,8 @@ constexpr int StoreSize = 100000;
 constexpr int BatchSize = 10000;
 constexpr int AddRuns = 15;
 
-QString ip(int n)
-{
-    return QStringLiteral("10.%1.%2.%3").arg((n >> 16) & 255).arg((n >> 8) & 255).arg(n & 255);
-}
-
-QString mac(int n)
-{
-    return QStringLiteral("00-0A-%1-%2-%3-%4")
-        .arg((n >> 24) & 255, 2, 16, QLatin1Char('0'))
-        .arg((n >> 16) & 255, 2, 16, QLatin1Char('0'))
-        .arg((n >> 8) & 255, 2, 16, QLatin1Char('0'))
-        .arg(n & 255, 2, 16, QLatin1Char('0'))
-        .toUpper();
-}
+using BenchAddresses::ip;
+using BenchAddresses::mac;
 
 QList<BatchItem> batch(int first, int count)
 {

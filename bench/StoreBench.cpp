@@ -11,6 +11,7 @@
 #include "AnalysisListModel.h"
 #include "AnalysisOptionsStore.h"
 #include "Analyzer.h"
+#include "BenchAddresses.h"
 #include "PostgresServer.h"
 #include "RecordListModel.h"
 #include "RecordStore.h"
@@ -34,20 +35,8 @@ constexpr int ImportSize = 10000;
 constexpr int RecordCount = 20000;
 constexpr int ScanSize = 65536;
 
-QString ip(int n)
-{
-    return QStringLiteral("10.%1.%2.%3").arg((n >> 16) & 255).arg((n >> 8) & 255).arg(n & 255);
-}
-
-QString mac(int n)
-{
-    return QStringLiteral("00-0A-%1-%2-%3-%4")
-        .arg((n >> 24) & 255, 2, 16, QLatin1Char('0'))
-        .arg((n >> 16) & 255, 2, 16, QLatin1Char('0'))
-        .arg((n >> 8) & 255, 2, 16, QLatin1Char('0'))
-        .arg(n & 255, 2, 16, QLatin1Char('0'))
-        .toUpper();
-}
+using BenchAddresses::ip;
+using BenchAddresses::mac;
 
 [[noreturn]] void die(const QString &what)
 {

@@ -1,5 +1,6 @@
 #include "AcknowledgementStore.h"
 #include "ChangesCommands.h"
+#include "ChangesListModel.h"
 #include "DatabaseConnection.h"
 #include "DatabaseMaintenance.h"
 #include "FormDatabaseConnection.h"
@@ -188,7 +189,7 @@ void TestDatabaseConnection::serverServesEveryPart()
     ChangesListModel &changes = m_window->changesCommands()->changes();
     QVERIFY(changes.count() > 0);
     for (int row = 0; row < changes.count(); ++row)
-        QCOMPARE(changes.text(row, 2), StrayIp);
+        QCOMPARE(changes.text(row, ChangesListModel::IpColumn), StrayIp);
 
     // What the window's store writes, the server holds.
     const Result<PresetRecord> added =
