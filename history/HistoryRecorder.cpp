@@ -218,8 +218,18 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     if (const Result<> begun = session.beginWrite(); !begun)
         return fail(begun.error());
 
-    std::vector<Sighting> sightings(size_t(pairs.size()));
-    if (!pairs.isEmpty()) {
+    // Into an empty history, the store's first scan, every pair is new and
+    // no MAC is known: there is nothing to look up.
+    bool historyEmpty = true;
+    if (const Result<> read = CheckedQuery::eachRow(session.db(),
+                                                    QStringLiteral("SELECT 1 FROM T_History LIMIT 1"), {},
+                                                    [&](const QSqlQuery &) { historyEmpty = false; });
+        !read)
+        return fail(read.error());
+    Sighting unseen;
+    unseen.found = historyEmpty;
+    std::vector<Sighting> sightings(size_t(pairs.size()), unseen);
+    if (!pairs.isEmpty() && !historyEmpty) {
         const Result<> read = CheckedQuery::eachRow(session.db(), lookupStatement(postgres),
                                                     {pairsJson, m_site, nowText, nowText, absentBefore},
                                                     [&](const QSqlQuery &query) {
@@ -238,21 +248,22 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     }
 
     QList<ChangeEvent> events;
+    events.reserve(qsizetype(std::count_if(sightings.cbegin(), sightings.cend(),
+                                           [](const Sighting &seen) { return seen.found; })));
     QSet<QString> newMacs; // one new station, also when it answers on several IPs
     for (qsizetype n = 0; n < pairs.size(); ++n) {
         const Pair &pair = pairs.at(n);
         const ScanRow &row = *pair.row;
         const Sighting &seen = sightings[size_t(n)];
         const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
-            ChangeEvent e;
+            ChangeEvent &e = events.emplace_back();
             e.kind = kind;
             e.site = m_site;
             e.time = now;
             e.ipAddress = pair.ip;
             e.macAddress = pair.mac;
             e.hostName = row.hostName;
-            events.append(e);
-            return events.last();
+            return e;
         };
 
         if (seen.found) {
@@ -272,6 +283,8 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
                 changed.otherTime = HistoryTime::fromText(seen.latestLastSeen);
             }
         }
+        if (neighbourMacs.isEmpty())
+            continue; // an ARP scan, or no neighbour table to compare with
         const QString neighbour = MacText::key(neighbourMacs.value(row.ipAddress));
         if (!neighbour.isEmpty() && neighbour != pair.mac && MacText::isStationAddress(pair.mac))
             event(ChangeEvent::Kind::NbstatMacMismatch).otherMac = neighbour;

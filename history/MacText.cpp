@@ -4,18 +4,6 @@
 
 namespace {
 
-// The six octets, or an empty array when the text is no MAC.
-QByteArray octets(const QString &mac)
-{
-    QString hex = mac.trimmed();
-    hex.remove(QLatin1Char('-')).remove(QLatin1Char(':'));
-    if (hex.size() != 12)
-        return {};
-    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
-    // fromHex skips what is not hex; twelve digits give exactly six octets.
-    return bytes.size() == 6 && hex.toLatin1().toUpper() == bytes.toHex().toUpper() ? bytes : QByteArray();
-}
-
 bool isUpperHexDigit(QChar c)
 {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
@@ -30,6 +18,31 @@ bool isKeyForm(const QString &mac)
             return false;
     }
     return true;
+}
+
+// An upper-case hex digit's value.
+int hexValue(QChar c)
+{
+    return c <= u'9' ? c.unicode() - u'0' : c.unicode() - u'A' + 10;
+}
+
+// The six octets, or an empty array when the text is no MAC.
+QByteArray octets(const QString &mac)
+{
+    // The key form, which every scan row has, is read without the copies below.
+    if (isKeyForm(mac)) {
+        QByteArray bytes(6, Qt::Uninitialized);
+        for (int k = 0; k < 6; ++k)
+            bytes[k] = char(hexValue(mac.at(3 * k)) << 4 | hexValue(mac.at(3 * k + 1)));
+        return bytes;
+    }
+    QString hex = mac.trimmed();
+    hex.remove(QLatin1Char('-')).remove(QLatin1Char(':'));
+    if (hex.size() != 12)
+        return {};
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    // fromHex skips what is not hex; twelve digits give exactly six octets.
+    return bytes.size() == 6 && hex.toLatin1().toUpper() == bytes.toHex().toUpper() ? bytes : QByteArray();
 }
 
 } // namespace
