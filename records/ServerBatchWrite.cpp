@@ -145,15 +145,18 @@ Result<std::optional<BatchOutcome>> ServerBatchWrite::run(const QList<BatchItem>
     // the key lower-cased here, as the one-by-one probe binds it; and
     // whether the server lower-cases the key alike, which it must. Only the
     // items with a holder or such a difference come back: an import into a
-    // store without those keys reads no rows. (OFFSET 0 keeps the holder's
-    // subquery from being copied into the filter and run twice.)
+    // store without those keys reads no rows. The holders are found in one
+    // pass, by the index for a few keys; a lookup per key would let the
+    // server take the lowest IDs first and filter them, which, before it
+    // has statistics of a table just filled, it does, at a cost of every
+    // key times every record.
     const QString column = RecordTable::fieldColumn(matchBy == BatchItem::MatchBy::IpAddress ? 0 : 1);
     const Result<PostgresConnection::Rows> probe = connection->exec(
-        QStringLiteral(
-            "SELECT p.n, p.holder, p.differs FROM (SELECT k.n, lower(k.raw) <> k.folded AS differs, "
-            "(SELECT MIN(ID) FROM T_Record WHERE lower(%1) = k.folded) AS holder "
-            "FROM unnest(CAST($1 AS text[]), CAST($2 AS text[])) WITH ORDINALITY AS k(raw, folded, n) "
-            "OFFSET 0) AS p WHERE p.holder IS NOT NULL OR p.differs")
+        QStringLiteral("SELECT k.n, h.holder, lower(k.raw) <> k.folded FROM unnest(CAST($1 AS text[]), "
+                       "CAST($2 AS text[])) WITH ORDINALITY AS k(raw, folded, n) LEFT JOIN (SELECT lower(%1) "
+                       "AS folded, MIN(ID) AS holder FROM T_Record WHERE lower(%1) = ANY(CAST($2 AS text[])) "
+                       "GROUP BY lower(%1)) AS h ON h.folded = k.folded "
+                       "WHERE h.holder IS NOT NULL OR lower(k.raw) <> k.folded")
             .arg(column)
             .toUtf8(),
         {textArray(keys), textArray(lowered)});
