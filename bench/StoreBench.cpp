@@ -1,6 +1,7 @@
 // The record store on both engines in the same run: an import of 10,000
 // records into an empty store, as "netkestrel-cli records import --match ip
-// --on-duplicate skip" writes them, and the analysis of a 65,536-row scan
+// --on-duplicate skip" writes them, then one of 10,000 more, half of them
+// duplicates, into that store as it is then, and the analysis of a 65,536-row scan
 // against 20,000 records with the options, records and acknowledgements read
 // from the store, as "netkestrel-cli analyze" reads them. The PostgreSQL
 // server is a private one (initdb into a temporary folder, a Unix socket
@@ -91,20 +92,26 @@ double timeMs(const std::function<void()> &task)
 // A new empty store of the engine, its tables made.
 using StoreMaker = std::function<RecordStore()>;
 
-double importMs(const StoreMaker &make)
+// The times of the import into the new store and of the second one.
+std::pair<double, double> importMs(const StoreMaker &make)
 {
     RecordStore store = make();
     if (const Result<> ready = store.prepare(); !ready)
         die(ready.error());
-    const QList<PresetRecord> rows = sheetRows(0, ImportSize);
     ScriptedPrompt prompt;
     SheetImport import(store, prompt);
-    SheetImport::Outcome outcome;
-    const double ms = timeMs(
-        [&] { outcome = import.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Skip); });
-    if (outcome.failed || outcome.count != ImportSize)
-        die(QStringLiteral("the import failed: %1").arg(prompt.lastRequest().text));
-    return ms;
+    const auto timedImport = [&](int first, int expected) {
+        const QList<PresetRecord> rows = sheetRows(first, ImportSize);
+        SheetImport::Outcome outcome;
+        const double ms = timeMs([&] {
+            outcome = import.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Skip);
+        });
+        if (outcome.failed || outcome.count != expected)
+            die(QStringLiteral("the import failed: %1").arg(prompt.lastRequest().text));
+        return ms;
+    };
+    const double intoEmpty = timedImport(0, ImportSize);
+    return {intoEmpty, timedImport(ImportSize / 2, ImportSize / 2)};
 }
 
 int analyse(const RecordStore &store, const QList<ScanRow> &rows)
@@ -154,6 +161,7 @@ RecordStore analysedStore(const StoreMaker &make)
 struct Figures
 {
     QList<double> imports;
+    QList<double> secondImports;
     QList<double> analyses;
     int findings = 0;
 };
@@ -196,8 +204,11 @@ int main(int argc, char *argv[])
     std::printf("load average before: %s\n", qPrintable(loadAverage()));
     Figures sqlite, postgres;
     for (int run = 0; run < runs; ++run) {
-        sqlite.imports.append(importMs(onFile));
-        postgres.imports.append(importMs(onServer));
+        for (auto [figures, make] : {std::pair{&sqlite, &onFile}, std::pair{&postgres, &onServer}}) {
+            const auto [intoEmpty, second] = importMs(*make);
+            figures->imports.append(intoEmpty);
+            figures->secondImports.append(second);
+        }
     }
     const RecordStore sqliteStore = analysedStore(onFile), postgresStore = analysedStore(onServer);
     const QList<ScanRow> rows = scanRows();
@@ -212,9 +223,12 @@ int main(int argc, char *argv[])
 
     std::printf("median of %d runs each              SQLite   PostgreSQL   ratio\n", runs);
     const double imports[] = {median(sqlite.imports), median(postgres.imports)};
+    const double secondImports[] = {median(sqlite.secondImports), median(postgres.secondImports)};
     const double analyses[] = {median(sqlite.analyses), median(postgres.analyses)};
     std::printf("import of %d records:       %9.1f ms %9.1f ms %6.2f\n", ImportSize, imports[0], imports[1],
                 imports[1] / imports[0]);
+    std::printf("and %d more, half known:    %9.1f ms %9.1f ms %6.2f\n", ImportSize, secondImports[0],
+                secondImports[1], secondImports[1] / secondImports[0]);
     std::printf("analysis, %d rows, %d records: %6.1f ms %9.1f ms %6.2f  (%d findings)\n", ScanSize,
                 RecordCount, analyses[0], analyses[1], analyses[1] / analyses[0], sqlite.findings);
     std::printf("load average after:  %s\n", qPrintable(loadAverage()));

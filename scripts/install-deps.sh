@@ -28,8 +28,9 @@ packages=(
     # tests write .xls with another program and read our .xlsx back with another
     libfreexl-dev libxlsxwriter-dev libzip-dev
     libspreadsheet-writeexcel-perl python3-openpyxl
-    # the record store on a PostgreSQL server: Qt's driver; tests run a server of their own
-    libqt6sql6-psql postgresql
+    # the record store on a PostgreSQL server: Qt's driver, the client library under it (the
+    # batch write's COPY); tests run a server of their own
+    libqt6sql6-psql libpq-dev postgresql
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
     # the Debian package (scripts/package.sh): its build, its icon bitmaps, its checks, the

@@ -1,6 +1,8 @@
 // A batch written at once ends as its items written one batch each, in
 // order: the same decisions, IDs and table, NULLs included, on either engine.
 #include "RecordFixture.h"
+#include "RecordStoreSession.h"
+#include "ServerBatchWrite.h"
 #include "StoreEngines.h"
 
 #include <QRandomGenerator>
@@ -16,6 +18,7 @@ private slots:
     void wholeBatchEndsAsItemsOneByOne_data();
     void wholeBatchEndsAsItemsOneByOne();
     void emptyBatchWritesNothing();
+    void onlyServerWritesAtOnce();
 
 private:
     std::unique_ptr<RecordFixture> fixture();
@@ -33,6 +36,11 @@ const char *const Keys[] = {"10.0.0.1",  "10.0.0.10",   "aa-bb-cc",   "AA-BB-CC"
                             "{x,y} 'q'", "\xc3\x84-01", "\xc3\xa4-01"};
 constexpr int AsciiKeys = int(std::size(Keys)) - 2;
 
+// Field texts that a bulk transfer must carry unchanged: its separators and
+// escapes, its end-of-data line and its NULL marker, as text.
+const char *const Awkward[] = {"tab\there", "line\nbreak", "cr\rlf\r\n", "back\\slash",          "\\N", "\\.",
+                               "NULL",      "q\"u'o",      "{a,b}",      "\xc3\x84 \xe2\x82\xac"};
+
 // A record of keys from the first `keys` and some fields; the fields past
 // `filled` are null.
 PresetRecord record(QRandomGenerator &random, int keys, int n)
@@ -40,8 +48,18 @@ PresetRecord record(QRandomGenerator &random, int keys, int n)
     QStringList fields{QString::fromUtf8(Keys[random.bounded(keys)]),
                        QString::fromUtf8(Keys[random.bounded(keys)])};
     const int filled = random.bounded(2, PresetRecord::FieldCount + 1);
-    for (int k = 2; k < filled; ++k)
-        fields.append(random.bounded(4) == 0 ? QStringLiteral("") : QStringLiteral("f%1-%2").arg(k).arg(n));
+    for (int k = 2; k < filled; ++k) {
+        switch (random.bounded(4)) {
+        case 0:
+            fields.append(QStringLiteral(""));
+            break;
+        case 1:
+            fields.append(QString::fromUtf8(Awkward[random.bounded(int(std::size(Awkward)))]));
+            break;
+        default:
+            fields.append(QStringLiteral("f%1-%2").arg(k).arg(n));
+        }
+    }
     return PresetRecord::fromFields(fields);
 }
 
@@ -159,6 +177,27 @@ void TestBatchWrite::emptyBatchWritesNothing()
     QVERIFY2(outcome, qPrintable(outcome.error()));
     QVERIFY(outcome->actions.isEmpty() && outcome->ids.isEmpty());
     QVERIFY(table(*f).isEmpty());
+}
+
+// The whole-batch path is the one compared above: a server takes a batch at
+// once, a file declines it.
+void TestBatchWrite::onlyServerWritesAtOnce()
+{
+    const std::unique_ptr<RecordFixture> f = fixture();
+    QVERIFY(f);
+    QList<BatchItem> batch;
+    for (const char *ip : {"10.0.0.1", "10.0.0.2", "10.0.0.1"})
+        batch.append(BatchItem{PresetRecord::fromFields({QLatin1String(ip), QStringLiteral("tab\there")})});
+    RecordStoreSession session(f->store());
+    QVERIFY2(session.isOpen(), qPrintable(session.error()));
+    QVERIFY(session.beginWrite());
+    const Result<std::optional<BatchOutcome>> outcome = ServerBatchWrite(session.db()).run(batch);
+    QVERIFY2(outcome, qPrintable(outcome.error()));
+    QCOMPARE(outcome->has_value(), StoreEngines::onServer());
+    if (StoreEngines::onServer())
+        QCOMPARE((*outcome)->actions,
+                 QList<BatchOutcome::Action>({BatchOutcome::Action::Added, BatchOutcome::Action::Added,
+                                              BatchOutcome::Action::Skipped}));
 }
 
 QTEST_GUILESS_MAIN(TestBatchWrite)
