@@ -21,8 +21,9 @@ class ScanRun;
 // change events. The stored events are read when the window first opens;
 // later scans append theirs. The window shows the events of every site or of
 // the one chosen in its combo box; the window's own scans are recorded under
-// its site (setSite), the machine's host name unless one is set. A history that cannot be written never
-// interrupts the window: the failure is logged and the scan's rows stand.
+// its site (setSite), the machine's host name unless one is set. A history
+// that cannot be written never interrupts the window: the failure is logged
+// and the scan's rows stand.
 // The store is the window's own, which outlives this object; when it moves
 // to another database, reload() drops the events of the old one.
 class ChangesCommands : public QObject
@@ -62,7 +63,7 @@ private:
     ChangesListModel m_changes;
     QList<ChangeEvent> m_events; // of every site, in the order they came
     QString m_site;              // shown; empty: every site
-    QString m_ownSite;
+    QString m_ownSite;           // the scans'; empty: the host name
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
 };
