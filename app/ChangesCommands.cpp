@@ -63,7 +63,7 @@ void ChangesCommands::scanFinished(const QString &completion)
     if (completion.isEmpty())
         return; // the run failed before its first host
     const Result<QList<ChangeEvent>> events =
-        ScanHistory::recordScan(m_store, m_scanList, m_scanRun.neighbourMacs(), QString(), m_clock);
+        ScanHistory::recordScan(m_store, m_scanList, m_scanRun.neighbourMacs(), m_ownSite, m_clock);
     if (!events) {
         qWarning("%s", qPrintable(events.error()));
         return;

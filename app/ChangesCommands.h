@@ -20,9 +20,10 @@ class ScanRun;
 // record store, and the item "Changes" of the Analyze menu opens the window of the
 // change events. The stored events are read when the window first opens;
 // later scans append theirs. The window shows the events of every site or of
-// the one chosen in its combo box; the window's own scans are its machine's
-// site. A history that cannot be written never
-// interrupts the window: the failure is logged and the scan's rows stand.
+// the one chosen in its combo box; the window's own scans are recorded under
+// its site (setSite), the machine's host name unless one is set. A history
+// that cannot be written never interrupts the window: the failure is logged
+// and the scan's rows stand.
 // The store is the window's own, which outlives this object; when it moves
 // to another database, reload() drops the events of the old one.
 class ChangesCommands : public QObject
@@ -36,6 +37,9 @@ public:
                     QWidget *window);
 
     void setClock(HistoryTime::Clock clock) { m_clock = std::move(clock); }
+    // The site the window's next scans are recorded under; empty: the host name.
+    void setSite(const QString &site) { m_ownSite = site; }
+    const QString &site() const { return m_ownSite; }
     ChangesListModel &changes() { return m_changes; }
     FormChanges *form() const { return m_form; }
     // Opens the "Changes" window (or raises it).
@@ -58,7 +62,8 @@ private:
     HistoryTime::Clock m_clock = HistoryTime::systemClock();
     ChangesListModel m_changes;
     QList<ChangeEvent> m_events; // of every site, in the order they came
-    QString m_site;
+    QString m_site;              // shown; empty: every site
+    QString m_ownSite;           // the scans'; empty: the host name
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
 };

@@ -7,6 +7,7 @@ namespace {
 
 const QString UrlValue = QStringLiteral("ServerURL");
 const QString PasswordFileValue = QStringLiteral("PasswordFile");
+const QString SiteValue = QStringLiteral("Site");
 
 SettingsSection section()
 {
@@ -29,12 +30,16 @@ Result<std::optional<DatabaseUrl>> DatabaseConnection::server() const
 DatabaseConnection DatabaseConnection::load()
 {
     const SettingsSection values = section();
-    return {values.value(UrlValue), values.value(PasswordFileValue)};
+    return {values.value(UrlValue), values.value(PasswordFileValue), values.value(SiteValue).trimmed()};
 }
 
 void DatabaseConnection::save() const
 {
     const SettingsSection values = section();
+    if (site.trimmed().isEmpty())
+        values.remove(SiteValue);
+    else
+        values.setValue(SiteValue, site.trimmed());
     if (isEmbedded()) {
         values.remove(UrlValue);
         values.remove(PasswordFileValue);

@@ -12,13 +12,16 @@
 // URL) or a database on a PostgreSQL server. Kept in the window's settings
 // (section DATABASE); the password itself is never stored there, only the
 // name of a file whose first line is the password (else libpq reads
-// PGPASSFILE or ~/.pgpass).
+// PGPASSFILE or ~/.pgpass). The same section keeps the window's site: the
+// name its scans' history is tagged with in a store that watchers of other
+// subnets share, and that its mailed report names.
 struct DatabaseConnection
 {
     static constexpr const char *Section = "DATABASE";
 
     QString url;          // empty: the embedded file
     QString passwordFile; // empty: libpq's own sources
+    QString site;         // empty: the machine's host name, and the report names none
 
     bool isEmbedded() const { return url.trimmed().isEmpty(); }
     // The server the URL names, or nothing for the embedded file. A failure

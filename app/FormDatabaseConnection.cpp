@@ -1,5 +1,7 @@
 #include "FormDatabaseConnection.h"
 
+#include "HistoryRecorder.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -12,7 +14,8 @@ FormDatabaseConnection::FormDatabaseConnection(const DatabaseConnection &current
       m_file(new QRadioButton(QStringLiteral("The database file kestrel.mdb in the data folder"), this)),
       m_server(new QRadioButton(QStringLiteral("A database on a PostgreSQL server"), this)),
       m_url(new QLineEdit(current.url, this)),
-      m_passwordFile(new QLineEdit(current.passwordFile, this))
+      m_passwordFile(new QLineEdit(current.passwordFile, this)),
+      m_site(new QLineEdit(current.site, this))
 {
     setObjectName(QStringLiteral("FormDatabaseConnection"));
     setWindowTitle(QLatin1String(Title));
@@ -22,6 +25,8 @@ FormDatabaseConnection::FormDatabaseConnection(const DatabaseConnection &current
     m_url->setPlaceholderText(QStringLiteral("postgresql://USER@HOST:PORT/DBNAME"));
     m_passwordFile->setObjectName(QStringLiteral("PasswordFileEdit"));
     m_passwordFile->setPlaceholderText(QStringLiteral("PGPASSFILE or ~/.pgpass"));
+    m_site->setObjectName(QStringLiteral("SiteEdit"));
+    m_site->setPlaceholderText(HistoryRecorder::defaultSite());
     (current.isEmbedded() ? m_file : m_server)->setChecked(true);
     const auto enableServer = [this](bool on) {
         m_url->setEnabled(on);
@@ -46,14 +51,23 @@ FormDatabaseConnection::FormDatabaseConnection(const DatabaseConnection &current
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
+    auto *siteForm = new QFormLayout;
+    siteForm->addRow(QStringLiteral("Site:"), m_site);
+    layout->addLayout(siteForm);
+    auto *siteNote = new QLabel(QStringLiteral("The window's scans are recorded in the host history under "
+                                               "this site, and its email report names it."),
+                                this);
+    siteNote->setWordWrap(true);
+    layout->addWidget(siteNote);
     layout->addWidget(buttons);
 }
 
 DatabaseConnection FormDatabaseConnection::connection() const
 {
+    const QString site = m_site->text().trimmed();
     if (m_file->isChecked())
-        return {};
-    return {m_url->text().trimmed(), m_passwordFile->text().trimmed()};
+        return {QString(), QString(), site};
+    return {m_url->text().trimmed(), m_passwordFile->text().trimmed(), site};
 }
 
 std::optional<DatabaseConnection> FormDatabaseConnection::ask(const DatabaseConnection &current,

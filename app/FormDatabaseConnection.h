@@ -11,8 +11,11 @@ class QRadioButton;
 
 // Asks where the window's record store lives: the embedded file of the data
 // folder, or a PostgreSQL server by its URL, with an optional password file.
-// The server's boxes are enabled only while the server is chosen. Widgets
-// carry object names (OptFile, OptServer, UrlEdit, PasswordFileEdit) for tests.
+// The server's boxes are enabled only while the server is chosen. Below them,
+// the window's site, whichever store is chosen; an empty box is the
+// machine's host name, which it shows as its placeholder. Widgets carry
+// object names (OptFile, OptServer, UrlEdit, PasswordFileEdit, SiteEdit) for
+// tests.
 class FormDatabaseConnection : public QDialog
 {
     Q_OBJECT
@@ -22,8 +25,8 @@ public:
 
     explicit FormDatabaseConnection(const DatabaseConnection &current, QWidget *parent = nullptr);
 
-    // The choice as the boxes show it; the URL and password file are dropped
-    // when the file is chosen.
+    // The choice as the boxes show it, trimmed; the URL and password file are
+    // dropped when the file is chosen.
     DatabaseConnection connection() const;
 
     // Runs the dialog modally over parent; nothing when it was cancelled.
@@ -34,4 +37,5 @@ private:
     QRadioButton *m_server;
     QLineEdit *m_url;
     QLineEdit *m_passwordFile;
+    QLineEdit *m_site;
 };

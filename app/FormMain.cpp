@@ -15,6 +15,7 @@
 #include "ChangesCommands.h"
 #include "DataFolder.h"
 #include "DatabaseCommands.h"
+#include "DatabaseConnection.h"
 #include "DatabasePane.h"
 #include "FindCommands.h"
 #include "HelpCommands.h"
@@ -217,12 +218,20 @@ void FormMain::loadDatabase()
         return;
     }
     m_connectionCommands->openStored();
+    storeSettingsChanged();
+}
+
+void FormMain::storeSettingsChanged()
+{
     m_reportCommands->report().setServer(m_store.server());
+    const QString site = DatabaseConnection::load().site;
+    m_changesCommands->setSite(site);
+    m_reportCommands->report().setSite(site);
 }
 
 void FormMain::storeChanged()
 {
-    m_reportCommands->report().setServer(m_store.server());
+    storeSettingsChanged();
     m_recordCommands.addLIST();
     m_optionControls->load();
     m_optionControls->startAutoMode();

@@ -137,6 +137,9 @@ private:
     void loadDatabase();
     // The store moved to another database: everything shown from it is read again.
     void storeChanged();
+    // The server and the site of the stored connection setting, handed to the
+    // parts that use them.
+    void storeSettingsChanged();
     void showLocalAddress();
 
     Options m_options;

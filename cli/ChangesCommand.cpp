@@ -2,13 +2,10 @@
 
 #include "ChangeEvent.h"
 #include "CommandLine.h"
-#include "DataFolder.h"
-#include "DatabaseOption.h"
 #include "HistoryReader.h"
+#include "HistorySource.h"
 #include "HistoryTime.h"
 #include "JsonLines.h"
-#include "RecordStore.h"
-#include "SiteOption.h"
 #include "TableOrJsonOption.h"
 #include "TerminalText.h"
 
@@ -25,12 +22,7 @@ int runChangesCommand(const QStringList &arguments)
         "the event. Kinds: new-station, mac-changed, returned, nbstat-mac-mismatch, randomised-mac.\n"
         "When the events come from more than one site, the site comes first, then a tab."));
     parser.addHelpOption();
-    parser.addOptions({
-        {QStringLiteral("data-dir"), QStringLiteral("The data folder of the record database."),
-         QStringLiteral("DIR")},
-    });
-    DatabaseOption::addTo(parser);
-    SiteOption::addForReading(parser);
+    HistorySource::addOptions(parser);
     TableOrJsonOption::addSince(parser, QStringLiteral("the events"));
     TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
@@ -42,17 +34,12 @@ int runChangesCommand(const QStringList &arguments)
     const auto since = TableOrJsonOption::readSince(parser, command);
     if (const int *status = std::get_if<int>(&since))
         return *status;
-    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
-    if (!server)
-        return command.usageError(server.error());
+    const Result<HistorySource> source = HistorySource::read(parser);
+    if (!source)
+        return command.usageError(source.error());
 
-    const Result<QString> site = SiteOption::read(parser);
-    if (!site)
-        return command.usageError(site.error());
-
-    const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server);
     const Result<QList<ChangeEvent>> events =
-        HistoryReader(store).changes(std::get<std::optional<QDateTime>>(since), *site);
+        HistoryReader(source->store).changes(std::get<std::optional<QDateTime>>(since), source->site);
     if (!events)
         return command.failure(events.error());
     const bool sited = std::any_of(events->cbegin(), events->cend(), [&](const ChangeEvent &event) {

@@ -1,14 +1,11 @@
 #include "HistoryCommand.h"
 
 #include "CommandLine.h"
-#include "DataFolder.h"
-#include "DatabaseOption.h"
 #include "HistoryReader.h"
+#include "HistorySource.h"
 #include "HistoryTime.h"
 #include "JsonLines.h"
 #include "MacText.h"
-#include "RecordStore.h"
-#include "SiteOption.h"
 #include "TableOrJsonOption.h"
 #include "TerminalText.h"
 
@@ -37,17 +34,14 @@ int runHistoryCommand(const QStringList &arguments)
         "of scans that saw the pair, and the latest host name, workgroup and vendor. One pair a line,\n"
         "fields separated by tabs; a locally administered MAC is marked \"(randomised)\"."));
     parser.addHelpOption();
+    HistorySource::addOptions(parser);
     parser.addOptions({
-        {QStringLiteral("data-dir"), QStringLiteral("The data folder of the record database."),
-         QStringLiteral("DIR")},
         {QStringLiteral("ip"), QStringLiteral("Only the pairs of this IP address."), QStringLiteral("A")},
         {QStringLiteral("mac"),
          QStringLiteral("Only the pairs of this MAC address (00-0A-E4-20-53-55 or "
                         "00:0a:e4:20:53:55)."),
          QStringLiteral("M")},
     });
-    DatabaseOption::addTo(parser);
-    SiteOption::addForReading(parser);
     TableOrJsonOption::addSince(parser, QStringLiteral("the pairs last seen"));
     TableOrJsonOption::addFormat(parser, QStringLiteral("a line"));
     if (const auto done = command.parse(parser, arguments))
@@ -63,16 +57,12 @@ int runHistoryCommand(const QStringList &arguments)
     if (const int *status = std::get_if<int>(&since))
         return *status;
     filter.since = std::get<std::optional<QDateTime>>(since);
-    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
-    if (!server)
-        return command.usageError(server.error());
-    const Result<QString> site = SiteOption::read(parser);
-    if (!site)
-        return command.usageError(site.error());
-    filter.site = *site;
+    const Result<HistorySource> source = HistorySource::read(parser);
+    if (!source)
+        return command.usageError(source.error());
+    filter.site = source->site;
 
-    const RecordStore store(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server);
-    const Result<QList<HistoryEntry>> entries = HistoryReader(store).entries(filter);
+    const Result<QList<HistoryEntry>> entries = HistoryReader(source->store).entries(filter);
     if (!entries)
         return command.failure(entries.error());
     const bool json = std::get<bool>(format);

@@ -6,6 +6,7 @@
 #include "ReportOptions.h"
 #include "ReportRun.h"
 #include "ReportSettings.h"
+#include "SiteOption.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -42,6 +43,8 @@ int runReportCommand(const QStringList &arguments)
 
     ReportRun run(settings, dataFolder);
     run.setServer(server);
+    // Read and checked by analyseInto already.
+    run.setSite(*SiteOption::read(parser));
     QObject::connect(&run, &ReportRun::status,
                      [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     // Queued: a send refused at once ends before the loop runs.

@@ -14,7 +14,7 @@ void addForWriting(QCommandLineParser &parser)
 {
     parser.addOption({Name,
                       QStringLiteral("The site that the host history, change events and findings are tagged\n"
-                                     "with (default: this machine's host name)."),
+                                     "with (default: this machine's host name); a mailed report names it."),
                       QStringLiteral("NAME")});
 }
 

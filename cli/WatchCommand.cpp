@@ -128,6 +128,7 @@ int runWatchCommand(const QStringList &arguments)
     // The report covers the findings since the last one.
     DailyReport report(analysisList, dataFolder);
     report.setServer(inputs.store().server());
+    report.setSite(*site);
     report.setSettings(reportSettings);
     QObject::connect(&report, &DailyReport::status,
                      [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });

@@ -22,6 +22,7 @@ void DailyReport::makeReport(const QDateTime &at)
         return;
     m_run = new ReportRun(m_settings, m_dataFolder, this);
     m_run->setServer(m_server);
+    m_run->setSite(m_site);
     connect(m_run, &ReportRun::status, this, &DailyReport::status);
     connect(m_run, &ReportRun::finished, this, [this](bool sent, const QString &outcome) {
         m_run->deleteLater();

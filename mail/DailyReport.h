@@ -33,6 +33,9 @@ public:
 
     // The record store of the acknowledgements (ReportRun::setServer).
     void setServer(std::optional<DatabaseUrl> server) { m_server = std::move(server); }
+    // The site its reports name (ReportRun::setSite); empty: none.
+    void setSite(const QString &site) { m_site = site; }
+    const QString &site() const { return m_site; }
 
     // Makes the report now, as the schedule does when it falls due.
     void makeReport(const QDateTime &at);
@@ -45,6 +48,7 @@ private:
     const ListModel &m_list;
     QString m_dataFolder;
     std::optional<DatabaseUrl> m_server;
+    QString m_site;
     ReportSettings m_settings;
     ReportSchedule m_schedule;
     QPointer<ReportRun> m_run;

@@ -14,7 +14,12 @@ QString leftOutText(int leftOut)
     return QStringLiteral("Acknowledged findings left out: %1").arg(leftOut);
 }
 
-QString body(const QString &message, Ending ending, int leftOut)
+QString siteText(const QString &site)
+{
+    return QStringLiteral("Site: %1").arg(site);
+}
+
+QString body(const QString &message, Ending ending, int leftOut, const QString &site)
 {
     static const QString Cr(QChar(13));
     QString last;
@@ -32,6 +37,8 @@ QString body(const QString &message, Ending ending, int leftOut)
     QString text = message + Cr + Cr + QString(32, QLatin1Char('*')) + Cr + Cr + last;
     if (leftOut > 0)
         text += Cr + Cr + leftOutText(leftOut);
+    if (!site.isEmpty())
+        text += Cr + Cr + siteText(site);
     return text;
 }
 
@@ -67,7 +74,7 @@ std::unique_ptr<ListModel> reported(const ListModel &analysisList, const QDateTi
 } // namespace
 
 Plan make(const ListModel &analysisList, bool skipEmpty, const QString &message, const QString &folder,
-          const QDateTime &at, const AcknowledgedSet &acknowledged)
+          const QDateTime &at, const AcknowledgedSet &acknowledged, const QString &site)
 {
     Plan plan;
     const std::unique_ptr<ListModel> kept = reported(analysisList, at, acknowledged);
@@ -75,7 +82,7 @@ Plan make(const ListModel &analysisList, bool skipEmpty, const QString &message,
     if (kept->count() == 0) {
         if (!skipEmpty) {
             plan.send = true;
-            plan.body = body(message, Ending::NoResults, leftOut);
+            plan.body = body(message, Ending::NoResults, leftOut, site);
         }
         return plan;
     }
@@ -83,10 +90,10 @@ Plan make(const ListModel &analysisList, bool skipEmpty, const QString &message,
     const QString path = filePath(folder, at);
     const Result<> written = ListTextWriter::write(*kept, path, true);
     if (written && QFileInfo::exists(path)) {
-        plan.body = body(message, Ending::Attached, leftOut);
+        plan.body = body(message, Ending::Attached, leftOut, site);
         plan.attachment = path;
     } else {
-        plan.body = body(message, Ending::NotGenerated, leftOut);
+        plan.body = body(message, Ending::NotGenerated, leftOut, site);
         plan.fileError = written ? QStringLiteral("%1 was not written.").arg(path) : written.error();
     }
     return plan;

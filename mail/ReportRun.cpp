@@ -66,7 +66,7 @@ void ReportRun::start(const ListModel &analysisList, const QDateTime &at)
     m_running = true;
     m_at = at;
     const ReportBuilder::Plan plan = ReportBuilder::make(
-        analysisList, m_settings.isResult, m_settings.message, m_dataFolder, at, acknowledgedAt(at));
+        analysisList, m_settings.isResult, m_settings.message, m_dataFolder, at, acknowledgedAt(at), m_site);
     if (!plan.fileError.isEmpty())
         Q_EMIT status(plan.fileError);
     if (!plan.send) {

@@ -42,6 +42,8 @@ public:
     // The record store whose acknowledgements count: a server, or nothing for
     // the file in the data folder (the default).
     void setServer(std::optional<DatabaseUrl> server) { m_server = std::move(server); }
+    // The site the user named (ReportBuilder::body); empty when none was.
+    void setSite(const QString &site) { m_site = site; }
 
     // Findings acknowledged at the moment at (in that record store) are left
     // out of the report.
@@ -60,6 +62,7 @@ private:
     ReportSettings m_settings;
     QString m_dataFolder;
     std::optional<DatabaseUrl> m_server;
+    QString m_site;
     QDateTime m_at;
     QPointer<clsSendMail> m_mail;
     bool m_running = false;

@@ -22,24 +22,16 @@ Failure fail(const RecordStore &store, const QString &what, const QString &detai
 // The rows of T_set, each its six values.
 Result<QList<QVariantList>> readOptions(QSqlDatabase &db)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (const Result<> done =
-            CheckedQuery::exec(query, QStringLiteral("SELECT %1 FROM T_set").arg(SetColumns));
-        !done)
-        return Failure{done.error()};
     QList<QVariantList> rows;
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            break;
-        QVariantList values;
-        for (int k = 0; k < 6; ++k)
-            values.append(query.value(k));
-        rows.append(values);
-    }
+    const Result<> read = CheckedQuery::eachRow(db, QStringLiteral("SELECT %1 FROM T_set").arg(SetColumns),
+                                                {}, [&rows](const QSqlQuery &query) {
+                                                    QVariantList values;
+                                                    for (int k = 0; k < 6; ++k)
+                                                        values.append(query.value(k));
+                                                    rows.append(values);
+                                                });
+    if (!read)
+        return Failure{read.error()};
     return rows;
 }
 
@@ -63,18 +55,15 @@ Result<TableRows> readTable(QSqlDatabase &db, const QString &table)
     const QSqlRecord fields = query.record();
     for (int k = 0; k < fields.count(); ++k)
         read.columns.append(fields.fieldName(k));
-    for (;;) {
-        const Result<bool> row = CheckedQuery::next(query);
-        if (!row)
-            return Failure{row.error()};
-        if (!*row)
-            break;
+    const Result<> done = CheckedQuery::eachRow(query, [&read](const QSqlQuery &row) {
         QVariantList values;
         values.reserve(read.columns.size());
         for (int k = 0; k < read.columns.size(); ++k)
-            values.append(query.value(k));
+            values.append(row.value(k));
         read.rows.append(values);
-    }
+    });
+    if (!done)
+        return Failure{done.error()};
     return read;
 }
 

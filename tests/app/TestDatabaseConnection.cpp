@@ -8,7 +8,10 @@
 #include "HistoryRecorder.h"
 #include "MainMenus.h"
 #include "PostgresServer.h"
+#include "ReportCommands.h"
+#include "ReportSettings.h"
 #include "ScanRow.h"
+#include "SettingsSection.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -30,6 +33,10 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void dialogBoxes();
+    void siteDialogBox();
+    void siteSettingRoundTrip_data();
+    void siteSettingRoundTrip();
+    void windowScansUnderItsSite();
     void serverServesEveryPart();
     void refusedConnectionKeepsTheStore_data();
     void refusedConnectionKeepsTheStore();
@@ -146,6 +153,96 @@ void TestDatabaseConnection::dialogBoxes()
     QVERIFY(onServer.connection().passwordFile.isEmpty());
 }
 
+void TestDatabaseConnection::siteDialogBox()
+{
+    FormDatabaseConnection dialog(
+        DatabaseConnection{QStringLiteral("postgresql://ops@db/plan"), QString(), QStringLiteral("lab-3")});
+    auto *site = dialog.findChild<QLineEdit *>(QStringLiteral("SiteEdit"));
+    QVERIFY(site);
+    QCOMPARE(site->text(), QStringLiteral("lab-3"));
+    QCOMPARE(site->placeholderText(), HistoryRecorder::defaultSite());
+    site->setText(QStringLiteral("  Floor 2 "));
+    QCOMPARE(dialog.connection().site, QStringLiteral("Floor 2"));
+    // The site is the window's whichever store it uses.
+    dialog.findChild<QRadioButton *>(QStringLiteral("OptFile"))->setChecked(true);
+    QVERIFY(dialog.connection().isEmbedded());
+    QCOMPARE(dialog.connection().site, QStringLiteral("Floor 2"));
+    site->clear();
+    QVERIFY(dialog.connection().site.isEmpty());
+}
+
+void TestDatabaseConnection::siteSettingRoundTrip_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<QString>("loaded");
+    QTest::newRow("file, a site") << QString() << QStringLiteral("lab-3") << QStringLiteral("lab-3");
+    QTest::newRow("server, a site") << QStringLiteral("postgresql://ops@db/plan") << QStringLiteral(" lab-3 ")
+                                    << QStringLiteral("lab-3");
+    QTest::newRow("file, no site") << QString() << QString() << QString();
+    QTest::newRow("server, a blank site")
+        << QStringLiteral("postgresql://ops@db/plan") << QStringLiteral("  ") << QString();
+}
+
+void TestDatabaseConnection::siteSettingRoundTrip()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, site);
+    QFETCH(QString, loaded);
+    // A site stored before is replaced, or removed by none.
+    DatabaseConnection{QString(), QString(), QStringLiteral("old-site")}.save();
+    DatabaseConnection{url, QString(), site}.save();
+    const DatabaseConnection back = DatabaseConnection::load();
+    QCOMPARE(back.url, url);
+    QCOMPARE(back.site, loaded);
+    const SettingsSection section(QLatin1String(ReportSettings::Application),
+                                  QLatin1String(DatabaseConnection::Section));
+    QCOMPARE(section.contains(QStringLiteral("Site")), !loaded.isEmpty());
+}
+
+void TestDatabaseConnection::windowScansUnderItsSite()
+{
+    const auto scanOnce = [this](int number) {
+        m_window->scanList().clear();
+        m_window->scanList().appendScanRow(scanRow(number, KnownIp, KnownMac));
+        Q_EMIT m_window->scanRun().finished(QStringLiteral("Scan Complete!"));
+    };
+    const auto sitesSeen = [this] {
+        const Result<QList<HistoryEntry>> history = HistoryReader(RecordStore(m_f->dataFolder())).entries({});
+        QStringList sites;
+        for (const HistoryEntry &entry : *history)
+            sites.append(entry.site);
+        sites.sort();
+        return sites;
+    };
+
+    m_window = makeWindow();
+    QVERIFY(m_window->reportCommands()->report().site().isEmpty());
+    scanOnce(1);
+    QCOMPARE(sitesSeen(), QStringList{HistoryRecorder::defaultSite()});
+
+    m_f->prompt.reset();
+    chooseConnection({QString(), QString(), QStringLiteral("lab-3")});
+    QVERIFY2(m_f->prompt.requests().isEmpty(), qPrintable(m_f->prompt.lastRequest().text));
+    QCOMPARE(m_window->reportCommands()->report().site(), QStringLiteral("lab-3"));
+    scanOnce(2);
+    QStringList expected{HistoryRecorder::defaultSite(), QStringLiteral("lab-3")};
+    expected.sort();
+    QCOMPARE(sitesSeen(), expected);
+
+    // The next start scans under the stored site too.
+    m_window = makeWindow();
+    QCOMPARE(m_window->changesCommands()->site(), QStringLiteral("lab-3"));
+    QCOMPARE(m_window->reportCommands()->report().site(), QStringLiteral("lab-3"));
+    // The Changes window still shows every site at first.
+    m_window->changesCommands()->showChanges();
+    QCOMPARE(m_window->changesCommands()->form()->site(), QString());
+
+    chooseConnection({});
+    QVERIFY(m_window->changesCommands()->site().isEmpty());
+    QVERIFY(m_window->reportCommands()->report().site().isEmpty());
+}
+
 void TestDatabaseConnection::serverServesEveryPart()
 {
     if (!m_unavailable.isEmpty())
@@ -171,7 +268,7 @@ void TestDatabaseConnection::serverServesEveryPart()
     m_window = makeWindow();
     QVERIFY(recordIps().isEmpty()); // the file of the data folder has none
     m_f->prompt.reset();
-    chooseConnection({url, QString()});
+    chooseConnection({url, QString(), QString()});
     QVERIFY2(m_f->prompt.requests().isEmpty(), qPrintable(m_f->prompt.lastRequest().text));
     QCOMPARE(m_window->store().location(), url);
     QCOMPARE(DatabaseConnection::load().url, url);
@@ -269,7 +366,7 @@ void TestDatabaseConnection::refusedConnectionKeepsTheStore()
     const QString file = m_window->store().location();
     m_f->prompt.reset();
 
-    chooseConnection({url, passwordFile});
+    chooseConnection({url, passwordFile, QString()});
     QCOMPARE(m_f->prompt.requests().size(), 1);
     const PromptRequest said = m_f->prompt.lastRequest();
     QCOMPARE(said.title, QLatin1String(Prompt::ErrorTitle));
@@ -288,7 +385,7 @@ void TestDatabaseConnection::storedServerDownAtStart()
 {
     const QString url =
         QStringLiteral("postgresql://nobody@/plan?host=%1").arg(m_f->path(QStringLiteral("down")));
-    DatabaseConnection{url, QString()}.save();
+    DatabaseConnection{url, QString(), QString()}.save();
     m_window = makeWindow();
     // First the connection, with the way out; then each part that could not
     // read from it says so too.

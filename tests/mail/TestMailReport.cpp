@@ -45,8 +45,12 @@ private slots:
     void init();
     void bodies_data();
     void bodies();
+    void sitedBodies_data();
+    void sitedBodies();
     void plans_data();
     void plans();
+    void siteLeavesTheAttachmentAlone_data();
+    void siteLeavesTheAttachmentAlone();
     void reportFileOfTwoFindings();
     void fileThatCannotBeWritten();
     void acknowledgedLeftOut_data();
@@ -97,6 +101,34 @@ void TestMailReport::bodies()
     QVERIFY(!body.contains(QLatin1Char('\n')));
 }
 
+void TestMailReport::sitedBodies_data()
+{
+    QTest::addColumn<int>("leftOut");
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<QString>("after"); // what follows the closing line
+
+    QTest::newRow("no site") << 0 << QString() << QString();
+    QTest::newRow("a site") << 0 << QStringLiteral("lab-3") << QStringLiteral("\r\rSite: lab-3");
+    QTest::newRow("left out, no site")
+        << 2 << QString() << QStringLiteral("\r\rAcknowledged findings left out: 2");
+    QTest::newRow("left out, then the site")
+        << 2 << QStringLiteral("Floor 2 / east")
+        << QStringLiteral("\r\rAcknowledged findings left out: 2\r\rSite: Floor 2 / east");
+}
+
+void TestMailReport::sitedBodies()
+{
+    QFETCH(int, leftOut);
+    QFETCH(QString, site);
+    QFETCH(QString, after);
+    const QString body =
+        ReportBuilder::body(QStringLiteral("Daily findings"), ReportBuilder::Ending::Attached, leftOut, site);
+    QCOMPARE(body, QStringLiteral("Daily findings\r\r********************************\r\r"
+                                  "Get details from attachment.") +
+                       after);
+    QVERIFY(!body.contains(QLatin1Char('\n')));
+}
+
 void TestMailReport::plans_data()
 {
     QTest::addColumn<int>("findings");
@@ -129,6 +161,39 @@ void TestMailReport::plans()
     QCOMPARE(!plan.attachment.isEmpty(), attached);
     // A file is written only when one is attached.
     QCOMPARE(QDir(m_data).entryList(QDir::Files).size(), attached ? 1 : 0);
+}
+
+void TestMailReport::siteLeavesTheAttachmentAlone_data()
+{
+    QTest::addColumn<int>("findings");
+    QTest::addColumn<QString>("folder"); // under the data folder; missing: the file cannot be written
+    QTest::newRow("attached") << 2 << QString();
+    QTest::newRow("no results") << 0 << QString();
+    QTest::newRow("not generated") << 2 << QStringLiteral("missing");
+}
+
+void TestMailReport::siteLeavesTheAttachmentAlone()
+{
+    QFETCH(int, findings);
+    QFETCH(QString, folder);
+    AnalysisListModel list;
+    addFindings(list, findings);
+    const auto planIn = [&](const QString &name, const QString &site) {
+        const QString made = m_data + QLatin1Char('/') + name;
+        QDir().mkpath(made);
+        return ReportBuilder::make(list, false, QStringLiteral("M"),
+                                   folder.isEmpty() ? made : made + QLatin1Char('/') + folder, ReportTime, {},
+                                   site);
+    };
+    const ReportBuilder::Plan plain = planIn(QStringLiteral("plain"), QString());
+    const ReportBuilder::Plan sited = planIn(QStringLiteral("sited"), QStringLiteral("lab-3"));
+    // Whichever way the report ends, the site's line follows it.
+    QVERIFY(sited.send);
+    QCOMPARE(sited.body, plain.body + QStringLiteral("\r\rSite: lab-3"));
+    QCOMPARE(sited.attachment.isEmpty(), plain.attachment.isEmpty());
+    QCOMPARE(sited.fileError.isEmpty(), plain.fileError.isEmpty());
+    // The report file is the analysis list as it always was.
+    QCOMPARE(readFile(sited.attachment), readFile(plain.attachment));
 }
 
 void TestMailReport::reportFileOfTwoFindings()

@@ -88,24 +88,32 @@ void TestReportCli::report_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<QString>("bodyEnd"); // empty: no mail arrives
+    QTest::addColumn<QString>("site");    // empty: no --site
 
     const QString sent = QStringLiteral("Email report sent to admin@example.net.");
     const QString attached = QStringLiteral("Get details from attachment.");
+    const QString noResults = QStringLiteral("No analysis results. ");
+    const QString site = QStringLiteral("lab-3");
+    // CR LF: the body's CR line ends as SMTP carries them.
+    const QString siteLine = QStringLiteral("\r\n\r\nSite: lab-3");
     QTest::newRow("flags, findings") << false << "scan.kst"
-                                     << "pw" << true << 0 << sent << attached;
+                                     << "pw" << true << 0 << sent << attached << QString();
     QTest::newRow("stored, findings") << true << "scan.kst"
-                                      << "pw" << true << 0 << sent << attached;
-    QTest::newRow("no findings, ISresult off")
-        << true << "quiet.kst"
-        << "pw" << false << 0 << sent << QStringLiteral("No analysis results. ");
+                                      << "pw" << true << 0 << sent << attached << QString();
+    QTest::newRow("no findings, ISresult off") << true << "quiet.kst"
+                                               << "pw" << false << 0 << sent << noResults << QString();
     QTest::newRow("no findings, ISresult on")
         << true << "quiet.kst"
         << "pw" << true << 0 << QStringLiteral("Email report: no analysis results, nothing sent.")
-        << QString();
+        << QString() << QString();
     QTest::newRow("login refused") << false << "scan.kst"
                                    << "wrong-pw" << true << 1
-                                   << QStringLiteral("Email report not sent: Host Login Failed!")
+                                   << QStringLiteral("Email report not sent: Host Login Failed!") << QString()
                                    << QString();
+    QTest::newRow("findings of a site") << false << "scan.kst"
+                                        << "pw" << true << 0 << sent << attached + siteLine << site;
+    QTest::newRow("no findings of a site") << true << "quiet.kst"
+                                           << "pw" << false << 0 << sent << noResults + siteLine << site;
 }
 
 void TestReportCli::report()
@@ -117,6 +125,7 @@ void TestReportCli::report()
     QFETCH(int, status);
     QFETCH(QString, outcome);
     QFETCH(QString, bodyEnd);
+    QFETCH(QString, site);
 
     QStringList arguments{"report",          "--now",
                           "--data-dir",      m_f->folder(),
@@ -145,6 +154,8 @@ void TestReportCli::report()
     } else {
         arguments += mailFlags;
     }
+    if (!site.isEmpty())
+        arguments += QStringList{"--site", site};
 
     const CliProcess::Run run = CliProcess::run(arguments);
     QVERIFY2(run.status == status, qPrintable(run.out + run.err));
@@ -170,6 +181,8 @@ void TestReportCli::report()
     QVERIFY2(mail.contains(QByteArray("Daily findings\r\n\r\n********************************\r\n\r\n") +
                            bodyEnd.toUtf8()),
              mail.constData());
+    // Without --site the body is what it always was: the host name is not said.
+    QCOMPARE(mail.contains("Site: "), !site.isEmpty());
     if (withFindings) {
         // The attachment arrives as the report file was written.
         const QByteArray file = readFile(m_f->filePath(reports.first()));

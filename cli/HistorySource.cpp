@@ -1,0 +1,27 @@
+#include "HistorySource.h"
+
+#include "DataFolder.h"
+#include "DatabaseOption.h"
+#include "SiteOption.h"
+
+#include <QCommandLineParser>
+
+void HistorySource::addOptions(QCommandLineParser &parser)
+{
+    parser.addOption({QStringLiteral("data-dir"), QStringLiteral("The data folder of the record database."),
+                      QStringLiteral("DIR")});
+    DatabaseOption::addTo(parser);
+    SiteOption::addForReading(parser);
+}
+
+Result<HistorySource> HistorySource::read(const QCommandLineParser &parser)
+{
+    const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
+    if (!server)
+        return Failure{server.error()};
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return Failure{site.error()};
+    return HistorySource{RecordStore(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server),
+                         *site};
+}
