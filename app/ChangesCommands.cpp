@@ -3,6 +3,7 @@
 #include "Analyzer.h"
 #include "FormChanges.h"
 #include "HistoryReader.h"
+#include "HistoryRecorder.h"
 #include "MacText.h"
 #include "MainMenus.h"
 #include "RecordStore.h"
@@ -10,6 +11,7 @@
 #include "ScanRun.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include <utility>
@@ -25,10 +27,23 @@ ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListMod
         connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
     }
     connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
+    m_writer.setMaxThreadCount(1);
+}
+
+ChangesCommands::~ChangesCommands()
+{
+    m_writer.waitForDone();
+}
+
+void ChangesCommands::waitForHistory()
+{
+    m_writer.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void ChangesCommands::reload()
 {
+    ++m_generation;
     m_loaded = false;
     m_changes.clear();
     if (m_form && m_form->isVisible())
@@ -38,6 +53,8 @@ void ChangesCommands::reload()
 void ChangesCommands::showChanges()
 {
     if (!m_loaded) {
+        // A history still being written would be read and then listed again.
+        waitForHistory();
         const Result<QList<ChangeEvent>> stored = HistoryReader(m_store).changes();
         if (stored) {
             m_changes.clear();
@@ -62,14 +79,27 @@ void ChangesCommands::scanFinished(const QString &completion)
 {
     if (completion.isEmpty())
         return; // the run failed before its first host
-    const Result<QList<ChangeEvent>> events =
-        ScanHistory::recordScan(m_store, m_scanList, m_scanRun.neighbourMacs(), m_ownSite, m_clock);
+    // The rows are copied now: the list starts over with the next scan. The
+    // store is copied too, as the window may move to another database.
+    m_writer.start([this, store = m_store, clock = m_clock, site = m_ownSite,
+                    rows = ScanHistory::rowsOf(m_scanList), neighbours = m_scanRun.neighbourMacs(),
+                    generation = m_generation] {
+        HistoryRecorder recorder(store, clock);
+        recorder.setSite(site);
+        const Result<QList<ChangeEvent>> events = recorder.record(rows, neighbours);
+        QMetaObject::invokeMethod(
+            this, [this, generation, events] { recorded(generation, events); }, Qt::QueuedConnection);
+    });
+}
+
+void ChangesCommands::recorded(int generation, const Result<QList<ChangeEvent>> &events)
+{
     if (!events) {
         qWarning("%s", qPrintable(events.error()));
         return;
     }
     // Before the window first opens, the stored events are read then.
-    if (m_loaded) {
+    if (m_loaded && generation == m_generation) {
         append(*events);
         offerSites();
     }

@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QThreadPool>
 
 #include "ChangeEvent.h"
 #include "ChangesListModel.h"
 #include "FormChanges.h"
 #include "HistoryTime.h"
+#include "Result.h"
 
 class MainMenus;
 class RecordStore;
@@ -23,7 +25,9 @@ class ScanRun;
 // the one chosen in its combo box; the window's own scans are recorded under
 // its site (setSite), the machine's host name unless one is set. A history
 // that cannot be written never interrupts the window: the failure is logged
-// and the scan's rows stand.
+// and the scan's rows stand. A scan's history is written on a thread of its
+// own, so that a large scan, or a store on a server, never holds the window;
+// the scans reach the history in the order they completed.
 // The store is the window's own, which outlives this object; when it moves
 // to another database, reload() drops the events of the old one.
 class ChangesCommands : public QObject
@@ -35,6 +39,8 @@ public:
 
     ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, const RecordStore &store,
                     QWidget *window);
+    // Waits for the histories still being written: none is lost on closing.
+    ~ChangesCommands() override;
 
     void setClock(HistoryTime::Clock clock) { m_clock = std::move(clock); }
     // The site the window's next scans are recorded under; empty: the host name.
@@ -49,9 +55,13 @@ public:
 
     // Shows the events of one site only (empty: every site).
     void showSite(const QString &site);
+    // Returns when every completed scan is in the history and its events
+    // are listed.
+    void waitForHistory();
 
 private:
     void scanFinished(const QString &completion);
+    void recorded(int generation, const Result<QList<ChangeEvent>> &events);
     void append(const QList<ChangeEvent> &events);
     void offerSites();
 
@@ -66,4 +76,6 @@ private:
     QString m_ownSite;           // the scans'; empty: the host name
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
+    int m_generation = 0; // counts the stores; a history written into an earlier one is not listed
+    QThreadPool m_writer; // one thread, so that the scans are written in turn
 };

@@ -1,5 +1,8 @@
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSysInfo>
 #include <QTest>
 
@@ -36,6 +39,7 @@ private:
         m_window->changesCommands()->setClock([when] { return when; });
         m_window->menus()->action(QStringLiteral("SMmenu8"))->trigger();
         QTRY_COMPARE(m_window->scanRun().state(), ScanRun::State::Idle);
+        m_window->changesCommands()->waitForHistory();
     }
 
     QStringList column(int column) const
@@ -149,6 +153,42 @@ private Q_SLOTS:
         sites->setCurrentIndex(0);
         emit sites->activated(0);
         QCOMPARE(column(ChangesListModel::SiteColumn), QStringList({here, "branch", here}));
+    }
+
+    // Another writer holds the store: the window goes on at once, and the
+    // scan's history is written when the store is free again.
+    void busyStoreDoesNotHoldTheWindow()
+    {
+        const QDateTime when(QDate(2026, 4, 1), QTime(9, 0), Qt::UTC);
+        scan({QStringLiteral("00-0A-E4-00-68-01")}, when); // the store exists and is migrated
+        {
+            QSqlDatabase other =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(RecordStore::databasePath(m_fixture->dataFolder()));
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+            m_window->scanList().clear();
+            ScanRow row;
+            row.number = QStringLiteral("1");
+            row.ipAddress = QStringLiteral("198.18.104.9");
+            row.macAddress = QStringLiteral("00-0A-E4-00-68-09");
+            m_window->scanList().appendScanRow(row);
+            QElapsedTimer held;
+            held.start();
+            Q_EMIT m_window->scanRun().finished(QStringLiteral("Scan Complete!"));
+            QVERIFY2(held.elapsed() < 1000, "the window waited for the store");
+
+            QTest::qWait(200);
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("ROLLBACK")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        m_window->changesCommands()->waitForHistory();
+        const Result<QList<HistoryEntry>> entries =
+            HistoryReader(RecordStore(m_fixture->dataFolder())).entries({});
+        QVERIFY2(entries.ok(), qPrintable(entries.error()));
+        QCOMPARE(entries->size(), 2);
     }
 };
 

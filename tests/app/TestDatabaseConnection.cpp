@@ -206,6 +206,7 @@ void TestDatabaseConnection::windowScansUnderItsSite()
         m_window->scanList().clear();
         m_window->scanList().appendScanRow(scanRow(number, KnownIp, KnownMac));
         Q_EMIT m_window->scanRun().finished(QStringLiteral("Scan Complete!"));
+        m_window->changesCommands()->waitForHistory();
     };
     const auto sitesSeen = [this] {
         const Result<QList<HistoryEntry>> history = HistoryReader(RecordStore(m_f->dataFolder())).entries({});
@@ -297,6 +298,7 @@ void TestDatabaseConnection::serverServesEveryPart()
     // A completed scan's history goes to the server: the pair of KnownIp
     // joins the one stored before.
     Q_EMIT m_window->scanRun().finished(QStringLiteral("Scan Complete!"));
+    m_window->changesCommands()->waitForHistory();
     const Result<QList<HistoryEntry>> history = HistoryReader(server).entries({});
     QVERIFY(history);
     QStringList seen;
