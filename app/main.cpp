@@ -3,10 +3,12 @@
 
 #include "DataFolder.h"
 #include "FormMain.h"
+#include "ProcessMemory.h"
 #include "SingleInstance.h"
 
 int main(int argc, char *argv[])
 {
+    ProcessMemory::keepFreedMemoryForReuse();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Netkestrel"));
     QApplication::setApplicationVersion(QStringLiteral(NETKESTREL_VERSION));

@@ -13,6 +13,7 @@
 #include "HistoryRecorder.h"
 #include "HistoryTime.h"
 #include "PostgresServer.h"
+#include "ProcessMemory.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 #include "ScanRow.h"
@@ -113,6 +114,7 @@ double medianQueryMs(const RecordStore &store, const HistoryReader::Filter &filt
 
 int main(int argc, char *argv[])
 {
+    ProcessMemory::keepFreedMemoryForReuse(); // as the program's own processes do
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     PostgresServer server;

@@ -10,6 +10,7 @@
 #include "HistoryCommand.h"
 #include "MessageCommand.h"
 #include "PingCommand.h"
+#include "ProcessMemory.h"
 #include "RecordsCommand.h"
 #include "ReportCommand.h"
 #include "ScanCommand.h"
@@ -91,6 +92,7 @@ const Command Commands[] = {
 
 int main(int argc, char *argv[])
 {
+    ProcessMemory::keepFreedMemoryForReuse();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Netkestrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NETKESTREL_VERSION));
