@@ -120,6 +120,70 @@ struct Overwrite
     int fieldCount = 0;
 };
 
+// Writes the records under rising IDs in their order and returns the IDs.
+Result<QList<qint64>> addRecords(PostgresConnection &connection, const QList<PresetRecord> &added)
+{
+    // Rising IDs for the new records in item order: a block of the
+    // sequence, drawn and moved past at once. Every writer holds the write
+    // lock before it inserts, so no other draws from the sequence meanwhile.
+    // COPY then writes the records with those IDs: the server parses its
+    // lines several times faster than an INSERT of the same rows.
+    if (added.isEmpty())
+        return QList<qint64>{};
+    const Result<PostgresConnection::Rows> drawn =
+        connection.exec("SELECT setval(s.seq, nextval(s.seq) + CAST($1 AS bigint) - 1) FROM (SELECT "
+                        "CAST(pg_get_serial_sequence('T_Record', 'id') AS regclass) AS seq) AS s",
+                        {QByteArray::number(added.size())});
+    if (!drawn)
+        return Failure{drawn.error()};
+    if (drawn->count() != 1 || drawn->isNull(0, 0))
+        return Failure{QStringLiteral("The server drew no IDs for the new records.")};
+    const qint64 first = drawn->number(0, 0) - added.size() + 1;
+
+    QStringList columns{QStringLiteral("ID")};
+    for (int k = 0; k < PresetRecord::FieldCount; ++k)
+        columns.append(RecordTable::fieldColumn(k));
+    const Result<qint64> copied =
+        connection.copyIn(QStringLiteral("COPY T_Record (%1) FROM STDIN").arg(columns.join(u", ")).toUtf8(),
+                          copyLines(added, first));
+    if (!copied)
+        return Failure{copied.error()};
+    if (*copied != added.size())
+        return Failure{QStringLiteral("The server added %1 of %2 records.").arg(*copied).arg(added.size())};
+    QList<qint64> newIds;
+    newIds.reserve(added.size());
+    for (qsizetype slot = 0; slot < added.size(); ++slot)
+        newIds.append(first + slot);
+    return newIds;
+}
+
+// Writes the overwritten fields of the records there before the batch.
+Result<> overwrite(PostgresConnection &connection, const QMap<qint64, Overwrite> &overwrites)
+{
+    // By the count of fields written, the IDs and the records.
+    QMap<int, std::pair<QList<qint64>, QList<PresetRecord>>> updates;
+    for (auto it = overwrites.cbegin(); it != overwrites.cend(); ++it) {
+        auto &[ids, records] = updates[it->fieldCount];
+        ids.append(it.key());
+        records.append(it->record);
+    }
+    for (auto it = updates.cbegin(); it != updates.cend(); ++it) {
+        QStringList assignments;
+        for (int k = 0; k < it.key(); ++k)
+            assignments.append(QStringLiteral("%1 = v.f%2").arg(RecordTable::fieldColumn(k)).arg(k + 1));
+        QList<QByteArray> bound{numberArray(it->first)};
+        bound.append(fieldArrays(it->second, it.key()));
+        const Result<PostgresConnection::Rows> updated =
+            connection.exec(QStringLiteral("UPDATE T_Record SET %1 FROM %2 WHERE T_Record.ID = v.id")
+                                .arg(assignments.join(u", "), fieldRows(it.key()))
+                                .toUtf8(),
+                            bound);
+        if (!updated)
+            return Failure{updated.error()};
+    }
+    return {};
+}
+
 } // namespace
 
 Result<std::optional<BatchOutcome>> ServerBatchWrite::run(const QList<BatchItem> &items)
@@ -216,61 +280,13 @@ Result<std::optional<BatchOutcome>> ServerBatchWrite::run(const QList<BatchItem>
         outcome.actions.append(BatchOutcome::Action::Overwritten);
     }
 
-    // Rising IDs for the new records in item order: a block of the
-    // sequence, drawn and moved past at once. Every writer holds the write
-    // lock before it inserts, so no other draws from the sequence meanwhile.
-    // COPY then writes the records with those IDs: the server parses its
-    // lines several times faster than an INSERT of the same rows.
-    QList<qint64> newIds;
-    if (!added.isEmpty()) {
-        const Result<PostgresConnection::Rows> drawn =
-            connection->exec("SELECT setval(s.seq, nextval(s.seq) + CAST($1 AS bigint) - 1) FROM (SELECT "
-                             "CAST(pg_get_serial_sequence('T_Record', 'id') AS regclass) AS seq) AS s",
-                             {QByteArray::number(added.size())});
-        if (!drawn)
-            return Failure{drawn.error()};
-        if (drawn->count() != 1 || drawn->isNull(0, 0))
-            return Failure{QStringLiteral("The server drew no IDs for the new records.")};
-        const qint64 first = drawn->number(0, 0) - added.size() + 1;
-
-        QStringList columns{QStringLiteral("ID")};
-        for (int k = 0; k < PresetRecord::FieldCount; ++k)
-            columns.append(RecordTable::fieldColumn(k));
-        const Result<qint64> copied = connection->copyIn(
-            QStringLiteral("COPY T_Record (%1) FROM STDIN").arg(columns.join(u", ")).toUtf8(),
-            copyLines(added, first));
-        if (!copied)
-            return Failure{copied.error()};
-        if (*copied != added.size())
-            return Failure{
-                QStringLiteral("The server added %1 of %2 records.").arg(*copied).arg(added.size())};
-        for (qsizetype slot = 0; slot < added.size(); ++slot)
-            newIds.append(first + slot);
-    }
-
-    // By the count of fields written, the IDs and the records.
-    QMap<int, std::pair<QList<qint64>, QList<PresetRecord>>> updates;
-    for (auto it = overwrites.cbegin(); it != overwrites.cend(); ++it) {
-        auto &[ids, records] = updates[it->fieldCount];
-        ids.append(it.key());
-        records.append(it->record);
-    }
-    for (auto it = updates.cbegin(); it != updates.cend(); ++it) {
-        QStringList assignments;
-        for (int k = 0; k < it.key(); ++k)
-            assignments.append(QStringLiteral("%1 = v.f%2").arg(RecordTable::fieldColumn(k)).arg(k + 1));
-        QList<QByteArray> bound{numberArray(it->first)};
-        bound.append(fieldArrays(it->second, it.key()));
-        const Result<PostgresConnection::Rows> updated =
-            connection->exec(QStringLiteral("UPDATE T_Record SET %1 FROM %2 WHERE T_Record.ID = v.id")
-                                 .arg(assignments.join(u", "), fieldRows(it.key()))
-                                 .toUtf8(),
-                             bound);
-        if (!updated)
-            return Failure{updated.error()};
-    }
+    const Result<QList<qint64>> newIds = addRecords(*connection, added);
+    if (!newIds)
+        return Failure{newIds.error()};
+    if (const Result<> updated = overwrite(*connection, overwrites); !updated)
+        return Failure{updated.error()};
 
     for (const Reference reference : std::as_const(references))
-        outcome.ids.append(reference < 0 ? newIds.at(-reference - 1) : reference);
+        outcome.ids.append(reference < 0 ? newIds->at(-reference - 1) : reference);
     return std::optional<BatchOutcome>(std::move(outcome));
 }
