@@ -9,6 +9,7 @@
 // PostgreSQL server of its own (a socket in a temporary folder) instead of
 // the SQLite file.
 #include "BenchAddresses.h"
+#include "BenchMedian.h"
 #include "HistoryReader.h"
 #include "HistoryRecorder.h"
 #include "HistoryTime.h"
@@ -106,8 +107,7 @@ double medianQueryMs(const RecordStore &store, const HistoryReader::Filter &filt
         times.append(double(timer.nsecsElapsed()) / 1e6);
         *found = entries ? entries->size() : -1;
     }
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
+    return median(times);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // through RecordStore::writeBatch. Prints the median of each.
 //   netkestrel-records-bench [BUILD_BIN_DIR]
 #include "BenchAddresses.h"
+#include "BenchMedian.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 
@@ -36,12 +37,6 @@ QList<BatchItem> batch(int first, int count)
         items.append(item);
     }
     return items;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
 // Milliseconds of one "records add" each, of new addresses from first on.

@@ -5,6 +5,7 @@
 // Prints the median of each. Runs offscreen unless a platform is set.
 //   netkestrel-files-bench
 #include "AnalysisListModel.h"
+#include "BenchMedian.h"
 #include "FileDialog.h"
 #include "ListHtmlWriter.h"
 #include "ListTextWriter.h"
@@ -67,12 +68,6 @@ QList<ScanRow> scanRows()
                                          QStringLiteral("Vendor Networks, Inc.")}));
     }
     return rows;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 // The median milliseconds of the runs after an untimed first one (which

@@ -4,6 +4,7 @@
 // The sheet is the record export of another store, so the .xlsx reader, the
 // import run and the writer all take part. Prints the median of each step.
 //   netkestrel-sheets-bench
+#include "BenchMedian.h"
 #include "FormEXCELDR.h"
 #include "ListModel.h"
 #include "RecordCommands.h"
@@ -70,12 +71,6 @@ bool fill(const RecordStore &store, int first, const QString &host)
         items.append(item);
     }
     return store.writeBatch(items).ok();
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
 } // namespace

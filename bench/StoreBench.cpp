@@ -13,6 +13,7 @@
 #include "AnalysisOptionsStore.h"
 #include "Analyzer.h"
 #include "BenchAddresses.h"
+#include "BenchMedian.h"
 #include "PostgresServer.h"
 #include "RecordListModel.h"
 #include "RecordStore.h"
@@ -73,12 +74,6 @@ QList<ScanRow> scanRows()
         rows.append(row);
     }
     return rows;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 double timeMs(const std::function<void()> &task)

@@ -1,5 +1,7 @@
 #include "ReplyListener.h"
 
+#include "ArpFrame.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -112,22 +114,9 @@ bool ReplyListener::serves(unsigned interfaceIndex, in_addr destination) const
 
 void ReplyListener::sendRequest(in_addr destination)
 {
-    ether_arp request{};
-    request.arp_hrd = htons(ARPHRD_ETHER);
-    request.arp_pro = htons(ETH_P_IP);
-    request.arp_hln = ETH_ALEN;
-    request.arp_pln = 4;
-    request.arp_op = htons(ARPOP_REQUEST);
-    std::memcpy(request.arp_sha, m_local.hardware.data(), ETH_ALEN);
-    std::memcpy(request.arp_spa, &m_local.address, 4);
-    std::memcpy(request.arp_tpa, &destination, 4);
-
-    sockaddr_ll broadcast{};
-    broadcast.sll_family = AF_PACKET;
-    broadcast.sll_protocol = htons(ETH_P_ARP);
-    broadcast.sll_ifindex = static_cast<int>(m_local.index);
-    broadcast.sll_halen = ETH_ALEN;
-    std::memset(broadcast.sll_addr, 0xFF, ETH_ALEN);
+    const ether_arp request =
+        ArpFrame::packet(ARPOP_REQUEST, m_local.hardware.data(), m_local.address, destination);
+    const sockaddr_ll broadcast = ArpFrame::broadcastOn(static_cast<int>(m_local.index));
     sendto(m_socket.get(), &request, sizeof request, 0, reinterpret_cast<const sockaddr *>(&broadcast),
            sizeof broadcast);
 }

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "ArpFrame.h"
 #include "OnLinkNetworks.h"
 
 namespace {
@@ -58,24 +59,10 @@ ArpSweep::~ArpSweep()
 
 ArpSweep::Sent ArpSweep::ask(const OnLinkNetwork &network, quint32 address)
 {
-    ether_arp request{};
-    request.arp_hrd = htons(ARPHRD_ETHER);
-    request.arp_pro = htons(ETH_P_IP);
-    request.arp_hln = ETH_ALEN;
-    request.arp_pln = 4;
-    request.arp_op = htons(ARPOP_REQUEST);
-    std::memcpy(request.arp_sha, network.hardware.constData(), ETH_ALEN);
-    const quint32 own = htonl(network.ownAddress);
-    const quint32 target = htonl(address);
-    std::memcpy(request.arp_spa, &own, 4);
-    std::memcpy(request.arp_tpa, &target, 4);
-
-    sockaddr_ll broadcast{};
-    broadcast.sll_family = AF_PACKET;
-    broadcast.sll_protocol = htons(ETH_P_ARP);
-    broadcast.sll_ifindex = network.interfaceIndex;
-    broadcast.sll_halen = ETH_ALEN;
-    std::memset(broadcast.sll_addr, 0xFF, ETH_ALEN);
+    const ether_arp request =
+        ArpFrame::packet(ARPOP_REQUEST, reinterpret_cast<const unsigned char *>(network.hardware.constData()),
+                         in_addr{htonl(network.ownAddress)}, in_addr{htonl(address)});
+    const sockaddr_ll broadcast = ArpFrame::broadcastOn(network.interfaceIndex);
     for (;;) {
         if (::sendto(m_fd, &request, sizeof request, 0, reinterpret_cast<const sockaddr *>(&broadcast),
                      sizeof broadcast) >= 0)

@@ -1,6 +1,7 @@
 // The shared reply listener of the raw ARP path, in a network namespace of
 // the test's own: ARP frames are sent on its loopback device, which hands
 // every frame back as received, so nothing leaves the namespace. Root only.
+#include "ArpFrame.h"
 #include "ReplyListeners.h"
 
 #include <QTest>
@@ -94,23 +95,9 @@ void TestReplyListener::sendArp(int operation, const char *sender, const MacAddr
 {
     const int fd = socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     QVERIFY(fd >= 0);
-    ether_arp packet{};
-    packet.arp_hrd = htons(ARPHRD_ETHER);
-    packet.arp_pro = htons(ETH_P_IP);
-    packet.arp_hln = ETH_ALEN;
-    packet.arp_pln = 4;
-    packet.arp_op = htons(static_cast<std::uint16_t>(operation));
-    std::memcpy(packet.arp_sha, senderMac.data(), ETH_ALEN);
-    const in_addr from = address(sender);
-    const in_addr to = address(target);
-    std::memcpy(packet.arp_spa, &from, 4);
-    std::memcpy(packet.arp_tpa, &to, 4);
-    sockaddr_ll link{};
-    link.sll_family = AF_PACKET;
-    link.sll_protocol = htons(ETH_P_ARP);
-    link.sll_ifindex = static_cast<int>(m_local.index);
-    link.sll_halen = ETH_ALEN;
-    std::memset(link.sll_addr, 0xFF, ETH_ALEN);
+    const ether_arp packet = ArpFrame::packet(static_cast<std::uint16_t>(operation), senderMac.data(),
+                                              address(sender), address(target));
+    const sockaddr_ll link = ArpFrame::broadcastOn(static_cast<int>(m_local.index));
     const ssize_t sent =
         sendto(fd, &packet, sizeof packet, 0, reinterpret_cast<const sockaddr *>(&link), sizeof link);
     close(fd);

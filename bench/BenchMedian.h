@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QList>
+
+#include <algorithm>
+
+// The middle of a benchmark's timed runs (the upper one of an even count);
+// 0 for none.
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
