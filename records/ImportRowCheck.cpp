@@ -4,6 +4,7 @@
 
 #include "RecordValidation.h"
 #include "RowNumberText.h"
+#include "ScanRow.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ bool ImportRowCheck::admit(PresetRecord *record, int rowNumber)
         return refuse(Fault::Empty);
     if (!RecordValidation::isValidIp(record->ipAddress))
         return refuse(Fault::InvalidIp);
+    if (m_silentHosts == SilentHosts::Kept &&
+        record->macAddress == QLatin1String(ScanRow::NonRespondedMarker))
+        return true;
     const std::optional<QString> mac = RecordValidation::scanFormMac(record->macAddress);
     if (!mac)
         return refuse(Fault::InvalidMac);

@@ -14,6 +14,12 @@ class ImportRowCheck
 {
 public:
     enum class Fault { Empty, InvalidIp, InvalidMac };
+    // Whether a row of a silent host ("Non-Responded IP" for its MAC) is
+    // kept: the scan-row import stores it as it stands, to reserve the
+    // address; a workbook has no such rows.
+    enum class SilentHosts { Refused, Kept };
+
+    explicit ImportRowCheck(SilentHosts silentHosts = SilentHosts::Refused) : m_silentHosts(silentHosts) {}
 
     // Whether the row may be stored; brings its MAC to the scans' form when
     // it may, notes it under rowNumber when not.
@@ -33,5 +39,6 @@ private:
         int rowNumber;
         Fault fault;
     };
+    SilentHosts m_silentHosts;
     QList<Skipped> m_skipped;
 };

@@ -82,7 +82,7 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, co
     }
 
     Outcome outcome;
-    ImportRowCheck check;
+    ImportRowCheck check(ImportRowCheck::SilentHosts::Kept);
     QList<BatchItem> items;
     items.reserve(ticked.size());
     for (const int index : ticked) {

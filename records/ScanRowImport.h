@@ -20,8 +20,9 @@ class ScanListModel;
 // A scan row gives four fields (IP, MAC, host name, workgroup) as they stand,
 // but for the MAC, which is stored in the scans' hyphen form in upper case;
 // its vendor is not stored. A row that the record editor would refuse (see
-// ImportRowCheck) is left out, and the closing message says which. New records leave the other fields empty,
-// an overwrite keeps them.
+// ImportRowCheck) is left out, and the closing message says which; a silent
+// host's row is kept with "Non-Responded IP" for its MAC. New records leave
+// the other fields empty, an overwrite keeps them.
 //
 // A run decides row by row whether the row is a duplicate under the chosen
 // key, against the records present when the run starts and the rows the run

@@ -83,7 +83,7 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
         const QList<ScanRow> rows = {
             row(QStringLiteral("198.18.0.1"), QStringLiteral("00-0A-E4-20-53-55"),
                 QStringLiteral("Host One "), QStringLiteral("WORKGROUP")),
-            row(QStringLiteral("198.18.0.2"), QStringLiteral("00-0A-E4-20-53-56")),
+            row(QStringLiteral("198.18.0.2"), QString::fromLatin1(ScanRow::NonRespondedMarker)),
         };
         const auto outcome = run(rows, MatchBy::IpAddress, OnDuplicate::Ask);
         QVERIFY(outcome);
