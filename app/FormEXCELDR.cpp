@@ -219,9 +219,18 @@ void FormEXCELDR::loadSheet(int index)
 SheetImport::Outcome FormEXCELDR::importTicked()
 {
     QList<PresetRecord> rows;
+    QList<int> lineNumbers;
     for (int r = 0; r < m_preview->count(); ++r) {
-        if (m_preview->isChecked(r))
+        if (m_preview->isChecked(r)) {
             rows.append(PresetRecord::fromFields(m_preview->row(r).cells.mid(2)));
+            lineNumbers.append(m_preview->text(r, 0).toInt());
+        }
+    }
+    // A run over no rows would close with "Successfully added", which reads
+    // as if something had been imported.
+    if (rows.isEmpty()) {
+        m_commands.prompt().notice(QLatin1String(SheetImport::NothingTickedText));
+        return {};
     }
     setEnabled(false);
     m_progress->setValue(0);
@@ -229,7 +238,7 @@ SheetImport::Outcome FormEXCELDR::importTicked()
     connect(&run, &SheetImport::progressChanged, m_progress, &QProgressBar::setValue);
     connect(&run, &SheetImport::statusChanged, m_status, &QLabel::setText);
     const SheetImport::Outcome outcome =
-        run.run(rows, m_choice.matchBy(), m_choice.onDuplicate<SheetImport::OnDuplicate>());
+        run.run(rows, lineNumbers, m_choice.matchBy(), m_choice.onDuplicate<SheetImport::OnDuplicate>());
     setEnabled(true);
     m_commands.addLIST();
     return outcome;

@@ -51,7 +51,8 @@ public:
     void browse();
     // Opens a workbook as "..." does after the dialog returned path.
     void openWorkbook(const QString &path);
-    // "Import": the ticked preview rows, in the preview's order.
+    // "Import": the ticked preview rows, in the preview's order; with none
+    // ticked, "No items were selected." and no run.
     SheetImport::Outcome importTicked();
 
     ListModel *preview() const { return m_preview.get(); }

@@ -13,7 +13,6 @@
 #include "WorkbookReader.h"
 
 #include <QCommandLineParser>
-#include <QSet>
 #include <algorithm>
 #include <cstdio>
 
@@ -55,16 +54,9 @@ int exportRecords(const RecordStore &store, const QString &output)
     return 0;
 }
 
-std::optional<QList<int>> parseRows(const QString &text)
+std::optional<QList<RowRange>> parseRows(const QString &text)
 {
-    QList<int> rows;
-    QSet<int> seen;
-    const auto add = [&](int row) {
-        if (!seen.contains(row)) {
-            seen.insert(row);
-            rows.append(row);
-        }
-    };
+    QList<RowRange> ranges;
     for (const QString &part : text.split(QLatin1Char(','))) {
         const QStringList bounds = part.trimmed().split(QLatin1Char('-'));
         bool firstOk = false;
@@ -73,8 +65,30 @@ std::optional<QList<int>> parseRows(const QString &text)
         const int last = bounds.size() == 2 ? bounds.last().toInt(&lastOk) : first;
         if (!firstOk || (bounds.size() == 2 && !lastOk) || bounds.size() > 2 || first < 1 || last < first)
             return std::nullopt;
-        for (int row = first; row <= last; ++row)
-            add(row);
+        ranges.append({first, last});
+    }
+    return ranges;
+}
+
+Result<QList<int>> selectRows(const QList<RowRange> &ranges, int rowCount)
+{
+    int missing = 0; // the lowest row beyond the sheet, 0 for none
+    for (const RowRange &range : ranges) {
+        if (range.last > rowCount) {
+            const int lowest = std::max(range.first, rowCount + 1);
+            missing = missing == 0 ? lowest : std::min(missing, lowest);
+        }
+    }
+    if (missing > 0)
+        return Failure{
+            QStringLiteral("the sheet has %1 rows; there is no row %2.").arg(rowCount).arg(missing)};
+    QList<bool> chosen(rowCount + 1, false);
+    for (const RowRange &range : ranges)
+        std::fill(chosen.begin() + range.first, chosen.begin() + range.last + 1, true);
+    QList<int> rows;
+    for (int row = 1; row <= rowCount; ++row) {
+        if (chosen.at(row))
+            rows.append(row);
     }
     return rows;
 }
@@ -104,7 +118,7 @@ int importRecords(const RecordStore &givenStore, const QString &file, const QCom
     if (duplicate != QLatin1String("skip") && duplicate != QLatin1String("overwrite"))
         return ImportCommand.usageError(
             QStringLiteral("give --on-duplicate skip or --on-duplicate overwrite."));
-    std::optional<QList<int>> wanted;
+    std::optional<QList<RowRange>> wanted;
     if (parser.isSet(QStringLiteral("rows"))) {
         wanted = parseRows(parser.value(QStringLiteral("rows")));
         if (!wanted)
@@ -141,20 +155,20 @@ int importRecords(const RecordStore &givenStore, const QString &file, const QCom
         return CommandLine::FailureStatus;
     }
 
-    QList<PresetRecord> rows;
+    QList<int> rowNumbers;
     if (wanted) {
-        std::sort(wanted->begin(), wanted->end());
-        for (int row : std::as_const(*wanted)) {
-            if (row > sheet->rowCount())
-                return ImportCommand.failure(QStringLiteral("the sheet has %1 rows; there is no row %2.")
-                                                 .arg(sheet->rowCount())
-                                                 .arg(row));
-            rows.append(sheet->record(row - 1));
-        }
+        const Result<QList<int>> selected = selectRows(*wanted, sheet->rowCount());
+        if (!selected)
+            return ImportCommand.failure(selected.error());
+        rowNumbers = *selected;
     } else {
-        for (int row = 0; row < sheet->rowCount(); ++row)
-            rows.append(sheet->record(row));
+        for (int row = 1; row <= sheet->rowCount(); ++row)
+            rowNumbers.append(row);
     }
+    QList<PresetRecord> rows;
+    rows.reserve(rowNumbers.size());
+    for (const int row : std::as_const(rowNumbers))
+        rows.append(sheet->record(row - 1));
 
     RecordStore store = givenStore;
     SheetImport run(store, prompt);
@@ -162,10 +176,11 @@ int importRecords(const RecordStore &givenStore, const QString &file, const QCom
         std::fprintf(stdout, "%s\n", qPrintable(line));
         std::fflush(stdout);
     });
-    const SheetImport::Outcome outcome = run.run(
-        rows, match == QLatin1String("ip") ? BatchItem::MatchBy::IpAddress : BatchItem::MatchBy::MacAddress,
-        duplicate == QLatin1String("skip") ? SheetImport::OnDuplicate::Skip
-                                           : SheetImport::OnDuplicate::Overwrite);
+    const SheetImport::Outcome outcome =
+        run.run(rows, rowNumbers,
+                match == QLatin1String("ip") ? BatchItem::MatchBy::IpAddress : BatchItem::MatchBy::MacAddress,
+                duplicate == QLatin1String("skip") ? SheetImport::OnDuplicate::Skip
+                                                   : SheetImport::OnDuplicate::Overwrite);
     return outcome.failed ? CommandLine::FailureStatus : 0;
 }
 

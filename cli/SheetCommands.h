@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "Result.h"
+
 class QCommandLineParser;
 class RecordStore;
 
@@ -22,8 +24,17 @@ int exportRecords(const RecordStore &store, const QString &output);
 void addImportOptions(QCommandLineParser &parser);
 int importRecords(const RecordStore &store, const QString &file, const QCommandLineParser &parser);
 
-// "1,3-7" -> the row numbers 1, 3, 4, 5, 6, 7 (from 1, in the given order,
-// each once). Nothing for a text that is no such list.
-std::optional<QList<int>> parseRows(const QString &text);
+struct RowRange
+{
+    int first = 1;
+    int last = 1;
+};
+// "1,3-7" -> the ranges 1-1 and 3-7 (rows from 1). Nothing for a text that
+// is no such list. Only ranges: "1-2147483647" must not become a list of
+// rows before the sheet says how many it has.
+std::optional<QList<RowRange>> parseRows(const QString &text);
+// The rows the ranges name, ascending, each once; refused, naming the lowest
+// row beyond the sheet, when a range reaches past rowCount.
+Result<QList<int>> selectRows(const QList<RowRange> &ranges, int rowCount);
 
 } // namespace SheetCommands

@@ -51,4 +51,14 @@ bool isValidMac(const QString &text)
     return true;
 }
 
+std::optional<QString> scanFormMac(const QString &text)
+{
+    QString hyphens = text;
+    if (!hyphens.contains(QLatin1Char('-')))
+        hyphens.replace(QLatin1Char(':'), QLatin1Char('-'));
+    if (!isValidMac(hyphens))
+        return std::nullopt;
+    return hyphens.toUpper();
+}
+
 } // namespace RecordValidation

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "DuplicateKeys.h"
+#include "ImportRowCheck.h"
 #include "Prompt.h"
 #include "RecordStore.h"
 #include "ScanListModel.h"
@@ -81,18 +82,26 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, co
     }
 
     Outcome outcome;
+    ImportRowCheck check(ImportRowCheck::SilentHosts::Kept);
     QList<BatchItem> items;
     items.reserve(ticked.size());
     for (const int index : ticked) {
         BatchItem item;
         item.record = recordFor(rows.at(index));
+        if (!check.admit(&item.record, index + 1)) {
+            if (m_progress)
+                m_progress(progressPercent(index + 1, int(rows.size())));
+            continue;
+        }
+        ScanRow stored = rows.at(index);
+        stored.macAddress = item.record.macAddress; // what the question names
         item.matchBy = options.matchBy;
         item.overwrittenFields = MappedFields;
         item.onDuplicate = options.onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
                                                                          : BatchItem::OnDuplicate::Skip;
         bool write = true;
         if (held && held->isHeld(item.record)) {
-            const std::optional<bool> overwrite = askOverwrite(options.matchBy, rows.at(index));
+            const std::optional<bool> overwrite = askOverwrite(options.matchBy, stored);
             if (!overwrite) {
                 // Cancel ends the decisions here. What was decided before it
                 // is still written below and reported by the closing
@@ -116,10 +125,11 @@ Result<ScanRowImport::Outcome> ScanRowImport::run(const QList<ScanRow> &rows, co
     }
     outcome.batch = *written;
     outcome.count = written->added() + written->overwritten();
+    outcome.skipped = check.skippedCount();
     if (m_status)
         m_status(statusText(outcome.count));
     if (m_progress)
         m_progress(100);
-    m_prompt.notice(QLatin1String(ClosingText));
+    m_prompt.notice(check.closingText(ClosingText));
     return outcome;
 }

@@ -17,9 +17,12 @@ class ScanListModel;
 
 // Takes ticked scan rows into the preset records: the "Add to database"
 // wizard of the window and `netkestrel-cli records import-scan` both run it.
-// A scan row gives four fields (IP, MAC, host name, workgroup) as they stand;
-// its vendor is not stored. New records leave the other fields empty, an
-// overwrite keeps them.
+// A scan row gives four fields (IP, MAC, host name, workgroup) as they stand,
+// but for the MAC, which is stored in the scans' hyphen form in upper case;
+// its vendor is not stored. A row that the record editor would refuse (see
+// ImportRowCheck) is left out, and the closing message says which; a silent
+// host's row is kept with "Non-Responded IP" for its MAC. New records leave
+// the other fields empty, an overwrite keeps them.
 //
 // A run decides row by row whether the row is a duplicate under the chosen
 // key, against the records present when the run starts and the rows the run
@@ -46,6 +49,7 @@ public:
     {
         int count = 0;          // records added plus records overwritten
         bool cancelled = false; // Cancel was answered to a duplicate question
+        int skipped = 0;        // ticked rows left out as the editor would refuse them
         BatchOutcome batch;     // what the write did, one action per decided row
     };
 

@@ -1,6 +1,7 @@
 #include "SheetImport.h"
 
 #include "DuplicateKeys.h"
+#include "ImportRowCheck.h"
 #include "Prompt.h"
 #include "RecordStore.h"
 
@@ -84,9 +85,28 @@ std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord
 SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy,
                                       OnDuplicate onDuplicate)
 {
+    QList<int> rowNumbers;
+    rowNumbers.reserve(rows.size());
+    for (int number = 1; number <= rows.size(); ++number)
+        rowNumbers.append(number);
+    return run(rows, rowNumbers, matchBy, onDuplicate);
+}
+
+SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &givenRows, const QList<int> &rowNumbers,
+                                      BatchItem::MatchBy matchBy, OnDuplicate onDuplicate)
+{
     Outcome outcome;
     m_percent = -1;
     reportProgress(0, 1);
+    ImportRowCheck check;
+    QList<PresetRecord> rows;
+    rows.reserve(givenRows.size());
+    for (qsizetype i = 0; i < givenRows.size(); ++i) {
+        PresetRecord row = givenRows.at(i);
+        if (check.admit(&row, rowNumbers.value(i, int(i) + 1)))
+            rows.append(row);
+    }
+    outcome.skipped = check.skippedCount();
     QList<BatchItem> items;
     if (onDuplicate == OnDuplicate::Ask) {
         std::optional<QList<BatchItem>> asked = askedItems(rows, matchBy, &outcome.cancelled);
@@ -112,6 +132,6 @@ SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &rows, BatchItem
     outcome.count = written->added() + written->overwritten();
     Q_EMIT statusChanged(statusLine(outcome.count));
     reportProgress(1, 1);
-    m_prompt.notice(QLatin1String(ClosingText), PromptIcon::Exclamation);
+    m_prompt.notice(check.closingText(ClosingText), PromptIcon::Exclamation);
     return outcome;
 }

@@ -31,8 +31,10 @@ public:
     ArpBindingCommand(const QString &dataFolder, Prompt &prompt, Apply apply);
 
     // Silent for an empty list; "No items were selected." when no ticked row
-    // qualifies (the old file is then left alone). Returns the path written,
-    // empty when nothing was.
+    // qualifies (the old file is then left alone). Ticked rows whose address
+    // fails ArpBindingCheck are left out of the file and counted on a line
+    // after the message or the question. Returns the path written, empty when
+    // nothing was.
     QString generate(const ListModel &list, const QString &fileName) const;
 
 private:

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include "ArpBindingCheck.h"
 #include "ListModel.h"
 #include "ScanRow.h"
 
@@ -13,14 +14,19 @@ constexpr int MacColumn = 2;
 
 } // namespace
 
-QList<ArpBinding> ArpBindingScript::qualifyingRows(const ListModel &list)
+QList<ArpBinding> ArpBindingScript::qualifyingRows(const ListModel &list, QList<int> *leftOut)
 {
     QList<ArpBinding> bindings;
     for (const int row : list.checkedRows()) {
-        const QString mac = list.text(row, MacColumn);
-        if (mac == QLatin1String(ScanRow::NonRespondedMarker))
+        const ArpBinding binding{list.text(row, IpColumn), list.text(row, MacColumn)};
+        if (binding.mac == QLatin1String(ScanRow::NonRespondedMarker))
             continue;
-        bindings.append({list.text(row, IpColumn), mac});
+        if (!ArpBindingCheck::refusal(binding).isEmpty()) {
+            if (leftOut)
+                leftOut->append(row + 1);
+            continue;
+        }
+        bindings.append(binding);
     }
     return bindings;
 }
@@ -28,8 +34,11 @@ QList<ArpBinding> ArpBindingScript::qualifyingRows(const ListModel &list)
 QByteArray ArpBindingScript::text(const QList<ArpBinding> &bindings)
 {
     QByteArray bytes;
-    for (const ArpBinding &binding : bindings)
-        bytes += QStringLiteral("arp -s %1 %2\r\n").arg(binding.ip, binding.mac).toUtf8();
+    for (const ArpBinding &binding : bindings) {
+        // Never a line that could carry a second command, whoever the caller.
+        if (ArpBindingCheck::refusal(binding).isEmpty())
+            bytes += QStringLiteral("arp -s %1 %2\r\n").arg(binding.ip, binding.mac).toUtf8();
+    }
     return bytes;
 }
 

@@ -18,9 +18,11 @@ namespace ArpBindingScript {
 constexpr const char *ScanListFileName = "ARP-S1.BAT";
 constexpr const char *RecordListFileName = "ARP-S2.BAT";
 
-// The ticked rows whose MAC column is not "Non-Responded IP", in list order.
-// Both lists hold the IP address in column 1 and the MAC address in column 2.
-QList<ArpBinding> qualifyingRows(const ListModel &list);
+// The ticked rows whose MAC column is not "Non-Responded IP" and that pass
+// ArpBindingCheck, in list order. Both lists hold the IP address in column 1
+// and the MAC address in column 2. The ticked rows that fail the check are
+// added to *leftOut as row numbers from 1, when given.
+QList<ArpBinding> qualifyingRows(const ListModel &list, QList<int> *leftOut = nullptr);
 
 QByteArray text(const QList<ArpBinding> &bindings);
 

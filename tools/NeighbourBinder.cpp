@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QNetworkInterface>
 
+#include "ArpBindingCheck.h"
 #include "MacAddressBytes.h"
 #include "ProgramRunner.h"
 
@@ -81,19 +82,11 @@ QList<NeighbourBinder::Outcome> NeighbourBinder::apply(const QList<ArpBinding> &
 NeighbourBinder::Outcome NeighbourBinder::applyOne(const ArpBinding &binding) const
 {
     Outcome outcome{binding, false, {}, {}};
-    QHostAddress address;
-    // Dotted quads only: the shorthands QHostAddress also takes ("198.18.7"
-    // is 198.18.0.7) would bind an address the list does not show.
-    if (!address.setAddress(binding.ip) || address.protocol() != QAbstractSocket::IPv4Protocol ||
-        address.toString() != binding.ip) {
-        outcome.reason = QStringLiteral("not an IPv4 address");
+    outcome.reason = ArpBindingCheck::refusal(binding);
+    if (!outcome.reason.isEmpty())
         return outcome;
-    }
+    const QHostAddress address(binding.ip);
     const std::optional<MacBytes> mac = MacAddressBytes::parse(binding.mac);
-    if (!mac) {
-        outcome.reason = QStringLiteral("the MAC address is not six hexadecimal parts");
-        return outcome;
-    }
     const QString face = interfaceFor(address.toIPv4Address());
     if (face.isEmpty()) {
         outcome.reason = QStringLiteral("no network interface of this machine is on its network");

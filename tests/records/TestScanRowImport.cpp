@@ -81,7 +81,7 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
     void TestScanRowImport::rowsAreStoredAsTheyStand()
     {
         const QList<ScanRow> rows = {
-            row(QStringLiteral(" 198.18.0.1 "), QStringLiteral("00-0a-E4-20-53-55"),
+            row(QStringLiteral("198.18.0.1"), QStringLiteral("00-0A-E4-20-53-55"),
                 QStringLiteral("Host One "), QStringLiteral("WORKGROUP")),
             row(QStringLiteral("198.18.0.2"), QString::fromLatin1(ScanRow::NonRespondedMarker)),
         };
@@ -179,10 +179,12 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
         m_f->add(QStringLiteral("198.18.0.2"), QStringLiteral("00-0A-E4-00-00-02"), QStringLiteral("two"));
         m_f->add(QStringLiteral("198.18.0.3"), QStringLiteral("00-0A-E4-00-00-03"), QStringLiteral("three"));
         const QList<ScanRow> rows = {
-            row(QStringLiteral("198.18.0.1"), QStringLiteral("M1"), QStringLiteral("new one")),
-            row(QStringLiteral("198.18.0.2"), QStringLiteral("M2"), QStringLiteral("new two")),
-            row(QStringLiteral("198.18.0.3"), QStringLiteral("M3"), QStringLiteral("new three")),
-            row(QStringLiteral("198.18.0.4"), QStringLiteral("M4"), QStringLiteral("new four")),
+            row(QStringLiteral("198.18.0.1"), QStringLiteral("00-0A-E4-00-01-01"), QStringLiteral("new one")),
+            row(QStringLiteral("198.18.0.2"), QStringLiteral("00-0A-E4-00-01-02"), QStringLiteral("new two")),
+            row(QStringLiteral("198.18.0.3"), QStringLiteral("00-0A-E4-00-01-03"),
+                QStringLiteral("new three")),
+            row(QStringLiteral("198.18.0.4"), QStringLiteral("00-0A-E4-00-01-04"),
+                QStringLiteral("new four")),
         };
         m_f->prompt().queueAnswer(PromptAnswer::Yes);
         m_f->prompt().queueAnswer(PromptAnswer::Cancel);
@@ -250,10 +252,11 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
         QFETCH(QString, host);
         if (answer >= 0)
             m_f->prompt().queueAnswer(PromptAnswer(answer));
-        const auto outcome =
-            run({row(QStringLiteral("198.18.0.5"), QStringLiteral("M1"), QStringLiteral("first")),
-                 row(QStringLiteral("198.18.0.5"), QStringLiteral("M2"), QStringLiteral("second"))},
-                MatchBy::IpAddress, onDuplicate);
+        const auto outcome = run(
+            {row(QStringLiteral("198.18.0.5"), QStringLiteral("00-0A-E4-00-01-01"), QStringLiteral("first")),
+             row(QStringLiteral("198.18.0.5"), QStringLiteral("00-0A-E4-00-01-02"),
+                 QStringLiteral("second"))},
+            MatchBy::IpAddress, onDuplicate);
         QVERIFY(outcome);
         QCOMPARE(outcome->count, count);
         const QList<PresetRecord> stored = records();
@@ -281,7 +284,8 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
         QFETCH(QList<int>, progress);
         QList<ScanRow> rows;
         for (int k = 0; k < rowCount; ++k)
-            rows.append(row(QStringLiteral("198.18.1.%1").arg(k), QStringLiteral("M%1").arg(k)));
+            rows.append(
+                row(QStringLiteral("198.18.1.%1").arg(k), QStringLiteral("00-0A-E4-00-01-0%1").arg(k)));
         ScanRowImport import(m_f->store(), m_f->prompt());
     import.setProgressHandler([this](int percent) { m_progress.append(percent);
     });
@@ -304,11 +308,11 @@ Result<ScanRowImport::Outcome> TestScanRowImport::run(const QList<ScanRow> &rows
         QVERIFY(m_f->exec(
             QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON T_Record WHEN NEW.HostName = 'boom' "
                            "BEGIN SELECT RAISE(ABORT, 'the disk is full'); END")));
-        const auto outcome =
-            run({row(QStringLiteral("198.18.0.1"), QStringLiteral("M9"), QStringLiteral("over")),
-                 row(QStringLiteral("198.18.0.2"), QStringLiteral("M2"), QStringLiteral("two")),
-                 row(QStringLiteral("198.18.0.3"), QStringLiteral("M3"), QStringLiteral("boom"))},
-                MatchBy::IpAddress, OnDuplicate::Overwrite);
+        const auto outcome = run(
+            {row(QStringLiteral("198.18.0.1"), QStringLiteral("00-0A-E4-00-01-09"), QStringLiteral("over")),
+             row(QStringLiteral("198.18.0.2"), QStringLiteral("00-0A-E4-00-01-02"), QStringLiteral("two")),
+             row(QStringLiteral("198.18.0.3"), QStringLiteral("00-0A-E4-00-01-03"), QStringLiteral("boom"))},
+            MatchBy::IpAddress, OnDuplicate::Overwrite);
         QVERIFY(!outcome);
         QVERIFY2(outcome.error().contains(QStringLiteral("the disk is full")), qPrintable(outcome.error()));
         QCOMPARE(records().size(), 1);

@@ -24,6 +24,8 @@ private slots:
     void nothingQualifies_data();
     void nothingQualifies();
     void recordListAppliesTheMarkerRule();
+    void hostileRowsAreLeftOut_data();
+    void hostileRowsAreLeftOut();
     void unwritableFolder();
     void runItNow_data();
     void runItNow();
@@ -179,6 +181,37 @@ void TestArpBinding::recordListAppliesTheMarkerRule()
     m_prompt.queueAnswer(PromptAnswer::No);
     QCOMPARE(command(m_dir->path()).generate(records, QStringLiteral("ARP-S2.BAT")), path("ARP-S2.BAT"));
     QCOMPARE(readAll(path("ARP-S2.BAT")), golden());
+}
+
+void TestArpBinding::hostileRowsAreLeftOut_data()
+{
+    QTest::addColumn<int>("first"); // the rows from Hostile[first] on, all ticked
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QString leftOut = QStringLiteral("\r\n%1 left out for an IP or MAC address that is not valid: %2.");
+    QTest::newRow("among valid rows")
+        << 0 << QByteArray("arp -s 198.18.7.21 00-0A-E4-20-53-03\r\n")
+        << QLatin1String(ArpBindingCommand::RunItNowText) + leftOut.arg("2 ticked rows were", "rows 2, 3");
+    QTest::newRow("nothing else") << 1 << QByteArray("<missing>")
+                                  << QLatin1String(ArpBindingCommand::NothingSelectedText) +
+                                         leftOut.arg("2 ticked rows were", "rows 1, 2");
+}
+
+void TestArpBinding::hostileRowsAreLeftOut()
+{
+    QFETCH(int, first);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    // A batch file would run what follows "&" or a line break as a command.
+    const Row Hostile[] = {{"198.18.7.21", "00-0A-E4-20-53-03", true},
+                           {"100.64.1.2 & calc.exe", "00-0A-E4-20-53-01", true},
+                           {"198.18.7.20", "00-0A-E4-20-53-02\r\ncalc.exe", true}};
+    ScanListModel list;
+    fill(list, std::span(Hostile).subspan(first));
+    m_prompt.queueAnswer(PromptAnswer::No);
+    command(m_dir->path()).generate(list, QStringLiteral("ARP-S1.BAT"));
+    QCOMPARE(readAll(path("ARP-S1.BAT")), file);
+    QCOMPARE(m_prompt.lastRequest().text, message);
 }
 
 void TestArpBinding::unwritableFolder()

@@ -1,0 +1,123 @@
+#include <QFile>
+#include <QTest>
+
+#include "CliProcess.h"
+#include "FormEXCELDR.h"
+#include "ListModel.h"
+#include "RecordFixture.h"
+#include "RecordTableDump.h"
+#include "RecordWorkbook.h"
+#include "ScriptedFileDialog.h"
+#include "SheetImport.h"
+
+enum class Path { SheetEngine, SheetCli, ScanCli, Window };
+Q_DECLARE_METATYPE(Path)
+
+// Every way rows come into the records applies the record editor's rules:
+// the same six rows through the workbook import (engine, command line,
+// window) and the command line's scan-row import.
+class TestImportValidation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void importPaths_data();
+    void importPaths();
+
+private:
+    QString writeWorkbook();
+    QString writeScanFile();
+
+    std::unique_ptr<RecordFixture> m_f;
+};
+
+namespace {
+
+// Row k + 1 of the sheet and of the scan file: valid, colon MAC, lower-case
+// MAC, bad octet, empty, bad MAC.
+const QStringList Ips = {"198.18.9.1", "198.18.9.2", "198.18.9.3", "100.64.50.300", "", "198.18.9.6"};
+const QStringList Macs = {
+    "00-0A-E4-00-09-01", "00:0a:e4:00:09:02", "00-0a-e4-00-09-03", "00-0A-E4-00-09-04", "",
+    "ZZ-00-00-00-00-01"};
+
+} // namespace
+
+QString TestImportValidation::writeWorkbook()
+{
+    RecordTableDump table;
+    table.fieldNames = QStringList{"ID"} + QStringList(PresetRecord::FieldCount, QStringLiteral("F"));
+    for (int k = 0; k < Ips.size(); ++k)
+        table.rows.append({k + 1, Ips.at(k), Macs.at(k), "", "", "", "", "", "", ""});
+    const QString path = m_f->filePath(QStringLiteral("records.xlsx"));
+    return RecordWorkbook::write(table, path) ? path : QString();
+}
+
+QString TestImportValidation::writeScanFile()
+{
+    QByteArray bytes;
+    for (int k = 0; k < Ips.size(); ++k)
+        bytes += QStringLiteral("\"%1\",\"%2\",\"%3\",\"\",\"\",\"\"\r\n")
+                     .arg(k + 1)
+                     .arg(Ips.at(k), Macs.at(k))
+                     .toUtf8();
+    const QString path = m_f->filePath(QStringLiteral("scan.kst"));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
+
+void TestImportValidation::importPaths_data()
+{
+    QTest::addColumn<Path>("path");
+    QTest::newRow("workbook, engine") << Path::SheetEngine;
+    QTest::newRow("records import") << Path::SheetCli;
+    QTest::newRow("records import-scan") << Path::ScanCli;
+    QTest::newRow("workbook, window") << Path::Window;
+}
+
+void TestImportValidation::importPaths()
+{
+    QFETCH(Path, path);
+    m_f = std::make_unique<RecordFixture>();
+    QVERIFY(m_f->isValid());
+    QString said; // the closing message, or the command line's standard error
+    if (path == Path::SheetEngine) {
+        QList<PresetRecord> rows;
+        for (int k = 0; k < Ips.size(); ++k)
+            rows.append(PresetRecord::fromFields({Ips.at(k), Macs.at(k)}));
+        SheetImport run(m_f->store(), m_f->prompt());
+        QCOMPARE(run.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Skip).skipped, 3);
+        said = m_f->prompt().lastRequest().text;
+    } else if (path == Path::Window) {
+        ScriptedFileDialog dialog;
+        FormEXCELDR form(m_f->commands(), dialog);
+        form.openWorkbook(writeWorkbook());
+        // Nothing ticked is said as such, not as a closing message.
+        QCOMPARE(form.importTicked().count, 0);
+        QCOMPARE(m_f->prompt().lastRequest().text, QLatin1String(SheetImport::NothingTickedText));
+        form.preview()->setAllChecked(true);
+        QCOMPARE(form.importTicked().skipped, 3);
+        said = m_f->prompt().lastRequest().text;
+    } else {
+        const QStringList command =
+            path == Path::SheetCli
+                ? QStringList{"import", writeWorkbook(), "--match", "ip", "--on-duplicate", "skip"}
+                : QStringList{"import-scan", writeScanFile()};
+        const CliProcess::Run r =
+            CliProcess::run(QStringList{"records"} + command + QStringList{"--data-dir", m_f->folder()});
+        QCOMPARE(r.status, 0);
+        said = r.err;
+    }
+    const QString closing = QStringLiteral(
+        "Successfully added to record !\n3 rows were skipped: no IP or no MAC "
+        "address in row 5; invalid IP address in row 4; invalid MAC address "
+        "in row 6.");
+    QVERIFY2(said.replace("\r\n", "\n").contains(closing), qPrintable(said));
+    QStringList stored;
+    for (const PresetRecord &record : *m_f->store().loadAll())
+        stored.append(record.ipAddress + QLatin1Char('|') + record.macAddress);
+    QCOMPARE(stored, QStringList({"198.18.9.1|00-0A-E4-00-09-01", "198.18.9.2|00-0A-E4-00-09-02",
+                                  "198.18.9.3|00-0A-E4-00-09-03"}));
+}
+
+QTEST_MAIN(TestImportValidation)
+#include "TestImportValidation.moc"
