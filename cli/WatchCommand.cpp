@@ -138,20 +138,23 @@ int runWatchCommand(const QStringList &arguments)
     });
 
     bool stopping = false;
-    QObject::connect(
-        &controller, &AutoScanController::stepFinished, [&](bool, const QString &completion, int) {
-            if (!completion.isEmpty()) {
-                std::fprintf(stderr, "%s\n", qPrintable(completion));
-                CompletedScan::printChanges(
-                    stdout, CompletedScan::record(command, inputs.store(), scanList, run, *site), json);
-            }
-            // Printed already; a watch that runs for months keeps no findings,
-            // or only those of the day's report.
-            if (!reporting)
-                analysisList.clear();
-            if (stopping)
-                QCoreApplication::quit();
-        });
+    bool historyLost = false; // a scan's history neither written nor kept: the exit status says so
+    QObject::connect(&controller, &AutoScanController::stepFinished,
+                     [&](bool, const QString &completion, int) {
+                         if (!completion.isEmpty()) {
+                             std::fprintf(stderr, "%s\n", qPrintable(completion));
+                             const CompletedScan::Recorded recorded =
+                                 CompletedScan::record(command, inputs.store(), scanList, run, *site);
+                             historyLost = historyLost || recorded.lost;
+                             CompletedScan::printChanges(stdout, recorded.events, json);
+                         }
+                         // Printed already; a watch that runs for months keeps no findings,
+                         // or only those of the day's report.
+                         if (!reporting)
+                             analysisList.clear();
+                         if (stopping)
+                             QCoreApplication::quit();
+                     });
 
     StopSignals signals_;
     QObject::connect(&signals_, &StopSignals::stopRequested, &controller, [&](int count) {
@@ -168,5 +171,6 @@ int runWatchCommand(const QStringList &arguments)
 
     controller.setAutoScan(true);
     controller.ArTimer_Timer();
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    return status == 0 && historyLost ? CommandLine::FailureStatus : status;
 }
