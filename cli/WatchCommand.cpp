@@ -137,16 +137,19 @@ int runWatchCommand(const QStringList &arguments)
         analysisList.clear();
     });
 
-    bool stopping = false;
     bool historyLost = false; // a scan's history neither written nor kept: the exit status says so
+    const auto recordScan = [&] {
+        CompletedScan::Recorded recorded =
+            CompletedScan::record(command, inputs.store(), scanList, run, *site);
+        historyLost = historyLost || recorded.lost;
+        return recorded.events;
+    };
+    bool stopping = false;
     QObject::connect(&controller, &AutoScanController::stepFinished,
                      [&](bool, const QString &completion, int) {
                          if (!completion.isEmpty()) {
                              std::fprintf(stderr, "%s\n", qPrintable(completion));
-                             const CompletedScan::Recorded recorded =
-                                 CompletedScan::record(command, inputs.store(), scanList, run, *site);
-                             historyLost = historyLost || recorded.lost;
-                             CompletedScan::printChanges(stdout, recorded.events, json);
+                             CompletedScan::printChanges(stdout, recordScan(), json);
                          }
                          // Printed already; a watch that runs for months keeps no findings,
                          // or only those of the day's report.
