@@ -81,26 +81,25 @@ void ChangesCommands::scanFinished(const QString &completion)
         return; // the run failed before its first host
     // The rows are copied now: the list starts over with the next scan. The
     // store is copied too, as the window may move to another database.
-    m_writer.start([this, store = m_store, clock = m_clock, site = m_ownSite,
-                    rows = ScanHistory::rowsOf(m_scanList), neighbours = m_scanRun.neighbourMacs(),
+    m_writer.start([this, store = m_store,
+                    scan = ScanHistory::completed(ScanHistory::rowsOf(m_scanList), m_scanRun.neighbourMacs(),
+                                                  m_ownSite, m_clock),
                     generation = m_generation] {
-        HistoryRecorder recorder(store, clock);
-        recorder.setSite(site);
-        const Result<QList<ChangeEvent>> events = recorder.record(rows, neighbours);
+        const ScanHistory::Outcome outcome = ScanHistory::write(store, scan);
         QMetaObject::invokeMethod(
-            this, [this, generation, events] { recorded(generation, events); }, Qt::QueuedConnection);
+            this, [this, generation, outcome] { recorded(generation, outcome); }, Qt::QueuedConnection);
     });
 }
 
-void ChangesCommands::recorded(int generation, const Result<QList<ChangeEvent>> &events)
+void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome)
 {
-    if (!events) {
-        qWarning("%s", qPrintable(events.error()));
-        return;
-    }
-    // Before the window first opens, the stored events are read then.
-    if (m_loaded && generation == m_generation) {
-        append(*events);
+    for (const QString &message : outcome.messages)
+        qWarning("%s", qPrintable(message));
+    // Before the window first opens, the stored events are read then. The
+    // events of kept scans written now are in the store only: the window
+    // lists them when it reads the store next.
+    if (outcome.fate == ScanHistory::Outcome::Fate::Written && m_loaded && generation == m_generation) {
+        append(outcome.events);
         offerSites();
     }
 }

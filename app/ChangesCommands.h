@@ -10,6 +10,7 @@
 #include "FormChanges.h"
 #include "HistoryTime.h"
 #include "Result.h"
+#include "ScanHistory.h"
 
 class MainMenus;
 class RecordStore;
@@ -24,8 +25,9 @@ class ScanRun;
 // later scans append theirs. The window shows the events of every site or of
 // the one chosen in its combo box; the window's own scans are recorded under
 // its site (setSite), the machine's host name unless one is set. A history
-// that cannot be written never interrupts the window: the failure is logged
-// and the scan's rows stand. A scan's history is written on a thread of its
+// that cannot be written never interrupts the window: the failure is logged,
+// the scan's rows stand, and its history is kept in the data folder until a
+// later scan's write gets through (ScanHistory::write). A scan's history is written on a thread of its
 // own, so that a large scan, or a store on a server, never holds the window;
 // the scans reach the history in the order they completed.
 // The store is the window's own, which outlives this object; when it moves
@@ -61,7 +63,7 @@ public:
 
 private:
     void scanFinished(const QString &completion);
-    void recorded(int generation, const Result<QList<ChangeEvent>> &events);
+    void recorded(int generation, const ScanHistory::Outcome &outcome);
     void append(const QList<ChangeEvent> &events);
     void offerSites();
 

@@ -86,11 +86,12 @@ Result<> AnalysisInputs::loadRecords(RecordListModel &records)
 
 Analyzer::AcknowledgementSource AnalysisInputs::acknowledgements() const
 {
-    return [store = m_store](const QDateTime &at) {
+    return [store = m_store, unread = m_acknowledgementsUnread](const QDateTime &at) {
         const Result<AcknowledgedSet> active = AcknowledgementStore(store).activeAt(at);
+        *unread = !active;
         if (active)
             return *active;
-        std::fprintf(stderr, "%s\n", qPrintable(active.error()));
+        std::fprintf(stderr, "%s\nNo finding is shown as acknowledged.\n", qPrintable(active.error()));
         return AcknowledgedSet();
     };
 }

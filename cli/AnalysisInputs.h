@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class QCommandLineParser;
 class RecordListModel;
 
@@ -34,6 +36,8 @@ public:
     // starts. When they cannot be read the message goes to standard error
     // and none count, so that the findings are still all shown.
     Analyzer::AcknowledgementSource acknowledgements() const;
+    // Whether the last analysis could not read them.
+    bool acknowledgementsUnread() const { return *m_acknowledgementsUnread; }
 
     // The store that --database names, or the data folder's; valid after read().
     const RecordStore &store() const { return m_store; }
@@ -45,4 +49,5 @@ private:
     RecordStore m_store;
     AnalysisOptions m_stored;
     Analyzer::Options m_options;
+    std::shared_ptr<bool> m_acknowledgementsUnread = std::make_shared<bool>(false);
 };

@@ -29,9 +29,11 @@ constexpr int FindingsStatus = 3;
 constexpr int StoppedStatus = 130;
 
 // Runs the scan to its end; false when it failed or was stopped (*status set).
-// A completed scan goes into the host history.
+// A completed scan goes into the host history (*historyLost: it could
+// neither be written nor kept).
 bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
-              const QString &dataFolder, const RecordStore &store, const QString &site, int *status)
+              const QString &dataFolder, const RecordStore &store, const QString &site, int *status,
+              bool *historyLost)
 {
     const VendorResolver vendors(dataFolder);
     ScanRun run(&list);
@@ -65,7 +67,7 @@ bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions
         *status = 1;
         return false;
     }
-    CompletedScan::record(command, store, list, run, site);
+    *historyLost = CompletedScan::record(command, store, list, run, site).lost;
     return true;
 }
 
@@ -85,7 +87,7 @@ void addAnalysisSourceOptions(QCommandLineParser &parser)
 
 std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
                                AnalysisListModel &analysisList, QString *dataFolderOut,
-                               std::optional<DatabaseUrl> *serverOut)
+                               std::optional<DatabaseUrl> *serverOut, bool *incomplete)
 {
     QString error;
     ScanOptions scanOptions;
@@ -126,9 +128,11 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
     if (const Result<> loaded = inputs.loadRecords(records); !loaded)
         return command.failure(loaded.error());
 
+    bool historyLost = false;
     if (!fromFile) {
         int status = 0;
-        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site, &status))
+        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site, &status,
+                      &historyLost))
             return status;
     }
 
@@ -136,6 +140,8 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
     analyzer.setOptions(inputs.analyzerOptions());
     analyzer.setAcknowledgementSource(inputs.acknowledgements());
     analyzer.AnalyzeAll();
+    if (incomplete)
+        *incomplete = historyLost || inputs.acknowledgementsUnread();
     return std::nullopt;
 }
 
@@ -147,7 +153,7 @@ int runAnalyzeCommand(const QStringList &arguments)
         "Scans an address range, or reads a scan result file, and analyses the rows against the records.\n"
         "Prints one finding a line: date/time, a tab, the finding, and \" (acknowledged)\" after a finding\n"
         "acknowledged with netkestrel-cli ack. Exit status: 0 no findings (or only acknowledged ones),\n"
-        "3 findings, 1 failure, 2 bad usage."));
+        "3 findings, 1 failure (also when the acknowledgements could not be read), 2 bad usage."));
     parser.addHelpOption();
     addAnalysisSourceOptions(parser);
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding"));
@@ -158,13 +164,19 @@ int runAnalyzeCommand(const QStringList &arguments)
         return *status;
 
     AnalysisListModel analysisList;
-    if (const std::optional<int> failed = analyseInto(command, parser, analysisList, nullptr))
+    bool incomplete = false;
+    if (const std::optional<int> failed =
+            analyseInto(command, parser, analysisList, nullptr, nullptr, &incomplete))
         return *failed;
     const Result<QString> site = SiteOption::read(parser);
     FindingPrinter(analysisList, stdout,
                    std::get<bool>(json) ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
                    site && !site->isEmpty() ? *site : HistoryRecorder::defaultSite())
         .printRows(0, analysisList.count() - 1);
+    // A finding shown as new only because its acknowledgement could not be
+    // read is no reason to alarm; the failure is.
+    if (incomplete)
+        return CommandLine::FailureStatus;
     for (int row = 0; row < analysisList.count(); ++row) {
         if (!analysisList.isAcknowledged(row))
             return FindingsStatus;

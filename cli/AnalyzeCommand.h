@@ -14,8 +14,10 @@ class QCommandLineParser;
 // netkestrel-cli analyze: one scan of a range (or the rows of a scan result
 // file) analysed against the records of the data folder; one finding a line.
 // Returns the exit status: 0 no findings, 3 findings, 1 the scan, the file or
-// the database failed (nothing analysed), 2 bad usage, 130 stopped by a signal
-// during the scan (nothing analysed).
+// the database failed (nothing analysed), or the findings are printed but the
+// acknowledgements could not be read or the scan's history could neither be
+// written nor kept, 2 bad usage, 130 stopped by a signal during the scan
+// (nothing analysed).
 int runAnalyzeCommand(const QStringList &arguments);
 
 // What analyze and report share: the options that choose the rows (a scan
@@ -25,7 +27,9 @@ void addAnalysisSourceOptions(QCommandLineParser &parser);
 // Reads or scans the rows and analyses them into the list. Nothing when that
 // worked, else the exit status (the message printed). *dataFolder: the data
 // folder resolved, and *server: the server of --database (nothing for the
-// data folder's file), when given.
+// data folder's file), when given. *incomplete: whether the acknowledgements
+// could not be read (every finding then counts as not acknowledged) or the
+// scan's history was lost, both said on standard error.
 std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
                                AnalysisListModel &analysisList, QString *dataFolder,
-                               std::optional<DatabaseUrl> *server = nullptr);
+                               std::optional<DatabaseUrl> *server = nullptr, bool *incomplete = nullptr);

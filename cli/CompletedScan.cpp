@@ -7,17 +7,17 @@
 #include "ScanRun.h"
 #include "TerminalText.h"
 
+#include <utility>
+
 namespace CompletedScan {
 
-QList<ChangeEvent> record(const CommandLine &command, const RecordStore &store, const ScanListModel &list,
-                          const ScanRun &run, const QString &site)
+Recorded record(const CommandLine &command, const RecordStore &store, const ScanListModel &list,
+                const ScanRun &run, const QString &site)
 {
-    const Result<QList<ChangeEvent>> events = ScanHistory::recordScan(store, list, run.neighbourMacs(), site);
-    if (!events) {
-        command.failure(events.error());
-        return {};
-    }
-    return *events;
+    ScanHistory::Outcome outcome = ScanHistory::recordScan(store, list, run.neighbourMacs(), site);
+    for (const QString &message : std::as_const(outcome.messages))
+        command.failure(message);
+    return {std::move(outcome.events), outcome.fate == ScanHistory::Outcome::Fate::Lost};
 }
 
 void printChanges(std::FILE *out, const QList<ChangeEvent> &events, bool json)

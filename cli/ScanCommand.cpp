@@ -104,7 +104,8 @@ int runScanCommand(const QStringList &arguments)
         } else {
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
-            CompletedScan::record(command, store, list, run, *site);
+            if (CompletedScan::record(command, store, list, run, *site).lost)
+                status = CommandLine::FailureStatus;
             if (parser.isSet(QStringLiteral("output"))) {
                 QList<ScanRow> rows;
                 rows.reserve(list.count());

@@ -137,21 +137,27 @@ int runWatchCommand(const QStringList &arguments)
         analysisList.clear();
     });
 
+    bool historyLost = false; // a scan's history neither written nor kept: the exit status says so
+    const auto recordScan = [&] {
+        CompletedScan::Recorded recorded =
+            CompletedScan::record(command, inputs.store(), scanList, run, *site);
+        historyLost = historyLost || recorded.lost;
+        return recorded.events;
+    };
     bool stopping = false;
-    QObject::connect(
-        &controller, &AutoScanController::stepFinished, [&](bool, const QString &completion, int) {
-            if (!completion.isEmpty()) {
-                std::fprintf(stderr, "%s\n", qPrintable(completion));
-                CompletedScan::printChanges(
-                    stdout, CompletedScan::record(command, inputs.store(), scanList, run, *site), json);
-            }
-            // Printed already; a watch that runs for months keeps no findings,
-            // or only those of the day's report.
-            if (!reporting)
-                analysisList.clear();
-            if (stopping)
-                QCoreApplication::quit();
-        });
+    QObject::connect(&controller, &AutoScanController::stepFinished,
+                     [&](bool, const QString &completion, int) {
+                         if (!completion.isEmpty()) {
+                             std::fprintf(stderr, "%s\n", qPrintable(completion));
+                             CompletedScan::printChanges(stdout, recordScan(), json);
+                         }
+                         // Printed already; a watch that runs for months keeps no findings,
+                         // or only those of the day's report.
+                         if (!reporting)
+                             analysisList.clear();
+                         if (stopping)
+                             QCoreApplication::quit();
+                     });
 
     StopSignals signals_;
     QObject::connect(&signals_, &StopSignals::stopRequested, &controller, [&](int count) {
@@ -168,5 +174,6 @@ int runWatchCommand(const QStringList &arguments)
 
     controller.setAutoScan(true);
     controller.ArTimer_Timer();
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    return status == 0 && historyLost ? CommandLine::FailureStatus : status;
 }

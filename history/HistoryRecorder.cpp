@@ -103,8 +103,11 @@ QString lookupStatement(bool postgres)
 }
 
 // Names and vendor follow the latest scan that gave them: an ARP scan gives no
-// host name and keeps the one a UDP scan found. "WHERE true" keeps SQLite from
-// reading the upsert's ON as a join constraint.
+// host name and keeps the one a UDP scan found. A scan kept while the store
+// was unavailable may arrive after later ones (from another data folder), so
+// the first and last sightings widen rather than follow the scan written
+// last. "WHERE true" keeps SQLite from reading the upsert's ON as a join
+// constraint.
 // Values: site, now, now, the pairs.
 QString upsertStatement(bool postgres)
 {
@@ -112,12 +115,14 @@ QString upsertStatement(bool postgres)
                "INSERT INTO T_History (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
                "Workgroup, Vendor) SELECT ?, e.value ->> 0, e.value ->> 1, ?, ?, 1, e.value ->> 2, "
                "e.value ->> 3, e.value ->> 4 FROM %1 WHERE true "
-               "ON CONFLICT (IPAddress, MACAddress, Site) DO UPDATE SET LastSeen = excluded.LastSeen, "
+               "ON CONFLICT (IPAddress, MACAddress, Site) DO UPDATE SET FirstSeen = %2(T_History.FirstSeen, "
+               "excluded.FirstSeen), LastSeen = %3(T_History.LastSeen, excluded.LastSeen), "
                "ScanCount = T_History.ScanCount + 1, "
                "HostName = COALESCE(NULLIF(excluded.HostName, ''), T_History.HostName), "
                "Workgroup = COALESCE(NULLIF(excluded.Workgroup, ''), T_History.Workgroup), "
                "Vendor = COALESCE(NULLIF(excluded.Vendor, ''), T_History.Vendor)")
-        .arg(rowsOf(postgres));
+        .arg(rowsOf(postgres), postgres ? QLatin1String("LEAST") : QLatin1String("min"),
+             postgres ? QLatin1String("GREATEST") : QLatin1String("max"));
 }
 
 // Values: site, now, the events.
@@ -215,7 +220,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
             !set)
             return fail(set.error());
     }
-    if (const Result<> begun = session.beginWrite(); !begun)
+    if (const Result<> begun = session.beginWrite(RecordStoreSession::Lock::History); !begun)
         return fail(begun.error());
 
     // Into an empty history, the store's first scan, every pair is new and

@@ -22,7 +22,7 @@ RecordStoreSession::~RecordStoreSession()
     RecordStore::CloseRecordStore(m_db);
 }
 
-Result<> RecordStoreSession::beginWrite()
+Result<> RecordStoreSession::beginWrite(Lock lock)
 {
     QSqlQuery query(m_db);
     if (!SqlEngine::isPostgres(m_db)) {
@@ -33,10 +33,14 @@ Result<> RecordStoreSession::beginWrite()
     Result<> begun = CheckedQuery::exec(query, QStringLiteral("BEGIN"));
     m_writing = begun.ok();
     // Readers pass this lock; writers wait for each other as on a file.
+    const bool history = lock == Lock::History;
     if (begun)
-        begun = CheckedQuery::exec(query, QStringLiteral("SET LOCAL lock_timeout = '2s'"));
+        begun = CheckedQuery::exec(query, history ? QStringLiteral("SET LOCAL lock_timeout = '60s'")
+                                                  : QStringLiteral("SET LOCAL lock_timeout = '2s'"));
     if (begun)
-        begun = CheckedQuery::exec(query, QStringLiteral("LOCK TABLE T_Record IN SHARE ROW EXCLUSIVE MODE"));
+        begun = CheckedQuery::exec(
+            query, history ? QStringLiteral("LOCK TABLE T_History IN SHARE ROW EXCLUSIVE MODE")
+                           : QStringLiteral("LOCK TABLE T_Record IN SHARE ROW EXCLUSIVE MODE"));
     return begun;
 }
 

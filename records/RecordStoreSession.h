@@ -31,7 +31,14 @@ public:
     // reasons, held until the end of the transaction. A transaction that
     // is not committed is rolled back when the session ends. Failures carry
     // the driver's text only.
-    Result<> beginWrite();
+    //
+    // The host history's writers lock T_History instead: they never wait
+    // for a record edit nor hold one up, and wait for each other up to a
+    // minute, long enough for several of the largest scans (65,536 rows)
+    // queued at once; a scan that still finds the store busy is kept in the
+    // data folder rather than lost (HistorySpool).
+    enum class Lock { Records, History };
+    Result<> beginWrite(Lock lock = Lock::Records);
     Result<> commit();
 
 private:

@@ -255,6 +255,23 @@ private Q_SLOTS:
         QCOMPARE(jsonLines(sited.out).value(0).value("site").toString(), QStringLiteral("branch"));
     }
 
+    // Acknowledgements that cannot be read: every finding is printed, none
+    // marked, the failure is said, and the status is that of a failure, not
+    // of findings.
+    void unreadableAcknowledgements()
+    {
+        m_f->add(QStringLiteral("198.18.104.10"), QStringLiteral("00-0A-E4-00-00-0A"));
+        const QString file = m_f->filePath(QStringLiteral("scan.kst"));
+        QVERIFY(ScanResultFile::save(file, {row("198.18.104.10", "00-0A-E4-00-00-99")}).ok());
+        QVERIFY(m_f->exec(QStringLiteral("DROP TABLE T_Acknowledgement")));
+        const CliProcess::Run run = cli({QStringLiteral("analyze"), QStringLiteral("--scan-file"), file});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out.count(QLatin1String("198.18.104.10")), 2);
+        QVERIFY(!run.out.contains(QLatin1String("(acknowledged)")));
+        QVERIFY2(run.err.contains(QLatin1String("The acknowledgements cannot be read.")),
+                 qPrintable(run.err));
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -4,12 +4,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "HistoryReader.h"
 #include "HistoryRecorder.h"
 #include "RecordStore.h"
+#include "RecordStoreSession.h"
+#include "ScanHistory.h"
 #include "ScanResultFile.h"
 #include "ScanResultReader.h"
 #include "ScanRow.h"
@@ -52,6 +61,36 @@ QStringList summaries(const QList<ChangeEvent> &events)
         lines.append(line);
     }
     return lines;
+}
+
+// A large scan: a /18's 16,384 stations on one site.
+QList<ScanRow> largeScan()
+{
+    QList<ScanRow> rows;
+    for (int n = 0; n < 16384; ++n)
+        rows.append(row(QString::asprintf("198.18.%d.%d", n >> 8, n & 255),
+                        QString::asprintf("02-00-00-00-%02X-%02X", n >> 8, n & 255)));
+    return rows;
+}
+
+// A kept file made unreadable in one way; "sparse" stands for a file past the
+// byte bound.
+QByteArray damaged(const QByteArray &kept, const QString &damage)
+{
+    QJsonObject object = QJsonDocument::fromJson(kept).object();
+    const QJsonArray tooLong{QStringLiteral("198.18.104.11"), QStringLiteral("00-0A-E4-00-00-0B"),
+                             QString(1025, QLatin1Char('H')), QString(), QString()};
+    if (damage == QLatin1String("not JSON"))
+        return kept.left(kept.size() / 2);
+    if (damage == QLatin1String("a text past the bound"))
+        object.insert(QLatin1String("rows"), QJsonArray{tooLong});
+    if (damage == QLatin1String("more rows than a scan")) {
+        QJsonArray rows;
+        for (int n = 0; n <= KeptScan::MaxRows; ++n)
+            rows.append(QJsonArray{"198.18.104.11", "00-0A-E4-00-00-0B", "", "", ""});
+        object.insert(QLatin1String("rows"), rows);
+    }
+    return QJsonDocument(object).toJson();
 }
 
 } // namespace
@@ -460,6 +499,116 @@ private Q_SLOTS:
         const Result<QList<ChangeEvent>> stored = reader.changes();
         QCOMPARE(stored->size(), 1);
         QCOMPARE(stored->at(0).site, QSysInfo::machineHostName());
+    }
+
+    // Scans kept while the store was unavailable are written oldest first
+    // before the next scan; a kept file that fails the reader's bounds is
+    // set aside and said, and holds up none of the others.
+    void keptScansAreWrittenInOrder_data()
+    {
+        QTest::addColumn<QString>("damage");
+        for (const char *damage :
+             {"", "not JSON", "a text past the bound", "more rows than a scan", "sparse"})
+            QTest::newRow(*damage ? damage : "none") << QString::fromLatin1(damage);
+    }
+
+    void keptScansAreWrittenInOrder()
+    {
+        QFETCH(QString, damage);
+        const HistorySpool spool(*m_store);
+        const auto at = [](int minutes) { return Now.addSecs(60 * minutes); };
+        const auto scan = [](const QDateTime &when, const QString &pair) {
+            return ScanHistory::completed(rowsOf({pair}), {}, {}, [when] { return when; });
+        };
+        QVERIFY(spool.keep(scan(at(1), QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A"))).ok());
+        QVERIFY(spool.keep(scan(at(2), QStringLiteral("198.18.104.11 00-0A-E4-00-00-0B"))).ok());
+        QVERIFY(spool.keep(scan(at(3), QStringLiteral("198.18.104.10 00-0A-E4-00-00-0C"))).ok());
+        const QString second = spool.pending().value(1);
+        if (!damage.isEmpty()) {
+            QFile file(second);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (damage == QLatin1String("sparse")) {
+                QVERIFY(file.resize(HistorySpool::MaxFileBytes + 1));
+            } else {
+                const QByteArray bytes = damaged(file.readAll(), damage);
+                QVERIFY(file.resize(0) && file.write(bytes) == bytes.size());
+            }
+        }
+
+        const ScanHistory::Outcome outcome =
+            ScanHistory::write(*m_store, scan(at(4), QStringLiteral("198.18.104.10 00-0A-E4-00-00-0A")));
+        QCOMPARE(outcome.fate, ScanHistory::Outcome::Fate::Written);
+        QCOMPARE(outcome.keptWritten, damage.isEmpty() ? 3 : 2);
+        QCOMPARE(outcome.messages.value(0), QStringLiteral("Wrote %1 scans' history kept while the store was "
+                                                           "unavailable.")
+                                                .arg(outcome.keptWritten));
+        QCOMPARE(outcome.messages.size(), damage.isEmpty() ? 1 : 2);
+        QVERIFY(spool.pending().isEmpty());
+        if (!damage.isEmpty()) {
+            QVERIFY2(
+                outcome.messages.at(1).endsWith(
+                    QStringLiteral("it is set aside as %1.damaged.").arg(QDir::toNativeSeparators(second))),
+                qPrintable(outcome.messages.at(1)));
+            QVERIFY(QFile::exists(second + QLatin1String(".damaged")));
+        }
+        // The IP's MAC changed at the third scan and back at the fourth.
+        QStringList changes;
+        for (const ChangeEvent &e : *HistoryReader(*m_store).changes()) {
+            if (e.kind == ChangeEvent::Kind::MacChanged)
+                changes.append(e.time.toString(Qt::ISODate) + QLatin1Char(' ') + e.macAddress);
+        }
+        QCOMPARE(changes, QStringList({at(3).toString(Qt::ISODate) + QLatin1String(" 00-0A-E4-00-00-0C"),
+                                       at(4).toString(Qt::ISODate) + QLatin1String(" 00-0A-E4-00-00-0A")}));
+        const Result<QList<HistoryEntry>> entries = HistoryReader(*m_store).entries({});
+        QCOMPARE(entries->size(), damage.isEmpty() ? 3 : 2);
+        QCOMPARE(entries->at(0).firstSeen, at(1));
+        QCOMPARE(entries->at(0).lastSeen, at(4));
+    }
+
+    // Two large scans finish together while a record edit holds
+    // its lock past that lock's wait: every history reported written is
+    // there, on a server both are written at once, and on the file (where
+    // the record edit locks the whole store) they are kept and written by
+    // the next scan.
+    void largeScansTogetherBesideARecordEdit()
+    {
+        QVERIFY(m_store->prepare().ok());
+        const QList<ScanRow> rows = largeScan();
+        ScanHistory::Outcome outcomes[2];
+        {
+            RecordStoreSession edit(*m_store);
+            QVERIFY(edit.beginWrite().ok());
+            std::thread writers[2];
+            for (int n = 0; n < 2; ++n) {
+                writers[n] = std::thread([&, n, store = *m_store] {
+                    outcomes[n] = ScanHistory::write(
+                        store, ScanHistory::completed(rows, {}, QStringLiteral("site-%1").arg(n),
+                                                      [] { return Now; }));
+                });
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+            const bool committed = edit.commit().ok();
+            for (std::thread &writer : writers)
+                writer.join();
+            QVERIFY(committed);
+        }
+        const auto count = [this](int site) {
+            HistoryReader::Filter filter;
+            filter.site = QStringLiteral("site-%1").arg(site);
+            return HistoryReader(*m_store).entries(filter)->size();
+        };
+        for (int n = 0; n < 2; ++n) {
+            QVERIFY2(outcomes[n].fate != ScanHistory::Outcome::Fate::Lost,
+                     qPrintable(outcomes[n].messages.join('\n')));
+            if (outcomes[n].fate == ScanHistory::Outcome::Fate::Written)
+                QCOMPARE(count(n), rows.size());
+            else
+                QVERIFY(!StoreEngines::onServer());
+        }
+        QCOMPARE(ScanHistory::write(*m_store, ScanHistory::completed({}, {})).fate,
+                 ScanHistory::Outcome::Fate::Written);
+        QCOMPARE(count(0), rows.size());
+        QCOMPARE(count(1), rows.size());
     }
 
     // A scan whose history cannot be written leaves the history as it was.
