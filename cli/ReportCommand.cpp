@@ -20,7 +20,7 @@ int runReportCommand(const QStringList &arguments)
         "Analyses a scan result file (or a scan of a range) and mails the report of the findings with the\n"
         "stored report settings; the flags below override them for this run. Prints the status texts on\n"
         "standard error and the outcome on standard output. Exit status: 0 sent (or nothing to send),\n"
-        "1 failure, 2 bad usage."));
+        "1 failure (also a report sent without its report file, which could not be written), 2 bad usage."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("now"), QStringLiteral("Make and send the report now.")});
     addAnalysisSourceOptions(parser);

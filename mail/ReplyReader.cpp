@@ -12,7 +12,7 @@ bool isContinuation(const QByteArray &line)
 
 } // namespace
 
-QList<QByteArray> ReplyReader::feed(const QByteArray &bytes)
+Result<QList<QByteArray>> ReplyReader::feed(const QByteArray &bytes)
 {
     QList<QByteArray> replies;
     m_partialLine.append(bytes);
@@ -26,12 +26,16 @@ QList<QByteArray> ReplyReader::feed(const QByteArray &bytes)
             line.chop(1);
         completeLine(std::move(line), replies);
         start = lf + 1;
+        if (m_pendingLines >= MaxReplyLines)
+            return refuse(
+                QStringLiteral("The mail server sent a reply of more than %1 lines.").arg(MaxReplyLines));
+        if (m_pendingReply.size() > MaxReplyBytes)
+            break;
     }
     m_partialLine.remove(0, start);
-    if (m_partialLine.size() > MaxLineLength) {
-        completeLine(m_partialLine, replies);
-        m_partialLine.clear();
-    }
+    if (heldBytes() > MaxReplyBytes)
+        return refuse(
+            QStringLiteral("The mail server sent a reply of more than %1 bytes.").arg(MaxReplyBytes));
     return replies;
 }
 
@@ -39,15 +43,25 @@ void ReplyReader::clear()
 {
     m_partialLine.clear();
     m_pendingReply.clear();
+    m_pendingLines = 0;
+}
+
+Result<QList<QByteArray>> ReplyReader::refuse(const QString &message)
+{
+    clear();
+    return Failure{message};
 }
 
 void ReplyReader::completeLine(QByteArray line, QList<QByteArray> &replies)
 {
-    if (!m_pendingReply.isEmpty())
+    if (m_pendingLines > 0)
         m_pendingReply.append("\r\n");
     m_pendingReply.append(line);
-    if (isContinuation(line))
+    if (isContinuation(line)) {
+        ++m_pendingLines;
         return;
+    }
     replies.append(m_pendingReply);
     m_pendingReply.clear();
+    m_pendingLines = 0;
 }

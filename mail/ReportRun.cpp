@@ -35,6 +35,13 @@ void ReportRun::configure(clsSendMail &mail, const ReportSettings &settings, con
     mail.setFrom(settings.sender);
 }
 
+QString ReportRun::withoutFileText(const ReportSettings &settings, const QString &fileError)
+{
+    QString why = fileError;
+    why.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    return QStringLiteral("Email report sent to %1 without its report file: %2").arg(settings.recipient, why);
+}
+
 QString ReportRun::outcomeText(const ReportSettings &settings, bool sent, const QString &explanation)
 {
     if (sent)
@@ -78,8 +85,15 @@ void ReportRun::start(const ListModel &analysisList, const QDateTime &at)
     m_mail = new clsSendMail(this);
     configure(*m_mail, m_settings, plan.body, plan.attachment);
     connect(m_mail, &clsSendMail::Status, this, &ReportRun::status);
-    connect(m_mail, &clsSendMail::SendSuccesful, this,
-            [this] { end(true, outcomeText(m_settings, true, {})); });
+    // The mail that says no result was generated still goes out, but the
+    // report is not whole: the run ends as a failure that says why.
+    const QString fileError = plan.fileError;
+    connect(m_mail, &clsSendMail::SendSuccesful, this, [this, fileError] {
+        if (fileError.isEmpty())
+            end(true, outcomeText(m_settings, true, {}));
+        else
+            end(false, withoutFileText(m_settings, fileError));
+    });
     connect(m_mail, &clsSendMail::SendFailed, this,
             [this](const QString &why) { end(false, outcomeText(m_settings, false, why)); });
     m_mail->Send();

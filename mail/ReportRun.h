@@ -38,6 +38,9 @@ public:
     // The line that says how a send ended ("explanation": the sender's
     // messages joined with CR LF; empty when it was sent).
     static QString outcomeText(const ReportSettings &settings, bool sent, const QString &explanation);
+    // The line of a mail that went out without the report file it should
+    // have carried, because the file could not be written (fileError: why).
+    static QString withoutFileText(const ReportSettings &settings, const QString &fileError);
 
     // The record store whose acknowledgements count: a server, or nothing for
     // the file in the data folder (the default).
@@ -52,7 +55,8 @@ public:
 
 Q_SIGNALS:
     void status(const QString &text);
-    // sent: the mail went out, or there was nothing to send.
+    // sent: the report went out whole (with its report file when it has
+    // findings), or there was nothing to send.
     void finished(bool sent, const QString &outcome);
 
 private:

@@ -10,6 +10,7 @@
 #include "MailCodecs.h"
 #include "MailDate.h"
 #include "MessageHeaders.h"
+#include "SmtpReply.h"
 
 namespace {
 
@@ -19,49 +20,11 @@ constexpr int QuitSeconds = 2;
 // Attachments are encoded while less than this waits in the socket.
 constexpr qint64 WriteAhead = 64 * 1024;
 
-bool isAccepted(const QByteArray &code)
-{
-    return code == "220" || code == "221" || code == "250" || code == "251";
-}
-
-bool isInformation(const QByteArray &code)
-{
-    return code == "211" || code == "214";
-}
-
-// A line of the EHLO reply that names AUTH with LOGIN among its mechanisms
-// ("250-AUTH LOGIN PLAIN", also the older "250-AUTH=LOGIN").
-bool offersLogin(const QByteArray &reply)
-{
-    const QList<QByteArray> lines = reply.split('\n');
-    for (const QByteArray &line : lines) {
-        const QByteArray words = line.mid(4).trimmed().toUpper();
-        if (words.startsWith("AUTH") && words.contains("LOGIN"))
-            return true;
-    }
-    return false;
-}
-
-bool offersStartTls(const QByteArray &reply)
-{
-    const QList<QByteArray> lines = reply.split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.mid(4).trimmed().toUpper() == "STARTTLS")
-            return true;
-    }
-    return false;
-}
-
 QString fileNameOf(const QString &path)
 {
     QString name = path;
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString replyText(const QByteArray &reply)
-{
-    return QString::fromLatin1(reply).trimmed();
 }
 
 } // namespace
@@ -265,6 +228,8 @@ void clsSendMail::connectAttempt()
     ++m_attempt;
     m_socket = m_socketFactory();
     m_socket->setParent(this);
+    // Bounds what one read hands to the reply reader.
+    m_socket->setReadBufferSize(ReplyReader::MaxReplyBytes);
     if (!CaFile().isEmpty()) {
         QSslConfiguration configuration = m_socket->sslConfiguration();
         configuration.addCaCertificates(CaFile());
@@ -315,8 +280,18 @@ void clsSendMail::onReadyRead()
 {
     if (!m_socket)
         return;
-    const QList<QByteArray> replies = m_reader.feed(m_socket->readAll());
-    for (const QByteArray &reply : replies) {
+    const Result<QList<QByteArray>> replies = m_reader.feed(m_socket->readAll());
+    if (!replies) {
+        // A server that floods its reply is not asked for anything more, not even QUIT.
+        const bool idle = m_state == State::Quitting || (m_state == State::Ready && !m_sending);
+        dropSocket();
+        if (idle)
+            setState(State::Closed);
+        else
+            fail(replies.error());
+        return;
+    }
+    for (const QByteArray &reply : *replies) {
         if (m_state == State::Closed)
             return;
         handleReply(reply);
@@ -349,6 +324,8 @@ void clsSendMail::onSocketError()
     }
     if (connecting && error == QAbstractSocket::HostNotFoundError)
         fail(QLatin1String(m_state == State::PopConnecting ? InvalidPop3Host : InvalidSmtpHost));
+    else if (error == QAbstractSocket::RemoteHostClosedError && m_reader.isMidReply())
+        fail(QLatin1String(ClosedMidReply));
     else
         fail(description);
 }
@@ -416,7 +393,7 @@ void clsSendMail::handleReply(const QByteArray &reply)
     default:
         break;
     }
-    if (isInformation(code))
+    if (SmtpReply::isInformation(code))
         return;
     if (m_state == State::DataCommand && code == "354") {
         sendHeadersAndBody();
@@ -429,9 +406,9 @@ void clsSendMail::handleReply(const QByteArray &reply)
         wait(ConnectTimeout());
         return;
     }
-    if (!isAccepted(code) || m_state == State::DataCommand || m_state == State::StartTlsCommand ||
+    if (!SmtpReply::isAccepted(code) || m_state == State::DataCommand || m_state == State::StartTlsCommand ||
         m_state == State::Body) {
-        fail(replyText(reply));
+        fail(SmtpReply::shownText(reply));
         return;
     }
     m_timer.stop();
@@ -447,7 +424,7 @@ void clsSendMail::handleReply(const QByteArray &reply)
         }
         break;
     case State::StartTlsHello:
-        if (!offersStartTls(reply)) {
+        if (!SmtpReply::offersStartTls(reply)) {
             fail(QLatin1String(NoStartTls));
             break;
         }
@@ -458,7 +435,7 @@ void clsSendMail::handleReply(const QByteArray &reply)
     case State::Hello:
         if (!UseAuthentication()) {
             connectionReady();
-        } else if (!offersLogin(reply)) {
+        } else if (!SmtpReply::offersLogin(reply)) {
             emit Status(QStringLiteral("Login Not Supported by Host, Continuing..."));
             connectionReady();
         } else if (Encryption() != MailEncryption::None && !m_socket->isEncrypted()) {
@@ -499,7 +476,7 @@ void clsSendMail::handlePopReply(const QByteArray &reply)
 {
     const QByteArray code = ReplyReader::codeOf(reply).toUpper();
     if (code != "+OK") {
-        fail(replyText(reply));
+        fail(SmtpReply::shownText(reply));
         return;
     }
     switch (m_popStep++) {
@@ -525,8 +502,13 @@ void clsSendMail::handleLoginReply(const QByteArray &reply)
 {
     const QByteArray code = ReplyReader::codeOf(reply);
     if (code == "334") {
-        ++m_loginPrompts;
-        const QString prompt = MailCodecs::decodeBase64String(replyText(reply.mid(3))).toLower();
+        // A server that still prompts after the cancel would hold the login for ever.
+        if (++m_loginPrompts > 3) {
+            loginFailed();
+            return;
+        }
+        const QString prompt =
+            MailCodecs::decodeBase64String(QString::fromLatin1(reply.mid(3).trimmed())).toLower();
         // Servers that word the prompts otherwise ask for the user name first.
         const bool user = prompt.contains(QLatin1String("username")) ||
                           (!prompt.contains(QLatin1String("password")) && m_loginPrompts == 1);
@@ -546,7 +528,7 @@ void clsSendMail::handleLoginReply(const QByteArray &reply)
         connectionReady();
         return;
     }
-    if (isInformation(code))
+    if (SmtpReply::isInformation(code))
         return;
     loginFailed();
 }

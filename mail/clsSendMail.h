@@ -71,6 +71,8 @@ public:
     static constexpr const char *SocketNotOpen = "Socket not Open";
     static constexpr const char *NoStartTls = "The SMTP Host does not offer STARTTLS";
     static constexpr const char *LoginNeedsEncryption = "Login refused: the connection is not encrypted";
+    static constexpr const char *ClosedMidReply =
+        "The mail server closed the connection in the middle of a reply";
 
     explicit clsSendMail(QObject *parent = nullptr);
     // Sends QUIT and closes the connection when it is still open.

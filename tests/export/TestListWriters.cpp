@@ -1,6 +1,11 @@
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include "AnalysisListModel.h"
 #include "ListHtmlWriter.h"
@@ -19,6 +24,8 @@ private slots:
     void htmlEscapesHeaders();
     void emptyList();
     void writeFailure();
+    void fullDiskSaysSo_data();
+    void fullDiskSaysSo();
     void writtenFileMatches();
 };
 
@@ -101,6 +108,45 @@ void TestListWriters::writeFailure()
     QVERIFY(!text);
     QVERIFY(text.error().contains(QLatin1String("findings.txt")));
     QVERIFY(!ListHtmlWriter::write(list, dir.filePath(QStringLiteral("missing/f.html")), {}));
+}
+
+void TestListWriters::fullDiskSaysSo_data()
+{
+    QTest::addColumn<int>("rows");    // a few bytes go through the file's buffer, many past it
+    QTest::addColumn<bool>("filled"); // no room at all, else room for part of the file
+    QTest::newRow("buffered, no room") << 1 << true;
+    QTest::newRow("written at once, some room") << 2000 << false;
+}
+
+// A file system with no room left: the write fails with the system's reason
+// and leaves no file behind, whether the bytes were buffered or not.
+void TestListWriters::fullDiskSaysSo()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, filled);
+    QTemporaryDir dir;
+    // A full file system of its own, in a mount namespace of this thread only.
+    if (geteuid() != 0 || unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        QSKIP("needs root for a mount namespace of its own");
+    const QByteArray folder = QFile::encodeName(dir.path());
+    QVERIFY(mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") == 0);
+    QFile filler(dir.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    while (filled && filler.write(QByteArray(4096, 'f')) > 0) {
+    }
+    AnalysisListModel list;
+    for (int row = 0; row < rows; ++row)
+        fillFindings(list);
+    const Result<> written = ListTextWriter::write(list, dir.filePath(QStringLiteral("findings.txt")), true);
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    filler.close();
+    QVERIFY(umount(folder.constData()) == 0);
+    QVERIFY(!written);
+    QVERIFY2(
+        written.error().endsWith(QLatin1String("findings.txt cannot be written.\r\nNo space left on device")),
+        qPrintable(written.error()));
+    QCOMPARE(left, QStringList{"filler"});
 }
 
 void TestListWriters::writtenFileMatches()

@@ -1,5 +1,8 @@
 #include "ScriptedMailServer.h"
 
+const QByteArray ScriptedMailServer::Hangup = QByteArrayLiteral("<hang up>");
+const QByteArray ScriptedMailServer::Flood = QByteArrayLiteral("<flood>");
+
 ScriptedMailServer::ScriptedMailServer()
 {
     replies.insert("EHLO", {"250-scripted.example.com\r\n250-AUTH LOGIN PLAIN\r\n250 8BITMIME\r\n"});
@@ -103,6 +106,26 @@ void ScriptedMailServer::writeNext()
         m_writer.stop();
         return;
     }
-    m_client->write(m_outgoing.takeFirst());
-    m_client->flush();
+    const QByteArray piece = m_outgoing.takeFirst();
+    if (piece == Hangup) {
+        m_client->disconnectFromHost();
+    } else if (piece == Flood) {
+        m_writer.stop();
+        connect(m_client, &QTcpSocket::bytesWritten, this, &ScriptedMailServer::flood);
+        flood();
+    } else {
+        m_client->write(piece);
+        m_client->flush();
+    }
+}
+
+void ScriptedMailServer::flood()
+{
+    if (!m_client || m_client->state() != QAbstractSocket::ConnectedState)
+        return;
+    const QByteArray block = floodText.repeated(qMax<qsizetype>(1, 64 * 1024 / floodText.size()));
+    while (m_client->bytesToWrite() < 256 * 1024) {
+        m_client->write(block);
+        floodedBytes += block.size();
+    }
 }

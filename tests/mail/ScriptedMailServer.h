@@ -42,12 +42,23 @@ public:
     // Splits a text into pieces of `size` bytes.
     static Pieces cut(const QByteArray &text, int size);
 
+    // Pieces that are not written as such. Hangup closes the connection;
+    // Flood writes floodText again and again, as fast as the client takes
+    // it, until the client goes, counting the bytes in floodedBytes.
+    static const QByteArray Hangup;
+    static const QByteArray Flood;
+    QByteArray floodText;
+    qint64 floodedBytes = 0;
+    // The time between two pieces (5 ms).
+    void setPieceInterval(int ms) { m_writer.setInterval(ms); }
+
 private:
     void accept();
     void readClient();
     void answer(const QByteArray &line);
     void queue(const Pieces &pieces);
     void writeNext();
+    void flood();
 
     QTcpServer m_server;
     QPointer<QTcpSocket> m_client;

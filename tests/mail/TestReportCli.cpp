@@ -5,6 +5,7 @@
 #include "CliProcess.h"
 #include "MailPeer.h"
 #include "RecordFixture.h"
+#include "ReportBuilder.h"
 #include "ReportLog.h"
 #include "SettingsSection.h"
 
@@ -21,6 +22,15 @@ QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+const QStringList MailFlags{"--smtp-host",  "127.0.0.1",
+                            "--user",       "report",
+                            "--sender",     "kestrel@example.com",
+                            "--recipient",  "admin@example.net",
+                            "--subject",    "Findings",
+                            "--message",    "Daily findings",
+                            "--auth",       "1",
+                            "--encryption", "none"};
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -44,6 +54,7 @@ private slots:
     void report();
     void badUsage_data();
     void badUsage();
+    void reportFileCannotBeWritten();
 
 private:
     std::unique_ptr<RecordFixture> m_f;
@@ -132,14 +143,7 @@ void TestReportCli::report()
                           "--scan-file",     m_f->filePath(scanFile),
                           "--smtp-port",     QString::number(m_peer->port()),
                           "--password-file", m_f->filePath(passwordFile)};
-    const QStringList mailFlags{"--smtp-host",  "127.0.0.1",
-                                "--user",       "report",
-                                "--sender",     "kestrel@example.com",
-                                "--recipient",  "admin@example.net",
-                                "--subject",    "Findings",
-                                "--message",    "Daily findings",
-                                "--auth",       "1",
-                                "--encryption", "none"};
+    const QStringList mailFlags = MailFlags;
     if (stored) {
         const SettingsSection store(QStringLiteral("Netkestrel"), QStringLiteral("SETTINGS"));
         for (qsizetype i = 0; i < mailFlags.size(); i += 2) {
@@ -210,6 +214,36 @@ void TestReportCli::badUsage()
     const CliProcess::Run run = CliProcess::run(arguments + QStringList{"--data-dir", m_f->folder()});
     QCOMPARE(run.status, 2);
     QVERIFY(!QFile::exists(m_spool + QStringLiteral("/1.eml")));
+}
+
+// The report file cannot be written (a folder holds its name): the mail still
+// goes out, with the body that says so and no attachment, but the run fails
+// and says which file and why.
+void TestReportCli::reportFileCannotBeWritten()
+{
+    // The report is named by the second it is made: block the next minutes.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int second = 0; second < 180; ++second)
+        QVERIFY(QDir().mkpath(ReportBuilder::filePath(m_f->folder(), now.addSecs(second))));
+
+    const CliProcess::Run run = CliProcess::run(
+        QStringList{"report", "--now", "--data-dir", m_f->folder(), "--scan-file",
+                    m_f->filePath(QStringLiteral("scan.kst")), "--smtp-port", QString::number(m_peer->port()),
+                    "--password-file", m_f->filePath(QStringLiteral("pw"))} +
+        MailFlags);
+    QVERIFY2(run.status == 1, qPrintable(run.out + run.err));
+    QString reason = QStringLiteral("_Results.TXT cannot be written.\r\nFilename refers to a directory");
+    QVERIFY2(run.err.contains(reason), qPrintable(run.err));
+    reason.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    QVERIFY2(run.out.startsWith(QStringLiteral("Email report sent to admin@example.net without its report "
+                                               "file: The file %1/")
+                                    .arg(QDir::toNativeSeparators(m_f->folder()))) &&
+                 run.out.endsWith(reason + QLatin1Char('\n')),
+             qPrintable(run.out));
+    const QByteArray mail = readFile(m_spool + QStringLiteral("/1.eml"));
+    QVERIFY2(mail.contains("********************************\r\n\r\nNo Analysis Result generated. "),
+             mail.constData());
+    QVERIFY(!mail.contains("Content-Disposition: attachment"));
 }
 
 QTEST_GUILESS_MAIN(TestReportCli)

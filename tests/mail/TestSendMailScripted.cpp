@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@ private slots:
     void loginPromptsWhateverTheirWording();
     void loginOffer_data();
     void loginOffer();
+    void refusedLoginFails_data();
     void refusedLoginFails();
     void unknownReplyEndsTheSend();
     void silentServerTimesOut_data();
@@ -29,6 +31,8 @@ private slots:
     void closedPortAfterRetries();
     void messageLinesOnTheWire();
     void keptConnectionServesTwoSends();
+    void hostileServerEndsTheSend_data();
+    void hostileServerEndsTheSend();
 
 private:
     void address(clsSendMail &mail, const ScriptedMailServer &server);
@@ -141,10 +145,21 @@ void TestSendMailScripted::loginOffer()
     QCOMPARE(run.statuses.contains("Login Not Supported by Host, Continuing..."), !offered);
 }
 
+void TestSendMailScripted::refusedLoginFails_data()
+{
+    using Pieces = ScriptedMailServer::Pieces;
+    QTest::addColumn<QList<Pieces>>("loginReplies");
+    QTest::newRow("refused") << QList<Pieces>{{"334 UGFzc3dvcmQ6\r\n"},
+                                              {"535 5.7.8 Authentication credentials invalid\r\n"}};
+    // A server that prompts again and again cannot hold the login.
+    QTest::newRow("prompts without end") << QList<Pieces>(100, {"334 UGFzc3dvcmQ6\r\n"});
+}
+
 void TestSendMailScripted::refusedLoginFails()
 {
+    QFETCH(QList<ScriptedMailServer::Pieces>, loginReplies);
     ScriptedMailServer server;
-    server.loginReplies = {{"334 UGFzc3dvcmQ6\r\n"}, {"535 5.7.8 Authentication credentials invalid\r\n"}};
+    server.loginReplies = loginReplies;
     clsSendMail mail;
     address(mail, server);
     mail.setUseAuthentication(true);
@@ -156,6 +171,7 @@ void TestSendMailScripted::refusedLoginFails()
     QVERIFY(run.statuses.contains("Host Login Failed!"));
     QVERIFY(!server.commands.contains("MAIL FROM: <kestrel@example.com>"));
     QCOMPARE(server.commands.last(), QByteArray("QUIT"));
+    QVERIFY(server.commands.size() < 10);
 }
 
 void TestSendMailScripted::unknownReplyEndsTheSend()
@@ -289,6 +305,71 @@ void TestSendMailScripted::keptConnectionServesTwoSends()
     mail.Disconnect();
     QTRY_VERIFY(server.commands.contains("QUIT"));
     QTRY_VERIFY(!mail.isBusy());
+}
+
+void TestSendMailScripted::hostileServerEndsTheSend_data()
+{
+    using Pieces = ScriptedMailServer::Pieces;
+    QTest::addColumn<QByteArray>("at"); // the command answered so, or the greeting
+    QTest::addColumn<Pieces>("pieces");
+    QTest::addColumn<QByteArray>("floodText");
+    QTest::addColumn<int>("pieceIntervalMs");
+    QTest::addColumn<QString>("failure");
+
+    const Pieces flood{"250-scripted.example.com\r\n", ScriptedMailServer::Flood};
+    QTest::newRow("endless 250- lines")
+        << QByteArray("HELO") << flood << QByteArray("250-AUTH LOGIN PLAIN\r\n") << 5
+        << QStringLiteral("The mail server sent a reply of more than 512 lines.");
+    QTest::newRow("one huge line") << QByteArray("HELO") << flood << QByteArray(1000, 'x') << 5
+                                   << QStringLiteral(
+                                          "The mail server sent a reply of more than 65536 bytes.");
+    QTest::newRow("a byte a second") << QByteArray("greeting")
+                                     << ScriptedMailServer::cut("220 scripted.example.com ready\r\n", 1)
+                                     << QByteArray() << 1000
+                                     << QString::fromLatin1(clsSendMail::TimeoutMessage);
+    // A NUL, a bell, terminal escapes (ESC and the one-byte CSI) and a lone CR.
+    QTest::newRow("control characters")
+        << QByteArray("MAIL")
+        << Pieces{QByteArrayLiteral("550-no\x00\x07 \x1b[2J\r\n550 5.7.1 \x9b"
+                                    "31mbad\rsender\r\n")}
+        << QByteArray() << 5 << QStringLiteral("550-no\\x00\\x07 \\x1b[2J\r\n550 5.7.1 \\x9b31mbad\\rsender");
+    QTest::newRow("closed mid-line") << QByteArray("MAIL")
+                                     << Pieces{"250-first\r\n250 sec", ScriptedMailServer::Hangup}
+                                     << QByteArray() << 5 << QString::fromLatin1(clsSendMail::ClosedMidReply);
+}
+
+// Whatever the server sends, the send ends within one step's time-out with a
+// message that says why, and the client stops taking bytes once a reply has
+// gone beyond its bounds (the server counts what the client took).
+void TestSendMailScripted::hostileServerEndsTheSend()
+{
+    QFETCH(QByteArray, at);
+    QFETCH(ScriptedMailServer::Pieces, pieces);
+    QFETCH(QByteArray, floodText);
+    QFETCH(int, pieceIntervalMs);
+    QFETCH(QString, failure);
+    ScriptedMailServer server;
+    server.setPieceInterval(pieceIntervalMs);
+    server.floodText = floodText;
+    if (at == "greeting")
+        server.greeting = pieces;
+    else
+        server.replies[at] = pieces;
+    clsSendMail mail;
+    address(mail, server);
+    mail.setSecondLength(100ms); // each step may take a second
+    mail.setConnectTimeout(10);
+    mail.setMessageTimeout(10);
+    MailRun run(mail);
+    QElapsedTimer clock;
+    qint64 endedAfterMs = -1;
+    connect(&mail, &clsSendMail::SendFailed, this, [&] { endedAfterMs = clock.elapsed(); });
+    clock.start();
+    mail.Send();
+    QVERIFY(run.waitForEnd(mail, 1, 10000));
+    QCOMPARE(run.failures, QStringList{failure});
+    QVERIFY2(endedAfterMs < 2500, qPrintable(QString::number(endedAfterMs)));
+    QVERIFY2(server.floodedBytes < 16 * 1024 * 1024, qPrintable(QString::number(server.floodedBytes)));
 }
 
 QTEST_GUILESS_MAIN(TestSendMailScripted)
