@@ -64,7 +64,8 @@ public:
     // Replaces the content of the database with the file's, after checking
     // that the file is a sound record database (T_Record and T_set, a
     // version this program reads). A file that is not one is refused and
-    // nothing changes.
+    // nothing changes. A database file that is no SQLite database at all,
+    // which no process can be writing, is replaced by a rename instead.
     Result<> recover(const QString &file) const;
     // Rebuilds the database in place (a leftover scratch file of the name
     // above, from older versions, is removed first). A damaged database is
