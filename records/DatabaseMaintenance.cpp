@@ -5,13 +5,14 @@
 #include "RecordStore.h"
 #include "RecordStoreCopy.h"
 #include "RecordStoreSession.h"
+#include "ScratchFile.h"
+#include "SqliteFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryFile>
 #include <atomic>
 #include <filesystem>
 #include <system_error>
@@ -34,17 +35,26 @@ QString connectionName()
     return QStringLiteral("netkestrel-maintenance-%1").arg(++next);
 }
 
-// A read-only connection of its own to a file that is not (yet) known to be
-// a record database; removed when it goes out of scope. Declare it before
-// any query on it.
+// How long maintenance waits for a writer of another process to finish
+// (an import can take a while) before it gives up with "database is locked".
+constexpr int MaintenanceBusyTimeoutMs = 10000;
+
+// A connection of its own to a file that is not (yet) known to be a record
+// database, past the store's migrations; removed when it goes out of scope.
+// Declare it before any query on it.
 class ForeignConnection
 {
 public:
-    explicit ForeignConnection(const QString &path)
+    enum class Access { ReadOnly, ReadWrite };
+
+    ForeignConnection(const QString &path, Access access)
         : m_db(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName()))
     {
         m_db.setDatabaseName(path);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        m_db.setConnectOptions(
+            QStringLiteral("%1QSQLITE_BUSY_TIMEOUT=%2")
+                .arg(access == Access::ReadOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;") : QString())
+                .arg(MaintenanceBusyTimeoutMs));
         if (!m_db.open())
             m_error = m_db.lastError().text().trimmed();
     }
@@ -90,27 +100,24 @@ Result<> vacuumInto(QSqlDatabase &db, const QString &target)
     return CheckedQuery::exec(query, QStringLiteral("VACUUM INTO ?"), {target});
 }
 
-// An empty file in the folder, readable by its owner only, removed unless
-// kept; it is renamed into place once it holds a whole database.
-class TemporaryDatabase
+// False when the file is no SQLite database at all (SQLITE_NOTADB).
+Result<bool> isReadableDatabase(QSqlDatabase &db)
 {
-public:
-    explicit TemporaryDatabase(const QString &folder)
-        : m_file(QDir(folder).filePath(QStringLiteral(".kestrel-XXXXXX.tmp")))
-    {
-    }
-    Result<QString> create()
-    {
-        if (!m_file.open())
-            return Failure{m_file.errorString()};
-        m_file.close();
-        return m_file.fileName();
-    }
-    void keep() { m_file.setAutoRemove(false); }
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+        return true;
+    if (query.lastError().nativeErrorCode() == QLatin1String("26"))
+        return false;
+    return Failure{query.lastError().text().trimmed()};
+}
 
-private:
-    QTemporaryFile m_file;
-};
+// PRAGMA takes no bound values.
+Result<> setBusyTimeout(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    return CheckedQuery::exec(query,
+                              QStringLiteral("PRAGMA busy_timeout = %1").arg(MaintenanceBusyTimeoutMs));
+}
 
 Result<> renameOver(const QString &from, const QString &to)
 {
@@ -143,9 +150,10 @@ QString DatabaseMaintenance::scratchPath() const
 
 Result<QString> DatabaseMaintenance::backup(const QDateTime &when) const
 {
+    ScratchFile::removeLeftovers(m_folder);
     const QString backupPath = QDir(m_folder).filePath(backupFileName(when));
     if (m_server) {
-        TemporaryDatabase copy(m_folder);
+        ScratchFile copy(m_folder);
         const Result<QString> copyPath = copy.create();
         if (!copyPath)
             return fail(CannotBackUp, backupPath, copyPath.error());
@@ -158,18 +166,20 @@ Result<QString> DatabaseMaintenance::backup(const QDateTime &when) const
         copy.keep();
         return backupPath;
     }
-    const RecordStore store(m_folder);
-    RecordStoreSession session(store);
-    if (!session.isOpen())
-        return Failure{session.error()};
     // Written beside and renamed, so that a backup of the same second is
     // replaced whole and a failed one leaves no half file under the name.
-    TemporaryDatabase copy(m_folder);
+    ScratchFile copy(m_folder);
     const Result<QString> copyPath = copy.create();
     if (!copyPath)
         return fail(CannotBackUp, backupPath, copyPath.error());
-    if (const Result<> copied = vacuumInto(session.db(), *copyPath); !copied)
-        return fail(CannotBackUp, backupPath, copied.error());
+    {
+        const RecordStore store(m_folder);
+        RecordStoreSession session(store);
+        if (!session.isOpen())
+            return Failure{session.error()};
+        if (const Result<> copied = vacuumInto(session.db(), *copyPath); !copied)
+            return fail(CannotBackUp, backupPath, copied.error());
+    }
     if (const Result<> renamed = renameOver(*copyPath, backupPath); !renamed)
         return fail(CannotBackUp, backupPath, renamed.error());
     copy.keep();
@@ -178,38 +188,42 @@ Result<QString> DatabaseMaintenance::backup(const QDateTime &when) const
 
 Result<> DatabaseMaintenance::recover(const QString &file) const
 {
+    ScratchFile::removeLeftovers(m_folder);
     if (!QFileInfo(file).isFile())
         return fail(CannotRecover, file, QStringLiteral("The file does not exist."));
-    TemporaryDatabase copy(m_folder);
-    QString copyPath;
+    // The chosen file is only read: a copy of it is checked, brought up to
+    // date and copied from.
+    ScratchFile copy(m_folder);
+    const Result<QString> copyPath = copy.create();
+    if (!copyPath)
+        return fail(CannotRecover, file, copyPath.error());
     {
-        ForeignConnection source(file);
+        ForeignConnection source(file, ForeignConnection::Access::ReadOnly);
         if (!source.isOpen())
             return fail(NotRecordDatabase, file, source.error());
         if (const Result<> checked = checkRecordDatabase(source.db()); !checked)
             return fail(NotRecordDatabase, file, checked.error());
-        const Result<QString> created = copy.create();
-        if (!created)
-            return fail(CannotRecover, file, created.error());
-        copyPath = *created;
-        if (const Result<> copied = vacuumInto(source.db(), copyPath); !copied)
+        if (const Result<> copied = vacuumInto(source.db(), *copyPath); !copied)
             return fail(CannotRecover, file, copied.error());
     }
+    const RecordStore backup = RecordStore::onFile(*copyPath);
     if (m_server) {
-        // The copy, not the file itself, is brought up to date and read.
         if (m_beforeReplace) {
             if (const Result<> allowed = m_beforeReplace(); !allowed)
                 return fail(CannotRecover, file, allowed.error());
         }
-        if (const Result<int> copied =
-                RecordStoreCopy::replaceAll(RecordStore::onFile(copyPath), RecordStore(m_folder, m_server));
+        if (const Result<int> copied = RecordStoreCopy::replaceAll(backup, RecordStore(m_folder, m_server));
             !copied)
             return fail(CannotRecover, file, copied.error());
         return {};
     }
-    if (const Result<> replaced = replaceDatabase(copyPath); !replaced)
+    RecordStoreSession from(backup);
+    if (!from.isOpen())
+        return fail(NotRecordDatabase, file, from.error());
+    if (const Result<> sound = SqliteFile::quickCheck(from.db()); !sound)
+        return fail(NotRecordDatabase, file, sound.error());
+    if (const Result<> replaced = replaceDatabase(copy, from.db()); !replaced)
         return fail(CannotRecover, file, replaced.error());
-    copy.keep();
     return {};
 }
 
@@ -227,38 +241,78 @@ Result<> DatabaseMaintenance::compact() const
                 QStringLiteral("%1 (%2)\r\n%3").arg(CannotCompact, store.location(), done.error())};
         return {};
     }
+    ScratchFile::removeLeftovers(m_folder);
     const QString scratch = scratchPath();
-    // Left by a run that was cut off before it could clean up.
+    // Left by an older version that compacted through it.
     if (QFileInfo::exists(scratch) && !QFile::remove(scratch))
         return fail(CannotCompact, scratch, QStringLiteral("The old scratch file cannot be removed."));
-    const Result<> done = [&]() -> Result<> {
-        {
-            const RecordStore store(m_folder);
-            RecordStoreSession session(store);
-            if (!session.isOpen())
-                return Failure{session.error()};
-            QFile file(scratch);
-            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                           QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-                return fail(CannotCompact, scratch, file.errorString());
-            file.close();
-            if (const Result<> copied = vacuumInto(session.db(), scratch); !copied)
-                return fail(CannotCompact, m_databasePath, copied.error());
-        }
-        if (const Result<> replaced = replaceDatabase(scratch); !replaced)
-            return fail(CannotCompact, m_databasePath, replaced.error());
-        return {};
-    }();
-    if (!done)
-        QFile::remove(scratch);
-    return done;
+    // Opening reads the database, which rolls back what a writer that was
+    // killed left in its journal, before anything is checked or rebuilt.
+    const RecordStore store(m_folder);
+    RecordStoreSession session(store);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    if (const Result<> waiting = setBusyTimeout(session.db()); !waiting)
+        return fail(CannotCompact, m_databasePath, waiting.error());
+    if (const Result<> sound = SqliteFile::quickCheck(session.db()); !sound)
+        return fail(CannotCompact, m_databasePath, sound.error());
+    if (m_beforeReplace) {
+        if (const Result<> allowed = m_beforeReplace(); !allowed)
+            return fail(CannotCompact, m_databasePath, allowed.error());
+    }
+    // SQLite rebuilds the file in place under the exclusive lock, which it
+    // takes at the start and holds to the end, through its journal: other
+    // writers wait for it, and a crash leaves the database as it was.
+    QSqlQuery query(session.db());
+    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("VACUUM")); !done)
+        return fail(CannotCompact, m_databasePath, done.error());
+    query.finish();
+    if (const Result<> sound = SqliteFile::quickCheck(session.db()); !sound)
+        return fail(CannotCompact, m_databasePath, sound.error());
+    return {};
 }
 
-Result<> DatabaseMaintenance::replaceDatabase(const QString &completeFile) const
+Result<> DatabaseMaintenance::replaceDatabase(ScratchFile &completeFile, QSqlDatabase &complete) const
 {
+    if (const Result<> made = ensureDatabaseFile(); !made)
+        return made;
+    ForeignConnection live(m_databasePath, ForeignConnection::Access::ReadWrite);
+    if (!live.isOpen())
+        return Failure{live.error()};
+    // The first read rolls back what a writer that was killed left in the
+    // journal, so that it can never be rolled back into the new content.
+    const Result<bool> readable = isReadableDatabase(live.db());
+    if (!readable)
+        return Failure{readable.error()};
     if (m_beforeReplace) {
         if (const Result<> allowed = m_beforeReplace(); !allowed)
             return allowed;
     }
-    return renameOver(completeFile, m_databasePath);
+    if (!*readable) {
+        // No process can write into a file that is no database at all (its
+        // first read fails), so it is replaced whole; a journal beside it
+        // belongs to no database and would be rolled back into the new one.
+        QFile::remove(m_databasePath + QLatin1String("-journal"));
+        if (const Result<> renamed = renameOver(completeFile.path(), m_databasePath); !renamed)
+            return renamed;
+        completeFile.keep();
+        return {};
+    }
+    if (const Result<> copied = SqliteFile::copyPages(complete, live.db()); !copied)
+        return copied;
+    return SqliteFile::quickCheck(live.db());
+}
+
+Result<> DatabaseMaintenance::ensureDatabaseFile() const
+{
+    if (QFileInfo::exists(m_databasePath))
+        return {};
+    // Made here so that it is readable by its owner only; SQLite takes a
+    // zero-byte file for an empty database.
+    QFile file(m_databasePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        !QFileInfo::exists(m_databasePath))
+        return Failure{file.errorString()};
+    return {};
 }

@@ -1,14 +1,16 @@
 #include "RecordStoreCopy.h"
 
 #include "CheckedQuery.h"
+#include "RecordSchema.h"
 #include "RecordStoreSession.h"
 #include "RecordTable.h"
 #include "SqlEngine.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 
 namespace {
 
@@ -45,23 +47,56 @@ struct TableRows
     QList<QVariantList> rows;
 };
 
-Result<TableRows> readTable(QSqlDatabase &db, const QString &table)
+// PRAGMA table_info of each kept table, in the order of KeptTables.
+Result<QList<QStringList>> tableColumns(QSqlDatabase &db)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (const Result<> done = CheckedQuery::exec(query, QStringLiteral("SELECT * FROM %1").arg(table)); !done)
-        return Failure{done.error()};
+    QList<QStringList> all;
+    for (const char *table : KeptTables) {
+        QStringList names;
+        const Result<> read =
+            CheckedQuery::eachRow(db, QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(table)), {},
+                                  [&names](const QSqlQuery &row) { names.append(row.value(1).toString()); });
+        if (!read)
+            return Failure{read.error()};
+        all.append(names);
+    }
+    return all;
+}
+
+// The columns of each kept table as this program's schema names them, read
+// from a database that its own migrations build in memory. Never from the
+// stores: a file's column names are text of its maker's choosing and would
+// run as SQL in the statements that name them.
+Result<QList<QStringList>> schemaColumns()
+{
+    static std::atomic<quint64> next{0};
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                QStringLiteral("netkestrel-schema-%1").arg(++next));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    Result<QList<QStringList>> columns = Failure{QString()};
+    if (!db.open())
+        columns = Failure{db.lastError().text().trimmed()};
+    else if (const Result<> migrated = RecordSchema::migrate(db); !migrated)
+        columns = Failure{migrated.error()};
+    else
+        columns = tableColumns(db);
+    RecordStore::CloseRecordStore(db);
+    return columns;
+}
+
+Result<TableRows> readTable(QSqlDatabase &db, const QString &table, const QStringList &columns)
+{
     TableRows read;
-    const QSqlRecord fields = query.record();
-    for (int k = 0; k < fields.count(); ++k)
-        read.columns.append(fields.fieldName(k));
-    const Result<> done = CheckedQuery::eachRow(query, [&read](const QSqlQuery &row) {
-        QVariantList values;
-        values.reserve(read.columns.size());
-        for (int k = 0; k < read.columns.size(); ++k)
-            values.append(row.value(k));
-        read.rows.append(values);
-    });
+    read.columns = columns;
+    const Result<> done = CheckedQuery::eachRow(
+        db, QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1String(", ")), table), {},
+        [&read](const QSqlQuery &row) {
+            QVariantList values;
+            values.reserve(read.columns.size());
+            for (int k = 0; k < read.columns.size(); ++k)
+                values.append(row.value(k));
+            read.rows.append(values);
+        });
     if (!done)
         return Failure{done.error()};
     return read;
@@ -132,8 +167,11 @@ Result<RecordStoreCopy::Counts> copy(const RecordStore &from, const RecordStore 
             return fail(from, cannotRead, set.error());
         options = *set;
         if (everything) {
-            for (const char *name : KeptTables) {
-                Result<TableRows> rows = readTable(source.db(), QLatin1String(name));
+            const Result<QList<QStringList>> columns = schemaColumns();
+            if (!columns)
+                return fail(from, cannotRead, columns.error());
+            for (qsizetype k = 0; k < columns->size(); ++k) {
+                Result<TableRows> rows = readTable(source.db(), QLatin1String(KeptTables[k]), columns->at(k));
                 if (!rows)
                     return fail(from, cannotRead, rows.error());
                 kept.append(*rows);

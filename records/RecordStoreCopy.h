@@ -6,7 +6,9 @@
 // Copies the contents of one store into another, either engine to either
 // engine. The target's tables are replaced in one write transaction, all or
 // nothing; the source is only read. Both stores are at the current schema
-// (opening migrates them), so a table has the same columns on both sides.
+// (opening migrates them), so a table has the same columns on both sides;
+// the columns copied are those this program's schema names, never those a
+// file declares.
 namespace RecordStoreCopy {
 
 // How many rows each table of a copy received.

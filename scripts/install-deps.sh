@@ -10,6 +10,8 @@ packages=(
     # build
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+    # the SQLite library under Qt's driver: maintenance uses its online backup
+    libsqlite3-dev
     # the window: X11 and offscreen platform plugins, a font
     qt6-qpa-plugins fonts-dejavu-core
     # data

@@ -3,9 +3,16 @@
 #include "RecordFixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // Backup, recovery and compaction on real files in a temporary data folder,
 // through the engine and through netkestrel-cli db.
@@ -26,6 +33,13 @@ private slots:
     void failureBeforeTheRenameKeepsTheDatabase_data();
     void failureBeforeTheRenameKeepsTheDatabase();
     void commandLine();
+    void writersBesideMaintenance_data();
+    void savedWritesSurviveMaintenance_data() { writersBesideMaintenance_data(); }
+    void savedWritesSurviveMaintenance();
+    void writersBesideMaintenance();
+    void recoveryReplacesAStoreThatIsNoDatabase();
+    void leftoverScratchFilesAreRemoved_data();
+    void leftoverScratchFilesAreRemoved();
 
 private:
     // The IP addresses of the records in a database file, read by the store
@@ -57,6 +71,74 @@ bool ownerOnly(const QString &path)
                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     return permissions.testFlags(QFileDevice::ReadOwner | QFileDevice::WriteOwner) && !(permissions & others);
 }
+
+// Records that make the file differ from a backup of the three and give a
+// rebuild work to do.
+const QString Filler = QStringLiteral(
+    "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k "
+    "< 1500) INSERT INTO T_Record (IPAddress, Comments) SELECT "
+    "'198.19.255.1', hex(randomblob(150)) FROM n");
+
+// A process of the test's own with one connection to the database, open
+// from its start until it is killed (when the object goes), that runs the
+// statements it is sent through the SQLite library: a writer of another
+// process, whose file is the one it opened.
+class WriterProcess
+{
+public:
+    explicit WriterProcess(const QString &databasePath)
+    {
+        int commands[2];
+        int replies[2];
+        if (::pipe(commands) != 0 || ::pipe(replies) != 0)
+            return;
+        const QByteArray path = QFile::encodeName(databasePath);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            sqlite3 *db = nullptr;
+            sqlite3_open(path.constData(), &db);
+            sqlite3_busy_timeout(db, 2000);
+            char statement[4096];
+            size_t length = 0;
+            while (length < sizeof statement && ::read(commands[0], statement + length, 1) == 1) {
+                if (statement[length] != '\n' && ++length)
+                    continue;
+                statement[length] = '\0';
+                length = 0;
+                const char ran = sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK ? '1'
+                                                                                                     : '0';
+                if (::write(replies[1], &ran, 1) != 1)
+                    break;
+            }
+            ::_exit(0);
+        }
+        ::close(commands[0]);
+        ::close(replies[1]);
+        m_commands = commands[1];
+        m_replies = replies[0];
+    }
+    ~WriterProcess()
+    {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        ::close(m_commands);
+        ::close(m_replies);
+    }
+
+    // Whether the statements ran without an error.
+    bool run(const QByteArray &statements)
+    {
+        char ran = '0';
+        const QByteArray line = statements + '\n';
+        return m_pid > 0 && ::write(m_commands, line.constData(), line.size()) == line.size() &&
+               ::read(m_replies, &ran, 1) == 1 && ran == '1';
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_commands = -1;
+    int m_replies = -1;
+};
 
 } // namespace
 
@@ -264,9 +346,6 @@ void TestDatabaseMaintenance::failureBeforeTheRenameKeepsTheDatabase()
     bool hookRan = false;
     maintenance.setBeforeReplace([&]() -> Result<> {
         hookRan = true;
-        // The complete copy is there, under a name of its own.
-        if (compaction && !QFileInfo::exists(maintenance.scratchPath()))
-            return Failure{QStringLiteral("no scratch file")};
         return Failure{QStringLiteral("Injected failure.")};
     });
 
@@ -321,6 +400,140 @@ void TestDatabaseMaintenance::commandLine()
     QCOMPARE(CliProcess::run({"db", "shrink", dataDir, folder}).status, 2);
     QCOMPARE(CliProcess::run({"db", "compact", "extra", dataDir, folder}).status, 2);
     QCOMPARE(CliProcess::run({"db"}).status, 2);
+}
+
+void TestDatabaseMaintenance::writersBesideMaintenance_data()
+{
+    QTest::addColumn<bool>("recovery"); // else compaction
+    QTest::addColumn<int>("records");   // after it, those of the writers left out
+    QTest::newRow("compaction") << false << 3 + 1500;
+    QTest::newRow("recovery") << true << 3;
+}
+
+// Records added one after another while compactions or recoveries run again
+// and again beside them, in processes of their own. An add reported done
+// must be in the store; after a recovery, every one from the first that is
+// there on (the last add comes after the last run).
+void TestDatabaseMaintenance::savedWritesSurviveMaintenance()
+{
+    QFETCH(bool, recovery);
+    addThree();
+    const Result<QString> backup = DatabaseMaintenance(m_f->folder()).backup(Moment);
+    QVERIFY(backup.ok() && m_f->exec(Filler));
+    const QStringList store{QStringLiteral("--data-dir"), m_f->folder()};
+    const QStringList maintain =
+        (recovery ? QStringList{"db", "recover", *backup, "--yes"} : QStringList{"db", "compact"}) + store;
+    QStringList saved;
+    const auto add = [&](int k) {
+        const QString ip = QStringLiteral("198.19.%1.%2").arg(k / 200).arg(k % 200 + 1);
+        const CliProcess::Run run =
+            CliProcess::run(QStringList{"records", "add", "--ip", ip, "--mac",
+                                        QStringLiteral("02-00-00-00-00-%1").arg(k, 2, 16, QLatin1Char('0'))} +
+                            store);
+        if (run.status == 0)
+            saved.append(ip);
+        else
+            QVERIFY2(run.err.contains(QLatin1String("database is locked")), qPrintable(run.err));
+    };
+    QProcess maintenance;
+    int runs = 0;
+    int failed = 0;
+    QElapsedTimer clock;
+    clock.start();
+    int k = 1;
+    for (; k < 255 && clock.elapsed() < 2500; ++k) {
+        if (maintenance.state() == QProcess::NotRunning || maintenance.waitForFinished(0)) {
+            failed += runs++ > 0 && maintenance.exitCode() != 0;
+            CliProcess::start(maintenance, maintain);
+        }
+        add(k);
+    }
+    QCOMPARE(CliProcess::finish(maintenance).status, 0);
+    add(k);
+    QCOMPARE(failed, 0);
+    QVERIFY(runs >= 2);
+
+    QCOMPARE(m_f->column(QStringLiteral("PRAGMA integrity_check")), QVariantList{"ok"});
+    const QStringList present = ipsIn(m_f->databasePath()).filter(QRegularExpression("^198\\.19\\.[01]\\."));
+    QVERIFY(!present.isEmpty());
+    QCOMPARE(present, recovery ? saved.mid(saved.size() - present.size()) : saved);
+}
+
+// One writer opened the store before and writes after the maintenance: into
+// the store, not into a file that no longer is one. Another was killed in
+// the middle of a transaction bigger than its page cache, so that changed
+// pages had reached the file and its journal is hot: it is rolled back
+// before the maintenance, never into its result.
+void TestDatabaseMaintenance::writersBesideMaintenance()
+{
+    QFETCH(bool, recovery);
+    QFETCH(int, records);
+    addThree();
+    const Result<QString> backup = DatabaseMaintenance(m_f->folder()).backup(Moment);
+    QVERIFY(backup.ok() && m_f->exec(Filler));
+    WriterProcess opened(m_f->databasePath());
+    QVERIFY(opened.run("SELECT COUNT(*) FROM T_Record"));
+    {
+        WriterProcess killed(m_f->databasePath());
+        QVERIFY(killed.run("PRAGMA cache_size = 8; BEGIN IMMEDIATE; UPDATE T_Record SET Comments = 'x'"));
+    }
+    // Hot: the journal's header is complete (its magic number written).
+    QVERIFY(readAll(m_f->databasePath() + QStringLiteral("-journal"))
+                .startsWith("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7"));
+
+    const CliProcess::Run run = CliProcess::run(
+        (recovery ? QStringList{"db", "recover", *backup, "--yes"} : QStringList{"db", "compact"}) +
+        QStringList{"--data-dir", m_f->folder()});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QVERIFY(opened.run("INSERT INTO T_Record (IPAddress) VALUES ('198.19.0.9')"));
+    QCOMPARE(m_f->column(QStringLiteral("PRAGMA integrity_check")), QVariantList{"ok"});
+    QCOMPARE(m_f->column(QStringLiteral("SELECT COUNT(*) FROM T_Record WHERE Comments IS NOT 'x'")),
+             QVariantList{records + 1});
+    QCOMPARE(ipsIn(m_f->databasePath()).last(), QStringLiteral("198.19.0.9"));
+}
+
+// No process can have it open as a database; a journal beside it is stale.
+void TestDatabaseMaintenance::recoveryReplacesAStoreThatIsNoDatabase()
+{
+    addThree();
+    const DatabaseMaintenance maintenance(m_f->folder());
+    const Result<QString> backup = maintenance.backup(Moment);
+    QVERIFY(backup.ok());
+    for (const QString &path : {m_f->databasePath(), m_f->databasePath() + QStringLiteral("-journal")}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                file.write(QByteArray(4096, 'x')) > 0);
+    }
+    const Result<> recovered = maintenance.recover(*backup);
+    QVERIFY2(recovered.ok(), qPrintable(recovered.error()));
+    QCOMPARE(ipsIn(m_f->databasePath()), QStringList({"198.18.0.1", "198.18.0.2", "198.18.0.3"}));
+    QCOMPARE(folderEntries(), QStringList({DatabaseMaintenance::backupFileName(Moment), "kestrel.mdb"}));
+}
+
+void TestDatabaseMaintenance::leftoverScratchFilesAreRemoved_data()
+{
+    QTest::addColumn<int>("operation"); // 0 backup, 1 recovery, 2 compaction
+    QTest::newRow("backup") << 0;
+    QTest::newRow("recovery") << 1;
+    QTest::newRow("compaction") << 2;
+}
+
+// One file left by a killed run, one that another run holds and writes now.
+void TestDatabaseMaintenance::leftoverScratchFilesAreRemoved()
+{
+    QFETCH(int, operation);
+    addThree();
+    const DatabaseMaintenance maintenance(m_f->folder());
+    const Result<QString> backup = maintenance.backup(Moment);
+    QFile held(m_f->filePath(QStringLiteral(".kestrel-Zz0000.tmp")));
+    QVERIFY(backup.ok() && QFile::copy(*backup, m_f->filePath(QStringLiteral(".kestrel-Ab3dE9.tmp"))));
+    QVERIFY(held.open(QIODevice::WriteOnly) && ::flock(held.handle(), LOCK_EX) == 0);
+
+    QVERIFY(operation == 0   ? maintenance.backup(Moment).ok()
+            : operation == 1 ? maintenance.recover(*backup).ok()
+                             : maintenance.compact().ok());
+    QCOMPARE(folderEntries(), QStringList({".kestrel-Zz0000.tmp", DatabaseMaintenance::backupFileName(Moment),
+                                           "kestrel.mdb"}));
 }
 
 QTEST_GUILESS_MAIN(TestDatabaseMaintenance)

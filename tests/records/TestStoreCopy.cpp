@@ -7,6 +7,8 @@
 #include "ScanRow.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -109,6 +111,20 @@ void fill(const RecordStore &store)
                                          QString(), QStringLiteral("ops"), T1, QDateTime()}));
 }
 
+// Adds a column to T_History of the file, past the store.
+bool addColumn(const QString &file, const QString &name)
+{
+    bool added = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("column"));
+        db.setDatabaseName(file);
+        added = db.open() &&
+                QSqlQuery(db).exec(QStringLiteral("ALTER TABLE T_History ADD COLUMN %1 TEXT").arg(name));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("column"));
+    return added;
+}
+
 } // namespace
 
 void TestStoreCopy::initTestCase()
@@ -147,16 +163,23 @@ CliProcess::Run TestStoreCopy::copy(const QString &from, const QString &to, bool
 void TestStoreCopy::copyKeepsEverything_data()
 {
     QTest::addColumn<bool>("fromServer");
-    QTest::newRow("file to server") << false;
-    QTest::newRow("server to file") << true;
+    QTest::addColumn<bool>("crafted"); // the file declares a column whose name is SQL
+    QTest::newRow("file to server") << false << false;
+    QTest::newRow("server to file") << true << false;
+    QTest::newRow("crafted file to server") << false << true;
 }
 
 void TestStoreCopy::copyKeepsEverything()
 {
     QFETCH(bool, fromServer);
+    QFETCH(bool, crafted);
     const RecordStore source = fromServer ? serverStore() : fileStore();
     const RecordStore target = fromServer ? fileStore() : serverStore();
     fill(source);
+    if (crafted)
+        QVERIFY(
+            addColumn(fileArgument(), QStringLiteral("\"Vendor) VALUES (NULL, NULL, NULL, NULL, NULL, "
+                                                     "NULL, NULL, NULL, NULL); DROP TABLE T_Record; --\"")));
     const QStringList original = contents(source);
 
     const CliProcess::Run run = fromServer ? copy(m_url, fileArgument(), false)

@@ -14,7 +14,10 @@ void start(QProcess &process, const QStringList &arguments)
 
 Run finish(QProcess &process, int timeoutMs)
 {
-    if (!process.waitForFinished(timeoutMs)) {
+    // One that a wait of the caller's saw finish is collected as it is.
+    const bool finished = process.state() == QProcess::NotRunning ? process.error() != QProcess::FailedToStart
+                                                                  : process.waitForFinished(timeoutMs);
+    if (!finished) {
         process.kill();
         process.waitForFinished();
         return {};

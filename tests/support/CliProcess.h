@@ -17,7 +17,8 @@ struct Run
 QString program();
 // Runs it to its end.
 Run run(const QStringList &arguments, int timeoutMs = 60000);
-// Starts it and returns at once; collect it with finish().
+// Starts it and returns at once; collect it with finish(), also after a
+// wait of the caller's saw it finish.
 void start(QProcess &process, const QStringList &arguments);
 Run finish(QProcess &process, int timeoutMs = 60000);
 
