@@ -22,14 +22,16 @@ Failure garbled()
     return Failure{QLatin1String(XlsReaderProcess::UnreadableText)};
 }
 
-// The fields of one line, split at tabs.
-QList<QByteArrayView> fieldsOf(QByteArrayView line)
+// The fields of one line, split at tabs; fields beyond the most a line has
+// are not split off, so such a line reads as none the reader writes.
+XlsWorkbook::Fields fieldsOf(QByteArrayView line)
 {
-    QList<QByteArrayView> fields;
+    XlsWorkbook::Fields fields;
     qsizetype start = 0;
     for (;;) {
-        const qsizetype tab = line.indexOf('\t', start);
-        fields.append(line.sliced(start, (tab < 0 ? line.size() : tab) - start));
+        const qsizetype tab = fields.count + 1 < qsizetype(fields.views.size()) ? line.indexOf('\t', start)
+                                                                                : -1;
+        fields.views[fields.count++] = line.sliced(start, (tab < 0 ? line.size() : tab) - start);
         if (tab < 0)
             return fields;
         start = tab + 1;
@@ -39,6 +41,8 @@ QList<QByteArrayView> fieldsOf(QByteArrayView line)
 // A text as the reader escapes it; nothing when it is not so escaped.
 std::optional<QString> unescaped(QByteArrayView field)
 {
+    if (!field.contains('\\'))
+        return QString::fromUtf8(field);
     QByteArray bytes;
     bytes.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
@@ -115,9 +119,9 @@ Result<> XlsWorkbook::readOutput(const QByteArray &output)
         const qsizetype end = output.indexOf('\n', start);
         if (end < 0)
             return garbled();
-        const QList<QByteArrayView> fields = fieldsOf(QByteArrayView(output).sliced(start, end - start));
+        const Fields fields = fieldsOf(QByteArrayView(output).sliced(start, end - start));
         start = end + 1;
-        if (fields.first() == "E")
+        if (fields.at(0) == "E")
             break;
         if (Result<> taken = takeLine(fields, builders); !taken)
             return taken;
@@ -129,12 +133,12 @@ Result<> XlsWorkbook::readOutput(const QByteArray &output)
     return {};
 }
 
-Result<> XlsWorkbook::takeLine(const QList<QByteArrayView> &fields, QList<SheetGridBuilder> &builders)
+Result<> XlsWorkbook::takeLine(const Fields &fields, QList<SheetGridBuilder> &builders)
 {
-    const QByteArrayView kind = fields.first();
-    if (kind == "C" && fields.size() == 6)
+    const QByteArrayView kind = fields.at(0);
+    if (kind == "C" && fields.count == 6)
         return takeCell(fields, builders);
-    if (kind == "S" && fields.size() == 2) {
+    if (kind == "S" && fields.count == 2) {
         const std::optional<QString> name = unescaped(fields.at(1));
         if (!name || m_sheetNames.size() > 65535)
             return garbled();
@@ -143,7 +147,7 @@ Result<> XlsWorkbook::takeLine(const QList<QByteArrayView> &fields, QList<SheetG
         builders.append(SheetGridBuilder());
         return {};
     }
-    if (kind == "F" && fields.size() == 3) {
+    if (kind == "F" && fields.count == 3) {
         const int sheet = index(fields.at(1), int(m_sheets.size()) - 1);
         bool ok = false;
         const int code = QByteArray::fromRawData(fields.at(2).data(), fields.at(2).size()).toInt(&ok);
@@ -152,14 +156,14 @@ Result<> XlsWorkbook::takeLine(const QList<QByteArrayView> &fields, QList<SheetG
         m_sheets[sheet].failure = cause(code);
         return {};
     }
-    if (kind == "X" && fields.size() == 2)
+    if (kind == "X" && fields.count == 2)
         return Failure{cause(QByteArray::fromRawData(fields.at(1).data(), fields.at(1).size()).toInt())};
-    if (kind == "P" && fields.size() == 1)
+    if (kind == "P" && fields.count == 1)
         return Failure{QStringLiteral("The workbook is protected by a password.")};
     return garbled();
 }
 
-Result<> XlsWorkbook::takeCell(const QList<QByteArrayView> &fields, QList<SheetGridBuilder> &builders)
+Result<> XlsWorkbook::takeCell(const Fields &fields, QList<SheetGridBuilder> &builders)
 {
     const int sheet = index(fields.at(1), int(m_sheets.size()) - 1);
     const int row = index(fields.at(2), SheetGrid::LastRow);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
+
+#include <array>
 
 #include "WorkbookReader.h"
 
@@ -12,6 +15,14 @@ class XlsWorkbook : public WorkbookReader
 {
 public:
     static Result<std::unique_ptr<WorkbookReader>> open(const QString &path);
+
+    // The tab-separated fields of one line of the reader's output.
+    struct Fields
+    {
+        std::array<QByteArrayView, 6> views;
+        qsizetype count = 0;
+        QByteArrayView at(qsizetype i) const { return views.at(size_t(i)); }
+    };
 
     QStringList sheetNames() const override { return m_sheetNames; }
     Result<SheetGrid> readSheet(int index) override;
@@ -26,8 +37,8 @@ private:
     explicit XlsWorkbook(const QString &path) : m_path(path) {}
     // The reader's output, checked line by line; a failure carries the cause.
     Result<> readOutput(const QByteArray &output);
-    Result<> takeLine(const QList<QByteArrayView> &fields, QList<SheetGridBuilder> &builders);
-    Result<> takeCell(const QList<QByteArrayView> &fields, QList<SheetGridBuilder> &builders);
+    Result<> takeLine(const Fields &fields, QList<SheetGridBuilder> &builders);
+    Result<> takeCell(const Fields &fields, QList<SheetGridBuilder> &builders);
 
     QString m_path;
     QStringList m_sheetNames;
