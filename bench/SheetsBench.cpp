@@ -2,7 +2,9 @@
 // records, half of the rows holding an IP address that a record holds
 // ("Match IP", overwrite), and the import window's preview of that sheet.
 // The sheet is the record export of another store, so the .xlsx reader, the
-// import run and the writer all take part. Prints the median of each step.
+// import run and the writer all take part. The same records as a legacy .xls
+// (written by Perl's Spreadsheet::WriteExcel, when installed) are read too.
+// Prints the median of each step.
 //   netkestrel-sheets-bench
 #include "BenchMedian.h"
 #include "FormEXCELDR.h"
@@ -22,6 +24,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -73,6 +76,45 @@ bool fill(const RecordStore &store, int first, const QString &host)
     return store.writeBatch(items).ok();
 }
 
+// The dump as a legacy .xls, one text cell per value, by another program.
+bool writeXls(const RecordTableDump &dump, const QString &path)
+{
+    QByteArray lines = dump.fieldNames.join(QLatin1Char('\t')).toUtf8() + '\n';
+    for (const QVariantList &row : dump.rows) {
+        QStringList texts;
+        for (const QVariant &value : row)
+            texts.append(value.toString());
+        lines += texts.join(QLatin1Char('\t')).toUtf8() + '\n';
+    }
+    QProcess perl;
+    perl.start(QStringLiteral("perl"),
+               {QStringLiteral("-MSpreadsheet::WriteExcel"), QStringLiteral("-e"),
+                QStringLiteral("my $b = Spreadsheet::WriteExcel->new($ARGV[0]) or die; my $s = "
+                               "$b->add_worksheet('sheet1'); my $r = 0; while (<STDIN>) { chomp; my @f = "
+                               "split /\\t/, $_, -1; $s->write_string($r, $_, $f[$_]) for 0 .. $#f; $r++ } "
+                               "$b->close or die;"),
+                path});
+    perl.write(lines);
+    perl.closeWriteChannel();
+    return perl.waitForFinished(120000) && perl.exitStatus() == QProcess::NormalExit && perl.exitCode() == 0;
+}
+
+// Opens the workbook and lays out its first sheet as records; false when
+// that fails or the row count is not Rows.
+bool readRecords(const QString &path, QList<PresetRecord> *records)
+{
+    Result<std::unique_ptr<WorkbookReader>> book = WorkbookReader::open(path);
+    if (!book)
+        return false;
+    const Result<SheetGrid> grid = (*book)->readSheet(0);
+    const std::optional<RecordSheet> layout = grid ? RecordSheet::fromGrid(*grid) : std::nullopt;
+    if (!layout || layout->rowCount() != Rows)
+        return false;
+    for (int r = 0; r < layout->rowCount(); ++r)
+        records->append(layout->record(r));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -94,7 +136,13 @@ int main(int argc, char **argv)
         return 1;
     std::printf("record export of %d records: %lld ms\n", Rows, clock.elapsed());
 
-    QList<double> reads, imports, previews;
+    std::optional<QString> xls = dir.filePath(QStringLiteral("records.xls"));
+    if (!writeXls(*dump, *xls)) {
+        std::printf("no .xls: Perl's Spreadsheet::WriteExcel is not installed\n");
+        xls.reset();
+    }
+
+    QList<double> reads, xlsReads, imports, previews;
     int count = 0;
     for (int run = 0; run < Runs; ++run) {
         // A store of rows 0 to 9,999: half of the sheet's IP addresses are taken.
@@ -104,17 +152,17 @@ int main(int argc, char **argv)
             return 1;
 
         clock.restart();
-        Result<std::unique_ptr<WorkbookReader>> book = WorkbookReader::open(sheet);
-        if (!book)
-            return 1;
-        const Result<SheetGrid> grid = (*book)->readSheet(0);
-        const std::optional<RecordSheet> layout = grid ? RecordSheet::fromGrid(*grid) : std::nullopt;
-        if (!layout || layout->rowCount() != Rows)
-            return 1;
         QList<PresetRecord> rows;
-        for (int r = 0; r < layout->rowCount(); ++r)
-            rows.append(layout->record(r));
+        if (!readRecords(sheet, &rows))
+            return 1;
         reads.append(double(clock.elapsed()));
+        if (xls) {
+            clock.restart();
+            QList<PresetRecord> xlsRows;
+            if (!readRecords(*xls, &xlsRows) || xlsRows.size() != rows.size())
+                return 1;
+            xlsReads.append(double(clock.elapsed()));
+        }
 
         SilentPrompt prompt;
         clock.restart();
@@ -137,6 +185,8 @@ int main(int argc, char **argv)
             return 1;
     }
     std::printf("read and lay out a sheet of %d rows (.xlsx): median %.0f ms\n", Rows, median(reads));
+    if (xls)
+        std::printf("read and lay out a sheet of %d rows (.xls): median %.0f ms\n", Rows, median(xlsReads));
     std::printf(
         "import %d rows into %d records, half duplicates, Match IP, overwrite: median %.0f ms (count %d)\n",
         Rows, Rows, median(imports), count);

@@ -37,6 +37,23 @@ public:
     // Only blanks and line ends are left: the file has ended between records.
     bool atEndOfRecords() const { return m_pos > m_lastSignificant; }
 
+    // Lines of nothing but blanks between records hold no record: they are
+    // passed over, never read as empty fields. Inside a record, and after a
+    // record that ended with a comma, a line end still ends a field.
+    void skipEmptyLines()
+    {
+        if (!m_atLineStart)
+            return;
+        for (;;) {
+            qsizetype p = m_pos;
+            while (p < m_text.size() && isBlank(m_text.at(p)))
+                ++p;
+            if (p >= m_text.size() || !isLineEnd(m_text.at(p)))
+                return;
+            m_pos = p + 1;
+        }
+    }
+
     // NoField when no field is left: the text ended after a line end (or at
     // the very start). A field after a final comma exists and is empty.
     // OpenQuote when the text ends inside a quoted field.
@@ -88,9 +105,11 @@ private:
     void consumeSeparator()
     {
         m_afterComma = false;
+        m_atLineStart = false;
         if (m_pos >= m_text.size())
             return;
         const QChar c = m_text.at(m_pos++);
+        m_atLineStart = isLineEnd(c);
         if (c == QLatin1Char(','))
             m_afterComma = true;
         else if (c == QLatin1Char('\r') && m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char('\n'))
@@ -101,6 +120,7 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_lastSignificant = -1;
     bool m_afterComma = false;
+    bool m_atLineStart = true;
 };
 
 } // namespace
@@ -137,7 +157,13 @@ ScanResultReader::ReadOutcome ScanResultReader::read(QIODevice &device, qint64 m
     const QString text = TextDecoding::utf8OrWindows1252(bytes);
     bytes.clear();
     FieldScanner scanner(text);
-    while (!scanner.atEndOfRecords()) {
+    for (scanner.skipEmptyLines(); !scanner.atEndOfRecords(); scanner.skipEmptyLines()) {
+        if (result.rows.size() >= MaxRows) {
+            result.rows.clear();
+            result.error =
+                QStringLiteral("The scan result file holds more than %1 rows and is not read.").arg(MaxRows);
+            return result;
+        }
         QStringList fields;
         QString field;
         // A field whose closing quote never comes is not taken: the record is cut off.

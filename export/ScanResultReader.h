@@ -16,8 +16,9 @@ class QIODevice;
 // a comma does. Six fields make a row, wherever the line ends fall. Nothing
 // is validated. A row whose number is empty gets the silent-host icon.
 // The bytes are UTF-8, or Windows-1252 when they are not valid UTF-8. Reading
-// takes time in proportion to the size of the file, and a file larger than
-// MaxFileBytes is refused whole.
+// takes time in proportion to the size of the file; a file larger than
+// MaxFileBytes, or of more than MaxRows rows, is refused whole. Lines of
+// nothing but blanks between records are passed over.
 class ScanResultReader
 {
 public:
@@ -36,6 +37,9 @@ public:
     };
 
     static constexpr qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
+    // A scan covers at most 65,536 hosts; a list may hold a few scans
+    // appended to each other before it is saved.
+    static constexpr qsizetype MaxRows = 4 * 65536;
 
     // Reads the device to its end. A device that cannot be read, or whose
     // data end in the middle of a record, sets error and keeps the rows

@@ -5,18 +5,14 @@ std::optional<RecordSheet> RecordSheet::fromGrid(const SheetGrid &grid)
     if (grid.columnCount != ColumnCount || grid.rows.isEmpty())
         return std::nullopt;
     RecordSheet sheet;
-    const QStringList &header = grid.rows.first();
+    const QStringList header = grid.rows.first().texts(ColumnCount);
     for (int c = 0; c < ColumnCount; ++c) {
-        const QString name = header.value(c);
+        const QString &name = header.at(c);
         sheet.m_columnNames.append(name.isEmpty() ? QStringLiteral("F%1").arg(c + 1) : name);
     }
-    qsizetype end = grid.rows.size();
-    while (end > 1 && std::all_of(grid.rows.at(end - 1).cbegin(), grid.rows.at(end - 1).cend(),
-                                  [](const QString &cell) { return cell.isEmpty(); }))
-        --end;
-    sheet.m_rows = grid.rows.mid(1, end - 1);
-    for (QStringList &row : sheet.m_rows)
-        row.resize(ColumnCount);
+    sheet.m_rows.reserve(grid.rows.size() - 1);
+    for (qsizetype r = 1; r < grid.rows.size(); ++r)
+        sheet.m_rows.append(grid.rows.at(r).texts(ColumnCount));
     return sheet;
 }
 

@@ -21,8 +21,8 @@ public:
         "Your imported file does not match the reqired format!\r\n"
         "Please rebuild it as the Exported Excel Sheet Format and try again.";
 
-    // Nothing unless the sheet has exactly ColumnCount columns. Trailing rows
-    // without any text are left out.
+    // Nothing unless the sheet has exactly ColumnCount columns. The first row
+    // with text is the header; rows without any text are no records.
     static std::optional<RecordSheet> fromGrid(const SheetGrid &grid);
 
     // The header texts; an empty one is named "F" and its column number.

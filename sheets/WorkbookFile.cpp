@@ -1,36 +1,25 @@
 #include "WorkbookFile.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-namespace {
-
-QString scratchPath(const QString &path)
+WorkbookFile::WorkbookFile(const QString &path) : m_path(path)
 {
-    static std::atomic<quint64> next{0};
-    return QStringLiteral("%1.~%2-%3").arg(path).arg(QCoreApplication::applicationPid()).arg(++next);
-}
-
-} // namespace
-
-WorkbookFile::WorkbookFile(const QString &path) : m_path(path), m_scratchPath(scratchPath(path))
-{
-    m_workbook = workbook_new(QFile::encodeName(m_scratchPath).constData());
+    if (!m_scratchDir.isValid())
+        return;
+    m_scratchPath = m_scratchDir.filePath(QStringLiteral("workbook.xlsx"));
+    m_scratchDirName = QFile::encodeName(m_scratchDir.path());
+    lxw_workbook_options options = {};
+    options.tmpdir = m_scratchDirName.data();
+    m_workbook = workbook_new_opt(QFile::encodeName(m_scratchPath).constData(), &options);
 }
 
 WorkbookFile::~WorkbookFile()
 {
-    if (m_workbook) {
-        // Closing is the only way to free it; what it wrote goes.
+    // Closing is the only way to free it; what it wrote goes with the folder.
+    if (m_workbook)
         workbook_close(m_workbook);
-        QFile::remove(m_scratchPath);
-    }
 }
 
 Failure WorkbookFile::fail(const QString &cause) const
@@ -47,16 +36,30 @@ Result<> WorkbookFile::commit()
     m_workbook = nullptr;
     const lxw_error closed = workbook_close(workbook);
     const lxw_error error = m_error != LXW_NO_ERROR ? m_error : closed;
-    if (error != LXW_NO_ERROR) {
-        QFile::remove(m_scratchPath);
+    if (error != LXW_NO_ERROR)
         return fail(QString::fromUtf8(lxw_strerror(error)));
+    return copyToTarget();
+}
+
+Result<> WorkbookFile::copyToTarget() const
+{
+    QFile scratch(m_scratchPath);
+    if (!scratch.open(QIODevice::ReadOnly))
+        return fail(scratch.errorString());
+    QSaveFile target(m_path);
+    if (!target.open(QIODevice::WriteOnly))
+        return fail(target.errorString());
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 got = scratch.read(chunk, sizeof chunk);
+        if (got < 0)
+            return fail(scratch.errorString());
+        if (got == 0)
+            break;
+        if (target.write(chunk, got) != got)
+            return fail(target.errorString());
     }
-    // rename() replaces an existing file in one step.
-    if (std::rename(QFile::encodeName(m_scratchPath).constData(), QFile::encodeName(m_path).constData()) !=
-        0) {
-        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(m_scratchPath);
-        return fail(cause);
-    }
+    if (!target.commit())
+        return fail(target.errorString());
     return {};
 }

@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 #include "Result.h"
 
 #include <xlsxwriter.h>
 
 // A workbook being written with libxlsxwriter to a file of the caller's
-// choice. It goes to a scratch name beside the file and takes the file's
-// name only when complete, so a failed export leaves an earlier file as it
-// was. Formats and worksheets belong to the workbook; discarded with it.
+// choice. libxlsxwriter writes to a name it opens without care for links, so
+// it writes into a private folder of our own (random name, owner only); the
+// complete workbook then goes to the file as every other file does, through
+// QSaveFile, so a failed export leaves an earlier file as it was and a link
+// planted beside the file is never followed. Formats and worksheets belong
+// to the workbook; discarded with it.
 class WorkbookFile
 {
 public:
@@ -33,8 +38,12 @@ public:
 private:
     Failure fail(const QString &cause) const;
 
+    Result<> copyToTarget() const;
+
     QString m_path;
+    QTemporaryDir m_scratchDir;
     QString m_scratchPath;
+    QByteArray m_scratchDirName; // held for libxlsxwriter's own temporary files
     lxw_workbook *m_workbook = nullptr;
     lxw_error m_error = LXW_NO_ERROR;
 };

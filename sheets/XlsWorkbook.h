@@ -1,23 +1,46 @@
 #pragma once
 
+#include <QByteArrayView>
+#include <QList>
+
+#include <array>
+
 #include "WorkbookReader.h"
 
-// A legacy .xls (BIFF) workbook read through FreeXL, which keeps the file
-// open until the reader goes. FreeXL gives dates and times as text already
-// and numbers as INT or DOUBLE. Encrypted workbooks are refused.
+// A legacy .xls (BIFF) workbook. FreeXL reads it in a child process of our
+// own (XlsReaderProcess), whose output is read here with limits, all sheets
+// at once when the workbook is opened. FreeXL gives dates and times as text
+// already and numbers as INT or DOUBLE. Encrypted workbooks are refused.
 class XlsWorkbook : public WorkbookReader
 {
 public:
     static Result<std::unique_ptr<WorkbookReader>> open(const QString &path);
-    ~XlsWorkbook() override;
+
+    // The tab-separated fields of one line of the reader's output.
+    struct Fields
+    {
+        std::array<QByteArrayView, 6> views;
+        qsizetype count = 0;
+        QByteArrayView at(qsizetype i) const { return views.at(size_t(i)); }
+    };
 
     QStringList sheetNames() const override { return m_sheetNames; }
     Result<SheetGrid> readSheet(int index) override;
 
 private:
-    XlsWorkbook(const QString &path, const void *handle) : m_path(path), m_handle(handle) {}
+    struct Sheet
+    {
+        SheetGrid grid;
+        QString failure; // the cause when the sheet cannot be read
+    };
+
+    explicit XlsWorkbook(const QString &path) : m_path(path) {}
+    // The reader's output, checked line by line; a failure carries the cause.
+    Result<> readOutput(const QByteArray &output);
+    Result<> takeLine(const Fields &fields, QList<SheetGridBuilder> &builders);
+    Result<> takeCell(const Fields &fields, QList<SheetGridBuilder> &builders);
 
     QString m_path;
-    const void *m_handle = nullptr;
     QStringList m_sheetNames;
+    QList<Sheet> m_sheets;
 };

@@ -75,11 +75,15 @@ XlsxStyles XlsxStyles::parse(const QByteArray &xml)
     QHash<int, QString> codes;
     QXmlStreamReader reader(xml);
     bool inCellStyles = false;
-    // A damaged part reads as far as it goes; what came before stays.
+    // A damaged part reads as far as it goes; what came before stays, and
+    // the styles after it read as plain numbers.
     while (!reader.atEnd()) {
         reader.readNext();
         if (reader.isStartElement()) {
             const QStringView name = reader.name();
+            // A workbook has at most 64,000 styles; a part that claims more is damaged.
+            if (styles.m_styles.size() >= MaxStyles || codes.size() >= MaxStyles)
+                break;
             if (name == QLatin1String("numFmt")) {
                 const auto attributes = reader.attributes();
                 codes.insert(attributes.value(QLatin1String("numFmtId")).toInt(),

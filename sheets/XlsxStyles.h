@@ -26,5 +26,7 @@ public:
     static std::optional<CellText::DateKind> formatDateKind(int formatId, const QString &formatCode);
 
 private:
+    static constexpr qsizetype MaxStyles = 65536;
+
     QList<std::optional<CellText::DateKind>> m_styles;
 };

@@ -3,7 +3,6 @@
 #include "CellText.h"
 
 #include <QDir>
-#include <QHash>
 #include <QXmlStreamReader>
 
 namespace {
@@ -58,6 +57,11 @@ QString readStringItem(QXmlStreamReader &reader)
     return text;
 }
 
+QString tooMany(const QString &part, qsizetype limit, const QString &what)
+{
+    return QStringLiteral("%1 holds more than %2 %3: it is not read.").arg(part).arg(limit).arg(what);
+}
+
 QString xmlFailure(const QString &part, const QXmlStreamReader &reader)
 {
     return QStringLiteral("%1 is damaged: %2 (line %3).")
@@ -93,80 +97,103 @@ Result<QByteArray> XlsxWorkbook::part(const QString &name, bool required) const
 
 Result<> XlsxWorkbook::readWorkbook()
 {
-    const Result<QByteArray> relationsXml = part(WorkbookRelations, true);
-    if (!relationsXml)
-        return Failure{relationsXml.error()};
-    QHash<QString, QString> worksheetTargets;
-    QString sharedStringsPart = QStringLiteral("xl/sharedStrings.xml");
-    QString stylesPart = QStringLiteral("xl/styles.xml");
-    {
-        QXmlStreamReader reader(*relationsXml);
-        while (!reader.atEnd()) {
-            reader.readNext();
-            if (!reader.isStartElement() || reader.name() != QLatin1String("Relationship"))
-                continue;
-            const auto attributes = reader.attributes();
-            const QString type = attributes.value(QLatin1String("Type")).toString();
-            const QString target = resolvePart(attributes.value(QLatin1String("Target")).toString());
-            if (type.endsWith(QLatin1String("/worksheet")))
-                worksheetTargets.insert(attributes.value(QLatin1String("Id")).toString(), target);
-            else if (type.endsWith(QLatin1String("/sharedStrings")))
-                sharedStringsPart = target;
-            else if (type.endsWith(QLatin1String("/styles")))
-                stylesPart = target;
-        }
-        if (reader.hasError())
-            return Failure{xmlFailure(WorkbookRelations, reader)};
-    }
-
-    const Result<QByteArray> workbookXml = part(WorkbookPart, true);
-    if (!workbookXml)
-        return Failure{workbookXml.error()};
-    {
-        QXmlStreamReader reader(*workbookXml);
-        while (!reader.atEnd()) {
-            reader.readNext();
-            if (!reader.isStartElement())
-                continue;
-            const auto attributes = reader.attributes();
-            if (reader.name() == QLatin1String("workbookPr")) {
-                const QStringView date1904 = attributes.value(QLatin1String("date1904"));
-                m_date1904 = date1904 == QLatin1String("1") || date1904 == QLatin1String("true");
-            } else if (reader.name() == QLatin1String("sheet")) {
-                // The relationship ID is r:id in the relationships namespace.
-                QString id;
-                for (const QXmlStreamAttribute &attribute : attributes) {
-                    if (attribute.name() == QLatin1String("id"))
-                        id = attribute.value().toString();
-                }
-                if (!worksheetTargets.contains(id))
-                    continue;
-                m_sheetNames.append(attributes.value(QLatin1String("name")).toString());
-                m_sheetParts.append(worksheetTargets.value(id));
-            }
-        }
-        if (reader.hasError())
-            return Failure{xmlFailure(WorkbookPart, reader)};
-    }
-
-    const Result<QByteArray> sharedXml = part(sharedStringsPart, false);
-    if (!sharedXml)
-        return Failure{sharedXml.error()};
-    if (!sharedXml->isEmpty()) {
-        QXmlStreamReader reader(*sharedXml);
-        while (!reader.atEnd()) {
-            reader.readNext();
-            if (reader.isStartElement() && reader.name() == QLatin1String("si"))
-                m_sharedStrings.append(readStringItem(reader));
-        }
-        if (reader.hasError())
-            return Failure{xmlFailure(sharedStringsPart, reader)};
-    }
-
-    const Result<QByteArray> stylesXml = part(stylesPart, false);
+    // Each part is let go once read: together they may be far larger than one.
+    Result<PartNames> names = readRelations();
+    if (!names)
+        return Failure{names.error()};
+    if (Result<> read = readSheetList(names->worksheets); !read)
+        return read;
+    if (Result<> read = readSharedStrings(names->sharedStrings); !read)
+        return read;
+    const Result<QByteArray> stylesXml = part(names->styles, false);
     if (!stylesXml)
         return Failure{stylesXml.error()};
     m_styles = XlsxStyles::parse(*stylesXml);
+    return {};
+}
+
+Result<XlsxWorkbook::PartNames> XlsxWorkbook::readRelations() const
+{
+    const Result<QByteArray> relationsXml = part(WorkbookRelations, true);
+    if (!relationsXml)
+        return Failure{relationsXml.error()};
+    PartNames names;
+    QXmlStreamReader reader(*relationsXml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || reader.name() != QLatin1String("Relationship"))
+            continue;
+        const auto attributes = reader.attributes();
+        const QString type = attributes.value(QLatin1String("Type")).toString();
+        const QString target = resolvePart(attributes.value(QLatin1String("Target")).toString());
+        if (type.endsWith(QLatin1String("/worksheet"))) {
+            if (names.worksheets.size() >= MaxSheets)
+                return Failure{tooMany(WorkbookRelations, MaxSheets, QStringLiteral("worksheets"))};
+            names.worksheets.insert(attributes.value(QLatin1String("Id")).toString(), target);
+        } else if (type.endsWith(QLatin1String("/sharedStrings"))) {
+            names.sharedStrings = target;
+        } else if (type.endsWith(QLatin1String("/styles"))) {
+            names.styles = target;
+        }
+    }
+    if (reader.hasError())
+        return Failure{xmlFailure(WorkbookRelations, reader)};
+    return names;
+}
+
+Result<> XlsxWorkbook::readSheetList(const QHash<QString, QString> &worksheetTargets)
+{
+    const Result<QByteArray> workbookXml = part(WorkbookPart, true);
+    if (!workbookXml)
+        return Failure{workbookXml.error()};
+    QXmlStreamReader reader(*workbookXml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement())
+            continue;
+        const auto attributes = reader.attributes();
+        if (reader.name() == QLatin1String("workbookPr")) {
+            const QStringView date1904 = attributes.value(QLatin1String("date1904"));
+            m_date1904 = date1904 == QLatin1String("1") || date1904 == QLatin1String("true");
+        } else if (reader.name() == QLatin1String("sheet")) {
+            // The relationship ID is r:id in the relationships namespace.
+            QString id;
+            for (const QXmlStreamAttribute &attribute : attributes) {
+                if (attribute.name() == QLatin1String("id"))
+                    id = attribute.value().toString();
+            }
+            if (!worksheetTargets.contains(id))
+                continue;
+            if (m_sheetNames.size() >= MaxSheets)
+                return Failure{tooMany(WorkbookPart, MaxSheets, QStringLiteral("worksheets"))};
+            m_sheetNames.append(attributes.value(QLatin1String("name")).toString());
+            m_sheetParts.append(worksheetTargets.value(id));
+        }
+    }
+    if (reader.hasError())
+        return Failure{xmlFailure(WorkbookPart, reader)};
+    return {};
+}
+
+Result<> XlsxWorkbook::readSharedStrings(const QString &partName)
+{
+    const Result<QByteArray> sharedXml = part(partName, false);
+    if (!sharedXml)
+        return Failure{sharedXml.error()};
+    if (sharedXml->isEmpty())
+        return {};
+    QXmlStreamReader reader(*sharedXml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || reader.name() != QLatin1String("si"))
+            continue;
+        // No sheet can point at more strings than it has cells.
+        if (m_sharedStrings.size() >= SheetGrid::MaxCells)
+            return Failure{tooMany(partName, SheetGrid::MaxCells, QStringLiteral("shared strings"))};
+        m_sharedStrings.append(readStringItem(reader));
+    }
+    if (reader.hasError())
+        return Failure{xmlFailure(partName, reader)};
     return {};
 }
 
@@ -207,10 +234,8 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
     if (!xml)
         return failed(xml.error());
 
-    // Cells by row, each row's cells by column; rows and cells without a
-    // reference follow the one before them.
-    QList<QStringList> cells;
-    int columnCount = 0;
+    // Rows and cells without a reference follow the one before them.
+    SheetGridBuilder cells;
     int row = -1;
     int lastColumn = -1;
     QXmlStreamReader reader(*xml);
@@ -223,7 +248,7 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
             const int number = reader.attributes().value(QLatin1String("r")).toInt(&ok);
             row = ok && number > 0 ? number - 1 : row + 1;
             lastColumn = -1;
-            if (row > 1048575)
+            if (row > SheetGrid::LastRow)
                 return failed(QStringLiteral("%1 is damaged: a row lies outside the sheet.").arg(partName));
             continue;
         }
@@ -236,6 +261,8 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
         if (column < 0)
             column = lastColumn + 1;
         lastColumn = column;
+        if (column > SheetGrid::LastColumn)
+            return failed(QStringLiteral("%1 is damaged: a cell lies outside the sheet.").arg(partName));
         const QString type = attributes.value(QLatin1String("t")).toString();
         const int style = attributes.value(QLatin1String("s")).toInt();
         QString value;
@@ -249,21 +276,10 @@ Result<SheetGrid> XlsxWorkbook::readSheet(int index)
             else if (reader.isEndElement() && reader.name() == QLatin1String("c"))
                 break;
         }
-        if (cells.size() <= row)
-            cells.resize(row + 1);
-        QStringList &texts = cells[row];
-        if (texts.size() <= column)
-            texts.resize(column + 1);
-        texts[column] = cellText(type, style, value, inlineText);
-        columnCount = std::max(columnCount, column + 1);
+        if (!cells.add(row, column, cellText(type, style, value, inlineText)))
+            return failed(tooMany(partName, SheetGrid::MaxCells, QStringLiteral("cells")));
     }
     if (reader.hasError())
         return failed(xmlFailure(partName, reader));
-
-    SheetGrid grid;
-    grid.columnCount = columnCount;
-    grid.rows = std::move(cells);
-    for (QStringList &texts : grid.rows)
-        texts.resize(columnCount);
-    return grid;
+    return cells.take();
 }

@@ -124,6 +124,12 @@ void TestScanResultReader::fields_data()
         << QByteArray("1,2,3,4,5,") << QList<QStringList>{{"1", "2", "3", "4", "5", ""}} << false;
     QTest::newRow("trailing blank lines") << QByteArray("1,2,3,4,5,6\r\n\r\n  \r\n")
                                           << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << false;
+    QTest::newRow("empty and blank lines between records passed over")
+        << QByteArray("\r\n \t\n1,2,3,4,5,6\r\n\r\n\n  \r\n7,8,9,10,11,12\n")
+        << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}, {"7", "8", "9", "10", "11", "12"}} << false;
+    QTest::newRow("a comma before the line end: the next record starts empty")
+        << QByteArray("1,2,3,4,5,6,\n8,9,10,11,12\n")
+        << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}, {"", "8", "9", "10", "11", "12"}} << false;
     QTest::newRow("ends mid-record: rows before kept")
         << QByteArray("1,2,3,4,5,6\r\n7,8\r\n") << QList<QStringList>{{"1", "2", "3", "4", "5", "6"}} << true;
 }
@@ -264,11 +270,12 @@ void TestScanResultReader::oversizedRefused()
 
 void TestScanResultReader::manyEmptyLines()
 {
-    // Every line end ends an empty field; once took time with the square of the size.
+    // Empty lines hold no record and are passed over; once took time with
+    // the square of the size, later one empty row per six of them.
     const int lineEnds = 600000;
     const ScanResultReader::ReadOutcome result = readBytes(QByteArray(lineEnds, '\n') + 'x');
-    QCOMPARE(result.rows.size(), (lineEnds + 1) / 6);
-    QVERIFY(!result.ok());
+    QCOMPARE(result.rows.size(), 0);
+    QVERIFY(result.error.contains(QLatin1String("1 of its six fields")));
 }
 
 QTEST_GUILESS_MAIN(TestScanResultReader)

@@ -48,9 +48,12 @@ QString xlsxReaderMissing()
     return {};
 }
 
-bool writeXls(const QString &path)
+bool writeXls(const QString &path, const QString &mode)
 {
-    return run(QStringLiteral("perl"), {scriptPath(QStringLiteral("write-xls.pl")), path}).first == 0;
+    QStringList arguments = {scriptPath(QStringLiteral("write-xls.pl")), path};
+    if (!mode.isEmpty())
+        arguments << mode;
+    return run(QStringLiteral("perl"), arguments).first == 0;
 }
 
 QJsonObject dumpXlsx(const QString &path)

@@ -13,8 +13,9 @@ namespace SheetTools {
 QString xlsWriterMissing();
 QString xlsxReaderMissing();
 
-// tests/sheets/write-xls.pl: sheets "Records", "Eleven", "Other names".
-bool writeXls(const QString &path);
+// tests/sheets/write-xls.pl: sheets "Records", "Eleven", "Other names";
+// mode "corner" adds a cell at the last row and column of the first.
+bool writeXls(const QString &path, const QString &mode = QString());
 // The workbook as xlsx-tool.py dump gives it; an empty object on failure.
 QJsonObject dumpXlsx(const QString &path);
 // Packs the files under folder into the zip archive out.

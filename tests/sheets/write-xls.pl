@@ -30,6 +30,8 @@ $records->write_number(2, 8, 1234567890123);
 $records->write_string(2, 9, 'Büro-ПК');
 $records->write_number(3, 0, 3);
 $records->write_string(3, 1, '10.0.0.3');
+# corner: one cell at the last row and column a BIFF8 sheet has.
+$records->write_string(65535, 255, 'far') if ($ARGV[1] // '') eq 'corner';
 
 # Eleven columns: refused as a whole.
 my $eleven = $book->add_worksheet('Eleven');

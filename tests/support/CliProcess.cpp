@@ -1,5 +1,23 @@
 #include "CliProcess.h"
 
+#include <sys/resource.h>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool AddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool AddressSanitizer = true;
+#else
+constexpr bool AddressSanitizer = false;
+#endif
+#else
+constexpr bool AddressSanitizer = false;
+#endif
+
+} // namespace
+
 namespace CliProcess {
 
 QString program()
@@ -32,6 +50,19 @@ Run finish(QProcess &process, int timeoutMs)
 Run run(const QStringList &arguments, int timeoutMs)
 {
     QProcess process;
+    start(process, arguments);
+    return finish(process, timeoutMs);
+}
+
+Run runLimited(const QStringList &arguments, qint64 addressSpaceBytes, int timeoutMs)
+{
+    QProcess process;
+    if (!AddressSanitizer) {
+        process.setChildProcessModifier([addressSpaceBytes] {
+            const rlimit limit{rlim_t(addressSpaceBytes), rlim_t(addressSpaceBytes)};
+            setrlimit(RLIMIT_AS, &limit);
+        });
+    }
     start(process, arguments);
     return finish(process, timeoutMs);
 }

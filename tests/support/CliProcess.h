@@ -17,6 +17,11 @@ struct Run
 QString program();
 // Runs it to its end.
 Run run(const QStringList &arguments, int timeoutMs = 60000);
+// Runs it to its end under an address-space limit (RLIMIT_AS), so that a
+// reader running away with memory fails the test rather than the machine.
+// AddressSanitizer reserves terabytes of address space: its builds run
+// without the limit.
+Run runLimited(const QStringList &arguments, qint64 addressSpaceBytes, int timeoutMs = 60000);
 // Starts it and returns at once; collect it with finish(), also after a
 // wait of the caller's saw it finish.
 void start(QProcess &process, const QStringList &arguments);
