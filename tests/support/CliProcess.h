@@ -22,8 +22,8 @@ Run run(const QStringList &arguments, int timeoutMs = 60000);
 // AddressSanitizer reserves terabytes of address space: its builds run
 // without the limit.
 Run runLimited(const QStringList &arguments, qint64 addressSpaceBytes, int timeoutMs = 60000);
-// Starts it and returns at once; collect it with finish(), also after a
-// wait of the caller's saw it finish.
+// Starts it and returns at once; collect it with finish(), also once the
+// caller has seen it finish.
 void start(QProcess &process, const QStringList &arguments);
 Run finish(QProcess &process, int timeoutMs = 60000);
 
