@@ -60,12 +60,16 @@ QByteArray repeated(const QByteArray &part, int times)
 }
 
 // A row of the ten columns of a record sheet, at row number (from 1).
+// Every cell holds the text, but for the MAC column of a record's row (not
+// the header's), which holds a MAC the import takes.
 QByteArray recordRow(int number, const QByteArray &text)
 {
     QByteArray row = "<row r=\"" + QByteArray::number(number) + "\">";
-    for (char column = 'A'; column <= 'J'; ++column)
+    for (char column = 'A'; column <= 'J'; ++column) {
+        const QByteArray cell = column == 'C' && number > 1 ? QByteArray("00-0A-E4-00-00-01") : text;
         row += QByteArray("<c r=\"") + column + QByteArray::number(number) + "\" t=\"inlineStr\"><is><t>" +
-               text + "</t></is></c>";
+               cell + "</t></is></c>";
+    }
     return row + "</row>";
 }
 
