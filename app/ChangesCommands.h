@@ -27,9 +27,10 @@ class ScanRun;
 // its site (setSite), the machine's host name unless one is set. A history
 // that cannot be written never interrupts the window: the failure is logged,
 // the scan's rows stand, and its history is kept in the data folder until a
-// later scan's write gets through (ScanHistory::write). A scan's history is written on a thread of its
-// own, so that a large scan, or a store on a server, never holds the window;
-// the scans reach the history in the order they completed.
+// later scan's write gets through (ScanHistory::write). A scan's history is
+// written on a thread of its own, so that a large scan, or a store on a
+// server, never holds the window; the scans reach the history in the order
+// they completed.
 // The store is the window's own, which outlives this object; when it moves
 // to another database, reload() drops the events of the old one.
 class ChangesCommands : public QObject

@@ -165,9 +165,14 @@ QString HistoryRecorder::defaultSite()
     return QSysInfo::machineHostName();
 }
 
+QString HistoryRecorder::siteOrDefault(const QString &site)
+{
+    return site.trimmed().isEmpty() ? defaultSite() : site.trimmed();
+}
+
 void HistoryRecorder::setSite(const QString &site)
 {
-    m_site = site.trimmed().isEmpty() ? defaultSite() : site.trimmed();
+    m_site = siteOrDefault(site);
 }
 
 Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,

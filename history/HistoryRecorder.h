@@ -36,6 +36,8 @@ public:
 
     // The machine's host name: the site when none is set.
     static QString defaultSite();
+    // The site given, trimmed; the default site when it is blank.
+    static QString siteOrDefault(const QString &site);
     // Blank gives the default.
     void setSite(const QString &site);
     const QString &site() const { return m_site; }

@@ -12,7 +12,7 @@
 class RecordStore;
 
 // A completed scan as the history needs it, kept until it can be written:
-// the time it completed (UTC, whole seconds), the resolved site, the absence
+// the time it completed (UTC), the resolved site, the absence
 // limit, the rows that are history (an IP and a MAC, no marker rows) and the
 // neighbour table's MACs of those rows' addresses.
 struct KeptScan

@@ -78,11 +78,10 @@ QList<ScanRow> rowsOf(const ScanListModel &list)
 KeptScan completed(const QList<ScanRow> &rows, const QHash<QString, QString> &neighbourMacs,
                    const QString &site, const HistoryTime::Clock &clock)
 {
+    // The recorder and the kept file take the time to the second.
     KeptScan scan;
-    const QDateTime now = clock().toUTC();
-    scan.time =
-        QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()), Qt::UTC);
-    scan.site = site.trimmed().isEmpty() ? HistoryRecorder::defaultSite() : site.trimmed();
+    scan.time = clock().toUTC();
+    scan.site = HistoryRecorder::siteOrDefault(site);
     scan.absenceDays = HistoryRecorder::DefaultAbsenceDays;
     scan.rows.reserve(rows.size());
     for (const ScanRow &row : rows) {

@@ -15,6 +15,8 @@
 // Exit status 0 when E was written, 1 otherwise.
 #include <freexl.h>
 
+#include "AddressSanitizer.h"
+
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -27,22 +29,9 @@ namespace {
 constexpr rlim_t AddressSpaceBytes = rlim_t(2) * 1024 * 1024 * 1024;
 constexpr rlim_t CpuSeconds = 20;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool AddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool AddressSanitizer = true;
-#else
-constexpr bool AddressSanitizer = false;
-#endif
-#else
-constexpr bool AddressSanitizer = false;
-#endif
-
 void limitSelf()
 {
-    // AddressSanitizer reserves terabytes of address space for its shadow.
-    if (!AddressSanitizer) {
+    if (!AddressSanitizerBuild) {
         const rlimit memory{AddressSpaceBytes, AddressSpaceBytes};
         setrlimit(RLIMIT_AS, &memory);
     }
@@ -74,29 +63,29 @@ void printEscaped(const char *text)
     std::fputs(out.c_str(), stdout);
 }
 
-// False when the cell holds nothing to print.
-bool printCell(unsigned sheet, unsigned row, unsigned column, const FreeXL_CellValue &cell)
+// A cell without a value prints nothing.
+void printCell(unsigned sheet, unsigned row, unsigned column, const FreeXL_CellValue &cell)
 {
     switch (cell.type) {
     case FREEXL_CELL_INT:
         std::printf("C\t%u\t%u\t%u\ti\t%d\n", sheet, row, column, cell.value.int_value);
-        return true;
+        break;
     case FREEXL_CELL_DOUBLE:
         std::printf("C\t%u\t%u\t%u\td\t%.17g\n", sheet, row, column, cell.value.double_value);
-        return true;
+        break;
     case FREEXL_CELL_TEXT:
     case FREEXL_CELL_SST_TEXT:
     case FREEXL_CELL_DATE:
     case FREEXL_CELL_DATETIME:
     case FREEXL_CELL_TIME:
-        if (!cell.value.text_value || !*cell.value.text_value)
-            return false;
-        std::printf("C\t%u\t%u\t%u\tt\t", sheet, row, column);
-        printEscaped(cell.value.text_value);
-        std::fputc('\n', stdout);
-        return true;
+        if (cell.value.text_value && *cell.value.text_value) {
+            std::printf("C\t%u\t%u\t%u\tt\t", sheet, row, column);
+            printEscaped(cell.value.text_value);
+            std::fputc('\n', stdout);
+        }
+        break;
     default:
-        return false;
+        break;
     }
 }
 

@@ -2,21 +2,7 @@
 
 #include <sys/resource.h>
 
-namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool AddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool AddressSanitizer = true;
-#else
-constexpr bool AddressSanitizer = false;
-#endif
-#else
-constexpr bool AddressSanitizer = false;
-#endif
-
-} // namespace
+#include "AddressSanitizer.h"
 
 namespace CliProcess {
 
@@ -57,7 +43,7 @@ Run run(const QStringList &arguments, int timeoutMs)
 Run runLimited(const QStringList &arguments, qint64 addressSpaceBytes, int timeoutMs)
 {
     QProcess process;
-    if (!AddressSanitizer) {
+    if (!AddressSanitizerBuild) {
         process.setChildProcessModifier([addressSpaceBytes] {
             const rlimit limit{rlim_t(addressSpaceBytes), rlim_t(addressSpaceBytes)};
             setrlimit(RLIMIT_AS, &limit);
