@@ -2,18 +2,17 @@
 
 #include <sys/resource.h>
 
+#ifndef __has_feature
+#define __has_feature(feature) 0
+#endif
+
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool AddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool AddressSanitizer = true;
+constexpr bool AddressSanitizer =
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+    true;
 #else
-constexpr bool AddressSanitizer = false;
-#endif
-#else
-constexpr bool AddressSanitizer = false;
+    false;
 #endif
 
 } // namespace
