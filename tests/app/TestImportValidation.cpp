@@ -13,24 +13,6 @@
 enum class Path { SheetEngine, SheetCli, ScanCli, Window };
 Q_DECLARE_METATYPE(Path)
 
-// Every way rows come into the records applies the record editor's rules:
-// the same six rows through the workbook import (engine, command line,
-// window) and the command line's scan-row import.
-class TestImportValidation : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void importPaths_data();
-    void importPaths();
-
-private:
-    QString writeWorkbook();
-    QString writeScanFile();
-
-    std::unique_ptr<RecordFixture> m_f;
-};
-
 namespace {
 
 // Row k + 1 of the sheet and of the scan file: valid, colon MAC, lower-case
@@ -42,28 +24,42 @@ const QStringList Macs = {
 
 } // namespace
 
-QString TestImportValidation::writeWorkbook()
+// Every way rows come into the records applies the record editor's rules:
+// the same six rows through the workbook import (engine, command line,
+// window) and the command line's scan-row import.
+class TestImportValidation : public QObject
 {
-    RecordTableDump table;
-    table.fieldNames = QStringList{"ID"} + QStringList(PresetRecord::FieldCount, QStringLiteral("F"));
-    for (int k = 0; k < Ips.size(); ++k)
-        table.rows.append({k + 1, Ips.at(k), Macs.at(k), "", "", "", "", "", "", ""});
-    const QString path = m_f->filePath(QStringLiteral("records.xlsx"));
-    return RecordWorkbook::write(table, path) ? path : QString();
-}
+    Q_OBJECT
 
-QString TestImportValidation::writeScanFile()
-{
-    QByteArray bytes;
-    for (int k = 0; k < Ips.size(); ++k)
-        bytes += QStringLiteral("\"%1\",\"%2\",\"%3\",\"\",\"\",\"\"\r\n")
-                     .arg(k + 1)
-                     .arg(Ips.at(k), Macs.at(k))
-                     .toUtf8();
-    const QString path = m_f->filePath(QStringLiteral("scan.kst"));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
-}
+    std::unique_ptr<RecordFixture> m_f;
+
+    QString writeWorkbook()
+    {
+        RecordTableDump table;
+        table.fieldNames = QStringList{"ID"} + QStringList(PresetRecord::FieldCount, QStringLiteral("F"));
+        for (int k = 0; k < Ips.size(); ++k)
+            table.rows.append({k + 1, Ips.at(k), Macs.at(k), "", "", "", "", "", "", ""});
+        const QString path = m_f->filePath(QStringLiteral("records.xlsx"));
+        return RecordWorkbook::write(table, path) ? path : QString();
+    }
+
+    QString writeScanFile()
+    {
+        QFile file(m_f->filePath(QStringLiteral("scan.kst")));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        for (int k = 0; k < Ips.size(); ++k)
+            file.write(QStringLiteral("\"%1\",\"%2\",\"%3\",\"\",\"\",\"\"\r\n")
+                           .arg(k + 1)
+                           .arg(Ips.at(k), Macs.at(k))
+                           .toUtf8());
+        return file.fileName();
+    }
+
+private slots:
+    void importPaths_data();
+    void importPaths();
+};
 
 void TestImportValidation::importPaths_data()
 {

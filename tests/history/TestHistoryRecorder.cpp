@@ -77,19 +77,15 @@ QList<ScanRow> largeScan()
 // byte bound.
 QByteArray damaged(const QByteArray &kept, const QString &damage)
 {
-    QJsonObject object = QJsonDocument::fromJson(kept).object();
-    const QJsonArray tooLong{QStringLiteral("198.18.104.11"), QStringLiteral("00-0A-E4-00-00-0B"),
-                             QString(1025, QLatin1Char('H')), QString(), QString()};
     if (damage == QLatin1String("not JSON"))
         return kept.left(kept.size() / 2);
-    if (damage == QLatin1String("a text past the bound"))
-        object.insert(QLatin1String("rows"), QJsonArray{tooLong});
-    if (damage == QLatin1String("more rows than a scan")) {
-        QJsonArray rows;
-        for (int n = 0; n <= KeptScan::MaxRows; ++n)
-            rows.append(QJsonArray{"198.18.104.11", "00-0A-E4-00-00-0B", "", "", ""});
-        object.insert(QLatin1String("rows"), rows);
-    }
+    const QString text(damage == QLatin1String("a text past the bound") ? 1025 : 0, QLatin1Char('H'));
+    const QJsonArray row{QStringLiteral("198.18.104.11"), QStringLiteral("00-0A-E4-00-00-0B"), text, "", ""};
+    QJsonArray rows{row};
+    while (damage == QLatin1String("more rows than a scan") && rows.size() <= KeptScan::MaxRows)
+        rows.append(row);
+    QJsonObject object = QJsonDocument::fromJson(kept).object();
+    object.insert(QLatin1String("rows"), rows);
     return QJsonDocument(object).toJson();
 }
 

@@ -3,6 +3,7 @@
 # crafted node-status responder whose unit id is its interface's MAC, and one
 # whose unit id is another station's MAC (a proxy or a forged reply). The JSON
 # lines of scan, changes, history and watch are read by Python's JSON parser.
+# Last, the history of scans while the store is locked or unusable.
 set -euo pipefail
 source "$NETKESTREL_SOURCE_DIR/tests/net/testnet.sh"
 source "$NETKESTREL_SOURCE_DIR/tests/net/check.sh"
@@ -95,5 +96,56 @@ check "history: three pairs, the proxy's seen twice" \
     "history $net.10 00-0A-E4-68-00-0A 1
 history $net.10 02-0A-E4-68-00-AA 1
 history $net.11 00-0A-E4-68-00-99 2" "$(summarise scans <"$work/history.json")"
+
+# The history of a scan while another process holds the database locked past
+# the busy wait, or while the database is unusable: kept in the data folder and
+# written, oldest first, by the next scan that reaches the store, which says
+# so; the exit statuses say whether a history was lost.
+kept_scan() { # DATA_FOLDER: prints the exit status; standard error in $work/err
+    local status=0
+    testnet_scanner_exec "$cli" scan --method udp --from $net.11 --to $net.11 --data-dir "$1" \
+        >/dev/null 2>"$work/err" || status=$?
+    echo "$status"
+}
+kept_files() { # DATA_FOLDER
+    find "$1/history-spool" -name '*.json' 2>/dev/null | wc -l
+}
+said() { # TEXT: whether standard error of the last scan holds it
+    grep -qF "$1" "$work/err" && echo yes || echo "no: $(cat "$work/err")"
+}
+data="$work/kept"
+check "a scan of a free store" 0 "$(kept_scan "$data")"
+sleep 1 # the kept scans get times of their own
+/usr/bin/python3 -c '
+import sqlite3, sys, time
+db = sqlite3.connect(sys.argv[1], isolation_level=None)
+db.execute("BEGIN EXCLUSIVE")
+print("locked", flush=True)
+time.sleep(120)
+' "$data/kestrel.mdb" >"$work/locker" 2>&1 &
+locker=$!
+testnet_track_pid $locker
+for _ in $(seq 50); do
+    grep -q locked "$work/locker" 2>/dev/null && break
+    sleep 0.1
+done
+check "a scan of a locked store completes" 0 "$(kept_scan "$data")"
+check "it says why the history was not written" yes "$(said "database is locked")"
+check "it says where the history is kept" yes "$(said "The history of this scan is kept in $data/history-spool")"
+check "the scan is kept" 1 "$(kept_files "$data")"
+# No place to keep the history either: lost, and the exit status says so.
+mkdir -p "$work/broken/kestrel.mdb"
+touch "$work/broken/history-spool"
+check "a scan whose history is lost exits 1" 1 "$(kept_scan "$work/broken")"
+check "it says the history could not be kept" yes "$(said "The history of this scan could not be kept either")"
+kill "$locker"
+wait "$locker" 2>/dev/null || true
+check "the next scan of the free store" 0 "$(kept_scan "$data")"
+check "it writes the kept scan first and says so" yes \
+    "$(said "Wrote 1 scan's history kept while the store was unavailable.")"
+check "nothing stays kept" 0 "$(kept_files "$data")"
+"$cli" history --data-dir "$data" --format json >"$work/history.json"
+check "the history counts all three scans" "history $net.11 00-0A-E4-68-00-99 3" "$(summarise scans <"$work/history.json")"
+check "one new station, at the first scan" 1 "$("$cli" changes --data-dir "$data" | grep -c new-station)"
 
 check_summary
