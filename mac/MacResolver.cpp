@@ -21,7 +21,11 @@ Resolution resolveMac(ScanBatch &batch, in_addr destination, std::chrono::millis
 
     result.path = ResolutionPath::RawArp;
     const RawArpOutcome raw = resolveWithRawArp(batch.listeners, *local, destination, timeout, result.mac);
-    if (raw == RawArpOutcome::Unavailable) {
+    if (raw == RawArpOutcome::Unavailable && batch.helper) {
+        result.path = ResolutionPath::Helper;
+        result.resolved = batch.helper->resolve(*local, destination, timeout, result.mac) ==
+                          RawArpOutcome::Resolved;
+    } else if (raw == RawArpOutcome::Unavailable) {
         result.path = ResolutionPath::NeighbourTable;
         result.resolved = resolveWithNeighbourTable(*local, destination, timeout, result.mac);
     } else {
@@ -39,6 +43,8 @@ const char *pathName(ResolutionPath path)
         return "own";
     case ResolutionPath::RawArp:
         return "raw";
+    case ResolutionPath::Helper:
+        return "helper";
     case ResolutionPath::NeighbourTable:
         return "kernel";
     }

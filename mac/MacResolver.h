@@ -9,7 +9,7 @@
 namespace mac {
 
 // How an answer was found (or last tried), for the debug trace.
-enum class ResolutionPath { NotOnLink, OwnAddress, RawArp, NeighbourTable };
+enum class ResolutionPath { NotOnLink, OwnAddress, RawArp, Helper, NeighbourTable };
 
 struct Resolution
 {
@@ -20,8 +20,9 @@ struct Resolution
 
 // The stand-in for SendARP: destination's MAC address on the local segment.
 // A destination on no interface's network fails at once, our own address
-// answers with the interface's MAC, and anything else is asked with raw ARP,
-// or through the kernel's neighbour table when raw ARP is not allowed.
+// answers with the interface's MAC, and anything else is asked with raw ARP:
+// in this process, else through the batch's helper, else (no helper) through
+// the kernel's neighbour table.
 // The interfaces are looked up in batch, and raw ARP goes through its
 // listeners. Blocks for about timeout at most, plus, on the neighbour-table
 // path, the wait for room in the table; never throws, sends nothing off-link.

@@ -80,7 +80,11 @@ int32_t Therad(const char *prefix, int32_t from, int32_t to)
         // and the room for those is budgeted (NeighbourBudget). Callers give the
         // workers one time-out from Therad's return, so the wait for room
         // happens here, before a worker starts, and never eats into its time.
-        const bool throughKernel = !mac::rawArpAllowed();
+        // A helper's requests leave no entry behind either.
+        const bool rawHere = mac::rawArpAllowed();
+        if (!rawHere)
+            batch->helper = mac::HelperLink::current();
+        const bool throughKernel = !rawHere && !batch->helper;
         for (int32_t n = from; n <= to; ++n) {
             if (throughKernel)
                 waitForRoom(batch->interfaces, prefixCopy + std::to_string(n));
