@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # ARP scan benchmark: netkestrel-cli in its default and fast pacing against
 # arp-scan, on a test network of its own (a /24 with 24 live hosts), three
-# runs each, in the same run. Prints wall time and hosts found per run, the
-# medians, and the ratio of each to arp-scan's default.
+# runs each, in the same run; the fast pacing also as an ordinary user whose
+# only capability is that of netkestrel-arp (the helper's path). Prints wall
+# time and hosts found per run, the medians, the ratio of each to arp-scan's
+# default, and that of the helper's path to the in-process one (root).
 #   bench/arp-scan.sh [BUILD_BIN_DIR]     (root; builds nothing)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,20 +35,34 @@ run() {
     printf '%s %.3f %d\n' "$name" "$(echo "$end - $start" | bc -l)" "$hosts"
 }
 
+# The helper's path: copies the user can read, only the helper setcap'ed.
+user_bin=$(mktemp -d)
+trap 'testnet_destroy; rm -rf "$user_bin"' EXIT INT TERM
+for file in netkestrel-cli libmac.so netkestrel-arp wkcj.dll wkcj-blocks.txt; do
+    cp "$bin/$file" "$user_bin/"
+done
+mkdir "$user_bin/home" && chown 65534:65534 "$user_bin/home" && chmod -R a+rX "$user_bin"
+setcap cap_net_raw+p "$user_bin/netkestrel-arp"
+as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env HOME="$user_bin/home" XDG_DATA_HOME="$user_bin/home" XDG_CONFIG_HOME="$user_bin/home")
+
 results=$(mktemp)
 for round in 1 2 3; do
     run arp-scan arp-scan --interface=eth0 --quiet $net.0/24 >>"$results"
     run netkestrel-default "$bin/netkestrel-cli" scan --from $net.1 --to $net.254 --format kst >>"$results"
     run netkestrel-fast "$bin/netkestrel-cli" scan --from $net.1 --to $net.254 --format kst --pace-ms 0 >>"$results"
+    run netkestrel-helper "${as_user[@]}" "$user_bin/netkestrel-cli" scan --from $net.1 --to $net.254 \
+        --format kst --pace-ms 0 >>"$results"
 done
 
 echo "live hosts: $live"
 echo "tool                 run times (s)             median  hosts  ratio to arp-scan"
 base=$(awk '$1=="arp-scan"{print $2}' "$results" | sort -n | sed -n 2p)
-for tool in arp-scan netkestrel-default netkestrel-fast; do
+for tool in arp-scan netkestrel-default netkestrel-fast netkestrel-helper; do
     times=$(awk -v t=$tool '$1==t{printf "%s ", $2}' "$results")
     median=$(awk -v t=$tool '$1==t{print $2}' "$results" | sort -n | sed -n 2p)
     hosts=$(awk -v t=$tool '$1==t{print $3}' "$results" | sort -n | head -n1)
     printf '%-20s %-25s %6.3f  %5s  %.2f\n' "$tool" "$times" "$median" "$hosts/$live" "$(echo "$median / $base" | bc -l)"
 done
+median() { awk -v t="$1" '$1==t{print $2}' "$results" | sort -n | sed -n 2p; }
+printf 'helper / in-process (fast pacing): %.2f\n' "$(echo "$(median netkestrel-helper) / $(median netkestrel-fast)" | bc -l)"
 rm -f "$results"
