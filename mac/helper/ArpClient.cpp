@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -162,6 +163,8 @@ std::unique_ptr<HelperProcess> HelperProcess::start(
 HelperProcess::~HelperProcess()
 {
     close(m_fd);
+    // It ends at the end of its input anyway; one that hangs must not hang us.
+    kill(m_pid, SIGKILL);
     while (waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
     }
 }

@@ -55,8 +55,7 @@ public:
     // it answers otherwise, fails or stays silent (Refused).
     static std::unique_ptr<HelperProcess> start(const std::vector<std::string> &paths,
                                                 std::chrono::milliseconds greetingLimit, StartError *error);
-    // Closes the connection (the helper ends at the end of its input) and
-    // collects the helper.
+    // Closes the connection, ends the helper and collects it.
     ~HelperProcess();
     HelperProcess(const HelperProcess &) = delete;
     HelperProcess &operator=(const HelperProcess &) = delete;
