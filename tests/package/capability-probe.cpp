@@ -4,7 +4,10 @@
 // the CapPrm and CapEff lines of /proc/self/status to PROBE_OUTPUT, so the
 // package stage sees with which capabilities the caller's code ran. Built by
 // installed-package.sh with g++: a plain library, or with PROBE_SQL_DRIVER or
-// PROBE_PLATFORM (and moc) a Qt plugin whose key Qt will ask for.
+// PROBE_PLATFORM (and moc) a Qt plugin: the SQLite driver, which Qt takes
+// from QT_PLUGIN_PATH before its own, or the platform "capability-probe",
+// which Qt looks for in QT_QPA_PLATFORM_PLUGIN_PATH when QT_QPA_PLATFORM
+// names it.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,8 +42,9 @@ __attribute__((constructor)) static void noteCapabilities()
 #include <QObject>
 
 // Only the metadata matters: Qt loads the library before it asks the object
-// for the interface, which this one does not have, and then goes on to the
-// next plugin of the key.
+// for the interface, which this one does not have; the SQLite store then
+// fails, and the window goes on to the next platform that QT_QPA_PLATFORM
+// names.
 class CapabilityProbe : public QObject
 {
     Q_OBJECT

@@ -155,9 +155,10 @@ check "user scan found the installed vendor data" grep -q 'Wistron Corporation' 
 
 echo "-- code slipped in through the environment holds no capability"
 # Three libraries that write the capabilities they ran with: one named by
-# NETKESTREL_MAC_LIBRARY, and two Qt plugins of the keys the programs ask for
-# (the SQLite driver, the offscreen platform) in the folders of
-# QT_PLUGIN_PATH and QT_QPA_PLATFORM_PLUGIN_PATH.
+# NETKESTREL_MAC_LIBRARY, and two Qt plugins (the SQLite driver, a platform
+# that QT_QPA_PLATFORM names first) in the folders of QT_PLUGIN_PATH and
+# QT_QPA_PLATFORM_PLUGIN_PATH. Each program must have held no capability
+# when it ran them, and the script says whether it did.
 probes=$work/probes
 mkdir -p "$probes/plugins/sqldrivers" "$probes/platforms" "$probes/out"
 chown "$ci_user:" "$probes/out"
@@ -190,12 +191,13 @@ probe_check mac-library "the library of NETKESTREL_MAC_LIBRARY, in netkestrel-cl
 # so that the copy below shows the program turning it down.
 check "netkestrel-cli without a capability loads NETKESTREL_MAC_LIBRARY" test -s "$probes/out/mac-library"
 rm -f "$probes/out/"*
-testnet_scanner_exec "${as_user[@]}" "${slipped[@]}" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/user" \
-    timeout -k 5 30 /usr/bin/netkestrel --data-dir "$work/user/window" >"$work/window.log" 2>&1 &
+testnet_scanner_exec "${as_user[@]}" "${slipped[@]}" QT_QPA_PLATFORM="capability-probe;offscreen" \
+    XDG_RUNTIME_DIR="$work/user" timeout -k 5 30 /usr/bin/netkestrel --data-dir "$work/user/window" \
+    >"$work/window.log" 2>&1 &
 window_pid=$!
 testnet_track_pid $window_pid
 for _ in $(seq 60); do
-    [ -s "$probes/out/platform" ] && break
+    [ -s "$probes/out/platform" ] && [ -s "$probes/out/sqldriver" ] && break
     sleep 0.5
 done
 kill -TERM $window_pid 2>/dev/null || true
