@@ -244,31 +244,18 @@ echo "unit runs: ${command_line[*]} (as $service_user)"
 # user and the capabilities are set, as systemd does.
 proc_options=hidepid=$(unit_value ProtectProc)
 [ -n "$(unit_value ProcSubset)" ] && proc_options+=,subset=$(unit_value ProcSubset)
-unit_syscalls() { # the calls the unit's filter allows (@default always), one a line
-    systemd-analyze syscall-filter 2>/dev/null |
-        FILTERS="@default"$'\n'"$(unit_value SystemCallFilter)" awk '
-        /^@/ { group = $1; next }
-        /^ +[^ #]/ { members[group] = members[group] " " $1 }
-        function apply(name, allow,    count, i, list) {
-            if (name !~ /^@/) {
-                if (allow) allowed[name] = 1
-                else delete allowed[name]
-                return
-            }
-            count = split(members[name], list, " ")
-            for (i = 1; i <= count; i++) apply(list[i], allow)
-        }
-        END {
-            lines = split(ENVIRON["FILTERS"], filter, "\n")
-            for (l = 1; l <= lines; l++) {
-                allow = filter[l] !~ /^~/
-                count = split(substr(filter[l], allow ? 1 : 2), names, " ")
-                for (i = 1; i <= count; i++) apply(names[i], allow)
-            }
-            for (name in allowed) print name
-        }'
+calls_of() { # the system calls named, groups opened (nested ones too), one a line
+    local name call
+    for name; do
+        [[ $name == @* ]] || { echo "$name"; continue; }
+        systemd-analyze syscall-filter "$name" | awk '/^    [^#]/ { print $1 }' |
+            while read -r call; do calls_of "$call"; done
+    done
 }
-unit_syscalls >"$work/syscalls"
+# @default is always allowed; "~" lines take calls out of the allow list.
+read -r -a allow_list < <(unit_value SystemCallFilter | grep -v '^~' | paste -sd ' ') || true
+read -r -a deny_list < <(unit_value SystemCallFilter | sed -n 's/^~//p' | paste -sd ' ') || true
+calls_of @default "${allow_list[@]}" | grep -vxF -f <(calls_of "${deny_list[@]}") | sort -u >"$work/syscalls"
 g++ -std=c++17 -O2 tests/package/syscall-filter.cpp -o "$work/syscall-filter" -lseccomp
 service=(unshare --mount --propagation private sh -c 'mount -t proc -o "$0" proc /proc && exec "$@"' "$proc_options"
     setpriv --reuid="$service_user" --regid="$service_user" --init-groups --no-new-privs
