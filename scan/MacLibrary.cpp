@@ -4,15 +4,23 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "SecureExecution.h"
 #include "mac.h"
 
 #include <dlfcn.h>
 
 namespace {
 
+// The library a test points the program at. A process that gained a privilege
+// on exec would run the caller's code with it, so it takes none.
+QString givenPath()
+{
+    return SecureExecution::active() ? QString() : qEnvironmentVariable("NETKESTREL_MAC_LIBRARY");
+}
+
 QStringList candidatePaths()
 {
-    const QString given = qEnvironmentVariable("NETKESTREL_MAC_LIBRARY");
+    const QString given = givenPath();
     if (!given.isEmpty())
         return {given};
     QStringList paths;
@@ -51,7 +59,7 @@ bool MacLibrary::load(QString *error)
             break;
         lastError = m_library.errorString();
     }
-    if (!m_library.isLoaded() && qEnvironmentVariableIsEmpty("NETKESTREL_MAC_LIBRARY")) {
+    if (!m_library.isLoaded() && givenPath().isEmpty()) {
         m_library.setFileName(QStringLiteral("mac"));
         if (!m_library.load())
             lastError = lastError.isEmpty() ? m_library.errorString() : lastError;

@@ -18,8 +18,9 @@ public:
     static constexpr int MacOffset = 256;
 
     // The loaded library, or nullptr with a message for the user in error.
-    // Looked up in NETKESTREL_MAC_LIBRARY (a path) when set, else beside the
-    // executable, in the installed library folder, and last by name.
+    // Looked up in NETKESTREL_MAC_LIBRARY (a path) when set and the process
+    // runs without secure execution, else beside the executable, in the
+    // installed library folder, and last by name.
     static MacLibrary *instance(QString *error);
 
     // Another copy of the same library file, with a table of its own: loaded

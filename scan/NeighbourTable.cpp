@@ -13,7 +13,9 @@ constexpr uint CompleteFlag = 0x2; // ATF_COM
 
 QString NeighbourTable::macText(quint32 address)
 {
-    return macTextFrom(QStringLiteral("/proc/net/arp"), address);
+    // Not /proc/net/arp: that is the main thread's namespace, and a service
+    // whose /proc shows only processes (ProcSubset=pid) has no /proc/net.
+    return macTextFrom(QStringLiteral("/proc/thread-self/net/arp"), address);
 }
 
 QString NeighbourTable::macTextFrom(const QString &tablePath, quint32 address)

@@ -6,7 +6,7 @@
 struct NodeStatusReply;
 
 // The kernel's IPv4 neighbour table of the calling thread's network
-// namespace, read from /proc/net/arp (a text table the kernel writes in one
+// namespace, read from /proc/thread-self/net/arp (a text table the kernel writes in one
 // go, complete entries flagged; no socket and no privilege needed).
 class NeighbourTable
 {

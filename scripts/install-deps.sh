@@ -36,9 +36,10 @@ packages=(
     # checks (.ci/run): the source layout, the fuzz targets (libFuzzer is in libclang-rt-14-dev)
     clang-format clang libclang-rt-14-dev
     # the Debian package (scripts/package.sh): its build, its icon bitmaps, its checks, the
-    # capability its maintainer scripts give, the watch unit's checks
+    # capability its maintainer scripts give, the watch unit's checks (its system-call filter
+    # loaded without systemd)
     debhelper dpkg-dev fakeroot lintian librsvg2-bin desktop-file-utils appstream libcap2-bin
-    adduser groff-base systemd
+    adduser groff-base systemd libseccomp-dev
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -3,9 +3,9 @@
 # display it says so and prints the command line's usage instead.
 #
 # The set-up needs root; the window never runs as root. Run through sudo, the
-# built programs get the one privilege of the raw ARP path (cap_net_raw, as the
-# package gives the installed ones) and the window opens as the user who
-# called sudo, on that user's display.
+# built ARP helper gets the one privilege of the raw ARP path (cap_net_raw, as
+# the package gives the installed one; the Qt programs get none) and the
+# window opens as the user who called sudo, on that user's display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=$(bash scripts/setup.sh | tail -n 1)
@@ -19,10 +19,15 @@ if [ "$(id -u)" -eq 0 ]; then
             exit 1
         fi
     else
+        # An older start.sh gave the programs themselves the capability.
         for program in netkestrel netkestrel-cli; do
-            setcap cap_net_raw+ep "$build_dir/bin/$program" ||
-                echo "start: setcap failed on $build_dir/bin/$program; scans take the kernel's neighbour table" >&2
+            [ -z "$(getcap "$build_dir/bin/$program" 2>/dev/null)" ] || setcap -r "$build_dir/bin/$program"
         done
+        helper=$build_dir/bin/netkestrel-arp
+        if [ -x "$helper" ]; then
+            setcap cap_net_raw+p "$helper" ||
+                echo "start: setcap failed on $helper; scans take the kernel's neighbour table" >&2
+        fi
         uid=$(id -u "$SUDO_USER")
         # sudo keeps DISPLAY and XAUTHORITY but drops the session's Wayland
         # socket and runtime folder; the user's own ones are found again here.

@@ -17,9 +17,10 @@ done
 
 build_dir=$(bash scripts/setup.sh "${setup_args[@]}" | tail -n 1)
 # Each test chooses the privileges it runs with; a file capability left by
-# scripts/start.sh would make a program that a test starts without CAP_NET_RAW
+# scripts/start.sh (or by an older one, on the programs) would give a test
+# that runs without CAP_NET_RAW the raw path all the same, or make the program
 # refuse to run at all.
-for program in "$build_dir/bin/netkestrel" "$build_dir/bin/netkestrel-cli"; do
+for program in "$build_dir/bin/netkestrel" "$build_dir/bin/netkestrel-cli" "$build_dir/bin/netkestrel-arp"; do
     if [ -n "$(getcap "$program" 2>/dev/null)" ]; then
         setcap -r "$program"
     fi

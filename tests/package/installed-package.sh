@@ -1,11 +1,15 @@
 #!/bin/bash
 # The Debian packages as an administrator meets them: built by
 # scripts/package.sh, checked by lintian, installed with apt, the installed
-# layout checked, netkestrel-cli run as an ordinary user in a test network of
-# its own (an ARP scan must find every host through the raw path, which only
-# the file capability of the package allows), the watch unit's command line
-# run as the unit runs it (its user, its environment, only CAP_NET_RAW,
-# ambient, no new privileges), and then purged, with nothing left behind.
+# layout checked (the ARP helper the only file with a capability), an upgrade
+# over programs that held one, netkestrel-cli run as an ordinary user in a
+# test network of its own (an ARP scan must find every host through the raw
+# path, which only the helper's file capability allows), code slipped into
+# the programs through the environment (Qt's plugin folders,
+# NETKESTREL_MAC_LIBRARY) shown to run without a capability, the watch unit's
+# command line run as the unit runs it (its user, its environment, only
+# CAP_NET_RAW, ambient, no new privileges, its /proc and its system-call
+# filter), and then purged, with nothing left behind.
 # Whatever happens, the packages, the ordinary user and the test network are
 # gone when it ends. Root; changes the machine while it runs, so it is a CI
 # stage and not a test of the suite.
@@ -17,6 +21,7 @@ testnet_require_root
 ci_user=netkestrel-ci
 net=198.18.120
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+helper=/usr/libexec/netkestrel/netkestrel-arp
 work=$(mktemp -d)
 failures=0
 user_made=0
@@ -71,7 +76,7 @@ dpkg -L netkestrel netkestrel-cli | sort -u >"$work/installed"
 
 echo "-- installed layout"
 for path in /usr/bin/netkestrel /usr/bin/netkestrel-cli /usr/lib/$multiarch/netkestrel/libmac.so \
-    /usr/lib/$multiarch/netkestrel/netkestrel-xls-reader \
+    /usr/lib/$multiarch/netkestrel/netkestrel-xls-reader $helper \
     /usr/share/netkestrel/wkcj.dll /usr/share/netkestrel/wkcj-blocks.txt /usr/share/netkestrel/help/index.html \
     /usr/share/netkestrel/watch-example.conf /usr/share/applications/org.netkestrel.Netkestrel.desktop \
     /usr/share/metainfo/org.netkestrel.Netkestrel.metainfo.xml /usr/share/icons/hicolor/scalable/apps/netkestrel.svg \
@@ -81,9 +86,14 @@ for path in /usr/bin/netkestrel /usr/bin/netkestrel-cli /usr/lib/$multiarch/netk
 done
 check "libmac.so is not on the system's library path" bash -c "! ldconfig -p | grep -q 'libmac\.so'"
 check "netkestrel-cli links no display library" bash -c "! ldd /usr/bin/netkestrel-cli | grep -E 'libQt6(Gui|Widgets)'"
-for program in netkestrel netkestrel-cli; do
-    check "$program has cap_net_raw=ep" bash -c "getcap /usr/bin/$program | grep -q 'cap_net_raw=ep'"
-done
+# Every installed file, not only the programs: the helper alone holds a
+# capability, and only as permitted (it raises it for its socket alone).
+while read -r path; do
+    [ -f "$path" ] && [ ! -L "$path" ] && printf '%s\0' "$path"
+done <"$work/installed" | xargs -0 getcap >"$work/capabilities" 2>&1 || true
+check "only $helper holds a capability, cap_net_raw=p (getcap over every installed file)" \
+    bash -c "cat '$work/capabilities'; [ \"\$(cat '$work/capabilities')\" = '$helper cap_net_raw=p' ]"
+check "the helper links no Qt library" bash -c "ldd $helper && ! ldd $helper | grep libQt"
 check "desktop entry is valid" desktop-file-validate /usr/share/applications/org.netkestrel.Netkestrel.desktop
 check "metainfo is valid" appstreamcli validate --no-net /usr/share/metainfo/org.netkestrel.Netkestrel.metainfo.xml
 check "man finds netkestrel-cli(1)" man -w netkestrel-cli
@@ -96,6 +106,15 @@ check "the service user exists" getent passwd netkestrel
 check "netkestrel-cli reads .xls through its installed reader" bash -c \
     "/usr/bin/netkestrel-cli records import tests/sheets/damaged/xls-truncated.xls --match ip \
      --on-duplicate skip --data-dir '$work/xls-data' 2>&1 | grep -q 'The file is damaged'"
+
+echo "-- an upgrade over programs that held the capability"
+# What the older packages' maintainer scripts gave; dpkg replaces the files,
+# and the new ones carry nothing.
+for program in /usr/bin/netkestrel /usr/bin/netkestrel-cli; do setcap cap_net_raw+ep "$program"; done
+dpkg -i "$cli_deb" "$deb" >"$work/upgrade.log" 2>&1 || { cat "$work/upgrade.log"; exit 1; }
+check "after the upgrade the programs hold no capability" \
+    bash -c "! getcap /usr/bin/netkestrel /usr/bin/netkestrel-cli | grep ."
+check "after the upgrade the helper holds cap_net_raw=p" bash -c "getcap $helper | grep -q 'cap_net_raw=p\$'"
 
 echo "-- an ordinary user scans a test network"
 if ! getent passwd "$ci_user" >/dev/null; then
@@ -115,16 +134,86 @@ done
 chmod 755 "$work"
 mkdir -p "$work/user"
 chown "$ci_user:" "$work/user"
-testnet_scanner_exec setpriv --reuid="$ci_user" --regid="$ci_user" --init-groups \
-    env -i PATH=/usr/bin:/bin HOME="$work/user" NETKESTREL_MAC_TRACE=1 \
+as_user=(setpriv --reuid="$ci_user" --regid="$ci_user" --init-groups env -i PATH=/usr/bin:/bin HOME="$work/user")
+testnet_flush_neighbours
+testnet_scanner_exec "${as_user[@]}" NETKESTREL_MAC_TRACE=1 \
     /usr/bin/netkestrel-cli scan --range $net.0/24 --format kst --data-dir "$work/user/data" \
     >"$work/scan.out" 2>"$work/scan.err" || true
 for n in "${!macs[@]}"; do
     check "user scan finds $net.$n" grep -qF "\"$net.$n\",\"${macs[$n]}\"" "$work/scan.out"
-    check "user scan reached $net.$n through the raw path" grep -q "^mac-trace $net.$n raw " "$work/scan.err"
 done
-check "user scan took the raw path only" bash -c "! grep '^mac-trace ' '$work/scan.err' | awk '\$3 != \"raw\" && \$3 != \"own\"' | grep -q ."
+# The kernel's resolution leaves an entry for every address it was asked
+# about; the raw path, only open to an ordinary user through the helper,
+# leaves none.
+hosts=$(IFS='|'; echo "${!macs[*]}")
+no_neighbour_entries() {
+    [ -x "$helper" ] || echo "$helper is not installed"
+    ! ip -n "$(testnet_scanner_ns)" -4 neigh show dev eth0 | grep -E "^${net//./\\.}\\.($hosts) " && [ -x "$helper" ]
+}
+check "user scan took the raw path: no neighbour entry for the hosts (needs the ARP helper)" no_neighbour_entries
 check "user scan found the installed vendor data" grep -q 'Wistron Corporation' "$work/scan.out"
+
+echo "-- code slipped in through the environment holds no capability"
+# Three libraries that write the capabilities they ran with: one named by
+# NETKESTREL_MAC_LIBRARY, and two Qt plugins (the SQLite driver, a platform
+# that QT_QPA_PLATFORM names first) in the folders of QT_PLUGIN_PATH and
+# QT_QPA_PLATFORM_PLUGIN_PATH. Each program must have held no capability
+# when it ran them, and the script says whether it did.
+probes=$work/probes
+mkdir -p "$probes/plugins/sqldrivers" "$probes/platforms" "$probes/out"
+chown "$ci_user:" "$probes/out"
+probe_source=tests/package/capability-probe.cpp
+read -r -a qt_core < <(pkg-config --cflags --libs Qt6Core)
+g++ -std=c++17 -shared -fPIC -DPROBE_OUTPUT="\"$probes/out/mac-library\"" "$probe_source" -o "$probes/libprobe.so"
+for kind in sqldriver platform; do
+    define=$([ $kind = sqldriver ] && echo PROBE_SQL_DRIVER || echo PROBE_PLATFORM)
+    folder=$([ $kind = sqldriver ] && echo "$probes/plugins/sqldrivers" || echo "$probes/platforms")
+    mkdir -p "$probes/$kind"
+    /usr/lib/qt6/libexec/moc -D$define -Itests/package "$probe_source" -o "$probes/$kind/capability-probe.moc"
+    g++ -std=c++17 -shared -fPIC -D$define -DPROBE_OUTPUT="\"$probes/out/$kind\"" -I"$probes/$kind" "${qt_core[@]}" \
+        "$probe_source" -o "$folder/libprobe$kind.so"
+done
+slipped=(QT_PLUGIN_PATH="$probes/plugins" QT_QPA_PLATFORM_PLUGIN_PATH="$probes/platforms"
+    NETKESTREL_MAC_LIBRARY="$probes/libprobe.so")
+probe_check() { # probe_check PROBE WHAT: the probe did not run, or ran without a capability
+    local file=$probes/out/$1 state="did not run"
+    [ -s "$file" ] && state="ran in $(sed -n 's/^exe //p' "$file" | sort -u | paste -sd ' ')"
+    check "$2 held no capability ($state)" \
+        bash -c "cat '$file' 2>/dev/null; ! grep -E '^Cap(Prm|Eff):' '$file' 2>/dev/null | grep -vE ':[[:space:]]+0+\$'"
+}
+testnet_scanner_exec "${as_user[@]}" "${slipped[@]}" /usr/bin/netkestrel-cli records list \
+    --data-dir "$work/user/data" >/dev/null 2>&1 || true
+probe_check sqldriver "a Qt plugin in QT_PLUGIN_PATH, in netkestrel-cli records list,"
+testnet_scanner_exec "${as_user[@]}" NETKESTREL_MAC_LIBRARY="$probes/libprobe.so" /usr/bin/netkestrel-cli \
+    scan --range $net.0/24 --data-dir "$work/user/data" >/dev/null 2>&1 || true
+probe_check mac-library "the library of NETKESTREL_MAC_LIBRARY, in netkestrel-cli scan,"
+# Without secure execution the hook is the tests' own: the probe must have run,
+# so that the copy below shows the program turning it down.
+check "netkestrel-cli without a capability loads NETKESTREL_MAC_LIBRARY" test -s "$probes/out/mac-library"
+rm -f "$probes/out/"*
+testnet_scanner_exec "${as_user[@]}" "${slipped[@]}" QT_QPA_PLATFORM="capability-probe;offscreen" \
+    XDG_RUNTIME_DIR="$work/user" timeout -k 5 30 /usr/bin/netkestrel --data-dir "$work/user/window" \
+    >"$work/window.log" 2>&1 &
+window_pid=$!
+testnet_track_pid $window_pid
+for _ in $(seq 60); do
+    [ -s "$probes/out/platform" ] && [ -s "$probes/out/sqldriver" ] && break
+    sleep 0.5
+done
+kill -TERM $window_pid 2>/dev/null || true
+wait $window_pid 2>/dev/null || true
+probe_check platform "a Qt platform plugin in QT_QPA_PLATFORM_PLUGIN_PATH, in the window,"
+probe_check sqldriver "a Qt plugin in QT_PLUGIN_PATH, in the window,"
+# A program that gains a capability on exec runs in secure execution: given
+# one anyway, the program must refuse the library the caller names.
+rm -f "$probes/out/"*
+install -m 0755 /usr/bin/netkestrel-cli "$probes/netkestrel-cli-with-capability"
+setcap cap_net_raw+p "$probes/netkestrel-cli-with-capability"
+testnet_scanner_exec "${as_user[@]}" NETKESTREL_MAC_LIBRARY="$probes/libprobe.so" \
+    "$probes/netkestrel-cli-with-capability" scan --range $net.0/24 --data-dir "$work/user/data" \
+    >"$work/secure-scan.out" 2>&1 || true
+check "a netkestrel-cli given a file capability ignores NETKESTREL_MAC_LIBRARY" \
+    bash -c "cat '$probes/out/mac-library' 2>/dev/null; test ! -e '$probes/out/mac-library'"
 
 echo "-- the watch unit's command line, as the unit runs it"
 unit=/lib/systemd/system/netkestrel-watch@.service
@@ -149,14 +238,41 @@ for word in $exec_start; do
     command_line+=("$(eval "printf '%s' \"$word\"")")
 done
 echo "unit runs: ${command_line[*]} (as $service_user)"
-service=(setpriv --reuid="$service_user" --regid="$service_user" --init-groups --no-new-privs
+# The unit's /proc (ProtectProc=, ProcSubset=) in a mount namespace of its
+# own, and its system-call filter (SystemCallFilter=, as systemd reads the
+# lines: an allow list, then calls taken out of it) loaded last, once the
+# user and the capabilities are set, as systemd does.
+proc_options=hidepid=$(unit_value ProtectProc)
+[ -n "$(unit_value ProcSubset)" ] && proc_options+=,subset=$(unit_value ProcSubset)
+calls_of() { # the system calls named, groups opened (nested ones too), one a line
+    local name call
+    for name; do
+        [[ $name == @* ]] || { echo "$name"; continue; }
+        systemd-analyze syscall-filter "$name" | awk '/^    [^#]/ { print $1 }' |
+            while read -r call; do calls_of "$call"; done
+    done
+}
+# @default is always allowed; "~" lines take calls out of the allow list.
+read -r -a allow_list < <(unit_value SystemCallFilter | grep -v '^~' | paste -sd ' ') || true
+read -r -a deny_list < <(unit_value SystemCallFilter | sed -n 's/^~//p' | paste -sd ' ') || true
+calls_of @default "${allow_list[@]}" | grep -vxF -f <(calls_of "${deny_list[@]}") | sort -u >"$work/syscalls"
+g++ -std=c++17 -O2 tests/package/syscall-filter.cpp -o "$work/syscall-filter" -lseccomp
+service=(unshare --mount --propagation private sh -c 'mount -t proc -o "$0" proc /proc && exec "$@"' "$proc_options"
+    setpriv --reuid="$service_user" --regid="$service_user" --init-groups --no-new-privs
     --inh-caps=-all,+net_raw --ambient-caps=-all,+net_raw --bounding-set=-all,+net_raw
     env -i PATH=/usr/bin:/bin "${environment[@]}")
+filter=("$work/syscall-filter" "$work/syscalls")
+# The emulation must bite, or the watch below proves nothing about the unit.
+sandbox_bites() {
+    "${service[@]}" "${filter[@]}" sh -c 'test ! -e /proc/sys && test ! -e /proc/net && test -r /proc/thread-self/net/arp &&
+        test "$(nice -n 5 nice 2>/dev/null)" = 0'
+}
+check "the unit's sandbox holds: no /proc/sys or /proc/net, setpriority refused" sandbox_bites
 # A record whose MAC differs from the one on the wire gives a finding.
-"${service[@]}" /usr/bin/netkestrel-cli records add --data-dir "$DATA_DIR" --ip $net.10 --mac 00-0A-E4-00-99-99 \
-    --host CI-HOST >/dev/null
+"${service[@]}" "${filter[@]}" /usr/bin/netkestrel-cli records add --data-dir "$DATA_DIR" --ip $net.10 \
+    --mac 00-0A-E4-00-99-99 --host CI-HOST >/dev/null
 testnet_flush_neighbours
-ip netns exec "$(testnet_scanner_ns)" "${service[@]}" NETKESTREL_MAC_TRACE=1 "${command_line[@]}" \
+ip netns exec "$(testnet_scanner_ns)" "${service[@]}" NETKESTREL_MAC_TRACE=1 "${filter[@]}" "${command_line[@]}" \
     >"$work/watch.out" 2>"$work/watch.err" &
 watch_pid=$!
 testnet_track_pid $watch_pid
