@@ -47,7 +47,11 @@ FormDatabaseConnection::FormDatabaseConnection(const DatabaseConnection &current
     layout->addLayout(form);
     auto *note = new QLabel(QStringLiteral("The records, the analysis options, the host history and the "
                                            "acknowledgements are read and written there. The password is "
-                                           "the first line of the password file."),
+                                           "the first line of the password file. Over TCP the connection "
+                                           "must be encrypted (sslmode=require unless the URL names "
+                                           "another sslmode, such as verify-full with sslrootcert=CA file); "
+                                           "sslmode=disable allows a plain one, whose password anyone on "
+                                           "the way can read."),
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);

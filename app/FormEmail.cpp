@@ -77,6 +77,11 @@ void FormEmail::build()
     serverForm->addRow(QStringLiteral("SMTP Host (Outgoing Mail)"), m_host);
     serverForm->addRow(QStringLiteral("Port"), m_port);
     serverForm->addRow(QStringLiteral("Encryption"), m_encryption);
+    auto *plainNote = named(new QLabel(QStringLiteral("With None the login's password travels in clear, "
+                                                      "readable by anyone on the way to the server.")),
+                            "lblPlainPassword");
+    plainNote->setWordWrap(true);
+    serverForm->addRow(QString(), plainNote);
     serverForm->addRow(QStringLiteral("Certificate authority"), m_caFile);
     serverForm->addRow(m_auth);
     serverForm->addRow(QStringLiteral("Username:"), m_user);

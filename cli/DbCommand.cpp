@@ -38,7 +38,11 @@ const char Usage[] =
     "instead of kestrel.mdb; the backup is a database file in the data folder all the same.\n"
     "URL: postgresql://USER@HOST:PORT/DBNAME, or postgresql://USER@/DBNAME?host=/SOCKET/FOLDER.\n"
     "The password comes from PGPASSFILE or ~/.pgpass, or from the first line of the file that\n"
-    "--password-file FILE names; never from the command line.\n"
+    "--password-file FILE names; never from the command line. Over TCP the connection must be\n"
+    "encrypted (sslmode=require unless the URL names another sslmode), so a server without TLS\n"
+    "is refused before the password is sent; sslmode=disable allows a plain connection. The URL\n"
+    "also takes sslrootcert, sslcert, sslkey and sslcrl (readable files), for example\n"
+    "?sslmode=verify-full&sslrootcert=/etc/ssl/db-ca.crt.\n"
     "\n"
     "Messages go to standard error. Exit status: 0 done, 1 refused or failed, 2 bad usage.\n";
 

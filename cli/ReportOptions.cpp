@@ -38,7 +38,9 @@ void addTo(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("auth"), QStringLiteral("1: log in with AUTH LOGIN, 0: do not."),
                       QStringLiteral("0|1")});
     parser.addOption({QStringLiteral("encryption"),
-                      QStringLiteral("none, starttls, or tls (encrypted from the first byte)."),
+                      QStringLiteral("starttls (the default where the settings name none), tls (encrypted "
+                                     "from the first byte), or none: the login's password then travels in "
+                                     "clear."),
                       QStringLiteral("MODE")});
 }
 

@@ -6,8 +6,12 @@
 // connection is upgraded after the greeting (and fails when the server does
 // not offer STARTTLS); with Tls the connection is encrypted from its first
 // byte (usually port 465). Certificates are verified against the system's
-// trust store, or against a given CA file.
+// trust store, or against a given CA file. With None the login's password
+// travels in clear, so it is never the default: settings that name no
+// encryption take StartTls.
 enum class MailEncryption { None, StartTls, Tls };
+
+constexpr MailEncryption DefaultMailEncryption = MailEncryption::StartTls;
 
 // "none", "starttls", "tls"; parse answers false for any other text.
 QString encryptionName(MailEncryption encryption);

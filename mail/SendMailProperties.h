@@ -114,8 +114,8 @@ public:
     void setUsername(const QString &user);
 
     // Beyond the original properties: the POP3 port (110), the encryption of
-    // the SMTP connection and a CA file (PEM) to verify the server against in
-    // place of the system's trust store. Not saved.
+    // the SMTP connection (StartTls unless set) and a CA file (PEM) to verify
+    // the server against in place of the system's trust store. Not saved.
     int POP3Port() const { return m_pop3Port; }
     void setPOP3Port(int port) { m_pop3Port = port; }
     MailEncryption Encryption() const { return m_encryption; }
@@ -180,7 +180,7 @@ private:
     bool m_usePopAuth = false;
     QString m_username;
     int m_pop3Port = 110;
-    MailEncryption m_encryption = MailEncryption::None;
+    MailEncryption m_encryption = DefaultMailEncryption;
     QString m_caFile;
     HostProbe m_resolve;
     HostProbe m_ping;

@@ -201,6 +201,10 @@ bool clsSendMail::startConnection()
         startSmtp();
         return true;
     }
+    if (Encryption() != MailEncryption::None) {
+        fail(QLatin1String(PopLoginNeedsNoEncryption));
+        return false;
+    }
     emit Status(QStringLiteral("Connecting to POP3 Server (") + POP3Host() + QStringLiteral(")..."));
     if (POP3Host().isEmpty()) {
         fail(QLatin1String(InvalidPop3Host));

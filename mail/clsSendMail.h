@@ -47,7 +47,8 @@ class QSslSocket;
 // Encryption: with StartTls or Tls the server's certificate is verified
 // against the system's trust store (or CaFile); a failed verification ends the
 // send with the TLS error. AUTH LOGIN is sent only over an encrypted connection
-// unless the encryption is None.
+// unless the encryption is None, and so is the POP3 login, which this client
+// makes in clear only: under StartTls or Tls it is refused before connecting.
 //
 // Messages of a send (time-outs, server replies, socket errors) are kept for
 // that send only; the messages of the property checks stay until a valid
@@ -71,6 +72,8 @@ public:
     static constexpr const char *SocketNotOpen = "Socket not Open";
     static constexpr const char *NoStartTls = "The SMTP Host does not offer STARTTLS";
     static constexpr const char *LoginNeedsEncryption = "Login refused: the connection is not encrypted";
+    static constexpr const char *PopLoginNeedsNoEncryption =
+        "POP3 login refused: it sends the password in clear, which only the encryption None allows";
     static constexpr const char *ClosedMidReply =
         "The mail server closed the connection in the middle of a reply";
 

@@ -114,9 +114,8 @@ Result<QSqlDatabase> RecordStore::OpenRecordStore() const
             CloseRecordStore(db);
             return fail(CannotOpen, applied.error());
         }
-        db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=netkestrel"));
         if (!db.open()) {
-            const QString error = db.lastError().text().trimmed();
+            const QString error = m_server->openFailure(db.lastError().text().trimmed());
             CloseRecordStore(db);
             return fail(CannotOpen, error);
         }

@@ -346,6 +346,10 @@ void TestDatabaseConnection::refusedConnectionKeepsTheStore_data()
         << "postgresql://ops:secret@db/plan" << QString()
         << "The database connection cannot be used; the window keeps %2.\r\n"
         << "password";
+    QTest::newRow("an sslmode that libpq does not know")
+        << "postgresql://ops@db/plan?sslmode=strict" << QString()
+        << "The database connection cannot be used; the window keeps %2.\r\n"
+        << "sslmode is one of disable";
     QTest::newRow("a password file that is not there")
         << "postgresql://nobody@/plan?host=%1"
         << "%1/no-such-file"

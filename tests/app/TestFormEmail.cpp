@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -111,6 +112,8 @@ void TestFormEmail::opensWithTheDefaults()
     QCOMPARE(control<QCheckBox>("Check2")->text(),
              QStringLiteral("Doesn't sent when there is no analysis results"));
     QCOMPARE(control<QLineEdit>("txtPass")->echoMode(), QLineEdit::Password);
+    QCOMPARE(control<QComboBox>("cboEncryption")->currentText(), QStringLiteral("STARTTLS"));
+    QVERIFY(control<QLabel>("lblPlainPassword")->text().contains(QLatin1String("travels in clear")));
     for (const char *name :
          {"txtSMTPHost", "txtUser", "txtSender", "txtSmsNumber", "txtSubject", "txtAttach"})
         QVERIFY2(control<QLineEdit>(name) && control<QLineEdit>(name)->text().isEmpty(), name);
@@ -213,6 +216,7 @@ void TestFormEmail::testButton()
     QVERIFY(openOptions());
     control<QLineEdit>("txtSMTPHost")->setText(QStringLiteral("127.0.0.1"));
     control<QSpinBox>("txtSMTPPort")->setValue(port);
+    control<QComboBox>("cboEncryption")->setCurrentIndex(0); // the peer speaks no TLS
     control<QCheckBox>("chkAuth")->setChecked(false);
     control<QLineEdit>("txtSender")->setText(QStringLiteral("kestrel@example.com"));
     control<QLineEdit>("txtSmsNumber")->setText(QStringLiteral("admin@example.net"));

@@ -390,7 +390,7 @@ void TestMailReport::settingsDefaults()
     QCOMPARE(s.scheduledText(), QStringLiteral("17:30"));
     for (const QString &text : {s.smtpHost, s.user, s.password, s.sender, s.recipient, s.subject, s.message})
         QVERIFY(text.isEmpty());
-    QCOMPARE(s.encryption, MailEncryption::None);
+    QCOMPARE(s.encryption, MailEncryption::StartTls);
 }
 
 void TestMailReport::settingsNamesIgnoreCase()
@@ -402,14 +402,14 @@ void TestMailReport::settingsNamesIgnoreCase()
     store.setValue(QStringLiteral("isSEND"), QStringLiteral("1"));
     store.setValue(QStringLiteral("ISRESULT"), QStringLiteral("0"));
     store.setValue(QStringLiteral("auth"), QStringLiteral("0"));
-    store.setValue(QStringLiteral("encryption"), QStringLiteral("STARTTLS"));
+    store.setValue(QStringLiteral("encryption"), QStringLiteral("NONE")); // kept, though not the default
     ReportSettings s = ReportSettings::load();
     QCOMPARE(s.smtpHost, QStringLiteral("mail.example.net"));
     QCOMPARE(s.scheduledText(), QStringLiteral("9:5"));
     QVERIFY(s.isSend);
     QVERIFY(!s.isResult);
     QVERIFY(!s.useAuthentication);
-    QCOMPARE(s.encryption, MailEncryption::StartTls);
+    QCOMPARE(s.encryption, MailEncryption::None);
 
     // Saved and read again: every value comes back, under one spelling each.
     s.smtpPort = 587;
@@ -422,6 +422,7 @@ void TestMailReport::settingsNamesIgnoreCase()
     QCOMPARE(back.recipient, s.recipient);
     QCOMPARE(back.message, s.message);
     QCOMPARE(back.caFile, s.caFile);
+    QCOMPARE(back.encryption, MailEncryption::None);
     QCOMPARE(back.scheduledText(), QStringLiteral("9:5"));
     const QByteArray conf = readFile(store.filePath());
     QCOMPARE(conf.count("SMTPHost="), 1);

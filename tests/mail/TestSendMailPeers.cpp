@@ -108,6 +108,7 @@ void TestSendMailPeers::address(clsSendMail &mail, quint16 port)
     mail.setUsername(QStringLiteral("report"));
     mail.setPassword(QStringLiteral("s3cret"));
     mail.setUseAuthentication(true);
+    mail.setEncryption(MailEncryption::None); // the peer's own choice where it speaks TLS
 }
 
 void TestSendMailPeers::attachmentsReadBack_data()

@@ -59,7 +59,7 @@ void TestSendMailProperties::defaults()
     QCOMPARE(mail.POP3Port(), 110);
     QVERIFY(!mail.UseAuthentication());
     QVERIFY(!mail.UsePopAuthentication());
-    QCOMPARE(mail.Encryption(), MailEncryption::None);
+    QCOMPARE(mail.Encryption(), MailEncryption::StartTls);
     QVERIFY(mail.errors().isEmpty());
 }
 

@@ -25,6 +25,8 @@ private slots:
     void loginOffer();
     void refusedLoginFails_data();
     void refusedLoginFails();
+    void credentialsInClearOnlyWithoutEncryption_data();
+    void credentialsInClearOnlyWithoutEncryption();
     void unknownReplyEndsTheSend();
     void silentServerTimesOut_data();
     void silentServerTimesOut();
@@ -52,7 +54,8 @@ void TestSendMailScripted::address(clsSendMail &mail, const ScriptedMailServer &
     mail.setRecipient(QStringLiteral("admin@example.net"));
     mail.setSubject(QStringLiteral("Findings"));
     mail.setMessage(QStringLiteral("Two findings."));
-    mail.setSecondLength(200ms); // the login waits 5 seconds: 1 s here
+    mail.setSecondLength(200ms);              // the login waits 5 seconds: 1 s here
+    mail.setEncryption(MailEncryption::None); // the script speaks no TLS
 }
 
 void TestSendMailScripted::plainSendStatusesInOrder()
@@ -172,6 +175,41 @@ void TestSendMailScripted::refusedLoginFails()
     QVERIFY(!server.commands.contains("MAIL FROM: <kestrel@example.com>"));
     QCOMPARE(server.commands.last(), QByteArray("QUIT"));
     QVERIFY(server.commands.size() < 10);
+}
+
+void TestSendMailScripted::credentialsInClearOnlyWithoutEncryption_data()
+{
+    QTest::addColumn<MailEncryption>("encryption");
+    QTest::addColumn<bool>("popLogin");
+    QTest::addColumn<QString>("failure"); // empty: sent
+    QTest::newRow("STARTTLS not offered") << MailEncryption::StartTls << false << clsSendMail::NoStartTls;
+    QTest::newRow("POP3 login under STARTTLS")
+        << MailEncryption::StartTls << true << clsSendMail::PopLoginNeedsNoEncryption;
+    QTest::newRow("none chosen") << MailEncryption::None << false << "";
+}
+
+void TestSendMailScripted::credentialsInClearOnlyWithoutEncryption()
+{
+    QFETCH(MailEncryption, encryption);
+    QFETCH(bool, popLogin);
+    QFETCH(QString, failure);
+    ScriptedMailServer server;
+    clsSendMail mail;
+    address(mail, server);
+    mail.setEncryption(encryption);
+    mail.setUseAuthentication(true);
+    mail.setUsername(QStringLiteral("report"));
+    mail.setPassword(QStringLiteral("s3cret"));
+    mail.setUsePopAuthentication(popLogin);
+    mail.setPOP3Host(QStringLiteral("127.0.0.1"));
+    mail.setPOP3Port(server.port());
+    MailRun run(mail);
+    mail.Send();
+    QVERIFY(run.waitForEnd(mail));
+    QCOMPARE(run.failures, failure.isEmpty() ? QStringList() : QStringList{failure});
+    QCOMPARE(server.commands.contains("AUTH LOGIN"), failure.isEmpty());
+    QCOMPARE(server.commands.contains(QByteArray("s3cret").toBase64()), failure.isEmpty());
+    QCOMPARE(server.connections, popLogin ? 0 : 1);
 }
 
 void TestSendMailScripted::unknownReplyEndsTheSend()

@@ -8,10 +8,68 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QtEndian>
 
+#include <atomic>
 #include <list>
+
+namespace {
+
+// A PostgreSQL server's first steps on loopback, on a thread of its own (the
+// driver's open blocks the test's): 'N' to every request for encryption,
+// then a request for the password in clear, and what comes is kept.
+class PlainServerPeer : public QThread
+{
+public:
+    quint16 port = 0;
+    QSemaphore listening;
+    std::atomic<bool> done{false};
+    QList<QByteArray> passwords; // read after wait()
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost);
+        port = server.serverPort();
+        listening.release();
+        while (!done) {
+            if (server.waitForNewConnection(50))
+                serve(std::unique_ptr<QTcpSocket>(server.nextPendingConnection()).get());
+        }
+    }
+
+private:
+    static QByteArray read(QTcpSocket *socket, quint32 bytes)
+    {
+        const qint64 wanted = qMin<qint64>(bytes, 10000);
+        QByteArray data;
+        while (data.size() < wanted && (socket->bytesAvailable() || socket->waitForReadyRead(5000)))
+            data += socket->read(wanted - data.size());
+        return data;
+    }
+    void serve(QTcpSocket *socket)
+    {
+        QByteArray head;
+        // SSLRequest and GSSENCRequest: length 8, code 1234 5679 or 5680.
+        while ((head = read(socket, 8)).startsWith(QByteArray("\0\0\0\x08\x04\xd2\x16", 7)))
+            socket->write("N");
+        if (head.size() < 8)
+            return;
+        read(socket, qFromBigEndian<quint32>(head.constData()) - 8); // the StartupMessage's rest
+        socket->write(QByteArray("R\0\0\0\x08\0\0\0\x03", 9));
+        if (const QByteArray message = read(socket, 5); message.size() == 5 && message.startsWith('p'))
+            passwords.append(read(socket, qFromBigEndian<quint32>(message.constData() + 1) - 4));
+    }
+};
+
+} // namespace
 
 // The record store on a PostgreSQL server of the test's own: the URL of
 // --database, the schema's version there, several processes at once, and
@@ -23,6 +81,8 @@ class TestRecordServer : public QObject
 private slots:
     void parseUrl_data();
     void parseUrl();
+    void encryptionOverTcp_data();
+    void encryptionOverTcp();
     void initTestCase();
     void cleanupTestCase();
     void init();
@@ -80,8 +140,17 @@ void TestRecordServer::parseUrl_data()
     QTest::newRow("no database") << "postgresql://admin@db/" << QString() << QString() << 0;
     QTest::newRow("other scheme") << "mysql://admin@db/plan" << QString() << QString() << 0;
     QTest::newRow("a file") << "/var/lib/kestrel.mdb" << QString() << QString() << 0;
+    QTest::newRow("TLS settings") << "postgresql://admin@db/plan?sslmode=verify-full&sslrootcert=%1"
+                                  << "postgresql://admin@db/plan?sslmode=verify-full&sslrootcert=%1"
+                                  << "db" << -1;
     QTest::newRow("unknown parameter")
+        << "postgresql://admin@db/plan?options=-cwork_mem=1" << QString() << QString() << 0;
+    QTest::newRow("sslmode not libpq's")
         << "postgresql://admin@db/plan?sslmode=off" << QString() << QString() << 0;
+    QTest::newRow("certificate not there")
+        << "postgresql://admin@db/plan?sslcert=/nonexistent/client.crt" << QString() << QString() << 0;
+    QTest::newRow("a ';' after the file")
+        << "postgresql://admin@db/plan?sslkey=%1;sslmode=disable" << QString() << QString() << 0;
     QTest::newRow("bad port") << "postgresql://admin@/plan?port=70000" << QString() << QString() << 0;
 }
 
@@ -91,6 +160,8 @@ void TestRecordServer::parseUrl()
     QFETCH(QString, display);
     QFETCH(QString, host);
     QFETCH(int, port);
+    for (QString *value : {&text, &display}) // a readable file
+        value->replace(QLatin1String("%1"), QCoreApplication::applicationFilePath());
     const Result<DatabaseUrl> url = DatabaseUrl::parse(text);
     QCOMPARE(url.ok(), !display.isEmpty());
     if (!url) {
@@ -103,6 +174,47 @@ void TestRecordServer::parseUrl()
     QCOMPARE(url->port(), port);
     QCOMPARE(url->database(), QStringLiteral("plan"));
     QCOMPARE(url->user(), QStringLiteral("admin"));
+}
+
+void TestRecordServer::encryptionOverTcp_data()
+{
+    QTest::addColumn<QString>("parameters"); // %1: a folder of the test's
+    QTest::addColumn<bool>("passwordSent");
+    QTest::newRow("no sslmode") << QString() << false;
+    QTest::newRow("verify-full") << "?sslmode=verify-full" << false;
+    // Quoted, the file's name cannot set the sslmode.
+    QTest::newRow("a file name that spells an option") << "?sslrootcert=%1/ca%20sslmode%3Ddisable" << false;
+    QTest::newRow("sslmode=disable") << "?sslmode=disable" << true;
+}
+
+void TestRecordServer::encryptionOverTcp()
+{
+    QFETCH(QString, parameters);
+    QFETCH(bool, passwordSent);
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        QSKIP("Qt's PostgreSQL driver is not installed (Debian package libqt6sql6-psql)");
+    QTemporaryDir dir;
+    for (const char *name : {"pw", "ca sslmode=disable"}) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("s3cret\n") == 7);
+    }
+    PlainServerPeer peer;
+    peer.start();
+    peer.listening.acquire();
+    const Result<DatabaseUrl> url =
+        DatabaseUrl::parse(QStringLiteral("postgresql://kestrel@127.0.0.1:%1/plan").arg(peer.port) +
+                               parameters.replace(QLatin1String("%1"), dir.path()),
+                           dir.filePath(QStringLiteral("pw")));
+    QVERIFY2(url, qPrintable(url.error()));
+    const Result<> opened = RecordStore(dir.path(), *url).prepare();
+    peer.done = true;
+    peer.wait();
+    QCOMPARE(peer.passwords,
+             passwordSent ? QList<QByteArray>{QByteArray("s3cret\0", 7)} : QList<QByteArray>());
+    // The cause follows the line that names the store.
+    const QString cause = opened.error().section(QStringLiteral("\r\n"), 1);
+    QCOMPARE(cause.contains(QLatin1String("offers no encrypted connection")), !passwordSent);
+    QCOMPARE(cause.contains(QLatin1String("sslmode=disable")), !passwordSent);
 }
 
 void TestRecordServer::initTestCase()
@@ -125,7 +237,8 @@ void TestRecordServer::cleanupTestCase()
 
 void TestRecordServer::init()
 {
-    if (QByteArray(QTest::currentTestFunction()) == "parseUrl")
+    if (QByteArray(QTest::currentTestFunction()) == "parseUrl" ||
+        QByteArray(QTest::currentTestFunction()) == "encryptionOverTcp")
         return; // needs no server
     if (!m_unavailable.isEmpty())
         QSKIP(qPrintable(m_unavailable));
