@@ -34,7 +34,6 @@ void TestShutdownPassword::password_data()
                              << "s3cret pass";
     QTest::newRow("after %, joined") << QStringList{"-Uadmin%s3cret pass"} << QByteArray() << 0 << 0
                                      << "s3cret pass";
-    QTest::newRow("PASSWD") << QStringList{"-U", "admin"} << QByteArray() << 0 << 0 << "s3cret env";
     QTest::newRow("file before PASSWD")
         << file << QByteArray("s3cret file\r\nmore\n") << 0644 << 0 << "s3cret file";
     QTest::newRow("first line empty") << file << QByteArray("\ns3cret\n") << 0600 << 1 << "is empty";
