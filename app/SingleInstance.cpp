@@ -4,6 +4,9 @@
 #include <QLocalSocket>
 #include <QRegularExpression>
 
+#include "PeerCredentials.h"
+#include "RuntimeFolder.h"
+
 #include <unistd.h>
 
 namespace {
@@ -25,9 +28,12 @@ SingleInstance::SingleInstance(const QString &serverName, QObject *parent)
 {
 }
 
-QString SingleInstance::serverNameForUser()
+Result<QString> SingleInstance::serverNameForUser()
 {
-    QString name = QStringLiteral("netkestrel-%1").arg(::getuid());
+    const Result<QString> folder = RuntimeFolder::resolve();
+    if (!folder)
+        return Failure{folder.error()};
+    QString name = *folder + QStringLiteral("/netkestrel-%1").arg(::getuid());
     QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (display.isEmpty())
         display = qEnvironmentVariable("DISPLAY");
@@ -40,6 +46,8 @@ QString SingleInstance::serverNameForUser()
 
 bool SingleInstance::claim(Request request)
 {
+    if (m_serverName.isEmpty())
+        return true;
     if (handOver(request))
         return false;
     if (listen())
@@ -66,6 +74,12 @@ bool SingleInstance::handOver(Request request)
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(AnswerTimeoutMs))
         return false;
+    // Whoever else listens there is not our running program: telling it
+    // that we end would leave the user with no window at all.
+    if (!PeerCredentials::isOwnUser(socket.socketDescriptor())) {
+        socket.abort();
+        return false;
+    }
     // The line waits in the socket for the running program to read it, also
     // after this process has ended.
     socket.write(requestLine(request));
@@ -89,6 +103,11 @@ bool SingleInstance::listen()
 
 void SingleInstance::serve(QLocalSocket *socket)
 {
+    if (!PeerCredentials::isOwnUser(socket->socketDescriptor())) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto readLine = [this, socket] {
         if (!socket->canReadLine())

@@ -31,7 +31,10 @@ int main(int argc, char *argv[])
     // A second start while the program runs hands over and ends: one tray
     // icon, one automatic scanner. A plain start brings the running window
     // to the front; "mini" (the logon autorun) leaves it as it is.
-    SingleInstance instance(SingleInstance::serverNameForUser());
+    const Result<QString> guardName = SingleInstance::serverNameForUser();
+    if (!guardName)
+        qWarning("netkestrel: %s; a second start will not find this one.", qPrintable(guardName.error()));
+    SingleInstance instance(guardName ? *guardName : QString());
     if (!instance.claim(mini ? SingleInstance::Request::LeaveAsIs : SingleInstance::Request::ShowWindow))
         return 0;
 

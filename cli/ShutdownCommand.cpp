@@ -1,6 +1,7 @@
 #include "ShutdownCommand.h"
 
 #include "CommandLine.h"
+#include "PasswordFile.h"
 #include "ProcessProgramRunner.h"
 #include "RemoteShutdown.h"
 #include "SettingsSection.h"
@@ -17,12 +18,34 @@ void printWording(QString text)
     std::printf("%s\n", qPrintable(text.replace(QLatin1String("\r\n"), QLatin1String("\n"))));
 }
 
-ShutdownAccount accountFrom(const QString &userOption)
+// The password after "%" in -U, else from --password-file, else from PASSWD.
+// Returns the exit status when the command cannot go on.
+std::optional<int> readAccount(const QCommandLineParser &parser, const CommandLine &command,
+                               ShutdownAccount &account)
 {
+    const QString userOption = parser.value(QStringLiteral("U"));
     const qsizetype percent = userOption.indexOf(QLatin1Char('%'));
+    account.user = percent >= 0 ? userOption.left(percent) : userOption;
+    if (!parser.isSet(QStringLiteral("password-file"))) {
+        account.password = percent >= 0 ? userOption.mid(percent + 1) : qEnvironmentVariable("PASSWD");
+        return std::nullopt;
+    }
+    if (account.user.isEmpty())
+        return command.usageError(QStringLiteral("--password-file needs the account: -U user."));
     if (percent >= 0)
-        return {userOption.left(percent), userOption.mid(percent + 1)};
-    return {userOption, qEnvironmentVariable("PASSWD")};
+        return command.usageError(
+            QStringLiteral("give the password either after % or with --password-file, not both."));
+    const QString path = parser.value(QStringLiteral("password-file"));
+    const Result<PasswordFile> file = PasswordFile::read(path);
+    if (!file)
+        return command.failure(file.error());
+    if (file->readableByOthers)
+        std::fprintf(stderr,
+                     "netkestrel-cli shutdown: warning: other users can read the password file \"%s\" "
+                     "(chmod 600 makes it yours alone).\n",
+                     qPrintable(path));
+    account.password = file->password;
+    return std::nullopt;
 }
 
 } // namespace
@@ -48,9 +71,15 @@ int runShutdownCommand(const QStringList &arguments)
     parser.addOption({QStringLiteral("reboot"), QStringLiteral("Restart after the shutdown.")});
     parser.addOption({QStringLiteral("abort"), QStringLiteral("Abort a pending shutdown instead.")});
     parser.addOption({QStringLiteral("U"),
-                      QStringLiteral("Account on the target; without %pass the password is read from the "
-                                     "environment variable PASSWD."),
+                      QStringLiteral("Account on the target; without %pass the password is read from "
+                                     "--password-file, else from the environment variable PASSWD. A %pass "
+                                     "given here is overwritten with X in the process list at once, but "
+                                     "can be seen there for a moment."),
                       QStringLiteral("user[%pass]")});
+    parser.addOption({QStringLiteral("password-file"),
+                      QStringLiteral("Read the password from the first line of FILE (at most %1 bytes).")
+                          .arg(PasswordFile::MaxBytes),
+                      QStringLiteral("FILE")});
     if (const auto done = command.parse(parser, arguments, CommandLine::Positional::Allowed))
         return *done;
     const QStringList positional = parser.positionalArguments();
@@ -59,7 +88,9 @@ int runShutdownCommand(const QStringList &arguments)
     const QString target = positional.first();
     if (target.trimmed().isEmpty())
         return command.failure(RemoteShutdown::noTargetText(parser.isSet(QStringLiteral("abort"))));
-    const ShutdownAccount account = accountFrom(parser.value(QStringLiteral("U")));
+    ShutdownAccount account;
+    if (const auto done = readAccount(parser, command, account))
+        return *done;
 
     ProcessProgramRunner runner;
     const RemoteShutdown shutdown(runner);

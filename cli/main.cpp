@@ -9,6 +9,7 @@
 #include "ExportCommand.h"
 #include "HistoryCommand.h"
 #include "MessageCommand.h"
+#include "PasswordArguments.h"
 #include "PingCommand.h"
 #include "ProcessMemory.h"
 #include "RecordsCommand.h"
@@ -93,7 +94,8 @@ const Command Commands[] = {
 int main(int argc, char *argv[])
 {
     ProcessMemory::keepFreedMemoryForReuse();
-    QCoreApplication app(argc, argv);
+    PasswordArguments given(argc, argv);
+    QCoreApplication app(given.argc(), given.argv());
     QCoreApplication::setApplicationName(QStringLiteral("Netkestrel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NETKESTREL_VERSION));
 

@@ -15,6 +15,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// By their paths, never looked up on PATH: a program run with privilege must
+// be the system's own, and pkexec clears PATH for the program it runs anyway.
+// Debian 12's iproute2 installs ip as /sbin/ip (and /bin/ip).
+const QString IpProgram = QStringLiteral("/sbin/ip");
+const QString PkexecProgram = QStringLiteral("/usr/bin/pkexec");
+
 // pkexec waits for the user to authenticate in the desktop's agent.
 constexpr auto IpTimeout = 10s;
 constexpr auto PkexecTimeout = 120s;
@@ -104,12 +110,12 @@ NeighbourBinder::Outcome NeighbourBinder::applyOne(const ArpBinding &binding) co
                                   face};
     ProgramRun run;
     if (m_asRoot) {
-        run.program = QStringLiteral("ip");
+        run.program = IpProgram;
         run.arguments = ipArguments;
         run.timeout = IpTimeout;
     } else {
-        run.program = QStringLiteral("pkexec");
-        run.arguments = QStringList{QStringLiteral("ip")} + ipArguments;
+        run.program = PkexecProgram;
+        run.arguments = QStringList{IpProgram} + ipArguments;
         run.timeout = PkexecTimeout;
     }
     const ProgramOutcome ran = m_runner.run(run);

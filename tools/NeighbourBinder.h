@@ -16,10 +16,11 @@ struct LocalNetwork
 };
 
 // Applies ARP bindings to this machine's neighbour table as permanent
-// entries: `ip neigh replace IP lladdr MAC nud permanent dev IF`, MAC in
-// colon form, IF the interface whose network holds IP (the longest prefix
-// wins). A process that is not root asks for the privilege through pkexec,
-// once per binding (polkit may keep the authorisation for a while).
+// entries: `/sbin/ip neigh replace IP lladdr MAC nud permanent dev IF`, MAC
+// in colon form, IF the interface whose network holds IP (the longest prefix
+// wins). A process that is not root asks for the privilege through
+// /usr/bin/pkexec, once per binding (polkit may keep the authorisation for a
+// while).
 // Runs the programs through a ProgramRunner and blocks while they run.
 class NeighbourBinder
 {

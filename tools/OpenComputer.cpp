@@ -1,5 +1,6 @@
 #include "OpenComputer.h"
 
+#include <QHostAddress>
 #include <QUrl>
 
 #include "DesktopServices.h"
@@ -18,8 +19,25 @@ const OpenComputer::RdpClient RdpClients[] = {
          return QStringList{QStringLiteral("-c"), QStringLiteral("rdp://") + address};
      },
      "remmina and remmina-plugin-rdp"},
-    {"rdesktop", [](const QString &address) { return QStringList{address}; }, "rdesktop"},
+    // rdesktop reads its options with getopt: after "--" nothing is one.
+    {"rdesktop",
+     [](const QString &address) {
+         return QStringList{QStringLiteral("--"), address};
+     },
+     "rdesktop"},
 };
+
+// Dotted quads only, written out anew from the parsed address: what reaches
+// a client can never be read as one of its options, nor name another host
+// than the list shows (QHostAddress also takes "198.18.7" for 198.18.0.7).
+QString checkedAddress(const QString &text)
+{
+    QHostAddress address;
+    if (!address.setAddress(text) || address.protocol() != QAbstractSocket::IPv4Protocol ||
+        address.toString() != text)
+        return {};
+    return address.toString();
+}
 
 } // namespace
 
@@ -31,6 +49,12 @@ std::span<const OpenComputer::RdpClient> OpenComputer::rdpClients()
 OpenComputer::OpenComputer(DesktopServices &desktop, ProgramRunner &runner, Prompt &prompt)
     : m_desktop(desktop), m_runner(runner), m_prompt(prompt)
 {
+}
+
+QString OpenComputer::notAnAddressText(const QString &text)
+{
+    return QStringLiteral("\"%1\" is not an IPv4 address: there is no host to connect to.")
+        .arg(text.left(64));
 }
 
 QString OpenComputer::noClientText()
@@ -52,8 +76,14 @@ void OpenComputer::openAs(const ListModel &scanList, const QString &prefix) cons
         m_prompt.notice(QLatin1String(NoCurrentRowText));
         return;
     }
-    // The address is used as the list shows it, a marker row's too.
-    const QString address = prefix + scanList.text(row, ScanListModel::IpColumn);
+    // A marker row's address is used as well.
+    const QString text = scanList.text(row, ScanListModel::IpColumn);
+    const QString host = checkedAddress(text);
+    if (host.isEmpty()) {
+        m_prompt.notice(notAnAddressText(text));
+        return;
+    }
+    const QString address = prefix + host;
     if (!m_desktop.openUrl(QUrl(address)))
         m_prompt.notice(QStringLiteral("No program to open %1 was found.").arg(address));
 }
@@ -69,7 +99,12 @@ void OpenComputer::callRemoteDesktop(const ListModel &scanList) const
         m_prompt.notice(QLatin1String(NoCurrentRowText));
         return;
     }
-    const QString address = scanList.text(row, ScanListModel::IpColumn);
+    const QString text = scanList.text(row, ScanListModel::IpColumn);
+    const QString address = checkedAddress(text);
+    if (address.isEmpty()) {
+        m_prompt.notice(notAnAddressText(text));
+        return;
+    }
     for (const RdpClient &client : RdpClients) {
         ProgramRun run;
         run.program = QLatin1String(client.program);

@@ -12,12 +12,14 @@ class Prompt;
 
 // "Open Computer": the scan list's current host handed to the desktop's
 // handler for an http://, https:// or ftp:// address, or to the first RDP
-// client installed. Neither waits for the program it starts.
+// client installed. Neither waits for the program it starts. A list can be
+// read from a file of anyone's making: a host that is not a dotted IPv4
+// address is refused with a notice, never handed on.
 class OpenComputer
 {
 public:
-    // An RDP client: its program, how it takes the host to connect to, and
-    // the Debian package it comes in.
+    // An RDP client: its program, how it takes the host to connect to (a
+    // checked dotted quad), and the Debian package it comes in.
     struct RdpClient
     {
         const char *program;
@@ -39,6 +41,7 @@ public:
     void callRemoteDesktop(const ListModel &scanList) const;
 
     static QString noClientText();
+    static QString notAnAddressText(const QString &text);
 
 private:
     DesktopServices &m_desktop;

@@ -34,9 +34,11 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 number=$(head -n1 "$work/display")
 
 # Everything of the program's own in the test's folder, the guard's socket too.
-export DISPLAY=":$number" TMPDIR="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+mkdir -m 700 "$work/run"
+export DISPLAY=":$number" TMPDIR="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
+    XDG_DATA_HOME="$work/data"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-socket="$work/netkestrel-$(id -u)-_$number"
+socket="$work/run/netkestrel-$(id -u)-_$number"
 
 start_first() { # starts the program in the background; waits for its socket
     "$program" --data-dir "$work/first" >"$work/first.log" 2>&1 &

@@ -264,17 +264,18 @@ void TestArpBinding::neighbourCommands_data()
     const QStringList bind{"neigh", "replace",   "198.18.7.20", "lladdr", "00:0a:e4:20:53:55",
                            "nud",   "permanent", "dev",         "eth0"};
     const ProgramOutcome ok = S::finished(0);
-    QTest::newRow("root, longest prefix") << true << "198.18.7.20"
-                                          << "00-0A-E4-20-53-55" << ok << (QStringList{"ip"} + bind) << "";
+    QTest::newRow("root, longest prefix")
+        << true << "198.18.7.20"
+        << "00-0A-E4-20-53-55" << ok << (QStringList{"/sbin/ip"} + bind) << "";
     QTest::newRow("root, wider network")
         << true << "198.19.1.3"
         << "00-0A-E4-20-53-55" << ok
-        << QStringList{"ip",  "neigh",     "replace", "198.19.1.3", "lladdr", "00:0a:e4:20:53:55",
-                       "nud", "permanent", "dev",     "eth1"}
+        << QStringList{"/sbin/ip",          "neigh", "replace",   "198.19.1.3", "lladdr",
+                       "00:0a:e4:20:53:55", "nud",   "permanent", "dev",        "eth1"}
         << "";
     QTest::newRow("not root: pkexec")
         << false << "198.18.7.20"
-        << "00-0A-E4-20-53-55" << ok << (QStringList{"pkexec", "ip"} + bind) << "";
+        << "00-0A-E4-20-53-55" << ok << (QStringList{"/usr/bin/pkexec", "/sbin/ip"} + bind) << "";
     QTest::newRow("no network of ours") << true << "192.0.2.1"
                                         << "00-0A-E4-20-53-55" << ok << QStringList()
                                         << "no network interface of this machine is on its network";
@@ -286,23 +287,24 @@ void TestArpBinding::neighbourCommands_data()
     QTest::newRow("ip refuses") << true << "198.18.7.20"
                                 << "00-0A-E4-20-53-55"
                                 << S::finished(2, {}, "RTNETLINK answers: Operation not permitted\n")
-                                << (QStringList{"ip"} + bind) << "RTNETLINK answers: Operation not permitted";
+                                << (QStringList{"/sbin/ip"} + bind)
+                                << "RTNETLINK answers: Operation not permitted";
     QTest::newRow("ip missing") << true << "198.18.7.20"
                                 << "00-0A-E4-20-53-55" << S::withStatus(ProgramOutcome::Status::NotInstalled)
-                                << (QStringList{"ip"} + bind)
+                                << (QStringList{"/sbin/ip"} + bind)
                                 << "ip is not installed (Debian package iproute2)";
     QTest::newRow("pkexec dismissed")
         << false << "198.18.7.20"
-        << "00-0A-E4-20-53-55" << S::finished(126) << (QStringList{"pkexec", "ip"} + bind)
+        << "00-0A-E4-20-53-55" << S::finished(126) << (QStringList{"/usr/bin/pkexec", "/sbin/ip"} + bind)
         << "the request for administrator rights was dismissed";
     QTest::newRow("pkexec refused") << false << "198.18.7.20"
                                     << "00-0A-E4-20-53-55" << S::finished(127)
-                                    << (QStringList{"pkexec", "ip"} + bind)
+                                    << (QStringList{"/usr/bin/pkexec", "/sbin/ip"} + bind)
                                     << "administrator rights were refused";
     QTest::newRow("pkexec missing")
         << false << "198.18.7.20"
         << "00-0A-E4-20-53-55" << S::withStatus(ProgramOutcome::Status::NotInstalled)
-        << (QStringList{"pkexec", "ip"} + bind)
+        << (QStringList{"/usr/bin/pkexec", "/sbin/ip"} + bind)
         << "pkexec is not installed (Debian package pkexec); or run the command as root";
 }
 

@@ -20,6 +20,8 @@ private slots:
     void remoteDesktop();
     void remoteDesktopNeedsAHost_data();
     void remoteDesktopNeedsAHost();
+    void targets_data();
+    void targets();
 
 private:
     void fill(int rows, int current);
@@ -153,6 +155,44 @@ void TestOpenComputer::remoteDesktopNeedsAHost()
     QVERIFY(m_runner.detachedRuns().isEmpty());
     QCOMPARE(m_prompt.requests().size(), 1);
     QCOMPARE(m_prompt.lastRequest().text, message);
+}
+
+void TestOpenComputer::targets_data()
+{
+    // What the list shows as the host (a file of anyone's making can put
+    // anything there), and what each client would get; empty: refused.
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QList<QStringList>>("clientArguments");
+    QTest::newRow("dotted quad") << "198.18.7.22"
+                                 << QList<QStringList>{{"/v:198.18.7.22"},
+                                                       {"-c", "rdp://198.18.7.22"},
+                                                       {"--", "198.18.7.22"}};
+    for (const char *hostile : {"-o ProxyCommand=touch /tmp/owned", "--plugin", "198.18.7.22 --x",
+                                " 198.18.7.22", "ALPHA10", "fe80::1", "::ffff:198.18.7.22", "198.18.7", ""})
+        QTest::newRow(*hostile ? hostile : "empty") << QString::fromLatin1(hostile) << QList<QStringList>();
+}
+
+void TestOpenComputer::targets()
+{
+    QFETCH(QString, host);
+    QFETCH(QList<QStringList>, clientArguments);
+    ScanRow row;
+    row.ipAddress = host;
+    m_list.appendScanRow(row);
+    m_list.setCurrentRow(0);
+    // No client is installed: each one is tried with what it would get.
+    const OpenComputer open(m_desktop, m_runner, m_prompt);
+    open.callRemoteDesktop(m_list);
+    open.openAs(m_list, QStringLiteral("http://"));
+
+    QList<QStringList> given;
+    for (const ProgramRun &run : m_runner.detachedRuns())
+        given.append(run.arguments);
+    QCOMPARE(given, clientArguments);
+    const bool refused = clientArguments.isEmpty();
+    QCOMPARE(m_desktop.opened().size(), refused ? 0 : 1);
+    QCOMPARE(m_prompt.requests().first().text,
+             refused ? OpenComputer::notAnAddressText(host) : OpenComputer::noClientText());
 }
 
 QTEST_GUILESS_MAIN(TestOpenComputer)
