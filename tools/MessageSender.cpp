@@ -95,11 +95,12 @@ MessageSender::Result MessageSender::send(const QString &destination, const QStr
     const QString name = withoutUncPrefix(destination);
     ProgramRun run;
     run.program = QStringLiteral("smbclient");
-    run.arguments = {QStringLiteral("-M"), name};
+    // Joined to its option, a name that starts with "-" stays a name.
+    run.arguments = {QStringLiteral("--message=") + name};
     // An address is reached directly; a name is left to smbclient's own name
     // resolution.
     if (isIpv4Address(name))
-        run.arguments << QStringLiteral("-I") << name;
+        run.arguments << QStringLiteral("--ip-address=") + name;
     run.input = text.toUtf8();
     run.timeout = std::chrono::seconds(20);
     const ProgramOutcome outcome = m_runner.run(run);

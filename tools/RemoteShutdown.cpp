@@ -30,13 +30,15 @@ QString withoutUncPrefix(const QString &target)
     return target.startsWith(QLatin1String("\\\\")) ? target.mid(2) : target;
 }
 
+// Values typed by the user or read from a file are joined to their option
+// with "=", so that one starting with "-" can never be read as an option.
 QStringList targetArguments(const QString &target)
 {
     const QString name = withoutUncPrefix(target);
     QHostAddress address;
     if (address.setAddress(name) && address.protocol() == QAbstractSocket::IPv4Protocol)
-        return {QStringLiteral("-I"), name};
-    return {QStringLiteral("-S"), name};
+        return {QStringLiteral("--ipaddress=") + address.toString()};
+    return {QStringLiteral("--server=") + name};
 }
 
 QString reasonOf(const ProgramOutcome &outcome)
@@ -65,7 +67,7 @@ RemoteShutdown::Result RemoteShutdown::request(const QString &verb, const QStrin
     if (account.user.isEmpty()) {
         run.arguments << QStringLiteral("-N");
     } else {
-        run.arguments << QStringLiteral("-U") << account.user;
+        run.arguments << QStringLiteral("--user=") + account.user;
         // Set even when empty, so that net never stops to ask for one.
         run.environment << QStringLiteral("PASSWD=") + account.password;
     }
@@ -85,7 +87,7 @@ RemoteShutdown::Result RemoteShutdown::shutdown(const ShutdownRequest &request,
     QStringList options{QStringLiteral("-t"),
                         QString::number(std::max(request.delay, int(ShortestSentDelay)))};
     if (!request.message.isEmpty())
-        options << QStringLiteral("-C") << request.message;
+        options << QStringLiteral("--comment=") + request.message;
     if (request.force)
         options << QStringLiteral("-f");
     if (request.reboot)

@@ -194,8 +194,9 @@ void TestMessageShutdownDialogs::shutdownUsesTheDialogsOptions()
     child<QLineEdit>(dialog, "txtUser")->setText(QStringLiteral("admin"));
     child<QLineEdit>(dialog, "txtPassword")->setText(QStringLiteral("pw"));
     click(dialog, "cmdShutdown");
-    QCOMPARE(m_runner.lastRun().arguments, QStringList({"rpc", "shutdown", "-S", "ALPHA10", "-U", "admin",
-                                                        "-t", "12", "-C", QString(127, 'x'), "-f", "-r"}));
+    QCOMPARE(m_runner.lastRun().arguments,
+             QStringList({"rpc", "shutdown", "--server=ALPHA10", "--user=admin", "-t", "12",
+                          "--comment=" + QString(127, 'x'), "-f", "-r"}));
     QCOMPARE(m_runner.lastRun().environment, QStringList{"PASSWD=pw"});
     // The dialog's own options and the account are never stored.
     QVERIFY(!ShutdownOptions::load(section).force);

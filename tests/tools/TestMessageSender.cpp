@@ -27,13 +27,15 @@ void TestMessageSender::destinations_data()
     QTest::addColumn<QStringList>("arguments"); // empty: refused with 123, nothing run
 
     const QStringList none;
-    QTest::newRow("address") << "198.18.7.10" << QStringList{"-M", "198.18.7.10", "-I", "198.18.7.10"};
-    QTest::newRow("name") << "ALPHA10" << QStringList{"-M", "ALPHA10"};
-    QTest::newRow("unc name") << "\\\\ALPHA10" << QStringList{"-M", "ALPHA10"};
-    QTest::newRow("15 characters") << "ABCDEFGHIJKLMNO" << QStringList{"-M", "ABCDEFGHIJKLMNO"};
+    QTest::newRow("address") << "198.18.7.10"
+                             << QStringList{"--message=198.18.7.10", "--ip-address=198.18.7.10"};
+    QTest::newRow("name") << "ALPHA10" << QStringList{"--message=ALPHA10"};
+    QTest::newRow("unc name") << "\\\\ALPHA10" << QStringList{"--message=ALPHA10"};
+    QTest::newRow("15 characters") << "ABCDEFGHIJKLMNO" << QStringList{"--message=ABCDEFGHIJKLMNO"};
     QTest::newRow("16 characters") << "ABCDEFGHIJKLMNOP" << none;
     QTest::newRow("empty") << "" << none;
-    QTest::newRow("padded, not trimmed") << " ALPHA10" << QStringList{"-M", " ALPHA10"};
+    QTest::newRow("padded, not trimmed") << " ALPHA10" << QStringList{"--message= ALPHA10"};
+    QTest::newRow("like an option") << "-N" << QStringList{"--message=-N"};
     QTest::newRow("control character") << "PC\tONE" << none;
     for (const char c : QByteArray("\\/:*?\"<>|"))
         QTest::addRow("forbidden %c", c) << QStringLiteral("PC%1X").arg(QLatin1Char(c)) << none;

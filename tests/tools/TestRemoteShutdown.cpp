@@ -46,15 +46,20 @@ void TestRemoteShutdown::requests_data()
 
     QTest::newRow("address, all options")
         << false << ShutdownRequest{"198.18.7.10", "bye now", 45, true, true} << "admin"
-        << QStringList{"rpc", "shutdown", "-I", "198.18.7.10", "-U", "admin",
-                       "-t",  "45",       "-C", "bye now",     "-f", "-r"};
+        << QStringList{"rpc", "shutdown", "--ipaddress=198.18.7.10", "--user=admin",
+                       "-t",  "45",       "--comment=bye now",       "-f",
+                       "-r"};
     QTest::newRow("picked name, no message, delay 0 sent as the shortest")
         << false << ShutdownRequest{"\\\\ALPHA10", "", 0, false, false} << "LAB\\admin"
-        << QStringList{"rpc", "shutdown", "-S", "ALPHA10", "-U", "LAB\\admin", "-t", "1"};
+        << QStringList{"rpc", "shutdown", "--server=ALPHA10", "--user=LAB\\admin", "-t", "1"};
     QTest::newRow("no account") << false << ShutdownRequest{"ALPHA10", "", 30, false, true} << ""
-                                << QStringList{"rpc", "shutdown", "-S", "ALPHA10", "-N", "-t", "30", "-r"};
+                                << QStringList{"rpc", "shutdown", "--server=ALPHA10", "-N", "-t", "30", "-r"};
+    // Typed values that look like options stay values of their own option.
+    QTest::newRow("values like options")
+        << false << ShutdownRequest{"--debuglevel=10", "-f", 5, false, false} << "-N"
+        << QStringList{"rpc", "shutdown", "--server=--debuglevel=10", "--user=-N", "-t", "5", "--comment=-f"};
     QTest::newRow("abort") << true << ShutdownRequest{"198.18.7.10"} << "admin"
-                           << QStringList{"rpc", "abortshutdown", "-I", "198.18.7.10", "-U", "admin"};
+                           << QStringList{"rpc", "abortshutdown", "--ipaddress=198.18.7.10", "--user=admin"};
 }
 
 void TestRemoteShutdown::requests()
