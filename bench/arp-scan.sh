@@ -36,21 +36,16 @@ run() {
 }
 
 # The helper's path: copies the user can read, only the helper setcap'ed.
-user_bin=$(mktemp -d)
-trap 'testnet_destroy; rm -rf "$user_bin"' EXIT INT TERM
-for file in netkestrel-cli libmac.so netkestrel-arp wkcj.dll wkcj-blocks.txt; do
-    cp "$bin/$file" "$user_bin/"
-done
-mkdir "$user_bin/home" && chown 65534:65534 "$user_bin/home" && chmod -R a+rX "$user_bin"
-setcap cap_net_raw+p "$user_bin/netkestrel-arp"
-as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env HOME="$user_bin/home" XDG_DATA_HOME="$user_bin/home" XDG_CONFIG_HOME="$user_bin/home")
+user_work=$(mktemp -d)
+trap 'testnet_destroy; rm -rf "$user_work"' EXIT INT TERM
+testnet_user_copies "$bin" "$user_work"
 
 results=$(mktemp)
 for round in 1 2 3; do
     run arp-scan arp-scan --interface=eth0 --quiet $net.0/24 >>"$results"
     run netkestrel-default "$bin/netkestrel-cli" scan --from $net.1 --to $net.254 --format kst >>"$results"
     run netkestrel-fast "$bin/netkestrel-cli" scan --from $net.1 --to $net.254 --format kst --pace-ms 0 >>"$results"
-    run netkestrel-helper "${as_user[@]}" "$user_bin/netkestrel-cli" scan --from $net.1 --to $net.254 \
+    run netkestrel-helper "${testnet_as_user[@]}" "$user_work/bin/netkestrel-cli" scan --from $net.1 --to $net.254 \
         --format kst --pace-ms 0 >>"$results"
 done
 

@@ -46,12 +46,7 @@ for ip in "${nbt_hosts[@]}"; do
 done
 # The helper's path: copies the user can read, only the helper setcap'ed.
 bin=$(dirname "$cli")
-for file in netkestrel-cli libmac.so netkestrel-arp wkcj.dll wkcj-blocks.txt; do
-    cp "$bin/$file" "$work/"
-done
-mkdir "$work/home" && chown 65534:65534 "$work/home" && chmod -R a+rX "$work"
-setcap cap_net_raw+p "$work/netkestrel-arp"
-as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env HOME="$work/home" XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/home")
+chmod 755 "$work" && testnet_user_copies "$bin" "$work/user"
 live_arp=$((${#nbt_hosts[@]} + ${#arp_only[@]}))
 live_nbt=${#nbt_hosts[@]}
 
@@ -81,7 +76,7 @@ for round in $(seq "$runs"); do
     run udp-fast "$cli" scan --method udp --range 198.18.0.0/16 --pace-ms 0 --format kst
     run arp-scan arp-scan --interface=eth0 --quiet 198.18.0.0/16
     run arp-fast "$cli" scan --method arp --range 198.18.0.0/16 --pace-ms 0 --format kst
-    run arp-helper "${as_user[@]}" "$work/netkestrel-cli" scan --method arp --range 198.18.0.0/16 --pace-ms 0 --format kst
+    run arp-helper "${testnet_as_user[@]}" "$work/user/bin/netkestrel-cli" scan --method arp --range 198.18.0.0/16 --pace-ms 0 --format kst
     for tool in nbtscan udp-fast; do
         echo "$tool-found $(found "$(cat "$work/$tool.out")" "${nbt_hosts[@]}")" >>"$results"
     done

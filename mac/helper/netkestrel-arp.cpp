@@ -29,6 +29,7 @@
 // that request's interface, are reported: the helper is no sniffer. Requests
 // go out from the interface's own address in the asked address's network.
 // End of input ends the helper at once: nobody is left to read its answers.
+#include "ArpFrame.h"
 #include "ArpProtocol.h"
 
 #include <algorithm>
@@ -198,22 +199,9 @@ bool ask(const Running &entry, std::uint32_t address)
 {
     const auto network = std::find_if(entry.networks.begin(), entry.networks.end(),
                                       [&](const Network &n) { return ((address ^ n.own) & n.mask) == 0; });
-    ether_arp request{};
-    request.arp_hrd = htons(ARPHRD_ETHER);
-    request.arp_pro = htons(ETH_P_IP);
-    request.arp_hln = ETH_ALEN;
-    request.arp_pln = 4;
-    request.arp_op = htons(ARPOP_REQUEST);
-    std::memcpy(request.arp_sha, entry.hardware, ETH_ALEN);
-    const std::uint32_t source = htonl(network->own), target = htonl(address);
-    std::memcpy(request.arp_spa, &source, 4);
-    std::memcpy(request.arp_tpa, &target, 4);
-    sockaddr_ll to{};
-    to.sll_family = AF_PACKET;
-    to.sll_protocol = htons(ETH_P_ARP);
-    to.sll_ifindex = entry.interfaceIndex;
-    to.sll_halen = ETH_ALEN;
-    std::memset(to.sll_addr, 0xFF, ETH_ALEN);
+    const ether_arp request = ArpFrame::packet(ARPOP_REQUEST, entry.hardware, in_addr{htonl(network->own)},
+                                               in_addr{htonl(address)});
+    const sockaddr_ll to = ArpFrame::broadcastOn(entry.interfaceIndex);
     while (sendto(packetSocket, &request, sizeof request, 0, reinterpret_cast<const sockaddr *>(&to),
                   sizeof to) < 0) {
         if (errno != EINTR)

@@ -19,14 +19,8 @@ work=$(mktemp -d)
 trap 'testnet_destroy; rm -rf "$work"' EXIT INT TERM
 
 # The build folder may not be readable by the user: copies of what runs.
-mkdir -p "$work/bin" "$work/home"
-for file in netkestrel-cli libmac.so netkestrel-arp wkcj.dll wkcj-blocks.txt; do
-    cp "$NETKESTREL_BIN_DIR/$file" "$work/bin/"
-done
-chmod -R a+rX "$work" && chown 65534:65534 "$work/home"
-setcap cap_net_raw+p "$work/bin/netkestrel-arp"
-as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env HOME="$work/home" XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/home"
-    NETKESTREL_MAC_TRACE=1)
+testnet_user_copies "$NETKESTREL_BIN_DIR" "$work"
+as_user=("${testnet_as_user[@]}" NETKESTREL_MAC_TRACE=1)
 cli="$work/bin/netkestrel-cli"
 
 neighbours() { testnet_scanner_exec ip -4 neigh show dev eth0 | grep -c "^$net\." || true; }

@@ -291,3 +291,19 @@ testnet_destroy() {
     TESTNET_NAMESPACES=()
     return 0
 }
+
+# testnet_user_copies BIN_DIR DIR: copies of what an ordinary user's scan runs
+# in DIR/bin (the build folder may not be readable by that user), with only
+# the ARP helper given its capability, and a home in DIR/home. Sets
+# testnet_as_user to the command prefix that runs as that user.
+testnet_user_copies() {
+    local bin=$1 dir=$2 file
+    mkdir -p "$dir/bin" "$dir/home"
+    for file in netkestrel-cli libmac.so netkestrel-arp wkcj.dll wkcj-blocks.txt; do
+        cp "$bin/$file" "$dir/bin/"
+    done
+    chmod -R a+rX "$dir" && chown 65534:65534 "$dir/home"
+    setcap cap_net_raw+p "$dir/bin/netkestrel-arp"
+    testnet_as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --
+        env HOME="$dir/home" XDG_DATA_HOME="$dir/home" XDG_CONFIG_HOME="$dir/home")
+}
