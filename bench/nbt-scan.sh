@@ -26,7 +26,7 @@ for n in 10 23 37 54 88 121 170 240; do
 done
 for ip in "${!name[@]}"; do
     for _ in $(seq 60); do
-        testnet_scanner_exec nmblookup -A "$ip" 2>/dev/null | grep -q '<GROUP>' && break
+        testnet_scanner_exec timeout 5 nmblookup -A "$ip" 2>/dev/null | grep -q '<GROUP>' && break
         sleep 0.5
     done
 done

@@ -40,7 +40,7 @@ for ip in "${nbt_hosts[@]}"; do
 done
 for ip in "${nbt_hosts[@]}"; do
     for _ in $(seq 60); do
-        testnet_scanner_exec nmblookup -A "$ip" 2>/dev/null | grep -q '<GROUP>' && break
+        testnet_scanner_exec timeout 5 nmblookup -A "$ip" 2>/dev/null | grep -q '<GROUP>' && break
         sleep 0.5
     done
 done

@@ -234,7 +234,7 @@ testnet_track_pid() {
 testnet_start_nmbd() { # IP NETBIOS_NAME WORKGROUP DIR
     local ip=$1 name=$2 group=$3 dir=$4 ns
     ns=$(testnet_host_ns "$ip") || return 1
-    mkdir -p "$dir"/{lock,state,cache,private,pid,log,ncalrpc}
+    mkdir -p "$dir"/{lock,state,cache,private,pid,log,ncalrpc,socket}
     cat >"$dir/smb.conf" <<CONF
 [global]
 netbios name = $name
@@ -248,6 +248,9 @@ cache directory = $dir/cache
 private dir = $dir/private
 pid directory = $dir/pid
 ncalrpc dir = $dir/ncalrpc
+# Its own socket for unexpected packets: the default, under /run/samba, is
+# shared by every nmbd of the machine, and a second one fails to start.
+nmbd:socket dir = $dir/socket
 log file = $dir/log/nmbd.log
 CONF
     # ip netns exec execs nmbd: $! is nmbd's own PID.

@@ -70,7 +70,7 @@ declare -A lookup
 for h in "${nmbd_hosts[@]}"; do
     set -- $h
     for _ in $(seq 60); do
-        out=$(testnet_scanner_exec nmblookup -A "$1" 2>/dev/null || true)
+        out=$(testnet_scanner_exec timeout 5 nmblookup -A "$1" 2>/dev/null || true)
         grep -q '<GROUP>' <<<"$out" && break
         sleep 0.5
     done
