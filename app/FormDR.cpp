@@ -95,34 +95,32 @@ void FormDR::add()
     m_progress->setValue(0);
     m_lastYield = QDateTime::currentMSecsSinceEpoch();
 
-    ScanRowImport import(m_commands.store(), m_commands.prompt());
-    import.setProgressHandler([this](int percent) { reportProgress(percent);
-});
-    import.setStatusHandler([this](const QString &text) { m_status->setText(text);
-    });
+    ScanRowImport rowImport(m_commands.store(), m_commands.prompt());
+    rowImport.setProgressHandler([this](int percent) { reportProgress(percent); });
+    rowImport.setStatusHandler([this](const QString &text) { m_status->setText(text); });
     ScanRowImport::Options options;
     options.matchBy = m_choice.matchBy();
     options.onDuplicate = m_choice.onDuplicate<ScanRowImport::OnDuplicate>();
     // A store failure has been shown by the import; the list is loaded
     // again either way, since it may have changed under another writer.
-    (void)import.run(m_scanList, options);
+    (void)rowImport.run(m_scanList, options);
 
     setControlsEnabled(true);
     m_running = false;
     m_commands.addLIST();
-    }
+}
 
-    void FormDR::reject()
-    {
-        if (!m_running)
-            QDialog::reject();
-    }
+void FormDR::reject()
+{
+    if (!m_running)
+        QDialog::reject();
+}
 
-    void FormDR::closeEvent(QCloseEvent *event)
-    {
-        if (m_running) {
-            event->ignore();
-            return;
-        }
-        QDialog::closeEvent(event);
+void FormDR::closeEvent(QCloseEvent *event)
+{
+    if (m_running) {
+        event->ignore();
+        return;
     }
+    QDialog::closeEvent(event);
+}

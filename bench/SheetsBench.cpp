@@ -166,8 +166,9 @@ int main(int argc, char **argv)
 
         SilentPrompt prompt;
         clock.restart();
-        SheetImport import(store, prompt);
-        count = import.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Overwrite).count;
+        SheetImport sheetImport(store, prompt);
+        count =
+            sheetImport.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Overwrite).count;
         imports.append(double(clock.elapsed()));
 
         // The window's preview: open the workbook, read the first sheet, fill the list.

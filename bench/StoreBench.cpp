@@ -94,12 +94,12 @@ std::pair<double, double> importMs(const StoreMaker &make)
     if (const Result<> ready = store.prepare(); !ready)
         die(ready.error());
     ScriptedPrompt prompt;
-    SheetImport import(store, prompt);
+    SheetImport sheetImport(store, prompt);
     const auto timedImport = [&](int first, int expected) {
         const QList<PresetRecord> rows = sheetRows(first, ImportSize);
         SheetImport::Outcome outcome;
         const double ms = timeMs([&] {
-            outcome = import.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Skip);
+            outcome = sheetImport.run(rows, BatchItem::MatchBy::IpAddress, SheetImport::OnDuplicate::Skip);
         });
         if (outcome.failed || outcome.count != expected)
             die(QStringLiteral("the import failed: %1").arg(prompt.lastRequest().text));

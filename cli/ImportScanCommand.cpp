@@ -64,16 +64,16 @@ int runImportScanCommand(const QStringList &arguments, const char *usage)
 
     const RecordStore store(folder, *server);
     ConsolePrompt prompt;
-    ScanRowImport import(store, prompt);
+    ScanRowImport rowImport(store, prompt);
     // The status line is the command's result, on standard output; the
     // closing message goes with the other messages to standard error.
-    import.setStatusHandler([](const QString &text) {
+    rowImport.setStatusHandler([](const QString &text) {
         std::printf("%s\n", qPrintable(text));
-    std::fflush(stdout);
-});
-QList<int> all;
-all.reserve(read.rows.size());
-for (int row = 0; row < read.rows.size(); ++row)
-    all.append(row);
-return import.run(read.rows, all, options) ? 0 : CommandLine::FailureStatus;
+        std::fflush(stdout);
+    });
+    QList<int> all;
+    all.reserve(read.rows.size());
+    for (int row = 0; row < read.rows.size(); ++row)
+        all.append(row);
+    return rowImport.run(read.rows, all, options) ? 0 : CommandLine::FailureStatus;
 }
