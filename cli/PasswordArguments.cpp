@@ -12,7 +12,7 @@ char *accountValue(char *argument, bool &next)
     next = std::strcmp(argument, "-U") == 0 || std::strcmp(argument, "--U") == 0;
     if (std::strncmp(argument, "--U=", 4) == 0)
         return argument + 4;
-    if (std::strncmp(argument, "-U", 2) == 0 && argument[1] == 'U' && argument[2] != '\0')
+    if (std::strncmp(argument, "-U", 2) == 0 && argument[2] != '\0')
         return argument + 2;
     return nullptr;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <linux/filter.h>
 #include <linux/if_ether.h>
 #include <linux/if_packet.h>
 #include <net/if_arp.h>
 #include <netinet/if_ether.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 // The ARP packets of Ethernet and IPv4 that the scanners send on a packet
 // socket (SOCK_DGRAM, which adds the Ethernet header), and where to.
@@ -40,6 +43,21 @@ inline sockaddr_ll broadcastOn(int interfaceIndex)
     link.sll_halen = ETH_ALEN;
     std::memset(link.sll_addr, 0xFF, ETH_ALEN);
     return link;
+}
+
+// Lets only ARP replies through to the packet socket fd: it also sees every
+// frame the host sends, our own thousands of requests among them. Only an
+// optimisation: readers check what they get anyway.
+inline void keepOnlyReplies(int fd)
+{
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, offsetof(ether_arp, arp_op)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ARPOP_REPLY, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, 0xFFFF),
+        BPF_STMT(BPF_RET | BPF_K, 0),
+    };
+    const sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+    setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
 }
 
 } // namespace ArpFrame

@@ -37,10 +37,12 @@ QString quoted(QString value)
     return QLatin1Char('\'') + value + QLatin1Char('\'');
 }
 
-// libpq's hosts: a comma-separated list, each a name, an address or a
-// socket folder.
-QStringList tcpHosts(const QString &hosts)
+// The TCP hosts among those libpq connects to: a URL's host, or when it has
+// none libpq's default, PGHOST (else the Unix socket). Each is a name, an
+// address or a socket folder, several separated by commas.
+QStringList tcpHosts(const QString &urlHost)
 {
+    const QString hosts = urlHost.isEmpty() ? qEnvironmentVariable("PGHOST") : urlHost;
     QStringList tcp;
     for (const QString &host : hosts.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         if (!host.startsWith(QLatin1Char('/')) && !host.startsWith(QLatin1Char('@')))
@@ -125,8 +127,7 @@ Result<DatabaseUrl> DatabaseUrl::parse(const QString &text, const QString &passw
 
 bool DatabaseUrl::overTcp() const
 {
-    // An empty host is libpq's default: PGHOST, else the Unix socket.
-    return !tcpHosts(m_host.isEmpty() ? qEnvironmentVariable("PGHOST") : m_host).isEmpty();
+    return !tcpHosts(m_host).isEmpty();
 }
 
 QString DatabaseUrl::sslMode() const
@@ -197,7 +198,7 @@ QString DatabaseUrl::openFailure(const QString &driverText) const
 {
     if (!requiresTls())
         return driverText;
-    const QString host = tcpHosts(m_host.isEmpty() ? qEnvironmentVariable("PGHOST") : m_host).constFirst();
+    const QString host = tcpHosts(m_host).constFirst();
     const int environmentPort = qEnvironmentVariableIntValue("PGPORT");
     const auto port = quint16(m_port > 0 ? m_port : environmentPort > 0 ? environmentPort : DefaultPort);
     if (const std::optional<bool> offered = offersTls(host, port); !offered || *offered)

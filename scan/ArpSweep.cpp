@@ -3,7 +3,6 @@
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
-#include <linux/filter.h>
 #include <linux/if_ether.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
@@ -33,27 +32,13 @@ constexpr quint32 SweepWaitMs = 250;
 // when none of them are neighbours.
 constexpr std::size_t SweepAddresses = 128;
 
-// Lets only ARP replies through: a packet socket also sees every frame the
-// host sends, our own thousands of requests among them.
-void attachReplyFilter(int fd)
-{
-    sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, offsetof(ether_arp, arp_op)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ARPOP_REPLY, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, 0xFFFF),
-        BPF_STMT(BPF_RET | BPF_K, 0),
-    };
-    sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
-    setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program); // only an optimisation
-}
-
 } // namespace
 
 std::unique_ptr<ArpSweep> ArpSweep::open(QObject *parent)
 {
     const int fd = ::socket(AF_PACKET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, htons(ETH_P_ARP));
     if (fd >= 0) {
-        attachReplyFilter(fd);
+        ArpFrame::keepOnlyReplies(fd);
         return std::unique_ptr<ArpSweep>(new ArpSweep(fd, nullptr, parent));
     }
     if (errno != EPERM && errno != EACCES)

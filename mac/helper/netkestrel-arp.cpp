@@ -39,7 +39,6 @@
 #include <cstring>
 #include <ifaddrs.h>
 #include <linux/capability.h>
-#include <linux/filter.h>
 #include <linux/if_packet.h>
 #include <list>
 #include <net/if.h>
@@ -305,15 +304,7 @@ int main()
     signal(SIGPIPE, SIG_IGN);
     if (setCapabilities(true))
         packetSocket = socket(AF_PACKET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, htons(ETH_P_ARP));
-    // Only ARP replies pass: the socket also sees every request sent, ours too.
-    sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, offsetof(ether_arp, arp_op)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ARPOP_REPLY, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, 0xFFFF),
-        BPF_STMT(BPF_RET | BPF_K, 0),
-    };
-    const sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
-    setsockopt(packetSocket, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
+    ArpFrame::keepOnlyReplies(packetSocket);
     // From here on the helper holds no capability at all and can gain none.
     const bool dropped = setCapabilities(false);
     prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
