@@ -313,3 +313,21 @@ void SendMailProperties::setHostProbes(HostProbe resolve, HostProbe ping)
     m_resolve = std::move(resolve);
     m_ping = std::move(ping);
 }
+
+MessageHeaders::Envelope SendMailProperties::envelope() const
+{
+    MessageHeaders::Envelope envelope;
+    envelope.from = m_from;
+    envelope.fromDisplayName = m_fromDisplayName;
+    envelope.to = MessageHeaders::addressList(m_recipients, m_recipientNames);
+    envelope.cc = MessageHeaders::addressList(m_cc, m_ccNames);
+    envelope.subject = m_subject;
+    envelope.replyTo = m_replyTo;
+    envelope.encodeType = m_encodeType;
+    envelope.priority = m_priority;
+    envelope.priorityWord = m_priorityWord;
+    envelope.receipt = m_receipt;
+    envelope.asHtml = m_asHtml;
+    envelope.contentBase = m_contentBase;
+    return envelope;
+}

@@ -9,6 +9,7 @@
 #include "MailEncryption.h"
 #include "MailErrorList.h"
 #include "MailText.h"
+#include "MessageHeaders.h"
 
 // The parts of one message and the settings of its sending, as properties
 // with their defaults and checks. A setter that is given an invalid value
@@ -135,6 +136,9 @@ protected:
     QStringList attachmentPaths() const { return m_attachments; }
     qint64 attachmentBytes() const { return m_attachmentBytes; }
     MailErrorList &propertyErrors() { return m_errors; }
+    // The header fields that the properties give (all but the date and the
+    // MIME parts).
+    MessageHeaders::Envelope envelope() const;
 
 private:
     QStringList split(const QString &text, bool keepEmpty) const;

@@ -1,31 +1,17 @@
 #include "clsSendMail.h"
 
 #include <QFileInfo>
-#include <QMimeDatabase>
-#include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QSslSocket>
 
 #include "MailAddress.h"
 #include "MailCodecs.h"
 #include "MailDate.h"
-#include "MessageHeaders.h"
-#include "SmtpReply.h"
 
 namespace {
 
-// Seconds to wait for the login's answer and for the reply to QUIT.
-constexpr int LoginSeconds = 5;
+// Seconds to wait for the reply to QUIT.
 constexpr int QuitSeconds = 2;
-// Attachments are encoded while less than this waits in the socket.
-constexpr qint64 WriteAhead = 64 * 1024;
-
-QString fileNameOf(const QString &path)
-{
-    QString name = path;
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
-}
 
 } // namespace
 
@@ -84,9 +70,7 @@ QString clsSendMail::MXQuery(const QString &domain)
 
 QString clsSendMail::GetContentType(const QString &fileName)
 {
-    const QMimeType type =
-        QMimeDatabase().mimeTypeForFile(fileNameOf(fileName), QMimeDatabase::MatchExtension);
-    return type.isDefault() ? QString() : type.name();
+    return MimeMessage::contentType(fileName);
 }
 
 QString clsSendMail::DecodeBase64String(const QString &text)
@@ -159,30 +143,10 @@ bool clsSendMail::prepareSend()
         return false;
 
     m_envelopeRecipients = recipients() + ccRecipients() + bccRecipients();
-    m_toValue = MessageHeaders::addressList(recipients(), recipientNames());
-    m_ccValue = MessageHeaders::addressList(ccRecipients(), ccNames());
-    m_multipart = EncodeType() == 0 && !paths.isEmpty();
-    m_body = Message();
-    m_related = false;
-    m_embedded = QList<bool>(paths.size(), false);
-    if (AsHTML()) {
-        for (qsizetype i = 0; i < paths.size(); ++i) {
-            const QString name = fileNameOf(paths.at(i));
-            const QRegularExpression reference(QStringLiteral("(=\\s*[\"']?|<)") +
-                                                   QRegularExpression::escape(name) +
-                                                   QStringLiteral("(?=[\"'\\s>])"),
-                                               QRegularExpression::CaseInsensitiveOption);
-            if (!m_body.contains(reference))
-                continue;
-            m_body.replace(reference, QStringLiteral("\\1cid:") + name);
-            m_embedded[i] = true;
-            m_related = true;
-        }
-    }
-    m_boundary = MailDate::mimeBoundary(m_clock());
+    m_message.prepare(envelope(), Message(), paths, m_clock());
 
     // A rough size of what goes out, for the percentages only.
-    m_totalSize = 600 + m_body.size() + Subject().size() + m_envelopeRecipients.size() * 60;
+    m_totalSize = 600 + m_message.body().size() + Subject().size() + m_envelopeRecipients.size() * 60;
     m_totalSize += attachmentBytes() * 4 / 3 + attachmentBytes() / 38 + paths.size() * 300;
     m_sentBytes = 0;
     m_lastPercent = -1;
@@ -211,7 +175,7 @@ bool clsSendMail::startConnection()
         return false;
     }
     setState(State::PopConnecting);
-    m_popStep = 0;
+    m_popLogin.start(Username(), Password());
     m_attempt = 0;
     connectAttempt();
     return true;
@@ -376,304 +340,6 @@ void clsSendMail::onTimeout()
     }
 }
 
-// --- Replies -----------------------------------------------------------------
-
-void clsSendMail::handleReply(const QByteArray &reply)
-{
-    const QByteArray code = ReplyReader::codeOf(reply).toUpper();
-    switch (m_state) {
-    case State::PopDialogue:
-        handlePopReply(reply);
-        return;
-    case State::Login:
-        handleLoginReply(reply);
-        return;
-    case State::Quitting:
-        dropSocket();
-        setState(State::Closed);
-        return;
-    case State::Ready:
-        return; // nothing was asked
-    default:
-        break;
-    }
-    if (SmtpReply::isInformation(code))
-        return;
-    if (m_state == State::DataCommand && code == "354") {
-        sendHeadersAndBody();
-        return;
-    }
-    if (m_state == State::StartTlsCommand && code == "220") {
-        setState(State::TlsHandshake);
-        m_reader.clear();
-        m_socket->startClientEncryption();
-        wait(ConnectTimeout());
-        return;
-    }
-    if (!SmtpReply::isAccepted(code) || m_state == State::DataCommand || m_state == State::StartTlsCommand ||
-        m_state == State::Body) {
-        fail(SmtpReply::shownText(reply));
-        return;
-    }
-    m_timer.stop();
-    switch (m_state) {
-    case State::Greeting:
-        emit Status(QStringLiteral("Initializing Communications..."));
-        if (Encryption() == MailEncryption::StartTls) {
-            command("EHLO " + MailAddress::domainOf(from()).toLatin1());
-            setState(State::StartTlsHello);
-            wait(ConnectTimeout());
-        } else {
-            sendHello();
-        }
-        break;
-    case State::StartTlsHello:
-        if (!SmtpReply::offersStartTls(reply)) {
-            fail(QLatin1String(NoStartTls));
-            break;
-        }
-        command("STARTTLS");
-        setState(State::StartTlsCommand);
-        wait(ConnectTimeout());
-        break;
-    case State::Hello:
-        if (!UseAuthentication()) {
-            connectionReady();
-        } else if (!SmtpReply::offersLogin(reply)) {
-            emit Status(QStringLiteral("Login Not Supported by Host, Continuing..."));
-            connectionReady();
-        } else if (Encryption() != MailEncryption::None && !m_socket->isEncrypted()) {
-            fail(QLatin1String(LoginNeedsEncryption));
-        } else {
-            emit Status(QStringLiteral("Sending Login Authentication..."));
-            m_loginPrompts = 0;
-            command("AUTH LOGIN");
-            setState(State::Login);
-            wait(LoginSeconds);
-        }
-        break;
-    case State::MailFrom:
-        emit Status(QStringLiteral("Sending Recipient Information..."));
-        m_nextRecipient = 0;
-        sendNextRecipient();
-        break;
-    case State::RcptTo:
-        sendNextRecipient();
-        break;
-    case State::DataEnd:
-        m_totalSize = 0; // nothing more to count
-        emit Progress(100);
-        emit Status(QStringLiteral("Transmission Complete..."));
-        m_sending = false;
-        if (m_keepConnection)
-            setState(State::Ready);
-        else
-            closeConnection();
-        emit SendSuccesful();
-        break;
-    default:
-        break;
-    }
-}
-
-void clsSendMail::handlePopReply(const QByteArray &reply)
-{
-    const QByteArray code = ReplyReader::codeOf(reply).toUpper();
-    if (code != "+OK") {
-        fail(SmtpReply::shownText(reply));
-        return;
-    }
-    switch (m_popStep++) {
-    case 0:
-        command("USER " + Username().toLatin1());
-        break;
-    case 1:
-        command("PASS " + Password().toLatin1());
-        break;
-    case 2:
-        command("QUIT");
-        break;
-    default:
-        m_popStep = 0;
-        dropSocket();
-        emit Status(QStringLiteral("POP3 Authentication Successful..."));
-        startSmtp();
-        break;
-    }
-}
-
-void clsSendMail::handleLoginReply(const QByteArray &reply)
-{
-    const QByteArray code = ReplyReader::codeOf(reply);
-    if (code == "334") {
-        // A server that still prompts after the cancel would hold the login for ever.
-        if (++m_loginPrompts > 3) {
-            loginFailed();
-            return;
-        }
-        const QString prompt =
-            MailCodecs::decodeBase64String(QString::fromLatin1(reply.mid(3).trimmed())).toLower();
-        // Servers that word the prompts otherwise ask for the user name first.
-        const bool user = prompt.contains(QLatin1String("username")) ||
-                          (!prompt.contains(QLatin1String("password")) && m_loginPrompts == 1);
-        const bool password = !user && (prompt.contains(QLatin1String("password")) || m_loginPrompts == 2);
-        if (user)
-            command(Username().toUtf8().toBase64());
-        else if (password)
-            command(Password().toUtf8().toBase64());
-        else
-            command("*"); // cancels the exchange; the server answers with a failure
-        wait(LoginSeconds);
-        return;
-    }
-    if (code == "235") {
-        m_timer.stop();
-        emit Status(QStringLiteral("Host Login OK!"));
-        connectionReady();
-        return;
-    }
-    if (SmtpReply::isInformation(code))
-        return;
-    loginFailed();
-}
-
-void clsSendMail::sendHello()
-{
-    const QByteArray verb = UseAuthentication() ? "EHLO " : "HELO ";
-    command(verb + MailAddress::domainOf(from()).toLatin1());
-    setState(State::Hello);
-    wait(ConnectTimeout());
-}
-
-void clsSendMail::connectionReady()
-{
-    m_timer.stop();
-    setState(State::Ready);
-    if (m_sendPending) {
-        m_sendPending = false;
-        beginTransaction();
-    }
-}
-
-// --- The mail transaction ----------------------------------------------------
-
-void clsSendMail::beginTransaction()
-{
-    m_sentBytes = 0;
-    m_lastPercent = -1;
-    emit Status(QStringLiteral("Sending Sender Information..."));
-    command("MAIL FROM: <" + from().toUtf8() + '>');
-    setState(State::MailFrom);
-    wait(MessageTimeout());
-}
-
-void clsSendMail::sendNextRecipient()
-{
-    if (m_nextRecipient < m_envelopeRecipients.size()) {
-        command("RCPT TO: <" + m_envelopeRecipients.at(m_nextRecipient++).toUtf8() + '>');
-        setState(State::RcptTo);
-        wait(MessageTimeout());
-        return;
-    }
-    emit Status(QStringLiteral("Sending Message..."));
-    command("DATA");
-    setState(State::DataCommand);
-    wait(MessageTimeout());
-}
-
-void clsSendMail::sendHeadersAndBody()
-{
-    m_stuffer = DotStuffer();
-    setState(State::Body);
-    wait(MessageTimeout());
-
-    MessageHeaders::Envelope envelope;
-    envelope.from = from();
-    envelope.fromDisplayName = FromDisplayName();
-    envelope.to = m_toValue;
-    envelope.cc = m_ccValue;
-    envelope.subject = Subject();
-    envelope.replyTo = ReplyToAddress();
-    envelope.date = MailDate::dateHeader(m_clock(), m_timeZoneSuffix);
-    envelope.encodeType = EncodeType();
-    envelope.priority = Priority();
-    envelope.priorityWord = priorityWord();
-    envelope.receipt = Receipt();
-    envelope.multipart = m_multipart;
-    envelope.related = m_related;
-    envelope.boundary = m_boundary;
-    envelope.asHtml = AsHTML();
-    envelope.eightBit = MailText::hasEightBit(m_body);
-    envelope.charset = MailText::charsetFor(m_body);
-    envelope.contentBase = ContentBase();
-
-    QByteArray head = MailText::encodeText(MessageHeaders::build(envelope));
-    head += "\r\n" + MailText::encodeText(m_body) + "\r\n";
-    if (!attachmentPaths().isEmpty())
-        head += "\r\n";
-    writeData(head);
-    m_nextAttachment = 0;
-    m_attachmentFile.reset();
-    pumpAttachments();
-}
-
-void clsSendMail::pumpAttachments()
-{
-    const QStringList paths = attachmentPaths();
-    while (m_state == State::Body && m_socket && m_socket->bytesToWrite() < WriteAhead) {
-        if (!m_attachmentFile) {
-            if (m_nextAttachment >= paths.size()) {
-                finishData();
-                return;
-            }
-            if (!openNextAttachment())
-                return;
-            continue;
-        }
-        const bool uu = EncodeType() == 1;
-        const QByteArray piece =
-            m_attachmentFile->read(uu ? MailCodecs::UuPieceBytes : MailCodecs::Base64PieceBytes);
-        if (!piece.isEmpty()) {
-            if (!writeData(uu ? MailCodecs::uuencodeLines(piece) : MailCodecs::base64Lines(piece)))
-                return;
-            continue;
-        }
-        m_attachmentFile.reset();
-        ++m_nextAttachment;
-        if (!writeData(uu ? MailCodecs::uuencodeClosing() + "end\r\n" : QByteArray("\r\n")))
-            return;
-    }
-}
-
-bool clsSendMail::openNextAttachment()
-{
-    const QString path = attachmentPaths().at(m_nextAttachment);
-    const QString name = fileNameOf(path);
-    const bool embedded = m_embedded.value(m_nextAttachment);
-    emit Status(
-        (embedded ? QStringLiteral("Sending Embedded File, ") : QStringLiteral("Sending Attachment, ")) +
-        name + QStringLiteral("..."));
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        fail(QLatin1String(AttachmentMissing));
-        return false;
-    }
-    m_attachmentFile = std::move(file);
-    if (EncodeType() == 1)
-        return writeData("begin 600 " + MailText::encodeText(name) + "\r\n");
-    return writeData(MailText::encodeText(
-        MessageHeaders::attachmentPart(m_boundary, name, GetContentType(name), embedded && m_related)));
-}
-
-void clsSendMail::finishData()
-{
-    if (m_multipart && !writeData("--" + m_boundary.toLatin1() + "--\r\n"))
-        return;
-    command(".");
-    setState(State::DataEnd);
-    wait(MessageTimeout());
-}
-
 // --- Ending ------------------------------------------------------------------
 
 void clsSendMail::loginFailed()
@@ -698,7 +364,7 @@ void clsSendMail::fail(const QString &message)
     }
     m_sending = false;
     m_sendPending = false;
-    m_attachmentFile.reset();
+    m_message.closeAttachment();
     m_timer.stop();
     emit SendFailed(explanation.join(QStringLiteral("\r\n")));
     closeConnection();

@@ -1,17 +1,17 @@
 #pragma once
 
 #include <QDateTime>
-#include <QFile>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 #include <chrono>
 #include <functional>
-#include <memory>
 
 #include "DotStuffer.h"
 #include "MailErrorList.h"
+#include "MailLogin.h"
+#include "MimeMessage.h"
 #include "ReplyReader.h"
 #include "SendMailProperties.h"
 
@@ -53,6 +53,11 @@ class QSslSocket;
 // Messages of a send (time-outs, server replies, socket errors) are kept for
 // that send only; the messages of the property checks stay until a valid
 // value replaces the invalid one.
+//
+// The rooms of the sender: MimeMessage builds the message and reads its
+// attachments, Pop3Login and SmtpLogin hold the logins' dialogues,
+// clsSendMailDialogue.cpp answers the servers' replies state by state and
+// feeds the DATA stream; this file's .cpp starts, connects and ends.
 class clsSendMail : public QObject, public SendMailProperties
 {
     Q_OBJECT
@@ -147,6 +152,12 @@ private:
     void onBytesWritten(qint64 bytes);
     void onTimeout();
     void handleReply(const QByteArray &reply);
+    void handleSmtpReply(const QByteArray &reply);
+    void greeted();
+    void askStartTls(const QByteArray &ehloReply);
+    void startTls();
+    void helloAnswered(const QByteArray &reply);
+    void messageAccepted();
     void handlePopReply(const QByteArray &reply);
     void handleLoginReply(const QByteArray &reply);
     void sendHello();
@@ -182,21 +193,13 @@ private:
     bool m_sendPending = false;
     bool m_sending = false;
     int m_attempt = 0;
-    int m_popStep = 0;
-    int m_loginPrompts = 0;
+    Pop3Login m_popLogin;
+    SmtpLogin m_smtpLogin;
 
     // The send under way.
     QStringList m_envelopeRecipients;
     qsizetype m_nextRecipient = 0;
-    QString m_toValue;
-    QString m_ccValue;
-    QString m_body;
-    bool m_multipart = false;
-    bool m_related = false;
-    QString m_boundary;
-    QList<bool> m_embedded;
-    qsizetype m_nextAttachment = 0;
-    std::unique_ptr<QFile> m_attachmentFile;
+    MimeMessage m_message;
     DotStuffer m_stuffer;
     qint64 m_totalSize = 0;
     qint64 m_sentBytes = 0;

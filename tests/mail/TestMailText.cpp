@@ -1,3 +1,4 @@
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "DotStuffer.h"
@@ -6,7 +7,9 @@
 #include "MailDate.h"
 #include "MailText.h"
 #include "MessageHeaders.h"
+#include "MimeMessage.h"
 #include "ReplyReader.h"
+#include "SendMailProperties.h"
 
 // The pure parts of the mail sender: checks, text preparation, encodings,
 // dates and the reading of server replies.
@@ -36,6 +39,10 @@ private slots:
     void severalRepliesInOnePiece();
     void multipartHeaders();
     void htmlHeadersWithoutMime();
+    void embeddedAttachments_data();
+    void embeddedAttachments();
+    void attachmentStream_data();
+    void attachmentStream();
 };
 
 void TestMailText::addresses_data()
@@ -351,6 +358,88 @@ void TestMailText::htmlHeadersWithoutMime()
     QVERIFY(html.endsWith(QStringLiteral("Content-Type: text/html;\r\n\tcharset=\"iso-8859-1\"\r\n"
                                          "Content-Transfer-Encoding: 8bit\r\n"
                                          "Content-Base: \"http://intranet/\"\r\n")));
+}
+
+namespace {
+
+const QDateTime stamp(QDate(2026, 12, 7), QTime(9, 5, 3));
+
+} // namespace
+
+void TestMailText::embeddedAttachments_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("asHtml");
+    QTest::addColumn<QString>("sent");
+    const QString img = QStringLiteral("<img src=\"logo.PNG\">");
+    QTest::newRow("src, any case") << img << true << QStringLiteral("<img src=\"cid:Logo.png\">");
+    QTest::newRow("angle brackets") << QStringLiteral("<Logo.png>") << true
+                                    << QStringLiteral("<cid:Logo.png>");
+    QTest::newRow("unquoted, blank") << QStringLiteral("a= Logo.png b") << true
+                                     << QStringLiteral("a= cid:Logo.png b");
+    QTest::newRow("name in the text") << QStringLiteral("see Logo.png") << true << QString();
+    QTest::newRow("longer name") << QStringLiteral("src=\"Logo.pngs\"") << true << QString();
+    QTest::newRow("plain text") << img << false << QString();
+}
+
+void TestMailText::embeddedAttachments()
+{
+    QFETCH(QString, body);
+    QFETCH(bool, asHtml);
+    QFETCH(QString, sent);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("Logo.png")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    MessageHeaders::Envelope e;
+    e.asHtml = asHtml;
+    MimeMessage message;
+    message.prepare(e, body, {file.fileName()}, stamp);
+    const bool related = !sent.isEmpty();
+    QCOMPARE(message.body(), related ? sent : body);
+    QCOMPARE(message.head(QStringLiteral("D")).contains("multipart/related"), related);
+    QCOMPARE(message.nextIsEmbedded(), related);
+    const Result<QByteArray> opening = message.openNextAttachment();
+    QVERIFY(opening);
+    QCOMPARE(opening->contains("Content-ID: <Logo.png>"), related);
+}
+
+void TestMailText::attachmentStream_data()
+{
+    QTest::addColumn<int>("encodeType");
+    QTest::addColumn<QByteArrayList>("pieces");
+    const QByteArray boundary = "--" + MailDate::mimeBoundary(stamp).toLatin1();
+    QTest::newRow("MIME") << 0
+                          << QByteArrayList{
+                                 boundary +
+                                     "\r\nContent-Type: text/plain;\r\n\tname=\"c.txt\"\r\n"
+                                     "Content-Transfer-Encoding: base64\r\n"
+                                     "Content-Disposition: attachment;\r\n\tfilename=\"c.txt\"\r\n\r\n",
+                                 "Q2F0\r\n", "\r\n", boundary + "--\r\n"};
+    QTest::newRow("uuencoded") << 1 << QByteArrayList{"begin 600 c.txt\r\n", "#0V%T\r\n", "`\r\nend\r\n", ""};
+}
+
+void TestMailText::attachmentStream()
+{
+    QFETCH(int, encodeType);
+    QFETCH(QByteArrayList, pieces);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("c.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("Cat") == 3);
+    file.close();
+    MessageHeaders::Envelope e;
+    e.encodeType = encodeType;
+    MimeMessage message;
+    message.prepare(e, QString(), {file.fileName()}, stamp);
+    QCOMPARE(message.nextName(), QStringLiteral("c.txt"));
+    const Result<QByteArray> opening = message.openNextAttachment();
+    QVERIFY(opening);
+    QCOMPARE(QByteArrayList({*opening, message.readPiece(), message.readPiece(), message.ending()}), pieces);
+    QVERIFY(message.attachmentsDone());
+
+    QVERIFY(file.remove());
+    message.prepare(e, QString(), {file.fileName()}, QDateTime());
+    QCOMPARE(message.openNextAttachment().error(), QLatin1String(SendMailProperties::AttachmentMissing));
 }
 
 QTEST_GUILESS_MAIN(TestMailText)
