@@ -13,7 +13,7 @@ LoginStep send(const QByteArray &line)
 
 } // namespace
 
-void Pop3Login::start(const QString &username, const QString &password)
+void MailLogin::start(const QString &username, const QString &password)
 {
     m_username = username;
     m_password = password;
@@ -37,13 +37,6 @@ LoginStep Pop3Login::answer(const QByteArray &reply)
     }
 }
 
-void SmtpLogin::start(const QString &username, const QString &password)
-{
-    m_username = username;
-    m_password = password;
-    m_prompts = 0;
-}
-
 LoginStep SmtpLogin::answer(const QByteArray &reply)
 {
     const QByteArray code = ReplyReader::codeOf(reply);
@@ -52,14 +45,14 @@ LoginStep SmtpLogin::answer(const QByteArray &reply)
     if (code != "334")
         return {SmtpReply::isInformation(code) ? LoginStep::Kind::Ignore : LoginStep::Kind::Refused, {}, {}};
     // A server that still prompts after the cancel would hold the login for ever.
-    if (++m_prompts > 3)
+    if (++m_step > 3)
         return {LoginStep::Kind::Refused, {}, {}};
     const QString prompt =
         MailCodecs::decodeBase64String(QString::fromLatin1(reply.mid(3).trimmed())).toLower();
     // Servers that word the prompts otherwise ask for the user name first.
     const bool user = prompt.contains(QLatin1String("username")) ||
-                      (!prompt.contains(QLatin1String("password")) && m_prompts == 1);
-    const bool password = !user && (prompt.contains(QLatin1String("password")) || m_prompts == 2);
+                      (!prompt.contains(QLatin1String("password")) && m_step == 1);
+    const bool password = !user && (prompt.contains(QLatin1String("password")) || m_step == 2);
     if (user)
         return send(m_username.toUtf8().toBase64());
     if (password)

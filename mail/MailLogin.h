@@ -21,33 +21,33 @@ struct LoginStep
     QString message;
 };
 
-// The POP3 login some servers ask for before they take mail over SMTP: USER,
-// PASS and QUIT, each after a "+OK"; the "+OK" to QUIT ends it. Any other
-// reply refuses it with the reply's text.
-class Pop3Login
+// What both logins keep: the credentials and the replies answered so far.
+class MailLogin
 {
 public:
     void start(const QString &username, const QString &password);
-    LoginStep answer(const QByteArray &reply);
 
-private:
+protected:
     QString m_username;
     QString m_password;
     int m_step = 0;
+};
+
+// The POP3 login some servers ask for before they take mail over SMTP: USER,
+// PASS and QUIT, each after a "+OK"; the "+OK" to QUIT ends it. Any other
+// reply refuses it with the reply's text.
+class Pop3Login : public MailLogin
+{
+public:
+    LoginStep answer(const QByteArray &reply);
 };
 
 // AUTH LOGIN: the server prompts for the user name and the password in
 // base64, and 235 takes the login. A prompt that names neither is taken as
 // the user name when it is the first and as the password when it is the
 // second; any later one is cancelled with "*".
-class SmtpLogin
+class SmtpLogin : public MailLogin
 {
 public:
-    void start(const QString &username, const QString &password);
     LoginStep answer(const QByteArray &reply);
-
-private:
-    QString m_username;
-    QString m_password;
-    int m_prompts = 0;
 };
