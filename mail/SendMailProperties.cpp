@@ -161,18 +161,6 @@ void SendMailProperties::setRecipient(const QString &addresses)
     setAddresses(m_recipients, addresses, InvalidRecipient);
 }
 
-void SendMailProperties::setConnectRetry(int attempts)
-{
-    m_connectRetry = attempts;
-    save("ConnectRetry", attempts);
-}
-
-void SendMailProperties::setConnectTimeout(int seconds)
-{
-    m_connectTimeout = seconds;
-    save("ConnectTimeout", seconds);
-}
-
 void SendMailProperties::setContentBase(const QString &base)
 {
     QString text = base;
@@ -192,42 +180,12 @@ void SendMailProperties::setDelimiter(const QString &delimiter)
         m_delimiter = delimiter.at(0);
 }
 
-void SendMailProperties::setEmailAddressValidation(int check)
-{
-    m_emailValidation = check;
-    save("EmailValidation", check);
-}
-
-void SendMailProperties::setEncodeType(int type)
-{
-    m_encodeType = type;
-    save("EncodeType", type);
-}
-
 void SendMailProperties::setFrom(const QString &address)
 {
     m_from = address.trimmed();
     m_errors.set(QLatin1String(InvalidSender),
                  !m_from.isEmpty() && m_emailValidation == 1 && !MailAddress::isValidEmailAddress(m_from));
     save("From", m_from);
-}
-
-void SendMailProperties::setFromDisplayName(const QString &name)
-{
-    m_fromDisplayName = name;
-    save("FromDisplayName", name);
-}
-
-void SendMailProperties::setMaxRecipients(int count)
-{
-    m_maxRecipients = count;
-    save("MaxRecipients", count);
-}
-
-void SendMailProperties::setMessageTimeout(int seconds)
-{
-    m_messageTimeout = seconds;
-    save("MessageTimeout", seconds);
 }
 
 void SendMailProperties::setPersistentSettings(bool on)
@@ -277,35 +235,11 @@ void SendMailProperties::setSMTPHost(const QString &host)
     save("RemoteHost", m_smtpHost);
 }
 
-void SendMailProperties::setSMTPHostValidation(int check)
-{
-    m_hostValidation = check;
-    save("SMTPHostValidation", check);
-}
-
 void SendMailProperties::setSMTPPort(int port)
 {
     m_smtpPort = port;
     m_errors.set(QLatin1String(InvalidPort), port < 1 || port > 65535);
     save("RemotePort", port);
-}
-
-void SendMailProperties::setUseAuthentication(bool on)
-{
-    m_useAuth = on;
-    save("UseAuthentication", on ? 1 : 0);
-}
-
-void SendMailProperties::setUsePopAuthentication(bool on)
-{
-    m_usePopAuth = on;
-    save("UsePopAuthentication", on ? 1 : 0);
-}
-
-void SendMailProperties::setUsername(const QString &user)
-{
-    m_username = user;
-    save("Username", user);
 }
 
 void SendMailProperties::setHostProbes(HostProbe resolve, HostProbe ping)

@@ -59,29 +59,29 @@ public:
     QString CcRecipient() const { return joined(m_cc); }
     void setCcRecipient(const QString &addresses);
     int ConnectRetry() const { return m_connectRetry; }
-    void setConnectRetry(int attempts);
+    void setConnectRetry(int attempts) { keep(m_connectRetry, "ConnectRetry", attempts); }
     int ConnectTimeout() const { return m_connectTimeout; }
-    void setConnectTimeout(int seconds);
+    void setConnectTimeout(int seconds) { keep(m_connectTimeout, "ConnectTimeout", seconds); }
     QString ContentBase() const { return m_contentBase; }
     void setContentBase(const QString &base);
     QChar Delimiter() const { return m_delimiter; }
     void setDelimiter(const QString &delimiter);
     int EmailAddressValidation() const { return m_emailValidation; }
-    void setEmailAddressValidation(int check);
+    void setEmailAddressValidation(int check) { keep(m_emailValidation, "EmailValidation", check); }
     int EncodeType() const { return m_encodeType; }
-    void setEncodeType(int type);
+    void setEncodeType(int type) { keep(m_encodeType, "EncodeType", type); }
     QString from() const { return m_from; }
     void setFrom(const QString &address);
     QString FromDisplayName() const { return m_fromDisplayName; }
-    void setFromDisplayName(const QString &name);
+    void setFromDisplayName(const QString &name) { keep(m_fromDisplayName, "FromDisplayName", name); }
     int MaxRecipients() const { return m_maxRecipients; }
-    void setMaxRecipients(int count);
+    void setMaxRecipients(int count) { keep(m_maxRecipients, "MaxRecipients", count); }
     // The prepared text: lines broken at 998 characters and joined with CR LF.
     QString Message() const { return m_message.text; }
     void setMessage(const QString &text) { m_message = MailText::prepareMessage(text); }
     bool messageIsEightBit() const { return m_message.eightBit; }
     int MessageTimeout() const { return m_messageTimeout; }
-    void setMessageTimeout(int seconds);
+    void setMessageTimeout(int seconds) { keep(m_messageTimeout, "MessageTimeout", seconds); }
     QString Password() const { return m_password; }
     void setPassword(const QString &password) { m_password = password; }
     bool PersistentSettings() const { return m_persistent; }
@@ -102,17 +102,17 @@ public:
     QString SMTPHost() const { return m_smtpHost; }
     void setSMTPHost(const QString &host);
     int SMTPHostValidation() const { return m_hostValidation; }
-    void setSMTPHostValidation(int check);
+    void setSMTPHostValidation(int check) { keep(m_hostValidation, "SMTPHostValidation", check); }
     int SMTPPort() const { return m_smtpPort; }
     void setSMTPPort(int port);
     QString Subject() const { return m_subject; }
     void setSubject(const QString &subject) { m_subject = subject; }
     bool UseAuthentication() const { return m_useAuth; }
-    void setUseAuthentication(bool on);
+    void setUseAuthentication(bool on) { keep(m_useAuth, "UseAuthentication", on); }
     bool UsePopAuthentication() const { return m_usePopAuth; }
-    void setUsePopAuthentication(bool on);
+    void setUsePopAuthentication(bool on) { keep(m_usePopAuth, "UsePopAuthentication", on); }
     QString Username() const { return m_username; }
-    void setUsername(const QString &user);
+    void setUsername(const QString &user) { keep(m_username, "Username", user); }
 
     // Beyond the original properties: the POP3 port (110), the encryption of
     // the SMTP connection (StartTls unless set) and a CA file (PEM) to verify
@@ -147,6 +147,13 @@ private:
     bool hostPasses(const QString &host) const;
     void save(const char *name, const QString &value) const;
     void save(const char *name, int value) const { save(name, QString::number(value)); }
+    // Sets a saved property (a flag is stored as 1 or 0).
+    template <typename T>
+    void keep(T &field, const char *name, const T &value)
+    {
+        field = value;
+        save(name, value);
+    }
     void load();
 
     MailErrorList m_errors;
