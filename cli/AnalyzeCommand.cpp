@@ -2,11 +2,11 @@
 
 #include "AnalysisInputs.h"
 #include "AnalysisListModel.h"
+#include "AnalysisSession.h"
 #include "Analyzer.h"
 #include "CommandLine.h"
 #include "CompletedScan.h"
 #include "ConsolePrompt.h"
-#include "DataFolder.h"
 #include "FindingPrinter.h"
 #include "HistoryRecorder.h"
 #include "RecordListModel.h"
@@ -89,33 +89,18 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
                                AnalysisListModel &analysisList, QString *dataFolderOut,
                                std::optional<DatabaseUrl> *serverOut, bool *incomplete)
 {
-    QString error;
-    ScanOptions scanOptions;
-    if (!scanOptions.readMethod(parser, &error))
-        return command.usageError(error);
-    const bool fromFile = parser.isSet(QStringLiteral("scan-file"));
-    if (fromFile && ScanOptions::anyScanOptionSet(parser))
-        return command.usageError(
-            QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
-    if (!fromFile && !scanOptions.readRangeAndPacing(parser, &error))
-        return command.usageError(error);
-
-    const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
+    AnalysisSession session;
+    if (const auto failed = session.readScanOptions(command, parser, AnalysisSession::Source::ScanOrFile))
+        return failed;
+    if (const auto failed = session.open(command, parser))
+        return failed;
     if (dataFolderOut)
-        *dataFolderOut = dataFolder;
-    if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
-        return command.usageError(checked.error());
-    const Result<QString> site = SiteOption::read(parser);
-    if (!site)
-        return command.usageError(site.error());
-    AnalysisInputs inputs(dataFolder);
-    if (const Result<> read = inputs.read(parser); !read)
-        return command.failure(read.error());
+        *dataFolderOut = session.dataFolder();
     if (serverOut)
-        *serverOut = inputs.store().server();
+        *serverOut = session.inputs().store().server();
 
     ScanListModel scanList;
-    if (fromFile) {
+    if (session.fromFile()) {
         const ScanResultReader::ReadOutcome read =
             ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
         if (!read.ok())
@@ -125,23 +110,22 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
     }
 
     RecordListModel records;
-    if (const Result<> loaded = inputs.loadRecords(records); !loaded)
+    if (const Result<> loaded = session.inputs().loadRecords(records); !loaded)
         return command.failure(loaded.error());
 
     bool historyLost = false;
-    if (!fromFile) {
+    if (!session.fromFile()) {
         int status = 0;
-        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site, &status,
-                      &historyLost))
+        if (!scanInto(command, scanList, session.scanOptions(), session.dataFolder(),
+                      session.inputs().store(), session.site(), &status, &historyLost))
             return status;
     }
 
     Analyzer analyzer(&scanList, &records, &analysisList);
-    analyzer.setOptions(inputs.analyzerOptions());
-    analyzer.setAcknowledgementSource(inputs.acknowledgements());
+    session.configure(analyzer);
     analyzer.AnalyzeAll();
     if (incomplete)
-        *incomplete = historyLost || inputs.acknowledgementsUnread();
+        *incomplete = historyLost || session.inputs().acknowledgementsUnread();
     return std::nullopt;
 }
 

@@ -2,15 +2,14 @@
 
 #include "AnalysisInputs.h"
 #include "AnalysisListModel.h"
+#include "AnalysisSession.h"
 #include "Analyzer.h"
 #include "AutoScanController.h"
 #include "CommandLine.h"
 #include "CompletedScan.h"
 #include "ConsolePrompt.h"
 #include "DailyReport.h"
-#include "DataFolder.h"
 #include "FindingPrinter.h"
-#include "HistoryRecorder.h"
 #include "RecordListModel.h"
 #include "ReportOptions.h"
 #include "ScanListModel.h"
@@ -35,12 +34,8 @@ QString offeredMinutesText()
     return texts.join(QLatin1String(", "));
 }
 
-} // namespace
-
-int runWatchCommand(const QStringList &arguments)
+void addWatchOptions(QCommandLineParser &parser)
 {
-    const CommandLine command(QStringLiteral("watch"));
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Scans an address range and analyses it against the records, at once and then every N minutes,\n"
         "until SIGINT or SIGTERM. Prints the findings as they come: date/time, a tab, the finding;\n"
@@ -62,118 +57,185 @@ int runWatchCommand(const QStringList &arguments)
     ReportOptions::addTo(parser);
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding or change event"));
     SiteOption::addForWriting(parser);
+}
 
+// What watch takes besides the session's options.
+struct WatchOptions
+{
+    bool json = false;
+    std::optional<int> every;
+    bool reporting = false;
+    ReportSettings reportSettings;
+};
+
+// --every and the report options; the usage error's exit status when wrong.
+std::variant<WatchOptions, int> readEveryAndReport(const CommandLine &command,
+                                                   const QCommandLineParser &parser, bool json)
+{
+    WatchOptions options;
+    options.json = json;
+    if (parser.isSet(QStringLiteral("every"))) {
+        options.every = AnalysisOptions::parseMinutes(parser.value(QStringLiteral("every")));
+        if (!options.every)
+            return command.usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
+                                          .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
+    }
+    options.reporting = parser.isSet(QStringLiteral("report"));
+    options.reportSettings = options.reporting ? ReportSettings::load() : ReportSettings{};
+    QString error;
+    if (!ReportOptions::apply(parser, &options.reportSettings, &error))
+        return command.usageError(error);
+    options.reportSettings.isSend = options.reporting;
+    return options;
+}
+
+// The steps of a watch and what happens around them; exec() runs them until
+// a stop signal.
+class Watch
+{
+public:
+    Watch(const CommandLine &command, AnalysisSession &session, const WatchOptions &options);
+    int exec();
+
+private:
+    void printFindings();
+    void mailReports();
+    void recordScans();
+    void stopOnSignals();
+
+    const CommandLine &m_command;
+    AnalysisSession &m_session;
+    const WatchOptions m_options;
+    const VendorResolver m_vendors;
+    ScanListModel m_scanList;
+    RecordListModel m_records;
+    AnalysisListModel m_analysisList;
+    ScanRun m_run;
+    Analyzer m_analyzer;
+    AutoScanController m_controller;
+    FindingPrinter m_printer;
+    DailyReport m_report;
+    bool m_historyLost = false; // a scan's history neither written nor kept: the exit status says so
+    bool m_stopping = false;
+    StopSignals m_signals;
+};
+
+Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOptions &options)
+    : m_command(command),
+      m_session(session),
+      m_options(options),
+      m_vendors(session.dataFolder()),
+      m_run(&m_scanList),
+      m_analyzer(&m_scanList, &m_records, &m_analysisList),
+      m_controller(&m_run, &m_analyzer, [this] { return m_run.start(m_session.scanOptions().range()); }),
+      m_printer(m_analysisList, stdout,
+                options.json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
+                session.shownSite()),
+      m_report(m_analysisList, session.dataFolder())
+{
+    QObject::connect(&m_run, &ScanRun::startFailed, &ConsolePrompt::print);
+    session.scanOptions().configure(m_run, m_vendors);
+    session.configure(m_analyzer);
+    m_controller.setMinutes(options.every.value_or(session.inputs().stored().mins));
+    printFindings();
+    mailReports();
+    recordScans();
+    stopOnSignals();
+}
+
+void Watch::printFindings()
+{
+    QObject::connect(&m_analysisList, &QAbstractItemModel::rowsInserted,
+                     [this](const QModelIndex &, int first, int last) { m_printer.printRows(first, last); });
+
+    // Records edited between two steps count from the next step on; when they
+    // cannot be read, the step uses those it had.
+    QObject::connect(&m_controller, &AutoScanController::stepStarted, [this] {
+        if (const Result<> loaded = m_session.inputs().loadRecords(m_records); !loaded)
+            std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loaded.error()));
+    });
+}
+
+void Watch::mailReports()
+{
+    // The report covers the findings since the last one.
+    m_report.setServer(m_session.inputs().store().server());
+    m_report.setSite(m_session.site());
+    m_report.setSettings(m_options.reportSettings);
+    QObject::connect(&m_report, &DailyReport::status,
+                     [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+    QObject::connect(&m_report, &DailyReport::reportFinished, [this](bool, const QString &outcome) {
+        std::fprintf(stderr, "%s\n", qPrintable(outcome));
+        m_analysisList.clear();
+    });
+}
+
+void Watch::recordScans()
+{
+    QObject::connect(&m_controller, &AutoScanController::stepFinished,
+                     [this](bool, const QString &completion, int) {
+                         if (!completion.isEmpty()) {
+                             std::fprintf(stderr, "%s\n", qPrintable(completion));
+                             CompletedScan::Recorded recorded = CompletedScan::record(
+                                 m_command, m_session.inputs().store(), m_scanList, m_run, m_session.site());
+                             m_historyLost = m_historyLost || recorded.lost;
+                             CompletedScan::printChanges(stdout, recorded.events, m_options.json);
+                         }
+                         // Printed already; a watch that runs for months keeps no findings,
+                         // or only those of the day's report.
+                         if (!m_options.reporting)
+                             m_analysisList.clear();
+                         if (m_stopping)
+                             QCoreApplication::quit();
+                     });
+}
+
+void Watch::stopOnSignals()
+{
+    QObject::connect(&m_signals, &StopSignals::stopRequested, &m_controller, [this](int count) {
+        m_stopping = true;
+        m_controller.setAutoScan(false);
+        if (!m_controller.isStepRunning()) {
+            QCoreApplication::quit();
+            return;
+        }
+        if (count > 1)
+            QCoreApplication::exit(130);
+        m_run.stop();
+    });
+}
+
+int Watch::exec()
+{
+    m_controller.setAutoScan(true);
+    m_controller.ArTimer_Timer();
+    const int status = QCoreApplication::exec();
+    return status == 0 && m_historyLost ? CommandLine::FailureStatus : status;
+}
+
+} // namespace
+
+int runWatchCommand(const QStringList &arguments)
+{
+    const CommandLine command(QStringLiteral("watch"));
+    QCommandLineParser parser;
+    addWatchOptions(parser);
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
     const std::variant<bool, int> format = TableOrJsonOption::readFormat(parser, command);
     if (const int *status = std::get_if<int>(&format))
         return *status;
-    const bool json = std::get<bool>(format);
+    AnalysisSession session;
+    if (const auto failed = session.readScanOptions(command, parser, AnalysisSession::Source::Scan))
+        return *failed;
+    const std::variant<WatchOptions, int> options =
+        readEveryAndReport(command, parser, std::get<bool>(format));
+    if (const int *status = std::get_if<int>(&options))
+        return *status;
+    if (const auto failed = session.open(command, parser))
+        return *failed;
 
-    QString error;
-    ScanOptions scanOptions;
-    if (!scanOptions.readMethod(parser, &error) || !scanOptions.readRangeAndPacing(parser, &error))
-        return command.usageError(error);
-    std::optional<int> every;
-    if (parser.isSet(QStringLiteral("every"))) {
-        every = AnalysisOptions::parseMinutes(parser.value(QStringLiteral("every")));
-        if (!every)
-            return command.usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
-                                          .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
-    }
-
-    const bool reporting = parser.isSet(QStringLiteral("report"));
-    ReportSettings reportSettings = reporting ? ReportSettings::load() : ReportSettings{};
-    if (!ReportOptions::apply(parser, &reportSettings, &error))
-        return command.usageError(error);
-    reportSettings.isSend = reporting;
-
-    const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
-    if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
-        return command.usageError(checked.error());
-    const Result<QString> site = SiteOption::read(parser);
-    if (!site)
-        return command.usageError(site.error());
-    AnalysisInputs inputs(dataFolder);
-    if (const Result<> read = inputs.read(parser); !read)
-        return command.failure(read.error());
-
-    const VendorResolver vendors(dataFolder);
-    ScanListModel scanList;
-    RecordListModel records;
-    AnalysisListModel analysisList;
-    ScanRun run(&scanList);
-    QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
-    scanOptions.configure(run, vendors);
-    Analyzer analyzer(&scanList, &records, &analysisList);
-    analyzer.setOptions(inputs.analyzerOptions());
-    analyzer.setAcknowledgementSource(inputs.acknowledgements());
-    AutoScanController controller(&run, &analyzer, [&] { return run.start(scanOptions.range()); });
-    controller.setMinutes(every.value_or(inputs.stored().mins));
-
-    FindingPrinter printer(analysisList, stdout,
-                           json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
-                           site->isEmpty() ? HistoryRecorder::defaultSite() : *site);
-    QObject::connect(&analysisList, &QAbstractItemModel::rowsInserted,
-                     [&](const QModelIndex &, int first, int last) { printer.printRows(first, last); });
-
-    // Records edited between two steps count from the next step on; when they
-    // cannot be read, the step uses those it had.
-    QObject::connect(&controller, &AutoScanController::stepStarted, [&] {
-        if (const Result<> loaded = inputs.loadRecords(records); !loaded)
-            std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loaded.error()));
-    });
-
-    // The report covers the findings since the last one.
-    DailyReport report(analysisList, dataFolder);
-    report.setServer(inputs.store().server());
-    report.setSite(*site);
-    report.setSettings(reportSettings);
-    QObject::connect(&report, &DailyReport::status,
-                     [](const QString &text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
-    QObject::connect(&report, &DailyReport::reportFinished, [&](bool, const QString &outcome) {
-        std::fprintf(stderr, "%s\n", qPrintable(outcome));
-        analysisList.clear();
-    });
-
-    bool historyLost = false; // a scan's history neither written nor kept: the exit status says so
-    const auto recordScan = [&] {
-        CompletedScan::Recorded recorded =
-            CompletedScan::record(command, inputs.store(), scanList, run, *site);
-        historyLost = historyLost || recorded.lost;
-        return recorded.events;
-    };
-    bool stopping = false;
-    QObject::connect(&controller, &AutoScanController::stepFinished,
-                     [&](bool, const QString &completion, int) {
-                         if (!completion.isEmpty()) {
-                             std::fprintf(stderr, "%s\n", qPrintable(completion));
-                             CompletedScan::printChanges(stdout, recordScan(), json);
-                         }
-                         // Printed already; a watch that runs for months keeps no findings,
-                         // or only those of the day's report.
-                         if (!reporting)
-                             analysisList.clear();
-                         if (stopping)
-                             QCoreApplication::quit();
-                     });
-
-    StopSignals signals_;
-    QObject::connect(&signals_, &StopSignals::stopRequested, &controller, [&](int count) {
-        stopping = true;
-        controller.setAutoScan(false);
-        if (!controller.isStepRunning()) {
-            QCoreApplication::quit();
-            return;
-        }
-        if (count > 1)
-            QCoreApplication::exit(130);
-        run.stop();
-    });
-
-    controller.setAutoScan(true);
-    controller.ArTimer_Timer();
-    const int status = QCoreApplication::exec();
-    return status == 0 && historyLost ? CommandLine::FailureStatus : status;
+    Watch watch(command, session, std::get<WatchOptions>(options));
+    return watch.exec();
 }

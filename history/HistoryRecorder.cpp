@@ -1,14 +1,12 @@
 #include "HistoryRecorder.h"
 
+#include "ChangeRules.h"
 #include "CheckedQuery.h"
-#include "MacText.h"
 #include "RecordStore.h"
 #include "RecordStoreSession.h"
 #include "ScanRow.h"
 #include "SqlEngine.h"
 
-#include <QHash>
-#include <QSet>
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QVariant>
@@ -135,23 +133,105 @@ QString eventStatement(bool postgres)
         .arg(rowsOf(postgres));
 }
 
-struct Pair
+// One scan as the statements bind it.
+struct BoundScan
 {
-    const ScanRow *row;
-    QString ip;
-    QString mac;
+    QString site;
+    QString now;          // HistoryTime text
+    QString absentBefore; // HistoryTime text
+    QString pairsJson;    // the pairs as rowsOf unpacks them
+    qsizetype pairCount = 0;
 };
 
-// What the history knew of one scanned pair before this scan, for the pairs
-// the lookup returned.
-struct Sighting
+QString pairsJsonOf(const QList<ChangeRules::Pair> &pairs)
 {
-    bool found = false;
-    QString ownLastSeen; // empty when the pair is new
-    QString latestMac;   // the MAC of the IP's latest sighting before this scan
-    QString latestLastSeen;
-    bool macKnown = false; // for a new pair: the history knows its MAC at another IP
-};
+    QString json;
+    json.reserve(pairs.size() * 64);
+    json += QLatin1Char('[');
+    for (const ChangeRules::Pair &pair : pairs)
+        appendJsonRow(json, {pair.ip, pair.mac, pair.row->hostName, pair.row->workgroup, pair.row->vendor});
+    json += QLatin1Char(']');
+    return json;
+}
+
+QString eventsJsonOf(const QList<ChangeEvent> &events)
+{
+    QString json;
+    json.reserve(events.size() * 80);
+    json += QLatin1Char('[');
+    for (const ChangeEvent &e : events) {
+        appendJsonRow(json, {ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress,
+                             e.otherMac.isEmpty() ? QString() : e.otherMac,
+                             e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(), e.hostName});
+    }
+    json += QLatin1Char(']');
+    return json;
+}
+
+Result<> beginWrite(RecordStoreSession &session, bool postgres)
+{
+    // A /16 touches some ten megabytes of history; with SQLite's default
+    // cache of two the transaction would spill pages to the file (and sync
+    // the journal) many times before its commit.
+    if (!postgres) {
+        QSqlQuery pragma(session.db());
+        if (const Result<> set = CheckedQuery::exec(pragma, QStringLiteral("PRAGMA cache_size = -65536"));
+            !set)
+            return set;
+    }
+    return session.beginWrite(RecordStoreSession::Lock::History);
+}
+
+// What the site's history knew of each pair, inside the write transaction.
+Result<std::vector<ChangeRules::Sighting>> lookUp(RecordStoreSession &session, bool postgres,
+                                                  const BoundScan &scan)
+{
+    // Into an empty history, the store's first scan, every pair is new and
+    // no MAC is known: there is nothing to look up.
+    bool historyEmpty = true;
+    if (const Result<> read = CheckedQuery::eachRow(session.db(),
+                                                    QStringLiteral("SELECT 1 FROM T_History LIMIT 1"), {},
+                                                    [&](const QSqlQuery &) { historyEmpty = false; });
+        !read)
+        return Failure{read.error()};
+    ChangeRules::Sighting unseen;
+    unseen.found = historyEmpty;
+    std::vector<ChangeRules::Sighting> sightings(size_t(scan.pairCount), unseen);
+    if (scan.pairCount == 0 || historyEmpty)
+        return sightings;
+    const Result<> read = CheckedQuery::eachRow(
+        session.db(), lookupStatement(postgres),
+        {scan.pairsJson, scan.site, scan.now, scan.now, scan.absentBefore}, [&](const QSqlQuery &query) {
+            const qsizetype n = query.value(0).toLongLong();
+            if (n < 0 || n >= scan.pairCount)
+                return;
+            ChangeRules::Sighting &seen = sightings[size_t(n)];
+            seen.found = true;
+            seen.ownLastSeen = query.value(1).toString();
+            seen.latestMac = query.value(2).toString();
+            seen.latestLastSeen = query.value(3).toString();
+            seen.macKnown = query.value(4).toInt() != 0;
+        });
+    if (!read)
+        return Failure{read.error()};
+    return sightings;
+}
+
+Result<> write(RecordStoreSession &session, bool postgres, const BoundScan &scan,
+               const QList<ChangeEvent> &events)
+{
+    if (scan.pairCount > 0) {
+        QSqlQuery query(session.db());
+        if (const Result<> written = CheckedQuery::exec(query, upsertStatement(postgres),
+                                                        {scan.site, scan.now, scan.now, scan.pairsJson});
+            !written)
+            return written;
+    }
+    if (events.isEmpty())
+        return {};
+    QSqlQuery query(session.db());
+    return CheckedQuery::exec(query, eventStatement(postgres), {scan.site, scan.now, eventsJsonOf(events)});
+}
 
 } // namespace
 
@@ -185,147 +265,23 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
 
     QDateTime now = m_clock().toUTC();
     now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-    const QString nowText = HistoryTime::text(now);
-    const QString absentBefore = HistoryTime::text(now.addDays(-m_absenceDays));
-
-    // The scan's pairs, each once, in the order of the list, and as JSON.
-    QList<Pair> pairs;
-    pairs.reserve(rows.size());
-    QSet<std::pair<QString, QString>> pairKeys;
-    pairKeys.reserve(rows.size());
-    QString pairsJson;
-    pairsJson.reserve(rows.size() * 64);
-    pairsJson += QLatin1Char('[');
-    for (const ScanRow &row : rows) {
-        if (row.isMarker())
-            continue;
-        QString ip = row.ipAddress.trimmed();
-        if (ip.isEmpty() || row.macAddress.trimmed().isEmpty())
-            continue;
-        QString mac = MacText::key(row.macAddress);
-        const qsizetype known = pairKeys.size();
-        pairKeys.insert({ip, mac});
-        if (pairKeys.size() == known)
-            continue;
-        appendJsonRow(pairsJson, {ip, mac, row.hostName, row.workgroup, row.vendor});
-        pairs.append({&row, std::move(ip), std::move(mac)});
-    }
-    pairsJson += QLatin1Char(']');
+    const QList<ChangeRules::Pair> pairs = ChangeRules::pairsOf(rows);
+    const BoundScan scan{m_site, HistoryTime::text(now), HistoryTime::text(now.addDays(-m_absenceDays)),
+                         pairsJsonOf(pairs), pairs.size()};
 
     RecordStoreSession session(m_store);
     if (!session.isOpen())
         return Failure{session.error()};
     const bool postgres = SqlEngine::isPostgres(session.db());
-    // A /16 touches some ten megabytes of history; with SQLite's default
-    // cache of two the transaction would spill pages to the file (and sync
-    // the journal) many times before its commit.
-    if (!postgres) {
-        QSqlQuery pragma(session.db());
-        if (const Result<> set = CheckedQuery::exec(pragma, QStringLiteral("PRAGMA cache_size = -65536"));
-            !set)
-            return fail(set.error());
-    }
-    if (const Result<> begun = session.beginWrite(RecordStoreSession::Lock::History); !begun)
+    if (const Result<> begun = beginWrite(session, postgres); !begun)
         return fail(begun.error());
-
-    // Into an empty history, the store's first scan, every pair is new and
-    // no MAC is known: there is nothing to look up.
-    bool historyEmpty = true;
-    if (const Result<> read = CheckedQuery::eachRow(session.db(),
-                                                    QStringLiteral("SELECT 1 FROM T_History LIMIT 1"), {},
-                                                    [&](const QSqlQuery &) { historyEmpty = false; });
-        !read)
-        return fail(read.error());
-    Sighting unseen;
-    unseen.found = historyEmpty;
-    std::vector<Sighting> sightings(size_t(pairs.size()), unseen);
-    if (!pairs.isEmpty() && !historyEmpty) {
-        const Result<> read = CheckedQuery::eachRow(session.db(), lookupStatement(postgres),
-                                                    {pairsJson, m_site, nowText, nowText, absentBefore},
-                                                    [&](const QSqlQuery &query) {
-                                                        const qsizetype n = query.value(0).toLongLong();
-                                                        if (n < 0 || n >= pairs.size())
-                                                            return;
-                                                        Sighting &seen = sightings[size_t(n)];
-                                                        seen.found = true;
-                                                        seen.ownLastSeen = query.value(1).toString();
-                                                        seen.latestMac = query.value(2).toString();
-                                                        seen.latestLastSeen = query.value(3).toString();
-                                                        seen.macKnown = query.value(4).toInt() != 0;
-                                                    });
-        if (!read)
-            return fail(read.error());
-    }
-
-    QList<ChangeEvent> events;
-    events.reserve(qsizetype(std::count_if(sightings.cbegin(), sightings.cend(),
-                                           [](const Sighting &seen) { return seen.found; })));
-    QSet<QString> newMacs; // one new station, also when it answers on several IPs
-    for (qsizetype n = 0; n < pairs.size(); ++n) {
-        const Pair &pair = pairs.at(n);
-        const ScanRow &row = *pair.row;
-        const Sighting &seen = sightings[size_t(n)];
-        const auto event = [&](ChangeEvent::Kind kind) -> ChangeEvent & {
-            ChangeEvent &e = events.emplace_back();
-            e.kind = kind;
-            e.site = m_site;
-            e.time = now;
-            e.ipAddress = pair.ip;
-            e.macAddress = pair.mac;
-            e.hostName = row.hostName;
-            return e;
-        };
-
-        if (seen.found) {
-            if (seen.ownLastSeen.isEmpty()) {
-                const qsizetype before = newMacs.size();
-                if (!seen.macKnown && (newMacs.insert(pair.mac), newMacs.size() != before)) {
-                    event(ChangeEvent::Kind::NewStation);
-                    if (MacText::isLocallyAdministered(pair.mac))
-                        event(ChangeEvent::Kind::RandomisedMac);
-                }
-            } else if (seen.ownLastSeen < absentBefore) {
-                event(ChangeEvent::Kind::Returned).otherTime = HistoryTime::fromText(seen.ownLastSeen);
-            }
-            if (!seen.latestMac.isEmpty() && seen.latestMac != pair.mac) {
-                ChangeEvent &changed = event(ChangeEvent::Kind::MacChanged);
-                changed.otherMac = seen.latestMac;
-                changed.otherTime = HistoryTime::fromText(seen.latestLastSeen);
-            }
-        }
-        if (neighbourMacs.isEmpty())
-            continue; // an ARP scan, or no neighbour table to compare with
-        const QString neighbour = MacText::key(neighbourMacs.value(row.ipAddress));
-        if (!neighbour.isEmpty() && neighbour != pair.mac && MacText::isStationAddress(pair.mac))
-            event(ChangeEvent::Kind::NbstatMacMismatch).otherMac = neighbour;
-    }
-
-    if (!pairs.isEmpty()) {
-        QSqlQuery query(session.db());
-        if (const Result<> written =
-                CheckedQuery::exec(query, upsertStatement(postgres), {m_site, nowText, nowText, pairsJson});
-            !written)
-            return fail(written.error());
-    }
-
-    if (!events.isEmpty()) {
-        QString eventsJson;
-        eventsJson.reserve(events.size() * 80);
-        eventsJson += QLatin1Char('[');
-        for (const ChangeEvent &e : std::as_const(events)) {
-            appendJsonRow(eventsJson,
-                          {ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress,
-                           e.otherMac.isEmpty() ? QString() : e.otherMac,
-                           e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(), e.hostName});
-        }
-        eventsJson += QLatin1Char(']');
-        QSqlQuery query(session.db());
-        if (const Result<> written =
-                CheckedQuery::exec(query, eventStatement(postgres), {m_site, nowText, eventsJson});
-            !written)
-            return fail(written.error());
-    }
-
+    const Result<std::vector<ChangeRules::Sighting>> sightings = lookUp(session, postgres, scan);
+    if (!sightings)
+        return fail(sightings.error());
+    const QList<ChangeEvent> events =
+        ChangeRules::events(pairs, *sightings, neighbourMacs, m_site, now, scan.absentBefore);
+    if (const Result<> written = write(session, postgres, scan, events); !written)
+        return fail(written.error());
     if (const Result<> committed = session.commit(); !committed)
         return fail(committed.error());
     return events;

@@ -2,26 +2,11 @@
 
 #include "PostgresConnection.h"
 #include "RecordTable.h"
+#include "ServerBatchPlan.h"
 
-#include <QHash>
-#include <QMap>
 #include <QStringList>
 
 namespace {
-
-// A record the batch refers to: an ID in the table (positive) or the slot of
-// a record the batch adds (-1 for the first, -2 for the second...).
-using Reference = qint64;
-
-Reference slotReference(qsizetype slot)
-{
-    return -(Reference(slot) + 1);
-}
-
-QString keyOf(const BatchItem &item)
-{
-    return item.matchBy == BatchItem::MatchBy::IpAddress ? item.record.ipAddress : item.record.macAddress;
-}
 
 // An array literal of texts for a value "CAST($n AS text[])"; a null string
 // is NULL. The server reads such a literal much faster than rows of JSON,
@@ -88,16 +73,6 @@ QString fieldRows(int fieldCount)
     return QStringLiteral("unnest(%1) AS v(%2)").arg(arrays.join(u", "), names.join(u", "));
 }
 
-// base with fields 1 to count taken from top.
-PresetRecord overlaid(const PresetRecord &base, const PresetRecord &top, int count)
-{
-    QStringList fields = base.fields();
-    const QStringList topFields = top.fields();
-    for (int k = 0; k < count; ++k)
-        fields[k] = topFields.at(k);
-    return PresetRecord::fromFields(fields);
-}
-
 // The records under IDs rising from firstId, as lines of COPY's text format.
 QByteArray copyLines(const QList<PresetRecord> &records, qint64 firstId)
 {
@@ -113,12 +88,6 @@ QByteArray copyLines(const QList<PresetRecord> &records, qint64 firstId)
     }
     return lines;
 }
-
-struct Overwrite
-{
-    PresetRecord record;
-    int fieldCount = 0;
-};
 
 // Writes the records under rising IDs in their order and returns the IDs.
 Result<QList<qint64>> addRecords(PostgresConnection &connection, const QList<PresetRecord> &added)
@@ -157,31 +126,62 @@ Result<QList<qint64>> addRecords(PostgresConnection &connection, const QList<Pre
     return newIds;
 }
 
-// Writes the overwritten fields of the records there before the batch.
-Result<> overwrite(PostgresConnection &connection, const QMap<qint64, Overwrite> &overwrites)
+// One UPDATE per overwritten field count.
+Result<> overwrite(PostgresConnection &connection, const QList<ServerBatchPlan::Update> &updates)
 {
-    // By the count of fields written, the IDs and the records.
-    QMap<int, std::pair<QList<qint64>, QList<PresetRecord>>> updates;
-    for (auto it = overwrites.cbegin(); it != overwrites.cend(); ++it) {
-        auto &[ids, records] = updates[it->fieldCount];
-        ids.append(it.key());
-        records.append(it->record);
-    }
-    for (auto it = updates.cbegin(); it != updates.cend(); ++it) {
+    for (const ServerBatchPlan::Update &update : updates) {
         QStringList assignments;
-        for (int k = 0; k < it.key(); ++k)
+        for (int k = 0; k < update.fieldCount; ++k)
             assignments.append(QStringLiteral("%1 = v.f%2").arg(RecordTable::fieldColumn(k)).arg(k + 1));
-        QList<QByteArray> bound{numberArray(it->first)};
-        bound.append(fieldArrays(it->second, it.key()));
+        QList<QByteArray> bound{numberArray(update.ids)};
+        bound.append(fieldArrays(update.records, update.fieldCount));
         const Result<PostgresConnection::Rows> updated =
             connection.exec(QStringLiteral("UPDATE T_Record SET %1 FROM %2 WHERE T_Record.ID = v.id")
-                                .arg(assignments.join(u", "), fieldRows(it.key()))
+                                .arg(assignments.join(u", "), fieldRows(update.fieldCount))
                                 .toUtf8(),
                             bound);
         if (!updated)
             return Failure{updated.error()};
     }
     return {};
+}
+
+// Each key's first holder among the records there before the batch, one per
+// item; nothing (the batch declined) when the server lower-cases a key
+// otherwise than Qt does.
+Result<std::optional<QList<std::optional<qint64>>>> probeHolders(PostgresConnection &connection,
+                                                                 const ServerBatchPlan::Keys &keys)
+{
+    // By the key lower-cased here, as the one-by-one probe binds it; and
+    // whether the server lower-cases the key alike, which it must. Only the
+    // items with a holder or such a difference come back: an import into a
+    // store without those keys reads no rows. The holders are found in one
+    // pass, by the index for a few keys; a lookup per key would let the
+    // server take the lowest IDs first and filter them, which, before it
+    // has statistics of a table just filled, it does, at a cost of every
+    // key times every record.
+    const QString column = RecordTable::fieldColumn(keys.matchBy == BatchItem::MatchBy::IpAddress ? 0 : 1);
+    const Result<PostgresConnection::Rows> probe = connection.exec(
+        QStringLiteral("SELECT k.n, h.holder, lower(k.raw) <> k.folded FROM unnest(CAST($1 AS text[]), "
+                       "CAST($2 AS text[])) WITH ORDINALITY AS k(raw, folded, n) LEFT JOIN (SELECT lower(%1) "
+                       "AS folded, MIN(ID) AS holder FROM T_Record WHERE lower(%1) = ANY(CAST($2 AS text[])) "
+                       "GROUP BY lower(%1)) AS h ON h.folded = k.folded "
+                       "WHERE h.holder IS NOT NULL OR lower(k.raw) <> k.folded")
+            .arg(column)
+            .toUtf8(),
+        {textArray(keys.keys), textArray(keys.lowered)});
+    if (!probe)
+        return Failure{probe.error()};
+    QList<std::optional<qint64>> holders(keys.keys.size());
+    for (int row = 0; row < probe->count(); ++row) {
+        const qsizetype index = probe->number(row, 0) - 1;
+        if (probe->text(row, 2) == "t")
+            return std::optional<QList<std::optional<qint64>>>();
+        if (index < 0 || index >= holders.size() || probe->isNull(row, 1))
+            return Failure{QStringLiteral("The server answered the probe of the keys with nonsense.")};
+        holders[index] = probe->number(row, 1);
+    }
+    return std::optional(holders);
 }
 
 } // namespace
@@ -191,102 +191,23 @@ Result<std::optional<BatchOutcome>> ServerBatchWrite::run(const QList<BatchItem>
     const std::optional<BatchOutcome> declined;
     if (items.isEmpty())
         return std::optional<BatchOutcome>(BatchOutcome{});
-    const BatchItem::MatchBy matchBy = items.first().matchBy;
-    QStringList keys, lowered;
-    for (const BatchItem &item : items) {
-        const QString key = keyOf(item);
-        if (item.matchBy != matchBy || key.isNull())
-            return declined;
-        keys.append(key);
-        lowered.append(key.toLower());
-    }
-
+    const std::optional<ServerBatchPlan::Keys> keys = ServerBatchPlan::keysOf(items);
+    if (!keys)
+        return declined;
     std::optional<PostgresConnection> connection = PostgresConnection::of(m_db);
     if (!connection)
         return declined;
 
-    // Each key's first holder among the records there before the batch, by
-    // the key lower-cased here, as the one-by-one probe binds it; and
-    // whether the server lower-cases the key alike, which it must. Only the
-    // items with a holder or such a difference come back: an import into a
-    // store without those keys reads no rows. The holders are found in one
-    // pass, by the index for a few keys; a lookup per key would let the
-    // server take the lowest IDs first and filter them, which, before it
-    // has statistics of a table just filled, it does, at a cost of every
-    // key times every record.
-    const QString column = RecordTable::fieldColumn(matchBy == BatchItem::MatchBy::IpAddress ? 0 : 1);
-    const Result<PostgresConnection::Rows> probe = connection->exec(
-        QStringLiteral("SELECT k.n, h.holder, lower(k.raw) <> k.folded FROM unnest(CAST($1 AS text[]), "
-                       "CAST($2 AS text[])) WITH ORDINALITY AS k(raw, folded, n) LEFT JOIN (SELECT lower(%1) "
-                       "AS folded, MIN(ID) AS holder FROM T_Record WHERE lower(%1) = ANY(CAST($2 AS text[])) "
-                       "GROUP BY lower(%1)) AS h ON h.folded = k.folded "
-                       "WHERE h.holder IS NOT NULL OR lower(k.raw) <> k.folded")
-            .arg(column)
-            .toUtf8(),
-        {textArray(keys), textArray(lowered)});
-    if (!probe)
-        return Failure{probe.error()};
-    QList<std::optional<qint64>> holders(items.size());
-    for (int row = 0; row < probe->count(); ++row) {
-        const qsizetype index = probe->number(row, 0) - 1;
-        if (probe->text(row, 2) == "t")
-            return declined;
-        if (index < 0 || index >= items.size() || probe->isNull(row, 1))
-            return Failure{QStringLiteral("The server answered the probe of the keys with nonsense.")};
-        holders[index] = probe->number(row, 1);
-    }
-
-    // The decisions in item order. A holder from before the batch keeps its
-    // key (an overwrite writes the same key in another case at most) and has
-    // a lower ID than any added record, so it stays the first holder; a key
-    // without one is held from its first addition on.
-    BatchOutcome outcome;
-    QList<Reference> references;
-    QList<PresetRecord> added;
-    QHash<QString, qsizetype> addedSlots; // lower-cased key -> slot
-    QMap<qint64, Overwrite> overwrites;   // by the ID in the table
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const BatchItem &item = items.at(i);
-        const QString key = keyOf(item).toLower();
-        std::optional<Reference> holder = holders.at(i);
-        if (!holder) {
-            if (const auto slot = addedSlots.constFind(key); slot != addedSlots.cend())
-                holder = slotReference(*slot);
-        }
-        if (!holder) {
-            addedSlots.insert(key, added.size());
-            references.append(slotReference(added.size()));
-            PresetRecord record = item.record;
-            record.id = 0;
-            added.append(record);
-            outcome.actions.append(BatchOutcome::Action::Added);
-            continue;
-        }
-        references.append(*holder);
-        if (item.onDuplicate == BatchItem::OnDuplicate::Skip) {
-            outcome.actions.append(BatchOutcome::Action::Skipped);
-            continue;
-        }
-        const int fieldCount = qBound(1, item.overwrittenFields, PresetRecord::FieldCount);
-        if (*holder < 0) {
-            PresetRecord &record = added[-*holder - 1];
-            record = overlaid(record, item.record, fieldCount);
-        } else if (const auto earlier = overwrites.find(*holder); earlier != overwrites.end()) {
-            earlier->record = overlaid(earlier->record, item.record, fieldCount);
-            earlier->fieldCount = qMax(earlier->fieldCount, fieldCount);
-        } else {
-            overwrites.insert(*holder, Overwrite{item.record, fieldCount});
-        }
-        outcome.actions.append(BatchOutcome::Action::Overwritten);
-    }
-
-    const Result<QList<qint64>> newIds = addRecords(*connection, added);
+    const Result<std::optional<QList<std::optional<qint64>>>> holders = probeHolders(*connection, *keys);
+    if (!holders)
+        return Failure{holders.error()};
+    if (!*holders)
+        return declined;
+    const ServerBatchPlan plan = ServerBatchPlan::of(items, **holders);
+    const Result<QList<qint64>> newIds = addRecords(*connection, plan.added);
     if (!newIds)
         return Failure{newIds.error()};
-    if (const Result<> updated = overwrite(*connection, overwrites); !updated)
+    if (const Result<> updated = overwrite(*connection, plan.updates); !updated)
         return Failure{updated.error()};
-
-    for (const Reference reference : std::as_const(references))
-        outcome.ids.append(reference < 0 ? newIds->at(-reference - 1) : reference);
-    return std::optional<BatchOutcome>(std::move(outcome));
+    return std::optional<BatchOutcome>(plan.outcome(*newIds));
 }

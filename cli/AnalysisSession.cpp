@@ -1,0 +1,49 @@
+#include "AnalysisSession.h"
+
+#include "CommandLine.h"
+#include "DataFolder.h"
+#include "HistoryRecorder.h"
+#include "SiteOption.h"
+
+#include <QCommandLineParser>
+
+std::optional<int> AnalysisSession::readScanOptions(const CommandLine &command,
+                                                    const QCommandLineParser &parser, Source source)
+{
+    QString error;
+    if (!m_scanOptions.readMethod(parser, &error))
+        return command.usageError(error);
+    m_fromFile = source == Source::ScanOrFile && parser.isSet(QStringLiteral("scan-file"));
+    if (m_fromFile && ScanOptions::anyScanOptionSet(parser))
+        return command.usageError(
+            QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
+    if (!m_fromFile && !m_scanOptions.readRangeAndPacing(parser, &error))
+        return command.usageError(error);
+    return std::nullopt;
+}
+
+std::optional<int> AnalysisSession::open(const CommandLine &command, const QCommandLineParser &parser)
+{
+    m_dataFolder = DataFolder::resolve(m_scanOptions.dataDir());
+    if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
+        return command.usageError(checked.error());
+    const Result<QString> site = SiteOption::read(parser);
+    if (!site)
+        return command.usageError(site.error());
+    m_site = *site;
+    m_inputs.emplace(m_dataFolder);
+    if (const Result<> read = m_inputs->read(parser); !read)
+        return command.failure(read.error());
+    return std::nullopt;
+}
+
+QString AnalysisSession::shownSite() const
+{
+    return m_site.isEmpty() ? HistoryRecorder::defaultSite() : m_site;
+}
+
+void AnalysisSession::configure(Analyzer &analyzer) const
+{
+    analyzer.setOptions(m_inputs->analyzerOptions());
+    analyzer.setAcknowledgementSource(m_inputs->acknowledgements());
+}
