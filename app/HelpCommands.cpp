@@ -12,8 +12,11 @@ HelpCommands::HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &p
     : QObject(window), m_desktop(desktop), m_prompt(prompt), m_window(window)
 {
     menus.setHandler(QStringLiteral("menuHelp0"), [this] { open(QUrl::fromLocalFile(helpPagePath())); });
-    for (const char *about : {"menuHelp2", "menuHelp5", "SYSmenu2"})
+    for (const char *about : {"menuHelp5", "SYSmenu2"})
         menus.setHandler(QLatin1String(about), [this] { open(productPage(helpPagePath())); });
+    // Nothing is fetched from outside: the latest version this computer has
+    // is the one installed, which the page names.
+    menus.setHandler(QStringLiteral("menuHelp2"), [this] { open(versionPage(helpPagePath())); });
 }
 
 QString HelpCommands::helpPagePath()
@@ -28,6 +31,13 @@ QUrl HelpCommands::productPage(const QString &helpPage)
 {
     QUrl page = QUrl::fromLocalFile(helpPage);
     page.setFragment(QStringLiteral("about"));
+    return page;
+}
+
+QUrl HelpCommands::versionPage(const QString &helpPage)
+{
+    QUrl page = productPage(helpPage);
+    page.setFragment(QStringLiteral("version"));
     return page;
 }
 

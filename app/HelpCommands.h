@@ -9,10 +9,10 @@ class HelpWindow;
 class MainMenus;
 class Prompt;
 
-// The Help menu and the tray's "About": the shipped help page and its
-// product section, opened by the desktop's handler. Where the desktop has
-// none, the page opens in the program's own HelpWindow over the window; a
-// missing page is said in a notice.
+// The Help menu and the tray's "About": the shipped help page, its product
+// section and the version it came with, opened by the desktop's handler.
+// Where the desktop has none, the page opens in the program's own HelpWindow
+// over the window; a missing page is said in a notice.
 class HelpCommands : public QObject
 {
     Q_OBJECT
@@ -23,6 +23,8 @@ public:
     // The help page beside the executable (build tree), else the installed one.
     static QString helpPagePath();
     static QUrl productPage(const QString &helpPage);
+    // The page's paragraph that names the version it was installed with.
+    static QUrl versionPage(const QString &helpPage);
 
 private:
     void open(const QUrl &url);

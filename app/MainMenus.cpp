@@ -141,9 +141,9 @@ const MenuEntry ScanPopupDesign[] = {
     fwd("menuPopS", "menuPopS18", "Generate IP-MAC binding .BAT File", "SMmenu161"),
     fwd("menuPopS", "menuPopS19", "Remote Shutdown", "menuT2"),
     sub("menuPopS", "menuPopS20", "Open Computer", State::Enabled, "menuT5"),
-    fwd("menuPopS20", "menuPopS201", "As Web(HTTP)", "menuT51"),
-    fwd("menuPopS20", "menuPopS202", "As Secure Web(HTTPS)", "menuT52"),
-    fwd("menuPopS20", "menuPopS203", "As File Server(FTP)", "menuT53"),
+    fwd("menuPopS20", "menuPopS211", "As Web(HTTP)", "menuT51"),
+    fwd("menuPopS20", "menuPopS212", "As Secure Web(HTTPS)", "menuT52"),
+    fwd("menuPopS20", "menuPopS213", "As File Server(FTP)", "menuT53"),
 };
 
 const MenuEntry RecordPopupDesign[] = {

@@ -100,12 +100,12 @@ Result<> AutostartEntry::write(const QString &command)
         return Failure{file.errorString()};
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
-                                        "Name=%1\n"
+                                        "Name=Netkestrel\n"
                                         "Comment=Starts Netkestrel in the tray at logon\n"
-                                        "Exec=%2\n"
+                                        "Exec=%1\n"
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
-                             .arg(QLatin1String(EntryName), escapeValue(command));
+                             .arg(escapeValue(command));
     file.write(text.toUtf8());
     if (!file.commit())
         return Failure{file.errorString()};

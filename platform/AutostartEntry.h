@@ -7,7 +7,9 @@
 // The logon entry: an XDG autostart file "Fernlow-S.desktop" in the user's
 // autostart folder ($XDG_CONFIG_HOME/autostart, else ~/.config/autostart).
 // Its Exec line is the program's own command followed by " mini", which
-// starts the program hidden in the tray at every logon.
+// starts the program hidden in the tray at every logon. The file keeps its
+// old name, so that an entry written earlier is still found and removed;
+// the name the desktop shows is the program's.
 class AutostartEntry
 {
 public:

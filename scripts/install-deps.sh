@@ -12,8 +12,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
     # the SQLite library under Qt's driver: maintenance uses its online backup
     libsqlite3-dev
-    # the window: X11 and offscreen platform plugins, a font
-    qt6-qpa-plugins fonts-dejavu-core
+    # the window: X11 and offscreen platform plugins, a font, and a small CJK font for the
+    # Chinese end message of the Find dialog (else it shows as empty squares)
+    qt6-qpa-plugins fonts-dejavu-core fonts-wqy-microhei
     # data
     ieee-data
     # tests: network namespaces, capabilities, real peers

@@ -62,7 +62,7 @@ void TestAutostartEntry::writeReadRemove()
     const QByteArray text = file.readAll();
     QVERIFY(text.startsWith("[Desktop Entry]\n"));
     QVERIFY(text.contains("\nType=Application\n"));
-    QVERIFY(text.contains("\nName=Fernlow-S\n"));
+    QVERIFY(text.contains("\nName=Netkestrel\n"));
     file.close();
 
     QVERIFY(entry.remove());

@@ -151,7 +151,7 @@ void TestFormMainTools::openComputerFromThePopup()
     row.macAddress = QStringLiteral("00-0A-E4-20-53-55");
     m_window->scanList().appendScanRow(row);
     m_window->scanList().setCurrentRow(0);
-    trigger("menuPopS202"); // "As Secure Web(HTTPS)"
+    trigger("menuPopS212"); // "As Secure Web(HTTPS)"
     trigger("menuT53");     // "As File Server(FTP)"
     QCOMPARE(m_f->desktop.opened(), (QList<QUrl>{QUrl(QStringLiteral("https://198.18.7.20")),
                                                  QUrl(QStringLiteral("ftp://198.18.7.20"))}));

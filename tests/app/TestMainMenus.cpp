@@ -93,8 +93,8 @@ const char *const ScanPopup[] = {
     "menuPopS19|Remote Shutdown||E",
     "menuPopS20|Open Computer||E",
 };
-const char *const ScanPopupOpen[] = {"menuPopS201|As Web(HTTP)||E", "menuPopS202|As Secure Web(HTTPS)||E",
-                                     "menuPopS203|As File Server(FTP)||E"};
+const char *const ScanPopupOpen[] = {"menuPopS211|As Web(HTTP)||E", "menuPopS212|As Secure Web(HTTPS)||E",
+                                     "menuPopS213|As File Server(FTP)||E"};
 const char *const RecordPopup[] = {
     "menuPopD0|Add...||E",
     "menuPopD1|Modify...||E",
