@@ -1,4 +1,4 @@
-#include "AnalysisOptions.h"
+#include "analysis/AnalysisOptions.h"
 
 const QList<int> &AnalysisOptions::offeredMinutes()
 {

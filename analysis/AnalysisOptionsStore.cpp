@@ -1,12 +1,12 @@
-#include "AnalysisOptionsStore.h"
+#include "analysis/AnalysisOptionsStore.h"
 
 #include <QSqlQuery>
 #include <QVariant>
 
-#include "CheckedQuery.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
-#include "SqlEngine.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
+#include "records/SqlEngine.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "AnalysisOptions.h"
-#include "Result.h"
+#include "analysis/AnalysisOptions.h"
+#include "platform/Result.h"
 
 class RecordStore;
 

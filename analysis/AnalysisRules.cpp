@@ -1,8 +1,8 @@
-#include "AnalysisRules.h"
+#include "analysis/AnalysisRules.h"
 
-#include "FindingText.h"
-#include "RecordListModel.h"
-#include "ScanRow.h"
+#include "analysis/FindingText.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanRow.h"
 
 AnalysisRules::AnalysisRules(const RecordListModel &records)
 {

@@ -1,10 +1,10 @@
-#include "Analyzer.h"
+#include "analysis/Analyzer.h"
 
 #include <QLocale>
 
-#include "AnalysisListModel.h"
-#include "RecordListModel.h"
-#include "ScanListModel.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
 
 Analyzer::Analyzer(ScanListModel *scanList, const RecordListModel *records, AnalysisListModel *analysisList,
                    Clock clock)

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "AcknowledgedSet.h"
-#include "AnalysisRules.h"
+#include "analysis/AnalysisRules.h"
+#include "lists/AcknowledgedSet.h"
 
 class AnalysisListModel;
 class RecordListModel;

@@ -1,8 +1,8 @@
-#include "AutoScanController.h"
+#include "analysis/AutoScanController.h"
 
-#include "AnalysisOptions.h"
-#include "Analyzer.h"
-#include "ScanRun.h"
+#include "analysis/AnalysisOptions.h"
+#include "analysis/Analyzer.h"
+#include "scan/ScanRun.h"
 
 AutoScanController::AutoScanController(ScanRun *scanRun, Analyzer *analyzer, ScanStarter startScan,
                                        QObject *parent)

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "clsTimer.h"
+#include "analysis/clsTimer.h"
 
 class Analyzer;
 class ScanRun;

@@ -1,4 +1,4 @@
-#include "FindingText.h"
+#include "analysis/FindingText.h"
 
 namespace {
 

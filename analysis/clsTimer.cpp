@@ -1,4 +1,4 @@
-#include "clsTimer.h"
+#include "analysis/clsTimer.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "AcknowledgeCommands.h"
+#include "app/AcknowledgeCommands.h"
 
 #include <QAction>
 #include <QMenu>
 
-#include "Acknowledgement.h"
-#include "AcknowledgementStore.h"
-#include "AnalysisListModel.h"
-#include "LoginName.h"
-#include "MainMenus.h"
-#include "Prompt.h"
+#include "app/MainMenus.h"
+#include "lists/AnalysisListModel.h"
+#include "platform/LoginName.h"
+#include "platform/Prompt.h"
+#include "records/Acknowledgement.h"
+#include "records/AcknowledgementStore.h"
 
 AcknowledgeCommands::AcknowledgeCommands(MainMenus &menus, AnalysisListModel &analysisList,
                                          const RecordStore &store, Prompt &prompt, Asker ask, QWidget *window,

@@ -6,8 +6,8 @@
 #include <functional>
 #include <optional>
 
-#include "AcknowledgeDialog.h"
-#include "RecordStore.h"
+#include "app/AcknowledgeDialog.h"
+#include "records/RecordStore.h"
 
 class AnalysisListModel;
 class MainMenus;

@@ -1,4 +1,4 @@
-#include "AcknowledgeDialog.h"
+#include "app/AcknowledgeDialog.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

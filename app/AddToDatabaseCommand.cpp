@@ -1,13 +1,13 @@
-#include "AddToDatabaseCommand.h"
+#include "app/AddToDatabaseCommand.h"
 
 #include <QWidget>
 
-#include "FormDR.h"
-#include "MainMenus.h"
-#include "Prompt.h"
-#include "RecordCommands.h"
-#include "ScanListModel.h"
-#include "ScanRowImport.h"
+#include "app/FormDR.h"
+#include "app/MainMenus.h"
+#include "lists/ScanListModel.h"
+#include "platform/Prompt.h"
+#include "records/RecordCommands.h"
+#include "records/ScanRowImport.h"
 
 AddToDatabaseCommand::AddToDatabaseCommand(MainMenus &menus, ScanListModel &scanList,
                                            RecordCommands &commands, QWidget *window)

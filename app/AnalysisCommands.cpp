@@ -1,17 +1,17 @@
-#include "AnalysisCommands.h"
+#include "app/AnalysisCommands.h"
 
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 
-#include "AnalysisListModel.h"
-#include "AnalysisPrinter.h"
-#include "Analyzer.h"
-#include "ListView.h"
-#include "MainMenus.h"
-#include "OptionFrames.h"
-#include "Prompt.h"
+#include "analysis/Analyzer.h"
+#include "app/AnalysisPrinter.h"
+#include "app/ListView.h"
+#include "app/MainMenus.h"
+#include "app/OptionFrames.h"
+#include "lists/AnalysisListModel.h"
+#include "platform/Prompt.h"
 
 AnalysisCommands::AnalysisCommands(MainMenus &menus, Analyzer &analyzer, AnalysisListModel &analysisList,
                                    Prompt &prompt, OptionFrames *frames, ListView *analysisView,

@@ -1,15 +1,15 @@
-#include "AnalysisExportCommands.h"
+#include "app/AnalysisExportCommands.h"
 
 #include <QDir>
 #include <QWidget>
 
-#include "AnalysisListModel.h"
-#include "DesktopServices.h"
-#include "FileDialog.h"
-#include "ListHtmlWriter.h"
-#include "ListTextWriter.h"
-#include "MainMenus.h"
-#include "Prompt.h"
+#include "app/MainMenus.h"
+#include "export/ListHtmlWriter.h"
+#include "export/ListTextWriter.h"
+#include "lists/AnalysisListModel.h"
+#include "platform/DesktopServices.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
 
 AnalysisExportCommands::AnalysisExportCommands(
     MainMenus &menus, const AnalysisListModel &analysisList, Prompt &prompt, FileDialog &fileDialog,

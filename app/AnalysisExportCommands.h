@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class AnalysisListModel;
 class DesktopServices;

@@ -1,11 +1,11 @@
-#include "AnalysisPrinter.h"
+#include "app/AnalysisPrinter.h"
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 
-#include "AnalysisListModel.h"
+#include "lists/AnalysisListModel.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "AutoModeIndicators.h"
+#include "app/AutoModeIndicators.h"
 
 #include <QLocale>
 #include <QWidget>
 
-#include "AutoScanController.h"
-#include "StatusBarPanels.h"
-#include "TrayIcon.h"
+#include "analysis/AutoScanController.h"
+#include "app/StatusBarPanels.h"
+#include "app/TrayIcon.h"
 
 AutoModeIndicators::AutoModeIndicators(AutoScanController &autoScan, QWidget *window, TrayIcon *tray,
                                        StatusBarPanels *status, QObject *parent)

@@ -1,8 +1,8 @@
-#include "AutoStepNotice.h"
+#include "app/AutoStepNotice.h"
 
 #include <QMessageBox>
 
-#include "StatusBarPanels.h"
+#include "app/StatusBarPanels.h"
 
 AutoStepNotice::AutoStepNotice(QWidget *window, StatusBarPanels *status)
     : QObject(window), m_window(window), m_status(status)

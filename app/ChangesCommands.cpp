@@ -1,14 +1,14 @@
-#include "ChangesCommands.h"
+#include "app/ChangesCommands.h"
 
-#include "Analyzer.h"
-#include "FormChanges.h"
-#include "HistoryReader.h"
-#include "HistoryRecorder.h"
-#include "MacText.h"
-#include "MainMenus.h"
-#include "RecordStore.h"
-#include "ScanHistory.h"
-#include "ScanRun.h"
+#include "analysis/Analyzer.h"
+#include "app/FormChanges.h"
+#include "app/MainMenus.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "history/MacText.h"
+#include "history/ScanHistory.h"
+#include "records/RecordStore.h"
+#include "scan/ScanRun.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -5,12 +5,12 @@
 #include <QString>
 #include <QThreadPool>
 
-#include "ChangeEvent.h"
-#include "ChangesListModel.h"
-#include "FormChanges.h"
-#include "HistoryTime.h"
-#include "Result.h"
-#include "ScanHistory.h"
+#include "app/FormChanges.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryTime.h"
+#include "history/ScanHistory.h"
+#include "lists/ChangesListModel.h"
+#include "platform/Result.h"
 
 class MainMenus;
 class RecordStore;

@@ -1,4 +1,4 @@
-#include "ComputerPicker.h"
+#include "app/ComputerPicker.h"
 
 #include <QDialogButtonBox>
 #include <QListWidget>

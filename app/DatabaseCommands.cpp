@@ -1,15 +1,15 @@
-#include "DatabaseCommands.h"
+#include "app/DatabaseCommands.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
 
-#include "DatabasePane.h"
-#include "FormAddJF.h"
-#include "ListView.h"
-#include "MainMenus.h"
-#include "RecordCommands.h"
-#include "RecordListModel.h"
+#include "app/DatabasePane.h"
+#include "app/FormAddJF.h"
+#include "app/ListView.h"
+#include "app/MainMenus.h"
+#include "lists/RecordListModel.h"
+#include "records/RecordCommands.h"
 
 DatabaseCommands::DatabaseCommands(MainMenus &menus, RecordCommands &commands, RecordListModel &records,
                                    DatabasePane *pane, ListView *recordView, QWidget *window)

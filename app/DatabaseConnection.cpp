@@ -1,7 +1,7 @@
-#include "DatabaseConnection.h"
+#include "app/DatabaseConnection.h"
 
-#include "ReportSettings.h"
-#include "SettingsSection.h"
+#include "mail/ReportSettings.h"
+#include "platform/SettingsSection.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "DatabaseUrl.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "records/DatabaseUrl.h"
 
 // The window's "Database connection" setting: where its record store lives,
 // the embedded file kestrel.mdb of the data folder (the default, an empty

@@ -1,12 +1,12 @@
-#include "DatabaseConnectionCommands.h"
+#include "app/DatabaseConnectionCommands.h"
 
 #include <QAction>
 #include <QMenu>
 
-#include "FormDatabaseConnection.h"
-#include "MainMenus.h"
-#include "Prompt.h"
-#include "RecordStore.h"
+#include "app/FormDatabaseConnection.h"
+#include "app/MainMenus.h"
+#include "platform/Prompt.h"
+#include "records/RecordStore.h"
 
 DatabaseConnectionCommands::DatabaseConnectionCommands(MainMenus &menus, RecordStore &store,
                                                        QString dataFolder, Prompt &prompt, Asker ask,

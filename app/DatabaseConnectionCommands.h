@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "DatabaseConnection.h"
+#include "app/DatabaseConnection.h"
 
 class MainMenus;
 class Prompt;

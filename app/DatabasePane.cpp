@@ -1,10 +1,10 @@
-#include "DatabasePane.h"
+#include "app/DatabasePane.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ListView.h"
+#include "app/ListView.h"
 
 DatabasePane::DatabasePane(ListView *recordList, QWidget *parent) : QWidget(parent)
 {

@@ -1,4 +1,4 @@
-#include "DuplicateChoice.h"
+#include "app/DuplicateChoice.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

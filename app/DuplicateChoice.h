@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "RecordBatch.h"
+#include "records/RecordBatch.h"
 
 class QCheckBox;
 class QGroupBox;

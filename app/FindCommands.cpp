@@ -1,12 +1,12 @@
-#include "FindCommands.h"
+#include "app/FindCommands.h"
 
 #include <QTabWidget>
 
-#include "FindNextInList.h"
-#include "FormCZ.h"
-#include "ListView.h"
-#include "MainMenus.h"
-#include "ProgramState.h"
+#include "app/FormCZ.h"
+#include "app/ListView.h"
+#include "app/MainMenus.h"
+#include "platform/ProgramState.h"
+#include "records/FindNextInList.h"
 
 FindCommands::FindCommands(MainMenus &menus, ListModel &scanList, ListModel &recordList, ProgramState &state,
                            Prompt &prompt, QTabWidget *tabs, ListView *scanView, ListView *recordView,

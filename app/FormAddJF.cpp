@@ -1,6 +1,6 @@
-#include "FormAddJF.h"
+#include "app/FormAddJF.h"
 
-#include "RecordCommands.h"
+#include "records/RecordCommands.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>

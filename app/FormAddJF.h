@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordEditor.h"
+#include "records/RecordEditor.h"
 
 #include <QDialog>
 #include <QList>

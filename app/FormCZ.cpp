@@ -1,7 +1,7 @@
-#include "FormCZ.h"
+#include "app/FormCZ.h"
 
-#include "ListModel.h"
-#include "ProgramState.h"
+#include "lists/ListModel.h"
+#include "platform/ProgramState.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FindNextInList.h"
+#include "records/FindNextInList.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "FormChanges.h"
+#include "app/FormChanges.h"
 
-#include "ChangesListModel.h"
-#include "ListView.h"
+#include "app/ListView.h"
+#include "lists/ChangesListModel.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "FormDR.h"
+#include "app/FormDR.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "RecordCommands.h"
-#include "ScanListModel.h"
-#include "ScanRowImport.h"
+#include "lists/ScanListModel.h"
+#include "records/RecordCommands.h"
+#include "records/ScanRowImport.h"
 
 namespace {
 

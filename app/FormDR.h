@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "DuplicateChoice.h"
+#include "app/DuplicateChoice.h"
 
 class QGroupBox;
 class QLabel;

@@ -1,6 +1,6 @@
-#include "FormDatabaseConnection.h"
+#include "app/FormDatabaseConnection.h"
 
-#include "HistoryRecorder.h"
+#include "history/HistoryRecorder.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "DatabaseConnection.h"
+#include "app/DatabaseConnection.h"
 
 class QLineEdit;
 class QRadioButton;

@@ -1,12 +1,12 @@
-#include "FormEXCELDR.h"
+#include "app/FormEXCELDR.h"
 
-#include "FileDialog.h"
-#include "ListModel.h"
-#include "Prompt.h"
-#include "RecordCommands.h"
-#include "RecordSheet.h"
-#include "Twips.h"
-#include "WorkbookReader.h"
+#include "app/Twips.h"
+#include "lists/ListModel.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
+#include "records/RecordCommands.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/WorkbookReader.h"
 
 #include <QApplication>
 #include <QCheckBox>

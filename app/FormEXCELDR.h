@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "DuplicateChoice.h"
-#include "SheetImport.h"
+#include "app/DuplicateChoice.h"
+#include "sheets/SheetImport.h"
 
 class FileDialog;
 class ListModel;

@@ -1,4 +1,4 @@
-#include "FormEmail.h"
+#include "app/FormEmail.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,10 +12,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "FileDialog.h"
-#include "Prompt.h"
-#include "ReportRun.h"
-#include "clsSendMail.h"
+#include "mail/ReportRun.h"
+#include "mail/clsSendMail.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
 
 namespace {
 

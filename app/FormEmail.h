@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 
-#include "ReportSettings.h"
+#include "mail/ReportSettings.h"
 
 class FileDialog;
 class Prompt;

@@ -7,20 +7,20 @@
 #include <memory>
 #include <optional>
 
-#include "AcknowledgeCommands.h"
-#include "AnalysisListModel.h"
-#include "AnalysisOptionsStore.h"
-#include "Analyzer.h"
-#include "AutoScanController.h"
-#include "AutostartEntry.h"
-#include "DatabaseConnectionCommands.h"
-#include "ProgramState.h"
-#include "RecordCommands.h"
-#include "RecordListModel.h"
-#include "RecordStore.h"
-#include "ScanListModel.h"
-#include "ScanRun.h"
-#include "WakeOnLan.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "analysis/Analyzer.h"
+#include "analysis/AutoScanController.h"
+#include "app/AcknowledgeCommands.h"
+#include "app/DatabaseConnectionCommands.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/AutostartEntry.h"
+#include "platform/ProgramState.h"
+#include "records/RecordCommands.h"
+#include "records/RecordStore.h"
+#include "scan/ScanRun.h"
+#include "tools/WakeOnLan.h"
 
 class DatabasePane;
 class DesktopServices;

@@ -1,7 +1,7 @@
-#include "FormMsg1.h"
+#include "app/FormMsg1.h"
 
-#include "MessageSender.h"
-#include "Prompt.h"
+#include "platform/Prompt.h"
+#include "tools/MessageSender.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "BusyCursor.h"
+#include "app/BusyCursor.h"
 
 FormMsg1::FormMsg1(MessageSender &sender, Prompt &prompt, const QString &destination, QWidget *parent)
     : QDialog(parent),

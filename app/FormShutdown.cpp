@@ -1,9 +1,9 @@
-#include "FormShutdown.h"
+#include "app/FormShutdown.h"
 
-#include "BusyCursor.h"
-#include "Prompt.h"
-#include "RemoteShutdown.h"
-#include "SettingsSection.h"
+#include "app/BusyCursor.h"
+#include "platform/Prompt.h"
+#include "platform/SettingsSection.h"
+#include "tools/RemoteShutdown.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

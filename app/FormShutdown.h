@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "ShutdownOptionControls.h"
+#include "app/ShutdownOptionControls.h"
 
 class Prompt;
 class QLineEdit;

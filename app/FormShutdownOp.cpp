@@ -1,8 +1,8 @@
-#include "FormShutdownOp.h"
+#include "app/FormShutdownOp.h"
 
-#include "Prompt.h"
-#include "RemoteShutdown.h"
-#include "SettingsSection.h"
+#include "platform/Prompt.h"
+#include "platform/SettingsSection.h"
+#include "tools/RemoteShutdown.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

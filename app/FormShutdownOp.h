@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "ShutdownOptionControls.h"
+#include "app/ShutdownOptionControls.h"
 
 class Prompt;
 

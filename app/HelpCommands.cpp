@@ -1,12 +1,12 @@
-#include "HelpCommands.h"
+#include "app/HelpCommands.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include "DesktopServices.h"
-#include "HelpWindow.h"
-#include "MainMenus.h"
-#include "Prompt.h"
+#include "app/HelpWindow.h"
+#include "app/MainMenus.h"
+#include "platform/DesktopServices.h"
+#include "platform/Prompt.h"
 
 HelpCommands::HelpCommands(MainMenus &menus, DesktopServices &desktop, Prompt &prompt, QWidget *window)
     : QObject(window), m_desktop(desktop), m_prompt(prompt), m_window(window)

@@ -1,4 +1,4 @@
-#include "ListView.h"
+#include "app/ListView.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -7,9 +7,9 @@
 #include <QMouseEvent>
 #include <QStyle>
 
-#include "ListModel.h"
-#include "RowIconDelegate.h"
-#include "Twips.h"
+#include "app/RowIconDelegate.h"
+#include "app/Twips.h"
+#include "lists/ListModel.h"
 
 ListView::ListView(ListModel *model, const QString &name, const QList<int> &widthsTwips, QWidget *parent)
     : QTableView(parent), m_model(model)

@@ -1,4 +1,4 @@
-#include "MainIcons.h"
+#include "app/MainIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "MainMenus.h"
+#include "app/MainMenus.h"
 
 #include <QAbstractButton>
 #include <QAction>

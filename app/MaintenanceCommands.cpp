@@ -1,15 +1,15 @@
-#include "MaintenanceCommands.h"
+#include "app/MaintenanceCommands.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QWidget>
 
-#include "DatabaseMaintenance.h"
-#include "FileDialog.h"
-#include "MainMenus.h"
-#include "Prompt.h"
-#include "RecordCommands.h"
-#include "RecordStore.h"
+#include "app/MainMenus.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
+#include "records/DatabaseMaintenance.h"
+#include "records/RecordCommands.h"
+#include "records/RecordStore.h"
 
 MaintenanceCommands::MaintenanceCommands(MainMenus &menus, RecordCommands &commands, Prompt &prompt,
                                          FileDialog &fileDialog, const QString &dataFolder, QWidget *window)

@@ -1,4 +1,4 @@
-#include "MessageBoxPrompt.h"
+#include "app/MessageBoxPrompt.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompt.h"
+#include "platform/Prompt.h"
 
 #include <QPointer>
 #include <QWidget>

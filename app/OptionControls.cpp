@@ -1,15 +1,15 @@
-#include "OptionControls.h"
+#include "app/OptionControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "AnalysisOptionsStore.h"
-#include "Analyzer.h"
-#include "AutoScanController.h"
-#include "OptionFrames.h"
-#include "Prompt.h"
-#include "ScanRun.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "analysis/Analyzer.h"
+#include "analysis/AutoScanController.h"
+#include "app/OptionFrames.h"
+#include "platform/Prompt.h"
+#include "scan/ScanRun.h"
 
 OptionControls::OptionControls(OptionFrames *frames, AnalysisOptionsStore &store, ScanRun &scanRun,
                                Analyzer &analyzer, AutoScanController &autoScan, Prompt &prompt,

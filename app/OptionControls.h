@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "AnalysisOptions.h"
+#include "analysis/AnalysisOptions.h"
 
 class AnalysisOptionsStore;
 class Analyzer;

@@ -1,4 +1,4 @@
-#include "OptionFrames.h"
+#include "app/OptionFrames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,7 +11,7 @@
 #include <QStyleOptionButton>
 #include <QVBoxLayout>
 
-#include "ScanRangeEntry.h"
+#include "app/ScanRangeEntry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QWidget>
 
-#include "AnalysisOptions.h"
+#include "analysis/AnalysisOptions.h"
 
 class QCheckBox;
 class QComboBox;

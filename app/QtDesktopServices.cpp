@@ -1,4 +1,4 @@
-#include "QtDesktopServices.h"
+#include "app/QtDesktopServices.h"
 
 #include <QDesktopServices>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesktopServices.h"
+#include "platform/DesktopServices.h"
 
 // The desktop's handlers through QDesktopServices (xdg-open and friends on
 // Linux). GUI thread only.

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "FileDialog.h"
+#include "platform/FileDialog.h"
 
 // The window's file dialog: the platform's standard open or save dialog over
 // its owner, modal. Open requires an existing file; save asks before

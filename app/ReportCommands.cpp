@@ -1,10 +1,10 @@
-#include "ReportCommands.h"
+#include "app/ReportCommands.h"
 
 #include <QAction>
 
-#include "FormEmail.h"
-#include "MainMenus.h"
-#include "StatusBarPanels.h"
+#include "app/FormEmail.h"
+#include "app/MainMenus.h"
+#include "app/StatusBarPanels.h"
 
 ReportCommands::ReportCommands(MainMenus &menus, const ListModel &analysisList, const QString &dataFolder,
                                Prompt &prompt, FileDialog &fileDialog, StatusBarPanels *status,

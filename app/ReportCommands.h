@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "DailyReport.h"
+#include "mail/DailyReport.h"
 
 class FileDialog;
 class FormEmail;

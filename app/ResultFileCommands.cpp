@@ -1,14 +1,14 @@
-#include "ResultFileCommands.h"
+#include "app/ResultFileCommands.h"
 
 #include <QWidget>
 
-#include "BusyCursor.h"
-#include "FileDialog.h"
-#include "MainMenus.h"
-#include "Prompt.h"
-#include "ScanListModel.h"
-#include "ScanResultFile.h"
-#include "ScanResultReader.h"
+#include "app/BusyCursor.h"
+#include "app/MainMenus.h"
+#include "export/ScanResultFile.h"
+#include "export/ScanResultReader.h"
+#include "lists/ScanListModel.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
 
 ResultFileCommands::ResultFileCommands(MainMenus &menus, ScanListModel &scanList, Prompt &prompt,
                                        FileDialog &fileDialog, const QString &dataFolder, QWidget *window)

@@ -1,6 +1,6 @@
-#include "RowIconDelegate.h"
+#include "app/RowIconDelegate.h"
 
-#include "ListModel.h"
+#include "lists/ListModel.h"
 
 RowIconDelegate::RowIconDelegate(QList<QIcon> icons, QObject *parent)
     : QStyledItemDelegate(parent), m_icons(std::move(icons))

@@ -1,17 +1,17 @@
-#include "ScanCommands.h"
+#include "app/ScanCommands.h"
 
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
 
-#include "AutoStepNotice.h"
-#include "ListView.h"
-#include "MainMenus.h"
-#include "OptionFrames.h"
-#include "Prompt.h"
-#include "ScanListModel.h"
-#include "ScanRangeEntry.h"
-#include "StatusBarPanels.h"
+#include "app/AutoStepNotice.h"
+#include "app/ListView.h"
+#include "app/MainMenus.h"
+#include "app/OptionFrames.h"
+#include "app/ScanRangeEntry.h"
+#include "app/StatusBarPanels.h"
+#include "lists/ScanListModel.h"
+#include "platform/Prompt.h"
 
 ScanCommands::ScanCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, OptionFrames *frames,
                            ListView *scanView, StatusBarPanels *status, Prompt &prompt, QWidget *window)

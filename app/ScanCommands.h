@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "ScanRun.h"
+#include "scan/ScanRun.h"
 
 class AutoStepNotice;
 class ListView;

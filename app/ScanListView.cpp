@@ -1,12 +1,12 @@
-#include "ScanListView.h"
+#include "app/ScanListView.h"
 
 #include <QHelpEvent>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QToolTip>
 
-#include "ScanListModel.h"
-#include "ScanRange.h"
+#include "lists/ScanListModel.h"
+#include "scan/ScanRange.h"
 
 ScanListView::ScanListView(ScanListModel *model, QWidget *parent)
     : ListView(model, QStringLiteral("ListView1"), {800, 1300, 1600, 1650, 1650, 2450}, parent),

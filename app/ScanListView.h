@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListView.h"
+#include "app/ListView.h"
 
 class ScanListModel;
 struct ScanRow;

@@ -1,8 +1,8 @@
-#include "ScanPane.h"
+#include "app/ScanPane.h"
 
-#include "ScanPaneLayout.h"
-#include "SplitterBar.h"
-#include "Twips.h"
+#include "app/ScanPaneLayout.h"
+#include "app/SplitterBar.h"
+#include "app/Twips.h"
 
 namespace {
 

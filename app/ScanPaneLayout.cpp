@@ -1,4 +1,4 @@
-#include "ScanPaneLayout.h"
+#include "app/ScanPaneLayout.h"
 
 #include <algorithm>
 

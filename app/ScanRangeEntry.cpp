@@ -1,4 +1,4 @@
-#include "ScanRangeEntry.h"
+#include "app/ScanRangeEntry.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "ScanMethod.h"
+#include "scan/ScanMethod.h"
 
 class QLabel;
 class QLineEdit;

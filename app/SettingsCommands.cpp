@@ -1,11 +1,11 @@
-#include "SettingsCommands.h"
+#include "app/SettingsCommands.h"
 
 #include <QAction>
 #include <QCheckBox>
 
-#include "AutostartEntry.h"
-#include "MainMenus.h"
-#include "Prompt.h"
+#include "app/MainMenus.h"
+#include "platform/AutostartEntry.h"
+#include "platform/Prompt.h"
 
 SettingsCommands::SettingsCommands(MainMenus &menus, AutostartEntry &autostart, QString ownCommand,
                                    QCheckBox *autorunBox, Prompt &prompt, QObject *parent)

@@ -1,4 +1,4 @@
-#include "ShutdownOptionControls.h"
+#include "app/ShutdownOptionControls.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ShutdownOptions.h"
+#include "tools/ShutdownOptions.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -1,11 +1,11 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
 
-#include "PeerCredentials.h"
-#include "RuntimeFolder.h"
+#include "platform/PeerCredentials.h"
+#include "platform/RuntimeFolder.h"
 
 #include <unistd.h>
 

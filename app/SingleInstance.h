@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class QLocalServer;
 class QLocalSocket;

@@ -1,14 +1,14 @@
-#include "SpreadsheetCommands.h"
+#include "app/SpreadsheetCommands.h"
 
-#include "DesktopServices.h"
-#include "FileDialog.h"
-#include "FormEXCELDR.h"
-#include "MainMenus.h"
-#include "Prompt.h"
-#include "RecordCommands.h"
-#include "RecordTableDump.h"
-#include "RecordWorkbook.h"
-#include "ScanListWorkbook.h"
+#include "app/FormEXCELDR.h"
+#include "app/MainMenus.h"
+#include "platform/DesktopServices.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
+#include "records/RecordCommands.h"
+#include "sheets/RecordTableDump.h"
+#include "sheets/RecordWorkbook.h"
+#include "sheets/ScanListWorkbook.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "StatusBarPanels.h"
+#include "app/StatusBarPanels.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
-#include "MainIcons.h"
+#include "app/MainIcons.h"
 
 StatusBarPanels::StatusBarPanels(QWidget *parent) : QStatusBar(parent)
 {

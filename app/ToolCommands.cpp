@@ -1,20 +1,20 @@
-#include "ToolCommands.h"
+#include "app/ToolCommands.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QWidget>
 
-#include "ArpBindingScript.h"
-#include "BusyCursor.h"
-#include "ComputerList.h"
-#include "ComputerPicker.h"
-#include "FormMsg1.h"
-#include "FormShutdown.h"
-#include "FormShutdownOp.h"
-#include "MainMenus.h"
-#include "NeighbourBinder.h"
-#include "ProposedTarget.h"
+#include "app/BusyCursor.h"
+#include "app/ComputerPicker.h"
+#include "app/FormMsg1.h"
+#include "app/FormShutdown.h"
+#include "app/FormShutdownOp.h"
+#include "app/MainMenus.h"
+#include "tools/ArpBindingScript.h"
+#include "tools/ComputerList.h"
+#include "tools/NeighbourBinder.h"
+#include "tools/ProposedTarget.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <QObject>
 #include <QString>
 
-#include "ArpBindingCommand.h"
-#include "MessageSender.h"
-#include "OpenComputer.h"
-#include "PingTool.h"
-#include "RemoteShutdown.h"
-#include "WakeOnLan.h"
+#include "tools/ArpBindingCommand.h"
+#include "tools/MessageSender.h"
+#include "tools/OpenComputer.h"
+#include "tools/PingTool.h"
+#include "tools/RemoteShutdown.h"
+#include "tools/WakeOnLan.h"
 
 class DesktopServices;
 class ListModel;

@@ -1,11 +1,11 @@
-#include "TrayCommands.h"
+#include "app/TrayCommands.h"
 
 #include <QEvent>
 #include <QMainWindow>
 #include <QTimer>
 
-#include "MainMenus.h"
-#include "TrayIcon.h"
+#include "app/MainMenus.h"
+#include "app/TrayIcon.h"
 
 TrayCommands::TrayCommands(MainMenus &menus, QMainWindow *window, TrayIcon *tray, QObject *parent)
     : QObject(parent), m_window(window), m_tray(tray)

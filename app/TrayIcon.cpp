@@ -1,4 +1,4 @@
-#include "TrayIcon.h"
+#include "app/TrayIcon.h"
 
 #include <QMenu>
 #include <QSystemTrayIcon>

@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "app/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -6,7 +6,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "ScanPane.h"
+#include "app/ScanPane.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // netkestrel: the desktop program. "netkestrel mini" starts it in the tray.
 #include <QApplication>
 
-#include "DataFolder.h"
-#include "FormMain.h"
-#include "ProcessMemory.h"
-#include "SingleInstance.h"
+#include "app/FormMain.h"
+#include "app/SingleInstance.h"
+#include "platform/DataFolder.h"
+#include "platform/ProcessMemory.h"
 
 int main(int argc, char *argv[])
 {

@@ -8,16 +8,16 @@
 // profiler's view of the update alone). --postgresql runs it all on a
 // PostgreSQL server of its own (a socket in a temporary folder) instead of
 // the SQLite file.
-#include "BenchAddresses.h"
-#include "BenchMedian.h"
-#include "HistoryReader.h"
-#include "HistoryRecorder.h"
-#include "HistoryTime.h"
-#include "PostgresServer.h"
-#include "ProcessMemory.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
-#include "ScanRow.h"
+#include "bench/BenchAddresses.h"
+#include "bench/BenchMedian.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "history/HistoryTime.h"
+#include "lists/ScanRow.h"
+#include "platform/ProcessMemory.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
+#include "tests/support/PostgresServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

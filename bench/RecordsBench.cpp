@@ -3,10 +3,10 @@
 // comparison, without them), and import-sized batches of 10,000 records
 // through RecordStore::writeBatch. Prints the median of each.
 //   netkestrel-records-bench [BUILD_BIN_DIR]
-#include "BenchAddresses.h"
-#include "BenchMedian.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
+#include "bench/BenchAddresses.h"
+#include "bench/BenchMedian.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

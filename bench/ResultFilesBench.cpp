@@ -4,18 +4,18 @@
 // row per insertion), and the text and HTML export of 100,000 findings.
 // Prints the median of each. Runs offscreen unless a platform is set.
 //   netkestrel-files-bench
-#include "AnalysisListModel.h"
-#include "BenchMedian.h"
-#include "FileDialog.h"
-#include "ListHtmlWriter.h"
-#include "ListTextWriter.h"
-#include "MainMenus.h"
-#include "Prompt.h"
-#include "ResultFileCommands.h"
-#include "ScanListModel.h"
-#include "ScanListView.h"
-#include "ScanResultFile.h"
-#include "ScanResultReader.h"
+#include "app/MainMenus.h"
+#include "app/ResultFileCommands.h"
+#include "app/ScanListView.h"
+#include "bench/BenchMedian.h"
+#include "export/ListHtmlWriter.h"
+#include "export/ListTextWriter.h"
+#include "export/ScanResultFile.h"
+#include "export/ScanResultReader.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/FileDialog.h"
+#include "platform/Prompt.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,21 +6,21 @@
 // (written by Perl's Spreadsheet::WriteExcel, when installed) are read too.
 // Prints the median of each step.
 //   netkestrel-sheets-bench
-#include "BenchMedian.h"
-#include "FormEXCELDR.h"
-#include "ListModel.h"
-#include "RecordCommands.h"
-#include "RecordListModel.h"
-#include "RecordSheet.h"
-#include "RecordStore.h"
-#include "RecordTableDump.h"
-#include "RecordWorkbook.h"
-#include "SheetImport.h"
-#include "WorkbookReader.h"
+#include "app/FormEXCELDR.h"
+#include "bench/BenchMedian.h"
+#include "lists/ListModel.h"
+#include "lists/RecordListModel.h"
+#include "records/RecordCommands.h"
+#include "records/RecordStore.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/RecordTableDump.h"
+#include "sheets/RecordWorkbook.h"
+#include "sheets/SheetImport.h"
+#include "sheets/WorkbookReader.h"
 
-#include "FileDialog.h"
-#include "ProgramState.h"
-#include "Prompt.h"
+#include "platform/FileDialog.h"
+#include "platform/ProgramState.h"
+#include "platform/Prompt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,18 +8,18 @@
 // only), stopped by its PID at the end. Prints the median of each task per
 // engine and the ratio PostgreSQL/SQLite.
 //   netkestrel-store-bench [RUNS]
-#include "AcknowledgementStore.h"
-#include "AnalysisListModel.h"
-#include "AnalysisOptionsStore.h"
-#include "Analyzer.h"
-#include "BenchAddresses.h"
-#include "BenchMedian.h"
-#include "PostgresServer.h"
-#include "RecordListModel.h"
-#include "RecordStore.h"
-#include "ScanListModel.h"
-#include "ScriptedPrompt.h"
-#include "SheetImport.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "analysis/Analyzer.h"
+#include "bench/BenchAddresses.h"
+#include "bench/BenchMedian.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "records/AcknowledgementStore.h"
+#include "records/RecordStore.h"
+#include "sheets/SheetImport.h"
+#include "tests/support/PostgresServer.h"
+#include "tests/support/ScriptedPrompt.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

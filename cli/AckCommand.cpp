@@ -1,13 +1,13 @@
-#include "AckCommand.h"
+#include "cli/AckCommand.h"
 
-#include "AcknowledgedSet.h"
-#include "AcknowledgementStore.h"
-#include "CommandLine.h"
-#include "DataFolder.h"
-#include "DatabaseOption.h"
-#include "LoginName.h"
-#include "RecordValidation.h"
-#include "TerminalText.h"
+#include "cli/CommandLine.h"
+#include "cli/DatabaseOption.h"
+#include "lists/AcknowledgedSet.h"
+#include "platform/DataFolder.h"
+#include "platform/LoginName.h"
+#include "platform/TerminalText.h"
+#include "records/AcknowledgementStore.h"
+#include "records/RecordValidation.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>

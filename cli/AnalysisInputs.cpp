@@ -1,10 +1,10 @@
-#include "AnalysisInputs.h"
+#include "cli/AnalysisInputs.h"
 
-#include "AcknowledgementStore.h"
-#include "DatabaseOption.h"
+#include "cli/DatabaseOption.h"
+#include "records/AcknowledgementStore.h"
 
-#include "AnalysisOptionsStore.h"
-#include "RecordListModel.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "lists/RecordListModel.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

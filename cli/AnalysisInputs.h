@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AnalysisOptions.h"
-#include "Analyzer.h"
-#include "RecordStore.h"
-#include "Result.h"
+#include "analysis/AnalysisOptions.h"
+#include "analysis/Analyzer.h"
+#include "platform/Result.h"
+#include "records/RecordStore.h"
 
 #include <QString>
 

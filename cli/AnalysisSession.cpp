@@ -1,9 +1,9 @@
-#include "AnalysisSession.h"
+#include "cli/AnalysisSession.h"
 
-#include "CommandLine.h"
-#include "DataFolder.h"
-#include "HistoryRecorder.h"
-#include "SiteOption.h"
+#include "cli/CommandLine.h"
+#include "cli/SiteOption.h"
+#include "history/HistoryRecorder.h"
+#include "platform/DataFolder.h"
 
 #include <QCommandLineParser>
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "AnalysisInputs.h"
-#include "ScanOptions.h"
+#include "cli/AnalysisInputs.h"
+#include "cli/ScanOptions.h"
 
 class Analyzer;
 class CommandLine;

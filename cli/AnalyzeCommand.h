@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "DatabaseUrl.h"
+#include "records/DatabaseUrl.h"
 
 class AnalysisListModel;
 class CommandLine;

@@ -1,16 +1,16 @@
-#include "ArpScriptCommand.h"
+#include "cli/ArpScriptCommand.h"
 
-#include "ArpBindingCommand.h"
-#include "ArpBindingScript.h"
-#include "CommandLine.h"
-#include "ConsolePrompt.h"
-#include "DataFolder.h"
-#include "NeighbourBinder.h"
-#include "ProcessProgramRunner.h"
-#include "RecordListModel.h"
-#include "RecordStore.h"
-#include "ScanListModel.h"
-#include "ScanResultReader.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsolePrompt.h"
+#include "export/ScanResultReader.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/DataFolder.h"
+#include "platform/ProcessProgramRunner.h"
+#include "records/RecordStore.h"
+#include "tools/ArpBindingCommand.h"
+#include "tools/ArpBindingScript.h"
+#include "tools/NeighbourBinder.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "ChangesCommand.h"
+#include "cli/ChangesCommand.h"
 
-#include "ChangeEvent.h"
-#include "CommandLine.h"
-#include "HistoryReader.h"
-#include "HistorySource.h"
-#include "HistoryTime.h"
-#include "JsonLines.h"
-#include "TableOrJsonOption.h"
-#include "TerminalText.h"
+#include "cli/CommandLine.h"
+#include "cli/HistorySource.h"
+#include "cli/JsonLines.h"
+#include "cli/TableOrJsonOption.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryTime.h"
+#include "platform/TerminalText.h"
 
 #include <QCommandLineParser>
 #include <algorithm>

@@ -1,11 +1,11 @@
-#include "CompletedScan.h"
+#include "cli/CompletedScan.h"
 
-#include "Analyzer.h"
-#include "CommandLine.h"
-#include "JsonLines.h"
-#include "ScanHistory.h"
-#include "ScanRun.h"
-#include "TerminalText.h"
+#include "analysis/Analyzer.h"
+#include "cli/CommandLine.h"
+#include "cli/JsonLines.h"
+#include "history/ScanHistory.h"
+#include "platform/TerminalText.h"
+#include "scan/ScanRun.h"
 
 #include <utility>
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "ChangeEvent.h"
+#include "history/ChangeEvent.h"
 
 class CommandLine;
 class RecordStore;

@@ -1,6 +1,6 @@
-#include "ConsolePrompt.h"
+#include "cli/ConsolePrompt.h"
 
-#include "TerminalText.h"
+#include "platform/TerminalText.h"
 
 #include <cstdio>
 

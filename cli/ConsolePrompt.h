@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompt.h"
+#include "platform/Prompt.h"
 
 // The command line's prompt: messages go to standard error as "Title: text";
 // questions take the answer the command chose from its flags, else the

@@ -1,4 +1,4 @@
-#include "DatabaseOption.h"
+#include "cli/DatabaseOption.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DatabaseUrl.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "records/DatabaseUrl.h"
 
 #include <optional>
 

@@ -1,12 +1,12 @@
-#include "DbCommand.h"
+#include "cli/DbCommand.h"
 
-#include "CommandLine.h"
-#include "ConsolePrompt.h"
-#include "DataFolder.h"
-#include "DatabaseMaintenance.h"
-#include "DatabaseOption.h"
-#include "Prompt.h"
-#include "RecordStoreCopy.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsolePrompt.h"
+#include "cli/DatabaseOption.h"
+#include "platform/DataFolder.h"
+#include "platform/Prompt.h"
+#include "records/DatabaseMaintenance.h"
+#include "records/RecordStoreCopy.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>

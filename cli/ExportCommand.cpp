@@ -1,16 +1,16 @@
-#include "ExportCommand.h"
+#include "cli/ExportCommand.h"
 
-#include "AnalysisInputs.h"
-#include "AnalysisListModel.h"
-#include "Analyzer.h"
-#include "CommandLine.h"
-#include "DataFolder.h"
-#include "ListHtmlWriter.h"
-#include "ListTextWriter.h"
-#include "RecordListModel.h"
-#include "ScanListModel.h"
-#include "ScanResultReader.h"
-#include "SheetCommands.h"
+#include "analysis/Analyzer.h"
+#include "cli/AnalysisInputs.h"
+#include "cli/CommandLine.h"
+#include "cli/SheetCommands.h"
+#include "export/ListHtmlWriter.h"
+#include "export/ListTextWriter.h"
+#include "export/ScanResultReader.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/DataFolder.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
-#include "FindingPrinter.h"
+#include "cli/FindingPrinter.h"
 
-#include "AnalysisListModel.h"
-#include "TerminalText.h"
+#include "lists/AnalysisListModel.h"
+#include "platform/TerminalText.h"
 
 void FindingPrinter::printRows(int first, int last)
 {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "JsonLines.h"
+#include "cli/JsonLines.h"
 
 class AnalysisListModel;
 

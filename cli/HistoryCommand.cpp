@@ -1,13 +1,13 @@
-#include "HistoryCommand.h"
+#include "cli/HistoryCommand.h"
 
-#include "CommandLine.h"
-#include "HistoryReader.h"
-#include "HistorySource.h"
-#include "HistoryTime.h"
-#include "JsonLines.h"
-#include "MacText.h"
-#include "TableOrJsonOption.h"
-#include "TerminalText.h"
+#include "cli/CommandLine.h"
+#include "cli/HistorySource.h"
+#include "cli/JsonLines.h"
+#include "cli/TableOrJsonOption.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryTime.h"
+#include "history/MacText.h"
+#include "platform/TerminalText.h"
 
 #include <QCommandLineParser>
 #include <algorithm>

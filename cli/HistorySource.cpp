@@ -1,8 +1,8 @@
-#include "HistorySource.h"
+#include "cli/HistorySource.h"
 
-#include "DataFolder.h"
-#include "DatabaseOption.h"
-#include "SiteOption.h"
+#include "cli/DatabaseOption.h"
+#include "cli/SiteOption.h"
+#include "platform/DataFolder.h"
 
 #include <QCommandLineParser>
 

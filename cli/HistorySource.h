@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecordStore.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "records/RecordStore.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
-#include "ImportScanCommand.h"
+#include "cli/ImportScanCommand.h"
 
-#include "CommandLine.h"
-#include "ConsolePrompt.h"
-#include "DataFolder.h"
-#include "DatabaseOption.h"
-#include "RecordStore.h"
-#include "ScanResultReader.h"
-#include "ScanRowImport.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsolePrompt.h"
+#include "cli/DatabaseOption.h"
+#include "export/ScanResultReader.h"
+#include "platform/DataFolder.h"
+#include "records/RecordStore.h"
+#include "records/ScanRowImport.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "JsonLines.h"
+#include "cli/JsonLines.h"
 
-#include "ChangeEvent.h"
-#include "FindingText.h"
-#include "HistoryEntry.h"
-#include "HistoryTime.h"
-#include "MacText.h"
-#include "ScanRow.h"
+#include "analysis/FindingText.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryEntry.h"
+#include "history/HistoryTime.h"
+#include "history/MacText.h"
+#include "lists/ScanRow.h"
 
 #include <QJsonDocument>
 

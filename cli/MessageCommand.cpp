@@ -1,8 +1,8 @@
-#include "MessageCommand.h"
+#include "cli/MessageCommand.h"
 
-#include "CommandLine.h"
-#include "MessageSender.h"
-#include "ProcessProgramRunner.h"
+#include "cli/CommandLine.h"
+#include "platform/ProcessProgramRunner.h"
+#include "tools/MessageSender.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

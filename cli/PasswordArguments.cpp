@@ -1,4 +1,4 @@
-#include "PasswordArguments.h"
+#include "cli/PasswordArguments.h"
 
 #include <cstring>
 

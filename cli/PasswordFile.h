@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // A password kept in a file of its own, so that it shows in no process
 // list: the first line of the file, without its line end. A file that

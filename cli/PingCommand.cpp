@@ -1,7 +1,7 @@
-#include "PingCommand.h"
+#include "cli/PingCommand.h"
 
-#include "CommandLine.h"
-#include "PingHost.h"
+#include "cli/CommandLine.h"
+#include "scan/PingHost.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

@@ -1,12 +1,12 @@
-#include "ReportCommand.h"
+#include "cli/ReportCommand.h"
 
-#include "AnalysisListModel.h"
-#include "AnalyzeCommand.h"
-#include "CommandLine.h"
-#include "ReportOptions.h"
-#include "ReportRun.h"
-#include "ReportSettings.h"
-#include "SiteOption.h"
+#include "cli/AnalyzeCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/ReportOptions.h"
+#include "cli/SiteOption.h"
+#include "lists/AnalysisListModel.h"
+#include "mail/ReportRun.h"
+#include "mail/ReportSettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ReportSettings.h"
+#include "mail/ReportSettings.h"
 
 class QCommandLineParser;
 

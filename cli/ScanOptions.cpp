@@ -1,7 +1,7 @@
-#include "ScanOptions.h"
+#include "cli/ScanOptions.h"
 
-#include "ScanRun.h"
-#include "VendorResolver.h"
+#include "scan/ScanRun.h"
+#include "scan/VendorResolver.h"
 
 #include <QCommandLineParser>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HostSource.h"
-#include "ScanMethod.h"
-#include "ScanRange.h"
+#include "scan/HostSource.h"
+#include "scan/ScanMethod.h"
+#include "scan/ScanRange.h"
 
 #include <QString>
 #include <optional>

@@ -1,9 +1,9 @@
-#include "ScanRowPrinter.h"
+#include "cli/ScanRowPrinter.h"
 
-#include "JsonLines.h"
-#include "ScanResultLine.h"
-#include "ScanRow.h"
-#include "TerminalText.h"
+#include "cli/JsonLines.h"
+#include "export/ScanResultLine.h"
+#include "lists/ScanRow.h"
+#include "platform/TerminalText.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
-#include "SheetCommands.h"
+#include "cli/SheetCommands.h"
 
-#include "CommandLine.h"
-#include "ConsolePrompt.h"
-#include "RecordSheet.h"
-#include "RecordStore.h"
-#include "RecordTableDump.h"
-#include "RecordWorkbook.h"
-#include "ScanListModel.h"
-#include "ScanListWorkbook.h"
-#include "ScanResultReader.h"
-#include "SheetImport.h"
-#include "WorkbookReader.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsolePrompt.h"
+#include "export/ScanResultReader.h"
+#include "lists/ScanListModel.h"
+#include "records/RecordStore.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/RecordTableDump.h"
+#include "sheets/RecordWorkbook.h"
+#include "sheets/ScanListWorkbook.h"
+#include "sheets/SheetImport.h"
+#include "sheets/WorkbookReader.h"
 
 #include <QCommandLineParser>
 #include <algorithm>

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class QCommandLineParser;
 class RecordStore;

@@ -1,11 +1,11 @@
-#include "ShutdownCommand.h"
+#include "cli/ShutdownCommand.h"
 
-#include "CommandLine.h"
-#include "PasswordFile.h"
-#include "ProcessProgramRunner.h"
-#include "RemoteShutdown.h"
-#include "SettingsSection.h"
-#include "ShutdownOptions.h"
+#include "cli/CommandLine.h"
+#include "cli/PasswordFile.h"
+#include "platform/ProcessProgramRunner.h"
+#include "platform/SettingsSection.h"
+#include "tools/RemoteShutdown.h"
+#include "tools/ShutdownOptions.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

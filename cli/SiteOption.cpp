@@ -1,4 +1,4 @@
-#include "SiteOption.h"
+#include "cli/SiteOption.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
-#include "TableOrJsonOption.h"
+#include "cli/TableOrJsonOption.h"
 
-#include "CommandLine.h"
-#include "HistoryTime.h"
+#include "cli/CommandLine.h"
+#include "history/HistoryTime.h"
 
 namespace TableOrJsonOption {
 

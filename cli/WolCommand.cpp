@@ -1,7 +1,7 @@
-#include "WolCommand.h"
+#include "cli/WolCommand.h"
 
-#include "CommandLine.h"
-#include "WakeOnLan.h"
+#include "cli/CommandLine.h"
+#include "tools/WakeOnLan.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // Writes an export file whole: the bytes go to a temporary file beside it,
 // which then takes the file's name, so a write that fails leaves any earlier

@@ -1,7 +1,7 @@
-#include "ListHtmlWriter.h"
+#include "export/ListHtmlWriter.h"
 
-#include "ExportFile.h"
-#include "ListModel.h"
+#include "export/ExportFile.h"
+#include "lists/ListModel.h"
 
 namespace ListHtmlWriter {
 

@@ -1,7 +1,7 @@
-#include "ListTextWriter.h"
+#include "export/ListTextWriter.h"
 
-#include "ExportFile.h"
-#include "ListModel.h"
+#include "export/ExportFile.h"
+#include "lists/ListModel.h"
 
 namespace ListTextWriter {
 

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class ListModel;
 

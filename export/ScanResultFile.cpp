@@ -1,6 +1,6 @@
-#include "ScanResultFile.h"
+#include "export/ScanResultFile.h"
 
-#include "ScanResultLine.h"
+#include "export/ScanResultLine.h"
 
 #include <QDir>
 #include <QSaveFile>

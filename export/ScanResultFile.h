@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "Result.h"
-#include "ScanRow.h"
+#include "lists/ScanRow.h"
+#include "platform/Result.h"
 
 class QIODevice;
 

@@ -1,4 +1,4 @@
-#include "ScanResultLine.h"
+#include "export/ScanResultLine.h"
 
 namespace ScanResultLine {
 

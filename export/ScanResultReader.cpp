@@ -1,6 +1,6 @@
-#include "ScanResultReader.h"
+#include "export/ScanResultReader.h"
 
-#include "TextDecoding.h"
+#include "export/TextDecoding.h"
 
 #include <QDir>
 #include <QFile>

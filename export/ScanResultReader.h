@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "ScanRow.h"
+#include "lists/ScanRow.h"
 
 class QIODevice;
 

@@ -1,4 +1,4 @@
-#include "TextDecoding.h"
+#include "export/TextDecoding.h"
 
 #include <QStringDecoder>
 

@@ -1,7 +1,7 @@
-#include "ChangeEvent.h"
+#include "history/ChangeEvent.h"
 
-#include "HistoryTime.h"
-#include "MacText.h"
+#include "history/HistoryTime.h"
+#include "history/MacText.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "ChangeRules.h"
+#include "history/ChangeRules.h"
 
-#include "HistoryTime.h"
-#include "MacText.h"
-#include "ScanRow.h"
+#include "history/HistoryTime.h"
+#include "history/MacText.h"
+#include "lists/ScanRow.h"
 
 #include <QSet>
 

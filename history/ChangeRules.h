@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "ChangeEvent.h"
+#include "history/ChangeEvent.h"
 
 struct ScanRow;
 

@@ -1,10 +1,10 @@
-#include "HistoryReader.h"
+#include "history/HistoryReader.h"
 
-#include "CheckedQuery.h"
-#include "HistoryTime.h"
-#include "MacText.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
+#include "history/HistoryTime.h"
+#include "history/MacText.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
 
 #include <QSqlQuery>
 #include <QStringList>

@@ -7,9 +7,9 @@
 
 #include <optional>
 
-#include "ChangeEvent.h"
-#include "HistoryEntry.h"
-#include "Result.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryEntry.h"
+#include "platform/Result.h"
 
 class RecordStore;
 

@@ -1,11 +1,11 @@
-#include "HistoryRecorder.h"
+#include "history/HistoryRecorder.h"
 
-#include "ChangeRules.h"
-#include "CheckedQuery.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
-#include "ScanRow.h"
-#include "SqlEngine.h"
+#include "history/ChangeRules.h"
+#include "lists/ScanRow.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
+#include "records/SqlEngine.h"
 
 #include <QSqlQuery>
 #include <QSysInfo>

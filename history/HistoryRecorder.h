@@ -4,9 +4,9 @@
 #include <QList>
 #include <QString>
 
-#include "ChangeEvent.h"
-#include "HistoryTime.h"
-#include "Result.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryTime.h"
+#include "platform/Result.h"
 
 class RecordStore;
 struct ScanRow;

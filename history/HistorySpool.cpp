@@ -1,8 +1,8 @@
-#include "HistorySpool.h"
+#include "history/HistorySpool.h"
 
-#include "DataFolder.h"
-#include "HistoryTime.h"
-#include "RecordStore.h"
+#include "history/HistoryTime.h"
+#include "platform/DataFolder.h"
+#include "records/RecordStore.h"
 
 #include <QCryptographicHash>
 #include <QDir>

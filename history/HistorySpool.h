@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "Result.h"
-#include "ScanRow.h"
+#include "lists/ScanRow.h"
+#include "platform/Result.h"
 
 class RecordStore;
 

@@ -1,4 +1,4 @@
-#include "HistoryTime.h"
+#include "history/HistoryTime.h"
 
 namespace HistoryTime {
 

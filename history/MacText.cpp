@@ -1,4 +1,4 @@
-#include "MacText.h"
+#include "history/MacText.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
-#include "ScanHistory.h"
+#include "history/ScanHistory.h"
 
-#include "HistoryRecorder.h"
-#include "RecordStore.h"
-#include "ScanListModel.h"
+#include "history/HistoryRecorder.h"
+#include "lists/ScanListModel.h"
+#include "records/RecordStore.h"
 
 #include <QDir>
 #include <QFile>

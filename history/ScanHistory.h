@@ -5,9 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "ChangeEvent.h"
-#include "HistorySpool.h"
-#include "HistoryTime.h"
+#include "history/ChangeEvent.h"
+#include "history/HistorySpool.h"
+#include "history/HistoryTime.h"
 
 class RecordStore;
 class ScanListModel;

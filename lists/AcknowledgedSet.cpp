@@ -1,4 +1,4 @@
-#include "AcknowledgedSet.h"
+#include "lists/AcknowledgedSet.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "AnalysisListModel.h"
+#include "lists/AnalysisListModel.h"
 
-#include "AcknowledgedSet.h"
+#include "lists/AcknowledgedSet.h"
 
 AnalysisListModel::AnalysisListModel(QObject *parent)
     : ListModel({QString(), QStringLiteral("Date/Time"), QStringLiteral("Result")}, false, parent)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AnalysisEntry.h"
-#include "ListModel.h"
+#include "lists/AnalysisEntry.h"
+#include "lists/ListModel.h"
 
 // The analysis list: columns "", "Date/Time", "Result", no check boxes. Rows
 // are only appended at the bottom or cleared all together.

@@ -1,4 +1,4 @@
-#include "ChangesListModel.h"
+#include "lists/ChangesListModel.h"
 
 ChangesListModel::ChangesListModel(QObject *parent)
     : ListModel({QStringLiteral("Date/Time"), QStringLiteral("Site"), QStringLiteral("Kind"),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListModel.h"
+#include "lists/ListModel.h"
 
 // The changes list: the change events of the completed scans, one a row, in
 // the order they came. Columns "Date/Time", "Site", "Kind", "IP Address",

@@ -1,4 +1,4 @@
-#include "ListModel.h"
+#include "lists/ListModel.h"
 
 ListModel::ListModel(const QStringList &headers, bool checkable, QObject *parent)
     : QAbstractTableModel(parent), m_headers(headers), m_checkable(checkable)

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <QList>
 
-#include "ListRow.h"
-#include "SortKind.h"
+#include "lists/ListRow.h"
+#include "lists/SortKind.h"
 
 // A list of the main window as a model: rows of text columns with a check box
 // in column 0 (when the list is checkable), a small-icon index, an optional

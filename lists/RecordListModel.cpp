@@ -1,4 +1,4 @@
-#include "RecordListModel.h"
+#include "lists/RecordListModel.h"
 
 RecordListModel::RecordListModel(QObject *parent)
     : ListModel({QString(), QStringLiteral("IP Address"), QStringLiteral("MAC Address"),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ListModel.h"
-#include "PresetRecord.h"
+#include "lists/ListModel.h"
+#include "lists/PresetRecord.h"
 
 #include <QList>
 

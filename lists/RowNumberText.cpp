@@ -1,4 +1,4 @@
-#include "RowNumberText.h"
+#include "lists/RowNumberText.h"
 
 #include <QStringList>
 

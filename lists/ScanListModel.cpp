@@ -1,4 +1,4 @@
-#include "ScanListModel.h"
+#include "lists/ScanListModel.h"
 
 ScanListModel::ScanListModel(QObject *parent)
     : ListModel({QString(), QStringLiteral("IP Address"), QStringLiteral("MAC Address"),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ListModel.h"
-#include "ScanRow.h"
+#include "lists/ListModel.h"
+#include "lists/ScanRow.h"
 
 // The scan list: one ScanRow per row, columns number, "IP Address",
 // "MAC Address", "Host Name", "Workgroup", "NIC Vendor"; rows carry check boxes.

@@ -1,4 +1,4 @@
-#include "SortKind.h"
+#include "lists/SortKind.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,7 +1,7 @@
-#include "HelperLink.h"
+#include "mac/HelperLink.h"
 
-#include "ArpClient.h"
-#include "Deadline.h"
+#include "mac/Deadline.h"
+#include "mac/helper/ArpClient.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

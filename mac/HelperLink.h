@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LocalInterface.h"
-#include "MacAddress.h"
-#include "RawArpResolver.h"
+#include "mac/LocalInterface.h"
+#include "mac/MacAddress.h"
+#include "mac/RawArpResolver.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "InterfaceSnapshot.h"
+#include "mac/InterfaceSnapshot.h"
 
 #include <cstring>
 #include <ifaddrs.h>

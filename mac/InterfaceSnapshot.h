@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LocalInterface.h"
+#include "mac/LocalInterface.h"
 
 #include <netinet/in.h>
 #include <optional>

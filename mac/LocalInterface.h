@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MacAddress.h"
+#include "mac/MacAddress.h"
 
 #include <netinet/in.h>
 

@@ -1,4 +1,4 @@
-#include "MacAddress.h"
+#include "mac/MacAddress.h"
 
 namespace mac {
 

@@ -1,7 +1,7 @@
-#include "MacResolver.h"
+#include "mac/MacResolver.h"
 
-#include "NeighbourTableResolver.h"
-#include "RawArpResolver.h"
+#include "mac/NeighbourTableResolver.h"
+#include "mac/RawArpResolver.h"
 
 namespace mac {
 

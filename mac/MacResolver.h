@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MacAddress.h"
-#include "ScanBatch.h"
+#include "mac/MacAddress.h"
+#include "mac/ScanBatch.h"
 
 #include <chrono>
 #include <netinet/in.h>

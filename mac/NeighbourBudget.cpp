@@ -1,4 +1,4 @@
-#include "NeighbourBudget.h"
+#include "mac/NeighbourBudget.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,8 +1,8 @@
-#include "NeighbourTableResolver.h"
+#include "mac/NeighbourTableResolver.h"
 
-#include "Deadline.h"
-#include "FileDescriptor.h"
-#include "NeighbourBudget.h"
+#include "mac/Deadline.h"
+#include "mac/FileDescriptor.h"
+#include "mac/NeighbourBudget.h"
 
 #include <cstring>
 #include <fcntl.h>

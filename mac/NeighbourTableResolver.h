@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LocalInterface.h"
-#include "MacAddress.h"
+#include "mac/LocalInterface.h"
+#include "mac/MacAddress.h"
 
 #include <chrono>
 #include <netinet/in.h>

@@ -1,7 +1,7 @@
-#include "RawArpResolver.h"
+#include "mac/RawArpResolver.h"
 
-#include "Deadline.h"
-#include "FileDescriptor.h"
+#include "mac/Deadline.h"
+#include "mac/FileDescriptor.h"
 
 #include <cerrno>
 #include <sys/socket.h>

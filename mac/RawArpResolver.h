@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LocalInterface.h"
-#include "MacAddress.h"
-#include "ReplyListeners.h"
+#include "mac/LocalInterface.h"
+#include "mac/MacAddress.h"
+#include "mac/ReplyListeners.h"
 
 #include <chrono>
 #include <netinet/in.h>

@@ -1,6 +1,6 @@
-#include "ReplyListener.h"
+#include "mac/ReplyListener.h"
 
-#include "ArpFrame.h"
+#include "mac/ArpFrame.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

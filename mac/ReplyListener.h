@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Deadline.h"
-#include "FileDescriptor.h"
-#include "LocalInterface.h"
-#include "MacAddress.h"
+#include "mac/Deadline.h"
+#include "mac/FileDescriptor.h"
+#include "mac/LocalInterface.h"
+#include "mac/MacAddress.h"
 
 #include <array>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "ReplyListeners.h"
+#include "mac/ReplyListeners.h"
 
 namespace mac {
 

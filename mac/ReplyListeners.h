@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LocalInterface.h"
-#include "ReplyListener.h"
+#include "mac/LocalInterface.h"
+#include "mac/ReplyListener.h"
 
 #include <memory>
 #include <mutex>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HelperLink.h"
-#include "InterfaceSnapshot.h"
-#include "ReplyListeners.h"
+#include "mac/HelperLink.h"
+#include "mac/InterfaceSnapshot.h"
+#include "mac/ReplyListeners.h"
 
 namespace mac {
 

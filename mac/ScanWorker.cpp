@@ -1,7 +1,7 @@
-#include "ScanWorker.h"
+#include "mac/ScanWorker.h"
 
-#include "MacResolver.h"
-#include "Trace.h"
+#include "mac/MacResolver.h"
+#include "mac/Trace.h"
 
 #include <arpa/inet.h>
 #include <pthread.h>

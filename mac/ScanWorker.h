@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ScanBatch.h"
-#include "SlotTable.h"
+#include "mac/ScanBatch.h"
+#include "mac/SlotTable.h"
 
 #include <chrono>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "SlotTable.h"
+#include "mac/SlotTable.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "Trace.h"
+#include "mac/Trace.h"
 
 #include <cstdlib>
 #include <string>

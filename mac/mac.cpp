@@ -1,11 +1,11 @@
 // The exported functions: the current table, the settings and the worker starts.
-#include "mac.h"
+#include "mac/mac.h"
 
-#include "NeighbourBudget.h"
-#include "RawArpResolver.h"
-#include "ScanBatch.h"
-#include "ScanWorker.h"
-#include "SlotTable.h"
+#include "mac/NeighbourBudget.h"
+#include "mac/RawArpResolver.h"
+#include "mac/ScanBatch.h"
+#include "mac/ScanWorker.h"
+#include "mac/SlotTable.h"
 
 #include <arpa/inet.h>
 

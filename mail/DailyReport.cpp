@@ -1,6 +1,6 @@
-#include "DailyReport.h"
+#include "mail/DailyReport.h"
 
-#include "ReportRun.h"
+#include "mail/ReportRun.h"
 
 DailyReport::DailyReport(const ListModel &analysisList, QString dataFolder, QObject *parent)
     : QObject(parent), m_list(analysisList), m_dataFolder(std::move(dataFolder))

@@ -3,9 +3,9 @@
 #include <QObject>
 #include <QPointer>
 
-#include "ReportRun.h"
-#include "ReportSchedule.h"
-#include "ReportSettings.h"
+#include "mail/ReportRun.h"
+#include "mail/ReportSchedule.h"
+#include "mail/ReportSettings.h"
 
 class ListModel;
 

@@ -1,4 +1,4 @@
-#include "DotStuffer.h"
+#include "mail/DotStuffer.h"
 
 QByteArray DotStuffer::stuff(const QByteArray &bytes)
 {

@@ -1,4 +1,4 @@
-#include "MailAddress.h"
+#include "mail/MailAddress.h"
 
 #include <QStringList>
 

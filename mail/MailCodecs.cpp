@@ -1,4 +1,4 @@
-#include "MailCodecs.h"
+#include "mail/MailCodecs.h"
 
 namespace MailCodecs {
 

@@ -1,4 +1,4 @@
-#include "MailDate.h"
+#include "mail/MailDate.h"
 
 #include <QDate>
 #include <QTime>

@@ -1,4 +1,4 @@
-#include "MailEncryption.h"
+#include "mail/MailEncryption.h"
 
 QString encryptionName(MailEncryption encryption)
 {

@@ -1,4 +1,4 @@
-#include "MailErrorList.h"
+#include "mail/MailErrorList.h"
 
 void MailErrorList::add(const QString &message)
 {

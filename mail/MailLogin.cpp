@@ -1,8 +1,8 @@
-#include "MailLogin.h"
+#include "mail/MailLogin.h"
 
-#include "MailCodecs.h"
-#include "ReplyReader.h"
-#include "SmtpReply.h"
+#include "mail/MailCodecs.h"
+#include "mail/ReplyReader.h"
+#include "mail/SmtpReply.h"
 
 namespace {
 

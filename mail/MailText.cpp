@@ -1,4 +1,4 @@
-#include "MailText.h"
+#include "mail/MailText.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "MessageHeaders.h"
+#include "mail/MessageHeaders.h"
 
-#include "MailText.h"
+#include "mail/MailText.h"
 
 namespace MessageHeaders {
 

@@ -1,13 +1,13 @@
-#include "MimeMessage.h"
+#include "mail/MimeMessage.h"
 
 #include <QFile>
 #include <QMimeDatabase>
 #include <QRegularExpression>
 
-#include "MailCodecs.h"
-#include "MailDate.h"
-#include "MailText.h"
-#include "SendMailProperties.h"
+#include "mail/MailCodecs.h"
+#include "mail/MailDate.h"
+#include "mail/MailText.h"
+#include "mail/SendMailProperties.h"
 
 MimeMessage::MimeMessage() = default;
 MimeMessage::~MimeMessage() = default;

@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "MessageHeaders.h"
-#include "Result.h"
+#include "mail/MessageHeaders.h"
+#include "platform/Result.h"
 
 class QFile;
 

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // Cuts the bytes a mail server sends into whole replies, however they arrive:
 // a line is complete at its LF (a CR before it is dropped), and the lines of

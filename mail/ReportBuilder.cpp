@@ -1,11 +1,11 @@
-#include "ReportBuilder.h"
+#include "mail/ReportBuilder.h"
 
 #include <QFileInfo>
 #include <memory>
 
-#include "AnalysisListModel.h"
-#include "ListModel.h"
-#include "ListTextWriter.h"
+#include "export/ListTextWriter.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/ListModel.h"
 
 namespace ReportBuilder {
 

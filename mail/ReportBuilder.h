@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "AcknowledgedSet.h"
+#include "lists/AcknowledgedSet.h"
 
 class ListModel;
 

@@ -1,4 +1,4 @@
-#include "ReportLog.h"
+#include "mail/ReportLog.h"
 
 #include <QFile>
 

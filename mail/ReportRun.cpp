@@ -1,9 +1,9 @@
-#include "ReportRun.h"
+#include "mail/ReportRun.h"
 
-#include "AcknowledgementStore.h"
-#include "ReportBuilder.h"
-#include "ReportLog.h"
-#include "clsSendMail.h"
+#include "mail/ReportBuilder.h"
+#include "mail/ReportLog.h"
+#include "mail/clsSendMail.h"
+#include "records/AcknowledgementStore.h"
 
 #include <QFileInfo>
 

@@ -6,9 +6,9 @@
 
 #include <optional>
 
-#include "AcknowledgedSet.h"
-#include "DatabaseUrl.h"
-#include "ReportSettings.h"
+#include "lists/AcknowledgedSet.h"
+#include "mail/ReportSettings.h"
+#include "records/DatabaseUrl.h"
 
 class ListModel;
 class clsSendMail;

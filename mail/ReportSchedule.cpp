@@ -1,4 +1,4 @@
-#include "ReportSchedule.h"
+#include "mail/ReportSchedule.h"
 
 ReportSchedule::ReportSchedule(QObject *parent)
     : QObject(parent), m_clock([] { return QDateTime::currentDateTime(); })

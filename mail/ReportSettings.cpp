@@ -1,10 +1,10 @@
-#include "ReportSettings.h"
+#include "mail/ReportSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "SettingsSection.h"
+#include "platform/SettingsSection.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "MailEncryption.h"
-#include "Result.h"
+#include "mail/MailEncryption.h"
+#include "platform/Result.h"
 
 // The daily mail report's settings: the mail server and login, the message,
 // and the schedule. Kept as texts in the "Netkestrel"/"SETTINGS" store (value

@@ -1,11 +1,11 @@
-#include "SendMailProperties.h"
+#include "mail/SendMailProperties.h"
 
 #include <QFileInfo>
 #include <QHostInfo>
 
-#include "MailAddress.h"
-#include "PingHost.h"
-#include "SettingsSection.h"
+#include "mail/MailAddress.h"
+#include "platform/SettingsSection.h"
+#include "scan/PingHost.h"
 
 namespace {
 

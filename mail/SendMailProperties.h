@@ -6,10 +6,10 @@
 
 #include <functional>
 
-#include "MailEncryption.h"
-#include "MailErrorList.h"
-#include "MailText.h"
-#include "MessageHeaders.h"
+#include "mail/MailEncryption.h"
+#include "mail/MailErrorList.h"
+#include "mail/MailText.h"
+#include "mail/MessageHeaders.h"
 
 // The parts of one message and the settings of its sending, as properties
 // with their defaults and checks. A setter that is given an invalid value

@@ -1,9 +1,9 @@
-#include "SmtpReply.h"
+#include "mail/SmtpReply.h"
 
 #include <QList>
 #include <QStringList>
 
-#include "TerminalText.h"
+#include "platform/TerminalText.h"
 
 namespace SmtpReply {
 

@@ -1,12 +1,12 @@
-#include "clsSendMail.h"
+#include "mail/clsSendMail.h"
 
 #include <QFileInfo>
 #include <QSslConfiguration>
 #include <QSslSocket>
 
-#include "MailAddress.h"
-#include "MailCodecs.h"
-#include "MailDate.h"
+#include "mail/MailAddress.h"
+#include "mail/MailCodecs.h"
+#include "mail/MailDate.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <chrono>
 #include <functional>
 
-#include "DotStuffer.h"
-#include "MailErrorList.h"
-#include "MailLogin.h"
-#include "MimeMessage.h"
-#include "ReplyReader.h"
-#include "SendMailProperties.h"
+#include "mail/DotStuffer.h"
+#include "mail/MailErrorList.h"
+#include "mail/MailLogin.h"
+#include "mail/MimeMessage.h"
+#include "mail/ReplyReader.h"
+#include "mail/SendMailProperties.h"
 
 class QSslSocket;
 

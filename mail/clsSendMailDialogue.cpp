@@ -1,13 +1,13 @@
 // The replies of the mail servers and the mail transaction of clsSendMail:
 // what the sender does with each whole reply in each state, and how it feeds
 // the message into the DATA stream.
-#include "clsSendMail.h"
+#include "mail/clsSendMail.h"
 
 #include <QSslSocket>
 
-#include "MailAddress.h"
-#include "MailDate.h"
-#include "SmtpReply.h"
+#include "mail/MailAddress.h"
+#include "mail/MailDate.h"
+#include "mail/SmtpReply.h"
 
 namespace {
 

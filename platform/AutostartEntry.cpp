@@ -1,4 +1,4 @@
-#include "AutostartEntry.h"
+#include "platform/AutostartEntry.h"
 
 #include <QDir>
 #include <QFile>

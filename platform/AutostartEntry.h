@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // The logon entry: an XDG autostart file "Fernlow-S.desktop" in the user's
 // autostart folder ($XDG_CONFIG_HOME/autostart, else ~/.config/autostart).

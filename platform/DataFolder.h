@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // The program's data folder: it holds the record database, its backups, the
 // report files, and may hold a vendor data file of the user's own.

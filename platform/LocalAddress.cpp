@@ -1,4 +1,4 @@
-#include "LocalAddress.h"
+#include "platform/LocalAddress.h"
 
 #include <QHostAddress>
 #include <QHostInfo>

@@ -1,4 +1,4 @@
-#include "LoginName.h"
+#include "platform/LoginName.h"
 
 #include <pwd.h>
 #include <unistd.h>

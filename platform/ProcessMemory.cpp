@@ -1,4 +1,4 @@
-#include "ProcessMemory.h"
+#include "platform/ProcessMemory.h"
 
 #include <malloc.h>
 

@@ -1,4 +1,4 @@
-#include "ProcessProgramRunner.h"
+#include "platform/ProcessProgramRunner.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgramRunner.h"
+#include "platform/ProgramRunner.h"
 
 // Runs programs with QProcess, never through a shell, with the caller's
 // environment. Each program starts in a process group of its own, so that a

@@ -1,4 +1,4 @@
-#include "Prompt.h"
+#include "platform/Prompt.h"
 
 void Prompt::notice(const QString &text, PromptIcon icon)
 {

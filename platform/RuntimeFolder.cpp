@@ -1,4 +1,4 @@
-#include "RuntimeFolder.h"
+#include "platform/RuntimeFolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // A folder for this user's local sockets that no other user can enter, nor
 // put anything in, nor replace: $XDG_RUNTIME_DIR when it is one (a folder of

@@ -1,4 +1,4 @@
-#include "SettingsSection.h"
+#include "platform/SettingsSection.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "TerminalText.h"
+#include "platform/TerminalText.h"
 
 namespace TerminalText {
 

@@ -1,4 +1,4 @@
-#include "Acknowledgement.h"
+#include "records/Acknowledgement.h"
 
 std::optional<QDateTime> Acknowledgement::parseUntil(const QString &text)
 {

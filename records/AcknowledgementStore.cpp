@@ -1,7 +1,7 @@
-#include "AcknowledgementStore.h"
+#include "records/AcknowledgementStore.h"
 
-#include "CheckedQuery.h"
-#include "RecordStoreSession.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordStoreSession.h"
 
 #include <QSqlQuery>
 #include <QVariant>

@@ -4,10 +4,10 @@
 #include <QList>
 #include <QString>
 
-#include "AcknowledgedSet.h"
-#include "Acknowledgement.h"
-#include "RecordStore.h"
-#include "Result.h"
+#include "lists/AcknowledgedSet.h"
+#include "platform/Result.h"
+#include "records/Acknowledgement.h"
+#include "records/RecordStore.h"
 
 // The acknowledged findings in the record database (table T_Acknowledgement,
 // one row per IP and MAC address pair, both kept in AcknowledgedSet's normal

@@ -1,4 +1,4 @@
-#include "CheckedQuery.h"
+#include "records/CheckedQuery.h"
 
 #include <QSqlError>
 

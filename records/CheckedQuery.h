@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 #include <utility>
 

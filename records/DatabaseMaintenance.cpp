@@ -1,12 +1,12 @@
-#include "DatabaseMaintenance.h"
+#include "records/DatabaseMaintenance.h"
 
-#include "CheckedQuery.h"
-#include "RecordSchema.h"
-#include "RecordStore.h"
-#include "RecordStoreCopy.h"
-#include "RecordStoreSession.h"
-#include "ScratchFile.h"
-#include "SqliteFile.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordSchema.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreCopy.h"
+#include "records/RecordStoreSession.h"
+#include "records/ScratchFile.h"
+#include "records/SqliteFile.h"
 
 #include <QDir>
 #include <QFile>

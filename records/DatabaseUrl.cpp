@@ -1,4 +1,4 @@
-#include "DatabaseUrl.h"
+#include "records/DatabaseUrl.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "DuplicateKeys.h"
+#include "records/DuplicateKeys.h"
 
 DuplicateKeys::DuplicateKeys(BatchItem::MatchBy matchBy, const QList<PresetRecord> &records)
     : m_matchBy(matchBy)

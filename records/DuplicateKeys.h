@@ -3,8 +3,8 @@
 #include <QSet>
 #include <QString>
 
-#include "PresetRecord.h"
-#include "RecordBatch.h"
+#include "lists/PresetRecord.h"
+#include "records/RecordBatch.h"
 
 // The keys (IP or MAC address) that the records hold once the rows decided
 // so far in an import run are written, compared as the store compares them:

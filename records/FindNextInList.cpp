@@ -1,8 +1,8 @@
-#include "FindNextInList.h"
+#include "records/FindNextInList.h"
 
-#include "ListModel.h"
-#include "ProgramState.h"
-#include "Prompt.h"
+#include "lists/ListModel.h"
+#include "platform/ProgramState.h"
+#include "platform/Prompt.h"
 
 int FindNextInList(ListModel &list, const QString &text, bool wholeWords, bool matchCase,
                    FindDirection direction, Prompt &prompt)

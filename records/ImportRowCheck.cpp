@@ -1,10 +1,10 @@
-#include "ImportRowCheck.h"
+#include "records/ImportRowCheck.h"
 
 #include <QStringList>
 
-#include "RecordValidation.h"
-#include "RowNumberText.h"
-#include "ScanRow.h"
+#include "lists/RowNumberText.h"
+#include "lists/ScanRow.h"
+#include "records/RecordValidation.h"
 
 namespace {
 

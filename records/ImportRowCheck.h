@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "PresetRecord.h"
+#include "lists/PresetRecord.h"
 
 // The record editor's rules for the rows an import takes in: a row whose IP
 // or MAC address the editor would refuse is left out and noted with its row

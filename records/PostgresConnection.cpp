@@ -1,6 +1,6 @@
-#include "PostgresConnection.h"
+#include "records/PostgresConnection.h"
 
-#include "SqlEngine.h"
+#include "records/SqlEngine.h"
 
 #include <QSqlDriver>
 #include <QVariant>

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 struct pg_conn;
 struct pg_result;

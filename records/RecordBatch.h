@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "PresetRecord.h"
+#include "lists/PresetRecord.h"
 
 // One record of a batch write (the scan-row wizard, the spreadsheet import)
 // with its duplicate decision. The record is written as it stands: no

@@ -1,10 +1,10 @@
-#include "RecordCommands.h"
+#include "records/RecordCommands.h"
 
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RecordConflict.h"
-#include "RecordListModel.h"
-#include "RecordStore.h"
+#include "lists/RecordListModel.h"
+#include "platform/ProgramState.h"
+#include "platform/Prompt.h"
+#include "records/RecordConflict.h"
+#include "records/RecordStore.h"
 
 RecordCommands::RecordCommands(RecordStore &store, RecordListModel &list, Prompt &prompt, ProgramState &state)
     : m_store(store), m_list(list), m_prompt(prompt), m_state(state)

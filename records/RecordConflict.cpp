@@ -1,4 +1,4 @@
-#include "RecordConflict.h"
+#include "records/RecordConflict.h"
 
 #include <QStringList>
 

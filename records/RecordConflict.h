@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "PresetRecord.h"
+#include "lists/PresetRecord.h"
 
 // The words for a record that another user changed between loading and
 // saving or deleting it: what it holds now, so that the user can decide

@@ -1,11 +1,11 @@
-#include "RecordEditor.h"
+#include "records/RecordEditor.h"
 
-#include "PresetRecord.h"
-#include "ProgramState.h"
-#include "Prompt.h"
-#include "RecordConflict.h"
-#include "RecordStore.h"
-#include "RecordValidation.h"
+#include "lists/PresetRecord.h"
+#include "platform/ProgramState.h"
+#include "platform/Prompt.h"
+#include "records/RecordConflict.h"
+#include "records/RecordStore.h"
+#include "records/RecordValidation.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "RecordSchema.h"
+#include "records/RecordSchema.h"
 
-#include "CheckedQuery.h"
-#include "SqlEngine.h"
+#include "records/CheckedQuery.h"
+#include "records/SqlEngine.h"
 
 #include <QSqlQuery>
 #include <QStringList>

@@ -4,7 +4,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // The tables of the record store and the ordered migrations that build them,
 // on either engine: a migration is a list of portable statements, or, only

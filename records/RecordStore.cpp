@@ -1,11 +1,11 @@
-#include "RecordStore.h"
+#include "records/RecordStore.h"
 
-#include "DataFolder.h"
-#include "RecordSchema.h"
-#include "RecordStoreSession.h"
-#include "RecordTable.h"
-#include "ServerBatchWrite.h"
-#include "SqlEngine.h"
+#include "platform/DataFolder.h"
+#include "records/RecordSchema.h"
+#include "records/RecordStoreSession.h"
+#include "records/RecordTable.h"
+#include "records/ServerBatchWrite.h"
+#include "records/SqlEngine.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DatabaseUrl.h"
-#include "PresetRecord.h"
-#include "RecordBatch.h"
-#include "Result.h"
+#include "lists/PresetRecord.h"
+#include "platform/Result.h"
+#include "records/DatabaseUrl.h"
+#include "records/RecordBatch.h"
 
 #include <QList>
 #include <QSqlDatabase>

@@ -1,10 +1,10 @@
-#include "RecordStoreCopy.h"
+#include "records/RecordStoreCopy.h"
 
-#include "CheckedQuery.h"
-#include "RecordSchema.h"
-#include "RecordStoreSession.h"
-#include "RecordTable.h"
-#include "SqlEngine.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordSchema.h"
+#include "records/RecordStoreSession.h"
+#include "records/RecordTable.h"
+#include "records/SqlEngine.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecordStore.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "records/RecordStore.h"
 
 // Copies the contents of one store into another, either engine to either
 // engine. The target's tables are replaced in one write transaction, all or

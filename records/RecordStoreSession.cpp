@@ -1,8 +1,8 @@
-#include "RecordStoreSession.h"
+#include "records/RecordStoreSession.h"
 
-#include "CheckedQuery.h"
-#include "RecordStore.h"
-#include "SqlEngine.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordStore.h"
+#include "records/SqlEngine.h"
 
 #include <QSqlQuery>
 

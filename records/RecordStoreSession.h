@@ -3,7 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class RecordStore;
 

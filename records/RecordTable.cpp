@@ -1,7 +1,7 @@
-#include "RecordTable.h"
+#include "records/RecordTable.h"
 
-#include "CheckedQuery.h"
-#include "SqlEngine.h"
+#include "records/CheckedQuery.h"
+#include "records/SqlEngine.h"
 
 #include <QStringList>
 #include <QVariant>

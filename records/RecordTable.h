@@ -8,8 +8,8 @@
 #include <QStringList>
 #include <optional>
 
-#include "PresetRecord.h"
-#include "Result.h"
+#include "lists/PresetRecord.h"
+#include "platform/Result.h"
 
 // The statements on T_Record over a connection that the caller opened, inside
 // the caller's transaction if it began one. Each statement is prepared once

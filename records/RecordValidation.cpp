@@ -1,4 +1,4 @@
-#include "RecordValidation.h"
+#include "records/RecordValidation.h"
 
 #include <QStringList>
 

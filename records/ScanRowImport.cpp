@@ -1,12 +1,12 @@
-#include "ScanRowImport.h"
+#include "records/ScanRowImport.h"
 
 #include <cmath>
 
-#include "DuplicateKeys.h"
-#include "ImportRowCheck.h"
-#include "Prompt.h"
-#include "RecordStore.h"
-#include "ScanListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/Prompt.h"
+#include "records/DuplicateKeys.h"
+#include "records/ImportRowCheck.h"
+#include "records/RecordStore.h"
 
 ScanRowImport::ScanRowImport(const RecordStore &store, Prompt &prompt) : m_store(store), m_prompt(prompt) {}
 

@@ -6,10 +6,10 @@
 #include <functional>
 #include <optional>
 
-#include "PresetRecord.h"
-#include "RecordBatch.h"
-#include "Result.h"
-#include "ScanRow.h"
+#include "lists/PresetRecord.h"
+#include "lists/ScanRow.h"
+#include "platform/Result.h"
+#include "records/RecordBatch.h"
 
 class Prompt;
 class RecordStore;

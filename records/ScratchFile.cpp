@@ -1,4 +1,4 @@
-#include "ScratchFile.h"
+#include "records/ScratchFile.h"
 
 #include <QDir>
 #include <QFile>

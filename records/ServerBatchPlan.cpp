@@ -1,4 +1,4 @@
-#include "ServerBatchPlan.h"
+#include "records/ServerBatchPlan.h"
 
 #include <QHash>
 #include <QMap>

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "RecordBatch.h"
+#include "records/RecordBatch.h"
 
 // What ServerBatchWrite writes, decided before it writes anything: the
 // outcome of the items one by one, in item order, against the holders of

@@ -1,8 +1,8 @@
-#include "ServerBatchWrite.h"
+#include "records/ServerBatchWrite.h"
 
-#include "PostgresConnection.h"
-#include "RecordTable.h"
-#include "ServerBatchPlan.h"
+#include "records/PostgresConnection.h"
+#include "records/RecordTable.h"
+#include "records/ServerBatchPlan.h"
 
 #include <QStringList>
 

@@ -3,8 +3,8 @@
 #include <QSqlDatabase>
 #include <optional>
 
-#include "RecordBatch.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "records/RecordBatch.h"
 
 // RecordStore::writeBatch on a PostgreSQL connection in a handful of
 // statements whatever the batch's size: one probe of every key, one draw of

@@ -1,6 +1,6 @@
-#include "SqliteFile.h"
+#include "records/SqliteFile.h"
 
-#include "CheckedQuery.h"
+#include "records/CheckedQuery.h"
 
 #include <QSqlDriver>
 #include <QSqlQuery>

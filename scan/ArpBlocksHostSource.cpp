@@ -1,13 +1,13 @@
-#include "ArpBlocksHostSource.h"
+#include "scan/ArpBlocksHostSource.h"
 
 #include <QThread>
 
 #include <algorithm>
 
-#include "LocalNetworks.h"
-#include "MacInstancePool.h"
-#include "MacLibrary.h"
-#include "Prompt.h"
+#include "platform/Prompt.h"
+#include "scan/LocalNetworks.h"
+#include "scan/MacInstancePool.h"
+#include "scan/MacLibrary.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "HostSource.h"
+#include "scan/HostSource.h"
 
 class MacLibrary;
 class QThread;

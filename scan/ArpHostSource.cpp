@@ -1,8 +1,8 @@
-#include "ArpHostSource.h"
+#include "scan/ArpHostSource.h"
 
-#include "LocalNetworks.h"
-#include "MacLibrary.h"
-#include "Prompt.h"
+#include "platform/Prompt.h"
+#include "scan/LocalNetworks.h"
+#include "scan/MacLibrary.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "HostSource.h"
+#include "scan/HostSource.h"
 
 class MacLibrary;
 

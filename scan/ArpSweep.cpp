@@ -1,4 +1,4 @@
-#include "ArpSweep.h"
+#include "scan/ArpSweep.h"
 
 #include <QSocketNotifier>
 
@@ -15,9 +15,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "ArpClient.h"
-#include "ArpFrame.h"
-#include "OnLinkNetworks.h"
+#include "mac/ArpFrame.h"
+#include "mac/helper/ArpClient.h"
+#include "scan/OnLinkNetworks.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-#include "ScanRange.h"
+#include "scan/ScanRange.h"
 
 // What one host of the range answered. An empty MAC text means no answer.
 struct HostResult

@@ -1,8 +1,8 @@
-#include "HostSourceFactory.h"
+#include "scan/HostSourceFactory.h"
 
-#include "ArpBlocksHostSource.h"
-#include "ArpHostSource.h"
-#include "UdpHostSource.h"
+#include "scan/ArpBlocksHostSource.h"
+#include "scan/ArpHostSource.h"
+#include "scan/UdpHostSource.h"
 
 HostSource *createHostSource(const ScanRange &range, const HostSource::Pacing &pacing)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HostSource.h"
+#include "scan/HostSource.h"
 
 // The host source of the range's method, owned by the caller.
 HostSource *createHostSource(const ScanRange &range, const HostSource::Pacing &pacing);

@@ -1,4 +1,4 @@
-#include "LegacyText.h"
+#include "scan/LegacyText.h"
 
 #include <QStringDecoder>
 

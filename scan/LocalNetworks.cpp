@@ -1,9 +1,9 @@
-#include "LocalNetworks.h"
+#include "scan/LocalNetworks.h"
 
 #include <QNetworkInterface>
 #include <QStringList>
 
-#include "ScanRange.h"
+#include "scan/ScanRange.h"
 
 bool LocalNetworks::Network::contains(quint32 host) const
 {

@@ -1,6 +1,6 @@
-#include "LookupVendor.h"
+#include "scan/LookupVendor.h"
 
-#include "VendorFileIndex.h"
+#include "scan/VendorFileIndex.h"
 
 #include <QDateTime>
 #include <QFile>

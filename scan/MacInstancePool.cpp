@@ -1,8 +1,8 @@
-#include "MacInstancePool.h"
+#include "scan/MacInstancePool.h"
 
 #include <QMutexLocker>
 
-#include "MacLibrary.h"
+#include "scan/MacLibrary.h"
 
 MacInstancePool &MacInstancePool::instance()
 {

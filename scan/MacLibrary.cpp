@@ -1,11 +1,11 @@
-#include "MacLibrary.h"
+#include "scan/MacLibrary.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 
-#include "SecureExecution.h"
-#include "mac.h"
+#include "mac/mac.h"
+#include "platform/SecureExecution.h"
 
 #include <dlfcn.h>
 

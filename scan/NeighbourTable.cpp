@@ -1,9 +1,9 @@
-#include "NeighbourTable.h"
+#include "scan/NeighbourTable.h"
 
 #include <QFile>
 
-#include "NodeStatusMessage.h"
-#include "ScanRange.h"
+#include "scan/NodeStatusMessage.h"
+#include "scan/ScanRange.h"
 
 namespace {
 

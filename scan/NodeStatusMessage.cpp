@@ -1,4 +1,4 @@
-#include "NodeStatusMessage.h"
+#include "scan/NodeStatusMessage.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "NodeStatusProbe.h"
+#include "scan/NodeStatusProbe.h"
 
 #include <QElapsedTimer>
 
@@ -9,10 +9,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "NeighbourTable.h"
-#include "NodeStatusMessage.h"
-#include "ScanRow.h"
-#include "SocketLayer.h"
+#include "lists/ScanRow.h"
+#include "scan/NeighbourTable.h"
+#include "scan/NodeStatusMessage.h"
+#include "scan/SocketLayer.h"
 
 namespace {
 

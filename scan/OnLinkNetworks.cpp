@@ -1,4 +1,4 @@
-#include "OnLinkNetworks.h"
+#include "scan/OnLinkNetworks.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>

@@ -1,4 +1,4 @@
-#include "PingHost.h"
+#include "scan/PingHost.h"
 
 #include <QElapsedTimer>
 
@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "SocketLayer.h"
+#include "scan/SocketLayer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ScanRange.h"
+#include "scan/ScanRange.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "ScanMethod.h"
+#include "scan/ScanMethod.h"
 
 // A checked scan range, made from the eight entry boxes of the window (or the
 // two addresses of the command line). Nothing is sent for a range that does

@@ -1,10 +1,10 @@
-#include "ScanRun.h"
+#include "scan/ScanRun.h"
 
 #include <QTimer>
 
-#include "ArpHostSource.h"
-#include "HostSourceFactory.h"
-#include "ScanListModel.h"
+#include "lists/ScanListModel.h"
+#include "scan/ArpHostSource.h"
+#include "scan/HostSourceFactory.h"
 
 namespace {
 

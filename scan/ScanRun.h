@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "HostSource.h"
-#include "ScanRange.h"
-#include "ScanRow.h"
+#include "lists/ScanRow.h"
+#include "scan/HostSource.h"
+#include "scan/ScanRange.h"
 
 class ScanListModel;
 

@@ -1,4 +1,4 @@
-#include "SocketLayer.h"
+#include "scan/SocketLayer.h"
 
 #include <arpa/inet.h>
 #include <sys/socket.h>

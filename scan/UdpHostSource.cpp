@@ -1,4 +1,4 @@
-#include "UdpHostSource.h"
+#include "scan/UdpHostSource.h"
 
 #include <QSocketNotifier>
 
@@ -10,12 +10,12 @@
 #include <cerrno>
 #include <chrono>
 
-#include "ArpSweep.h"
-#include "NeighbourBudget.h"
-#include "NeighbourTable.h"
-#include "NodeStatusMessage.h"
-#include "Prompt.h"
-#include "SocketLayer.h"
+#include "mac/NeighbourBudget.h"
+#include "platform/Prompt.h"
+#include "scan/ArpSweep.h"
+#include "scan/NeighbourTable.h"
+#include "scan/NodeStatusMessage.h"
+#include "scan/SocketLayer.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "HostSource.h"
-#include "OnLinkNetworks.h"
+#include "scan/HostSource.h"
+#include "scan/OnLinkNetworks.h"
 
 class ArpSweep;
 class QSocketNotifier;

@@ -1,6 +1,6 @@
-#include "VendorFileIndex.h"
+#include "scan/VendorFileIndex.h"
 
-#include "LegacyText.h"
+#include "scan/LegacyText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "VendorResolver.h"
+#include "scan/VendorResolver.h"
 
-#include "LegacyText.h"
-#include "LookupVendor.h"
+#include "scan/LegacyText.h"
+#include "scan/LookupVendor.h"
 
 #include <QCoreApplication>
 #include <QDir>

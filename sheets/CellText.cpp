@@ -1,4 +1,4 @@
-#include "CellText.h"
+#include "sheets/CellText.h"
 
 #include <QDate>
 #include <QDateTime>

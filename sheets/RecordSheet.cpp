@@ -1,4 +1,4 @@
-#include "RecordSheet.h"
+#include "sheets/RecordSheet.h"
 
 std::optional<RecordSheet> RecordSheet::fromGrid(const SheetGrid &grid)
 {

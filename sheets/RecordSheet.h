@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "PresetRecord.h"
-#include "SheetGrid.h"
+#include "lists/PresetRecord.h"
+#include "sheets/SheetGrid.h"
 
 // A worksheet laid out as the record export writes it: a header row of column
 // names, then one row per record in the field order of T_Record, the first

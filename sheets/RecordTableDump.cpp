@@ -1,10 +1,10 @@
-#include "RecordTableDump.h"
+#include "sheets/RecordTableDump.h"
 
-#include "CheckedQuery.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
-#include "RecordTable.h"
-#include "SqlEngine.h"
+#include "records/CheckedQuery.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
+#include "records/RecordTable.h"
+#include "records/SqlEngine.h"
 
 #include <QDir>
 #include <QSqlRecord>

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVariantList>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class RecordStore;
 

@@ -1,7 +1,7 @@
-#include "RecordWorkbook.h"
+#include "sheets/RecordWorkbook.h"
 
-#include "RecordTableDump.h"
-#include "WorkbookFile.h"
+#include "sheets/RecordTableDump.h"
+#include "sheets/WorkbookFile.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
-#include "ScanListWorkbook.h"
+#include "sheets/ScanListWorkbook.h"
 
-#include "ScanListModel.h"
-#include "WorkbookFile.h"
+#include "lists/ScanListModel.h"
+#include "sheets/WorkbookFile.h"
 
 namespace ScanListWorkbook {
 

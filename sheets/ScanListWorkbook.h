@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class ScanListModel;
 

@@ -1,4 +1,4 @@
-#include "SheetGrid.h"
+#include "sheets/SheetGrid.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "SheetImport.h"
+#include "sheets/SheetImport.h"
 
-#include "DuplicateKeys.h"
-#include "ImportRowCheck.h"
-#include "Prompt.h"
-#include "RecordStore.h"
+#include "platform/Prompt.h"
+#include "records/DuplicateKeys.h"
+#include "records/ImportRowCheck.h"
+#include "records/RecordStore.h"
 
 namespace {
 

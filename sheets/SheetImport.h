@@ -4,8 +4,8 @@
 #include <QObject>
 #include <QString>
 
-#include "PresetRecord.h"
-#include "RecordBatch.h"
+#include "lists/PresetRecord.h"
+#include "records/RecordBatch.h"
 
 class Prompt;
 class RecordStore;

@@ -1,4 +1,4 @@
-#include "WorkbookFile.h"
+#include "sheets/WorkbookFile.h"
 
 #include <QDir>
 #include <QFile>

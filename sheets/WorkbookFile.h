@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 #include <xlsxwriter.h>
 

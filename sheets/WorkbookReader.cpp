@@ -1,7 +1,7 @@
-#include "WorkbookReader.h"
+#include "sheets/WorkbookReader.h"
 
-#include "XlsWorkbook.h"
-#include "XlsxWorkbook.h"
+#include "sheets/XlsWorkbook.h"
+#include "sheets/XlsxWorkbook.h"
 
 #include <QDir>
 #include <QFile>

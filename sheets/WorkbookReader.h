@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "Result.h"
-#include "SheetGrid.h"
+#include "platform/Result.h"
+#include "sheets/SheetGrid.h"
 
 // A workbook file opened for reading: the names of its worksheets in the
 // order of the workbook, and each worksheet's cells as text (CellText). The

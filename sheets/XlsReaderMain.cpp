@@ -15,7 +15,7 @@
 // Exit status 0 when E was written, 1 otherwise.
 #include <freexl.h>
 
-#include "AddressSanitizer.h"
+#include "platform/AddressSanitizer.h"
 
 #include <sys/resource.h>
 

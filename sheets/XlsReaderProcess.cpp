@@ -1,4 +1,4 @@
-#include "XlsReaderProcess.h"
+#include "sheets/XlsReaderProcess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 // Runs netkestrel-xls-reader on a file and collects what it prints, bounded
 // in bytes and time: FreeXL reads the file in that child, so its faults on a

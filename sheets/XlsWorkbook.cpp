@@ -1,7 +1,7 @@
-#include "XlsWorkbook.h"
+#include "sheets/XlsWorkbook.h"
 
-#include "CellText.h"
-#include "XlsReaderProcess.h"
+#include "sheets/CellText.h"
+#include "sheets/XlsReaderProcess.h"
 
 #include <QDir>
 

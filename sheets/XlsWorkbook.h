@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "WorkbookReader.h"
+#include "sheets/WorkbookReader.h"
 
 // A legacy .xls (BIFF) workbook. FreeXL reads it in a child process of our
 // own (XlsReaderProcess), whose output is read here with limits, all sheets

@@ -1,4 +1,4 @@
-#include "XlsxStyles.h"
+#include "sheets/XlsxStyles.h"
 
 #include <QHash>
 #include <QXmlStreamReader>

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "CellText.h"
+#include "sheets/CellText.h"
 
 // What the cell styles of an .xlsx workbook (xl/styles.xml) say about reading
 // numbers: whether the number format of a style shows a date, a time or both.

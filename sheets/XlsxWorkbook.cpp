@@ -1,6 +1,6 @@
-#include "XlsxWorkbook.h"
+#include "sheets/XlsxWorkbook.h"
 
-#include "CellText.h"
+#include "sheets/CellText.h"
 
 #include <QDir>
 #include <QXmlStreamReader>

@@ -3,9 +3,9 @@
 #include <QHash>
 #include <QList>
 
-#include "WorkbookReader.h"
-#include "XlsxStyles.h"
-#include "ZipArchive.h"
+#include "sheets/WorkbookReader.h"
+#include "sheets/XlsxStyles.h"
+#include "sheets/ZipArchive.h"
 
 // An .xlsx workbook (Office Open XML): a zip archive of XML parts. Reads the
 // worksheet names and their parts from the workbook and its relationships,

@@ -1,4 +1,4 @@
-#include "ZipArchive.h"
+#include "sheets/ZipArchive.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "ArpBindingCheck.h"
+#include "tools/ArpBindingCheck.h"
 
 #include <QHostAddress>
 
-#include "MacAddressBytes.h"
+#include "tools/MacAddressBytes.h"
 
 QString ArpBindingCheck::refusal(const ArpBinding &binding)
 {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ArpBinding.h"
+#include "tools/ArpBinding.h"
 
 // What a binding must be before it goes into a batch file or to `ip neigh`:
 // a dotted-quad IPv4 address and a MAC of six hexadecimal parts. A list cell

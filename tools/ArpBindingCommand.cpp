@@ -1,10 +1,10 @@
-#include "ArpBindingCommand.h"
+#include "tools/ArpBindingCommand.h"
 
-#include "ArpBindingScript.h"
-#include "DataFolder.h"
-#include "ListModel.h"
-#include "Prompt.h"
-#include "RowNumberText.h"
+#include "lists/ListModel.h"
+#include "lists/RowNumberText.h"
+#include "platform/DataFolder.h"
+#include "platform/Prompt.h"
+#include "tools/ArpBindingScript.h"
 
 namespace {
 

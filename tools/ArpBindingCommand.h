@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "ArpBinding.h"
+#include "tools/ArpBinding.h"
 
 class ListModel;
 class Prompt;

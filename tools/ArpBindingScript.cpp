@@ -1,11 +1,11 @@
-#include "ArpBindingScript.h"
+#include "tools/ArpBindingScript.h"
 
 #include <QDir>
 #include <QSaveFile>
 
-#include "ArpBindingCheck.h"
-#include "ListModel.h"
-#include "ScanRow.h"
+#include "lists/ListModel.h"
+#include "lists/ScanRow.h"
+#include "tools/ArpBindingCheck.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QList>
 #include <QString>
 
-#include "ArpBinding.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "tools/ArpBinding.h"
 
 class ListModel;
 

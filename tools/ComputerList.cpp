@@ -1,8 +1,8 @@
-#include "ComputerList.h"
+#include "tools/ComputerList.h"
 
-#include "ProgramRunner.h"
-#include "RecordListModel.h"
-#include "ScanListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/ProgramRunner.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "MacAddressBytes.h"
+#include "tools/MacAddressBytes.h"
 
 #include <QStringList>
 

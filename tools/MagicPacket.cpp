@@ -1,4 +1,4 @@
-#include "MagicPacket.h"
+#include "tools/MagicPacket.h"
 
 QByteArray MagicPacket::build(const MacBytes &mac)
 {

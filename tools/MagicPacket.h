@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "MacAddressBytes.h"
+#include "tools/MacAddressBytes.h"
 
 // The Wake-on-LAN magic packet: six bytes 0xFF, then the six MAC bytes
 // sixteen times, 102 bytes in all.

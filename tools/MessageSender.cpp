@@ -1,6 +1,6 @@
-#include "MessageSender.h"
+#include "tools/MessageSender.h"
 
-#include "ProgramRunner.h"
+#include "platform/ProgramRunner.h"
 
 #include <QHostAddress>
 

@@ -1,11 +1,11 @@
-#include "NeighbourBinder.h"
+#include "tools/NeighbourBinder.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>
 
-#include "ArpBindingCheck.h"
-#include "MacAddressBytes.h"
-#include "ProgramRunner.h"
+#include "platform/ProgramRunner.h"
+#include "tools/ArpBindingCheck.h"
+#include "tools/MacAddressBytes.h"
 
 #include <algorithm>
 #include <optional>

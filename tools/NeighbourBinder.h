@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "ArpBinding.h"
+#include "tools/ArpBinding.h"
 
 class ProgramRunner;
 

@@ -1,13 +1,13 @@
-#include "OpenComputer.h"
+#include "tools/OpenComputer.h"
 
 #include <QHostAddress>
 #include <QUrl>
 
-#include "DesktopServices.h"
-#include "ListModel.h"
-#include "ProgramRunner.h"
-#include "Prompt.h"
-#include "ScanListModel.h"
+#include "lists/ListModel.h"
+#include "lists/ScanListModel.h"
+#include "platform/DesktopServices.h"
+#include "platform/ProgramRunner.h"
+#include "platform/Prompt.h"
 
 namespace {
 

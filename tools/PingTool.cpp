@@ -1,7 +1,7 @@
-#include "PingTool.h"
+#include "tools/PingTool.h"
 
-#include "ListModel.h"
-#include "RecordListModel.h"
+#include "lists/ListModel.h"
+#include "lists/RecordListModel.h"
 
 QString PingTool::wording(const QString &address, const PingOutcome &outcome)
 {

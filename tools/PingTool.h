@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "PingHost.h"
-#include "Prompt.h"
+#include "platform/Prompt.h"
+#include "scan/PingHost.h"
 
 class ListModel;
 

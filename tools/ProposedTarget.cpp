@@ -1,8 +1,8 @@
-#include "ProposedTarget.h"
+#include "tools/ProposedTarget.h"
 
-#include "Prompt.h"
-#include "ScanListModel.h"
-#include "ScanRow.h"
+#include "lists/ScanListModel.h"
+#include "lists/ScanRow.h"
+#include "platform/Prompt.h"
 
 QString proposedTarget(const ListModel &scanList, Prompt &prompt)
 {

@@ -1,6 +1,6 @@
-#include "RemoteShutdown.h"
+#include "tools/RemoteShutdown.h"
 
-#include "ProgramRunner.h"
+#include "platform/ProgramRunner.h"
 
 #include <QHostAddress>
 #include <QRegularExpression>

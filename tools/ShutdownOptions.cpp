@@ -1,6 +1,6 @@
-#include "ShutdownOptions.h"
+#include "tools/ShutdownOptions.h"
 
-#include "SettingsSection.h"
+#include "platform/SettingsSection.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "WakeOnLan.h"
+#include "tools/WakeOnLan.h"
 
-#include "ListModel.h"
-#include "MagicPacket.h"
-#include "Prompt.h"
-#include "RecordListModel.h"
+#include "lists/ListModel.h"
+#include "lists/RecordListModel.h"
+#include "platform/Prompt.h"
+#include "tools/MagicPacket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "Result.h"
+#include "platform/Result.h"
 
 class ListModel;
 class Prompt;

@@ -1,4 +1,4 @@
-#include "ArpClient.h"
+#include "mac/helper/ArpClient.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,7 +4,7 @@
 // see netkestrel-arp.cpp): starting it, writing requests, reading answers.
 // Plain C++ on the C library alone, for libmac and the scan engine both.
 
-#include "ArpProtocol.h"
+#include "mac/helper/ArpProtocol.h"
 
 #include <chrono>
 #include <memory>

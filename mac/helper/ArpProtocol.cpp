@@ -1,4 +1,4 @@
-#include "ArpProtocol.h"
+#include "mac/helper/ArpProtocol.h"
 
 #include <algorithm>
 #include <charconv>

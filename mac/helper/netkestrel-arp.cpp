@@ -29,8 +29,8 @@
 // that request's interface, are reported: the helper is no sniffer. Requests
 // go out from the interface's own address in the asked address's network.
 // End of input ends the helper at once: nobody is left to read its answers.
-#include "ArpFrame.h"
-#include "ArpProtocol.h"
+#include "mac/ArpFrame.h"
+#include "mac/helper/ArpProtocol.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,10 +1,10 @@
 #include <QFile>
 #include <QTest>
 
-#include "AcknowledgementStore.h"
-#include "CliProcess.h"
-#include "RecordFixture.h"
-#include "StoreEngines.h"
+#include "records/AcknowledgementStore.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/StoreEngines.h"
 
 // netkestrel-cli ack add/list/remove as a script runs them, and what an
 // acknowledgement does to the findings of netkestrel-cli analyze, on either

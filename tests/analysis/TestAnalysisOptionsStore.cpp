@@ -1,9 +1,9 @@
 #include <QSqlDatabase>
 #include <QTest>
 
-#include "AnalysisOptionsStore.h"
-#include "RecordFixture.h"
-#include "StoreEngines.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/StoreEngines.h"
 
 // LoadAnalysisOptions and SaveAnalysisOptions on T_set of a real database in
 // a temporary data folder.

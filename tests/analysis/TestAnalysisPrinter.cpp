@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "AnalysisListModel.h"
-#include "AnalysisPrinter.h"
+#include "app/AnalysisPrinter.h"
+#include "lists/AnalysisListModel.h"
 
 // Printing the analysis list to a PDF file: no printer needed.
 class TestAnalysisPrinter : public QObject

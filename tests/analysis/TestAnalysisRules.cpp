@@ -1,8 +1,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "AnalysisRules.h"
-#include "RecordListModel.h"
+#include "analysis/AnalysisRules.h"
+#include "lists/RecordListModel.h"
 
 using RecordPairs = QList<QPair<QString, QString>>;
 

@@ -1,9 +1,9 @@
 #include <QFile>
 #include <QTest>
 
-#include "AnalysisOptionsStore.h"
-#include "CliProcess.h"
-#include "RecordFixture.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
 
 // netkestrel-cli analyze on scan result files: findings, exit status, the
 // stored options and their overrides, damaged files.

@@ -1,10 +1,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "AnalysisListModel.h"
-#include "Analyzer.h"
-#include "RecordListModel.h"
-#include "ScanListModel.h"
+#include "analysis/Analyzer.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
 
 // AnalyzeAll, AnalyzeSelected and ClearAnalysisList on the three lists.
 class TestAnalyzer : public QObject

@@ -2,13 +2,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "AnalysisListModel.h"
-#include "Analyzer.h"
-#include "AutoScanController.h"
-#include "FakeHostSource.h"
-#include "RecordListModel.h"
-#include "ScanListModel.h"
-#include "ScanRun.h"
+#include "analysis/Analyzer.h"
+#include "analysis/AutoScanController.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "scan/ScanRun.h"
+#include "tests/scan/FakeHostSource.h"
 
 // clsTimer and the automatic step, with short periods and a scan of fake hosts.
 class TestAutoScan : public QObject

@@ -1,8 +1,8 @@
 #include <QTest>
 
-#include "AnalysisRules.h"
-#include "FindingText.h"
-#include "RecordListModel.h"
+#include "analysis/AnalysisRules.h"
+#include "analysis/FindingText.h"
+#include "lists/RecordListModel.h"
 
 // The finding texts the rules write read back as their rule, IP and MAC.
 class TestFindingText : public QObject

@@ -1,7 +1,7 @@
-#include "AcknowledgeDialog.h"
-#include "AcknowledgementStore.h"
-#include "MainMenus.h"
-#include "WindowFixture.h"
+#include "app/AcknowledgeDialog.h"
+#include "app/MainMenus.h"
+#include "records/AcknowledgementStore.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "AutostartEntry.h"
+#include "platform/AutostartEntry.h"
 
 class TestAutostartEntry : public QObject
 {

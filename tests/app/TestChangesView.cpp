@@ -7,17 +7,17 @@
 #include <QTest>
 
 #include "../scan/FakeHostSource.h"
-#include "ChangesCommands.h"
-#include "FormChanges.h"
-#include "FormMain.h"
-#include "HistoryReader.h"
-#include "HistoryRecorder.h"
-#include "ListView.h"
-#include "MainMenus.h"
-#include "RecordStore.h"
-#include "ScanRangeEntry.h"
-#include "ScanRow.h"
-#include "WindowFixture.h"
+#include "app/ChangesCommands.h"
+#include "app/FormChanges.h"
+#include "app/FormMain.h"
+#include "app/ListView.h"
+#include "app/MainMenus.h"
+#include "app/ScanRangeEntry.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "lists/ScanRow.h"
+#include "records/RecordStore.h"
+#include "tests/app/WindowFixture.h"
 
 // The window's scans go into the host history, and "Changes" in the Analyze
 // menu shows their events in a list of its own.

@@ -1,5 +1,5 @@
-#include "FormAddJF.h"
-#include "RecordFixture.h"
+#include "app/FormAddJF.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QApplication>
 #include <QLineEdit>

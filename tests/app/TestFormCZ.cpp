@@ -1,7 +1,7 @@
-#include "FormCZ.h"
-#include "MessageBoxPrompt.h"
-#include "RecordFixture.h"
-#include "ScanListModel.h"
+#include "app/FormCZ.h"
+#include "app/MessageBoxPrompt.h"
+#include "lists/ScanListModel.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>

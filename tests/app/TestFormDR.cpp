@@ -1,8 +1,8 @@
-#include "FormDR.h"
-#include "MainMenus.h"
-#include "RecordListModel.h"
-#include "ScanRowImport.h"
-#include "WindowFixture.h"
+#include "app/FormDR.h"
+#include "app/MainMenus.h"
+#include "lists/RecordListModel.h"
+#include "records/ScanRowImport.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -11,20 +11,20 @@
 #include <QTableView>
 #include <QTest>
 
-#include "FormEXCELDR.h"
-#include "ListModel.h"
-#include "MainMenus.h"
-#include "RecordFixture.h"
-#include "RecordSheet.h"
-#include "RecordTableDump.h"
-#include "RecordWorkbook.h"
-#include "ScanListModel.h"
-#include "ScanListWorkbook.h"
-#include "ScriptedFileDialog.h"
-#include "SheetImport.h"
-#include "SheetTools.h"
-#include "SpreadsheetCommands.h"
-#include "WindowFixture.h"
+#include "app/FormEXCELDR.h"
+#include "app/MainMenus.h"
+#include "app/SpreadsheetCommands.h"
+#include "lists/ListModel.h"
+#include "lists/ScanListModel.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/RecordTableDump.h"
+#include "sheets/RecordWorkbook.h"
+#include "sheets/ScanListWorkbook.h"
+#include "sheets/SheetImport.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/sheets/SheetTools.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 // The spreadsheet import window driven offscreen through its controls, by
 // their object names, and the workbook items of the main window's menus.

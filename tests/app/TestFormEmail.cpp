@@ -11,15 +11,15 @@
 #include <QTcpServer>
 #include <QTest>
 
-#include "FormEmail.h"
-#include "MailPeer.h"
-#include "MainMenus.h"
-#include "ReportCommands.h"
-#include "ReportRun.h"
-#include "ScriptedFileDialog.h"
-#include "SettingsSection.h"
-#include "StatusBarPanels.h"
-#include "WindowFixture.h"
+#include "app/FormEmail.h"
+#include "app/MainMenus.h"
+#include "app/ReportCommands.h"
+#include "app/StatusBarPanels.h"
+#include "mail/ReportRun.h"
+#include "platform/SettingsSection.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/mail/MailPeer.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 // "Email Options" in the window, driven offscreen by object names: what it
 // opens with, Save and the schedule it sets, Browse..., and Test against a

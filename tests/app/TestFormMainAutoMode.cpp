@@ -13,14 +13,14 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
-#include "AutoModeIndicators.h"
-#include "FormMain.h"
-#include "ScanRangeEntry.h"
-#include "ScriptedDesktopServices.h"
-#include "ScriptedPrompt.h"
-#include "StatusBarPanels.h"
-#include "TrayIcon.h"
-#include "WindowFixture.h"
+#include "app/AutoModeIndicators.h"
+#include "app/FormMain.h"
+#include "app/ScanRangeEntry.h"
+#include "app/StatusBarPanels.h"
+#include "app/TrayIcon.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/support/ScriptedDesktopServices.h"
+#include "tests/support/ScriptedPrompt.h"
 
 class TestFormMainAutoMode : public QObject
 {

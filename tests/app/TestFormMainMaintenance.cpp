@@ -1,8 +1,8 @@
-#include "DatabaseMaintenance.h"
-#include "MainMenus.h"
-#include "RecordListModel.h"
-#include "ScriptedFileDialog.h"
-#include "WindowFixture.h"
+#include "app/MainMenus.h"
+#include "lists/RecordListModel.h"
+#include "records/DatabaseMaintenance.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 #include <QAction>
 #include <QDir>

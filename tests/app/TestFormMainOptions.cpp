@@ -24,13 +24,13 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
-#include "FormMain.h"
-#include "MainMenus.h"
-#include "RecordStoreSession.h"
-#include "ScanRangeEntry.h"
-#include "ScriptedDesktopServices.h"
-#include "ScriptedPrompt.h"
-#include "WindowFixture.h"
+#include "app/FormMain.h"
+#include "app/MainMenus.h"
+#include "app/ScanRangeEntry.h"
+#include "records/RecordStoreSession.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/support/ScriptedDesktopServices.h"
+#include "tests/support/ScriptedPrompt.h"
 
 class TestFormMainOptions : public QObject
 {

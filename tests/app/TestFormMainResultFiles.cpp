@@ -1,11 +1,11 @@
-#include "AnalysisExportCommands.h"
-#include "ListHtmlWriter.h"
-#include "ListTextWriter.h"
-#include "MainMenus.h"
-#include "ResultFileCommands.h"
-#include "ScanResultFile.h"
-#include "ScriptedFileDialog.h"
-#include "WindowFixture.h"
+#include "app/AnalysisExportCommands.h"
+#include "app/MainMenus.h"
+#include "app/ResultFileCommands.h"
+#include "export/ListHtmlWriter.h"
+#include "export/ListTextWriter.h"
+#include "export/ScanResultFile.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "ArpBindingScript.h"
-#include "MagicPacket.h"
-#include "MainMenus.h"
-#include "OpenComputer.h"
-#include "WindowFixture.h"
+#include "app/MainMenus.h"
+#include "tests/app/WindowFixture.h"
+#include "tools/ArpBindingScript.h"
+#include "tools/MagicPacket.h"
+#include "tools/OpenComputer.h"
 
 #include <QAction>
 #include <QDialog>

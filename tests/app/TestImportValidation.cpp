@@ -1,14 +1,14 @@
 #include <QFile>
 #include <QTest>
 
-#include "CliProcess.h"
-#include "FormEXCELDR.h"
-#include "ListModel.h"
-#include "RecordFixture.h"
-#include "RecordTableDump.h"
-#include "RecordWorkbook.h"
-#include "ScriptedFileDialog.h"
-#include "SheetImport.h"
+#include "app/FormEXCELDR.h"
+#include "lists/ListModel.h"
+#include "sheets/RecordTableDump.h"
+#include "sheets/RecordWorkbook.h"
+#include "sheets/SheetImport.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 enum class Path { SheetEngine, SheetCli, ScanCli, Window };
 Q_DECLARE_METATYPE(Path)

@@ -5,10 +5,10 @@
 #include <QHeaderView>
 #include <QTest>
 
-#include "MainIcons.h"
-#include "ScanListModel.h"
-#include "ScanListView.h"
-#include "ScanRange.h"
+#include "app/MainIcons.h"
+#include "app/ScanListView.h"
+#include "lists/ScanListModel.h"
+#include "scan/ScanRange.h"
 
 class TestListViews : public QObject
 {

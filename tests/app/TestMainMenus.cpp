@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "MainMenus.h"
+#include "app/MainMenus.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "ComputerPicker.h"
-#include "FormMsg1.h"
-#include "FormShutdown.h"
-#include "FormShutdownOp.h"
-#include "MessageSender.h"
-#include "RemoteShutdown.h"
-#include "ScriptedProgramRunner.h"
-#include "ScriptedPrompt.h"
-#include "SettingsSection.h"
-#include "ShutdownOptions.h"
+#include "app/ComputerPicker.h"
+#include "app/FormMsg1.h"
+#include "app/FormShutdown.h"
+#include "app/FormShutdownOp.h"
+#include "platform/SettingsSection.h"
+#include "tests/support/ScriptedProgramRunner.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tools/MessageSender.h"
+#include "tools/RemoteShutdown.h"
+#include "tools/ShutdownOptions.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "AnalysisOptions.h"
-#include "OptionFrames.h"
+#include "analysis/AnalysisOptions.h"
+#include "app/OptionFrames.h"
 
 class TestOptionFrames : public QObject
 {

@@ -5,11 +5,11 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
-#include "AnalysisListModel.h"
-#include "ListView.h"
-#include "MainIcons.h"
-#include "RowIconDelegate.h"
-#include "ScanListModel.h"
+#include "app/ListView.h"
+#include "app/MainIcons.h"
+#include "app/RowIconDelegate.h"
+#include "lists/AnalysisListModel.h"
+#include "lists/ScanListModel.h"
 
 namespace {
 

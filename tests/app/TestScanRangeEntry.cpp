@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "ScanRangeEntry.h"
+#include "app/ScanRangeEntry.h"
 
 class TestScanRangeEntry : public QObject
 {

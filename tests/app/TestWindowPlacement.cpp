@@ -10,12 +10,12 @@
 
 #include <memory>
 
-#include "FormMain.h"
-#include "ScanPane.h"
-#include "ScriptedDesktopServices.h"
-#include "ScriptedPrompt.h"
-#include "WindowFixture.h"
-#include "WindowPlacement.h"
+#include "app/FormMain.h"
+#include "app/ScanPane.h"
+#include "app/WindowPlacement.h"
+#include "tests/app/WindowFixture.h"
+#include "tests/support/ScriptedDesktopServices.h"
+#include "tests/support/ScriptedPrompt.h"
 
 class TestWindowPlacement : public QObject
 {

@@ -5,12 +5,12 @@
 #include <memory>
 #include <optional>
 
-#include "AnalysisOptionsStore.h"
-#include "FormMain.h"
-#include "RecordStore.h"
-#include "ScriptedDesktopServices.h"
-#include "ScriptedProgramRunner.h"
-#include "ScriptedPrompt.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "app/FormMain.h"
+#include "records/RecordStore.h"
+#include "tests/support/ScriptedDesktopServices.h"
+#include "tests/support/ScriptedProgramRunner.h"
+#include "tests/support/ScriptedPrompt.h"
 
 // Every window a test starts finds the automatic mode off in its data folder:
 // an empty T_set switches it on, and its step would scan the window's default

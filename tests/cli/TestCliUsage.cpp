@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ScanRange.h"
+#include "scan/ScanRange.h"
 
 // netkestrel-cli refuses bad usage with exit status 2 and says why: no
 // command at all, and the range options of the scanning commands.

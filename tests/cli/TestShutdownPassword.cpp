@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "CliProcess.h"
+#include "tests/support/CliProcess.h"
 
 #include <sys/stat.h>
 

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#include "ScanResultLine.h"
-#include "ScanRow.h"
-#include "ScanRowPrinter.h"
-#include "TerminalText.h"
+#include "cli/ScanRowPrinter.h"
+#include "export/ScanResultLine.h"
+#include "lists/ScanRow.h"
+#include "platform/TerminalText.h"
 
 // Text from the network or from files reaches the terminal without control
 // characters: no forged lines, no escape sequences.

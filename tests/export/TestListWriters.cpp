@@ -7,9 +7,9 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include "AnalysisListModel.h"
-#include "ListHtmlWriter.h"
-#include "ListTextWriter.h"
+#include "export/ListHtmlWriter.h"
+#include "export/ListTextWriter.h"
+#include "lists/AnalysisListModel.h"
 
 // The text and HTML writers, byte for byte against the golden files.
 class TestListWriters : public QObject

@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ScanResultFile.h"
-#include "ScanResultLine.h"
-#include "ScanResultReader.h"
+#include "export/ScanResultFile.h"
+#include "export/ScanResultLine.h"
+#include "export/ScanResultReader.h"
 
 // Reading scan result files by the reader's field rules.
 class TestScanResultReader : public QObject

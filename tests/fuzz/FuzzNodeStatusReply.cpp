@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "NodeStatusMessage.h"
+#include "scan/NodeStatusMessage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

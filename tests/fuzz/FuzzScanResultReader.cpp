@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "ScanResultLine.h"
-#include "ScanResultReader.h"
+#include "export/ScanResultLine.h"
+#include "export/ScanResultReader.h"
 
 namespace {
 

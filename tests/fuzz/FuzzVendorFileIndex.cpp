@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "LegacyText.h"
-#include "VendorFileIndex.h"
+#include "scan/LegacyText.h"
+#include "scan/VendorFileIndex.h"
 
 namespace {
 

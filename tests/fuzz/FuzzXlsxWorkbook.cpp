@@ -10,8 +10,8 @@
 #include <unistd.h>
 #include <zip.h>
 
-#include "SheetTools.h"
-#include "XlsxWorkbook.h"
+#include "sheets/XlsxWorkbook.h"
+#include "tests/sheets/SheetTools.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "ChangeRules.h"
-#include "ScanRow.h"
+#include "history/ChangeRules.h"
+#include "lists/ScanRow.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <QSysInfo>
 #include <QTest>
 
-#include "CliProcess.h"
-#include "FindingText.h"
-#include "HistoryRecorder.h"
-#include "RecordFixture.h"
-#include "ScanResultFile.h"
-#include "ScanRow.h"
-#include "StoreEngines.h"
+#include "analysis/FindingText.h"
+#include "export/ScanResultFile.h"
+#include "history/HistoryRecorder.h"
+#include "lists/ScanRow.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/StoreEngines.h"
 
 #include <QFile>
 

@@ -14,15 +14,15 @@
 #include <memory>
 #include <thread>
 
-#include "HistoryReader.h"
-#include "HistoryRecorder.h"
-#include "RecordStore.h"
-#include "RecordStoreSession.h"
-#include "ScanHistory.h"
-#include "ScanResultFile.h"
-#include "ScanResultReader.h"
-#include "ScanRow.h"
-#include "StoreEngines.h"
+#include "export/ScanResultFile.h"
+#include "export/ScanResultReader.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "history/ScanHistory.h"
+#include "lists/ScanRow.h"
+#include "records/RecordStore.h"
+#include "records/RecordStoreSession.h"
+#include "tests/support/StoreEngines.h"
 
 namespace {
 

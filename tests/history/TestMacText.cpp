@@ -1,8 +1,8 @@
 #include <QTest>
 
-#include "ChangeEvent.h"
-#include "HistoryTime.h"
-#include "MacText.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryTime.h"
+#include "history/MacText.h"
 
 class TestMacText : public QObject
 {

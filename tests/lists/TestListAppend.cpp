@@ -1,4 +1,4 @@
-#include "ScanListModel.h"
+#include "lists/ScanListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
-#include "RecordListModel.h"
-#include "ScanListModel.h"
-#include "SortKind.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "lists/SortKind.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>

@@ -1,7 +1,7 @@
 // libmac.so without network traffic: every prefix used here lies on no
 // interface (198.51.100.0/24 is a documentation range, 127.0.0.0/8 is
 // loopback, which the library never asks), so each worker fails at once.
-#include "mac.h"
+#include "mac/mac.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The neighbour-table budget: its room from the kernel's thresholds, the
 // leases that end by time, and the blocking take of the resolver threads.
-#include "NeighbourBudget.h"
+#include "mac/NeighbourBudget.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The shared reply listener of the raw ARP path, in a network namespace of
 // the test's own: ARP frames are sent on its loopback device, which hands
 // every frame back as received, so nothing leaves the namespace. Root only.
-#include "ArpFrame.h"
-#include "ReplyListeners.h"
+#include "mac/ArpFrame.h"
+#include "mac/ReplyListeners.h"
 
 #include <QTest>
 

@@ -14,7 +14,7 @@
 //   its workers have finished.
 // Exit 0 on success, 2 on bad arguments or a library that does not load,
 // 3 when workers do not finish in time.
-#include "mac.h"
+#include "mac/mac.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "MailPeer.h"
+#include "tests/mail/MailPeer.h"
 
 #include <QDeadlineTimer>
 

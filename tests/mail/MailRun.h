@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QTest>
 
-#include "clsSendMail.h"
+#include "mail/clsSendMail.h"
 
 // What a sender reported during one run: its status texts in order, its
 // failure explanations and its successes.

@@ -1,4 +1,4 @@
-#include "ScriptedMailServer.h"
+#include "tests/mail/ScriptedMailServer.h"
 
 const QByteArray ScriptedMailServer::Hangup = QByteArrayLiteral("<hang up>");
 const QByteArray ScriptedMailServer::Flood = QByteArrayLiteral("<flood>");

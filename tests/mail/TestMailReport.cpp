@@ -6,15 +6,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "AnalysisListModel.h"
-#include "DailyReport.h"
-#include "ListTextWriter.h"
-#include "ReportBuilder.h"
-#include "ReportLog.h"
-#include "ReportRun.h"
-#include "ReportSchedule.h"
-#include "ReportSettings.h"
-#include "SettingsSection.h"
+#include "export/ListTextWriter.h"
+#include "lists/AnalysisListModel.h"
+#include "mail/DailyReport.h"
+#include "mail/ReportBuilder.h"
+#include "mail/ReportLog.h"
+#include "mail/ReportRun.h"
+#include "mail/ReportSchedule.h"
+#include "mail/ReportSettings.h"
+#include "platform/SettingsSection.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "DotStuffer.h"
-#include "MailAddress.h"
-#include "MailCodecs.h"
-#include "MailDate.h"
-#include "MailText.h"
-#include "MessageHeaders.h"
-#include "MimeMessage.h"
-#include "ReplyReader.h"
-#include "SendMailProperties.h"
+#include "mail/DotStuffer.h"
+#include "mail/MailAddress.h"
+#include "mail/MailCodecs.h"
+#include "mail/MailDate.h"
+#include "mail/MailText.h"
+#include "mail/MessageHeaders.h"
+#include "mail/MimeMessage.h"
+#include "mail/ReplyReader.h"
+#include "mail/SendMailProperties.h"
 
 // The pure parts of the mail sender: checks, text preparation, encodings,
 // dates and the reading of server replies.

@@ -2,12 +2,12 @@
 #include <QFile>
 #include <QTest>
 
-#include "CliProcess.h"
-#include "MailPeer.h"
-#include "RecordFixture.h"
-#include "ReportBuilder.h"
-#include "ReportLog.h"
-#include "SettingsSection.h"
+#include "mail/ReportBuilder.h"
+#include "mail/ReportLog.h"
+#include "platform/SettingsSection.h"
+#include "tests/mail/MailPeer.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
 
 namespace {
 

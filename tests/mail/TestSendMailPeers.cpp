@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "MailPeer.h"
-#include "MailRun.h"
-#include "clsSendMail.h"
+#include "mail/clsSendMail.h"
+#include "tests/mail/MailPeer.h"
+#include "tests/mail/MailRun.h"
 
 using namespace std::chrono_literals;
 

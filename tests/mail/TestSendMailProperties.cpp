@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "MailRun.h"
-#include "SettingsSection.h"
-#include "clsSendMail.h"
+#include "mail/clsSendMail.h"
+#include "platform/SettingsSection.h"
+#include "tests/mail/MailRun.h"
 
 // The sender's properties: defaults, checks and their messages, the stored
 // settings, and the sends that fail before any connection is made.

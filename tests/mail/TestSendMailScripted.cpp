@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "MailRun.h"
-#include "ScriptedMailServer.h"
-#include "clsSendMail.h"
+#include "mail/clsSendMail.h"
+#include "tests/mail/MailRun.h"
+#include "tests/mail/ScriptedMailServer.h"
 
 using namespace std::chrono_literals;
 

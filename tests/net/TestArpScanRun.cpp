@@ -4,8 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ScanListModel.h"
-#include "ScanRun.h"
+#include "lists/ScanListModel.h"
+#include "scan/ScanRun.h"
 
 class TestArpScanRun : public QObject
 {

@@ -10,13 +10,13 @@
 #include <QTest>
 
 #include "../app/WindowFixture.h"
-#include "AutoStepNotice.h"
-#include "FormMain.h"
-#include "MainMenus.h"
-#include "ScanCommands.h"
-#include "ScanRangeEntry.h"
-#include "ScriptedPrompt.h"
-#include "StatusBarPanels.h"
+#include "app/AutoStepNotice.h"
+#include "app/FormMain.h"
+#include "app/MainMenus.h"
+#include "app/ScanCommands.h"
+#include "app/ScanRangeEntry.h"
+#include "app/StatusBarPanels.h"
+#include "tests/support/ScriptedPrompt.h"
 
 class TestMainWindowScan : public QObject
 {

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "NodeStatusProbe.h"
-#include "PingHost.h"
+#include "scan/NodeStatusProbe.h"
+#include "scan/PingHost.h"
 
 int main(int argc, char *argv[])
 {

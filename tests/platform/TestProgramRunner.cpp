@@ -4,8 +4,8 @@
 
 #include <chrono>
 
-#include "ProcessProgramRunner.h"
-#include "ScriptedProgramRunner.h"
+#include "platform/ProcessProgramRunner.h"
+#include "tests/support/ScriptedProgramRunner.h"
 
 using namespace std::chrono_literals;
 using Status = ProgramOutcome::Status;

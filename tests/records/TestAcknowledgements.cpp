@@ -3,11 +3,11 @@
 // until-date, and the table of them in a real database file.
 #include <QTest>
 
-#include "AcknowledgedSet.h"
-#include "Acknowledgement.h"
-#include "AcknowledgementStore.h"
-#include "RecordFixture.h"
-#include "RecordSchema.h"
+#include "lists/AcknowledgedSet.h"
+#include "records/Acknowledgement.h"
+#include "records/AcknowledgementStore.h"
+#include "records/RecordSchema.h"
+#include "tests/support/RecordFixture.h"
 
 class TestAcknowledgements : public QObject
 {

@@ -1,9 +1,9 @@
 // A batch written at once ends as its items written one batch each, in
 // order: the same decisions, IDs and table, NULLs included, on either engine.
-#include "RecordFixture.h"
-#include "RecordStoreSession.h"
-#include "ServerBatchWrite.h"
-#include "StoreEngines.h"
+#include "records/RecordStoreSession.h"
+#include "records/ServerBatchWrite.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/StoreEngines.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "CliProcess.h"
-#include "DatabaseMaintenance.h"
-#include "RecordFixture.h"
+#include "records/DatabaseMaintenance.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>

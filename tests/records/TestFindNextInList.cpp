@@ -1,6 +1,6 @@
-#include "FindNextInList.h"
-#include "RecordFixture.h"
-#include "ScanListModel.h"
+#include "lists/ScanListModel.h"
+#include "records/FindNextInList.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "CliProcess.h"
-#include "RecordFixture.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QFile>
 #include <QTest>

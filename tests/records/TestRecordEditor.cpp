@@ -1,6 +1,6 @@
-#include "RecordEditor.h"
-#include "RecordFixture.h"
-#include "StoreEngines.h"
+#include "records/RecordEditor.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/StoreEngines.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "AnalysisOptionsStore.h"
-#include "RecordFixture.h"
-#include "RecordSchema.h"
-#include "RecordTable.h"
+#include "analysis/AnalysisOptionsStore.h"
+#include "records/RecordSchema.h"
+#include "records/RecordTable.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "CliProcess.h"
-#include "DatabaseMaintenance.h"
-#include "DatabaseUrl.h"
-#include "PostgresServer.h"
-#include "RecordSchema.h"
-#include "RecordStore.h"
-#include "RecordTableDump.h"
+#include "records/DatabaseMaintenance.h"
+#include "records/DatabaseUrl.h"
+#include "records/RecordSchema.h"
+#include "records/RecordStore.h"
+#include "sheets/RecordTableDump.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/PostgresServer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "RecordFixture.h"
-#include "RecordStoreSession.h"
-#include "StoreEngines.h"
+#include "records/RecordStoreSession.h"
+#include "tests/support/RecordFixture.h"
+#include "tests/support/StoreEngines.h"
 
 #include <QFile>
 #include <QSqlDatabase>

@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "CliProcess.h"
+#include "tests/support/CliProcess.h"
 
 // netkestrel-cli records, run as a script would run it.
 class TestRecordsCli : public QObject

@@ -1,5 +1,5 @@
-#include "RecordFixture.h"
-#include "ScanRowImport.h"
+#include "records/ScanRowImport.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QTest>
 

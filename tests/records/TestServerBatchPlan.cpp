@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "ServerBatchPlan.h"
+#include "records/ServerBatchPlan.h"
 
 namespace {
 

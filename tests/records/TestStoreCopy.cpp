@@ -1,10 +1,10 @@
-#include "AcknowledgementStore.h"
-#include "CliProcess.h"
-#include "HistoryReader.h"
-#include "HistoryRecorder.h"
-#include "PostgresServer.h"
-#include "RecordStore.h"
-#include "ScanRow.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "lists/ScanRow.h"
+#include "records/AcknowledgementStore.h"
+#include "records/RecordStore.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/PostgresServer.h"
 
 #include <QFile>
 #include <QSqlDatabase>

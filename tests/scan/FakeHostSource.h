@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QMetaObject>
 
-#include "HostSource.h"
+#include "scan/HostSource.h"
 
 // A host source with answers set in advance: hosts whose index is in `macs`
 // answer with that MAC, the others are silent. Results come from the event

@@ -1,4 +1,4 @@
-#include "LoopbackResponder.h"
+#include "tests/scan/LoopbackResponder.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "LocalNetworks.h"
-#include "ScanRange.h"
+#include "scan/LocalNetworks.h"
+#include "scan/ScanRange.h"
 
 class TestLocalNetworks : public QObject
 {

@@ -1,4 +1,4 @@
-#include "LookupVendor.h"
+#include "scan/LookupVendor.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ScanListModel.h"
-#include "ScanRun.h"
+#include "lists/ScanListModel.h"
+#include "scan/ScanRun.h"
 
 class TestMissingMacLibrary : public QObject
 {

@@ -1,7 +1,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-#include "NeighbourTable.h"
+#include "scan/NeighbourTable.h"
 
 class TestNeighbourTable : public QObject
 {

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "NodeStatusMessage.h"
+#include "scan/NodeStatusMessage.h"
 
 namespace {
 

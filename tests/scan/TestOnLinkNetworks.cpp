@@ -1,8 +1,8 @@
 // Which addresses a query reaches on-link, through the neighbour table.
 #include <QTest>
 
-#include "OnLinkNetworks.h"
-#include "ScanRange.h"
+#include "scan/OnLinkNetworks.h"
+#include "scan/ScanRange.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "ScanRange.h"
+#include "scan/ScanRange.h"
 
 class TestScanRange : public QObject
 {

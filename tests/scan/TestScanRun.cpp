@@ -1,9 +1,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "FakeHostSource.h"
-#include "ScanListModel.h"
-#include "ScanRun.h"
+#include "lists/ScanListModel.h"
+#include "scan/ScanRun.h"
+#include "tests/scan/FakeHostSource.h"
 
 namespace {
 

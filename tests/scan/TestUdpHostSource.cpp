@@ -14,11 +14,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "LoopbackResponder.h"
-#include "NodeStatusMessage.h"
-#include "NodeStatusProbe.h"
-#include "ScanListModel.h"
-#include "ScanRun.h"
+#include "lists/ScanListModel.h"
+#include "scan/NodeStatusMessage.h"
+#include "scan/NodeStatusProbe.h"
+#include "scan/ScanRun.h"
+#include "tests/scan/LoopbackResponder.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "LookupVendor.h"
-#include "VendorResolver.h"
+#include "scan/LookupVendor.h"
+#include "scan/VendorResolver.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "SheetTools.h"
+#include "tests/sheets/SheetTools.h"
 
 #include <QDir>
 #include <QFile>

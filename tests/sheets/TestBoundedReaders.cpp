@@ -3,15 +3,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "CliProcess.h"
-#include "RecordSheet.h"
-#include "ScanListModel.h"
-#include "ScanListWorkbook.h"
-#include "ScanResultReader.h"
-#include "SheetGrid.h"
-#include "SheetImport.h"
-#include "SheetTools.h"
-#include "XlsReaderProcess.h"
+#include "export/ScanResultReader.h"
+#include "lists/ScanListModel.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/ScanListWorkbook.h"
+#include "sheets/SheetGrid.h"
+#include "sheets/SheetImport.h"
+#include "sheets/XlsReaderProcess.h"
+#include "tests/sheets/SheetTools.h"
+#include "tests/support/CliProcess.h"
 
 // The readers of workbooks and scan result files against hostile files, each
 // read by netkestrel-cli under an address-space limit, so that a reader that

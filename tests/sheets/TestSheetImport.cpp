@@ -1,9 +1,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "RecordFixture.h"
-#include "RecordSheet.h"
-#include "SheetImport.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/SheetImport.h"
+#include "tests/support/RecordFixture.h"
 
 // The import run on a real record store: the duplicate policies, the
 // question, Cancel, the status line and the closing message; and which

@@ -4,15 +4,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "CliProcess.h"
-#include "RecordFixture.h"
-#include "RecordSheet.h"
-#include "RecordWorkbook.h"
-#include "ScanListModel.h"
-#include "ScanListWorkbook.h"
-#include "ScanResultFile.h"
-#include "SheetImport.h"
-#include "SheetTools.h"
+#include "export/ScanResultFile.h"
+#include "lists/ScanListModel.h"
+#include "sheets/RecordSheet.h"
+#include "sheets/RecordWorkbook.h"
+#include "sheets/ScanListWorkbook.h"
+#include "sheets/SheetImport.h"
+#include "tests/sheets/SheetTools.h"
+#include "tests/support/CliProcess.h"
+#include "tests/support/RecordFixture.h"
 
 // The workbook commands of netkestrel-cli as a script runs them: imports of a
 // workbook that Perl's Spreadsheet::WriteExcel wrote, the two exports read

@@ -2,10 +2,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "CellText.h"
-#include "SheetTools.h"
-#include "WorkbookReader.h"
-#include "XlsxStyles.h"
+#include "sheets/CellText.h"
+#include "sheets/WorkbookReader.h"
+#include "sheets/XlsxStyles.h"
+#include "tests/sheets/SheetTools.h"
 
 // The workbook readers against files that other programs wrote: .xls by
 // Perl's Spreadsheet::WriteExcel, .xlsx packed by Python's zipfile from parts

@@ -1,8 +1,8 @@
-#include "CliProcess.h"
+#include "tests/support/CliProcess.h"
 
 #include <sys/resource.h>
 
-#include "AddressSanitizer.h"
+#include "platform/AddressSanitizer.h"
 
 namespace CliProcess {
 

@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 
-#include "DatabaseUrl.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "records/DatabaseUrl.h"
 
 // A PostgreSQL server of the test's own: initdb into a temporary folder as an
 // unprivileged user (the account "postgres", or "nobody"; the tests run as

@@ -1,4 +1,4 @@
-#include "RecordFixture.h"
+#include "tests/support/RecordFixture.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

@@ -6,13 +6,13 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
-#include "PostgresServer.h"
-#include "PresetRecord.h"
-#include "ProgramState.h"
-#include "RecordCommands.h"
-#include "RecordListModel.h"
-#include "RecordStore.h"
-#include "ScriptedPrompt.h"
+#include "lists/PresetRecord.h"
+#include "lists/RecordListModel.h"
+#include "platform/ProgramState.h"
+#include "records/RecordCommands.h"
+#include "records/RecordStore.h"
+#include "tests/support/PostgresServer.h"
+#include "tests/support/ScriptedPrompt.h"
 
 // A temporary data folder with the record store on it, a record list, a
 // scripted prompt, the program state, and the record commands on all of

@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "DesktopServices.h"
+#include "platform/DesktopServices.h"
 
 // Records what was opened and answers with a set outcome, so that tests see
 // which URL or file a command handed to the desktop.

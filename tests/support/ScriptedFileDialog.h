@@ -3,7 +3,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "FileDialog.h"
+#include "platform/FileDialog.h"
 
 // Answers file dialogs in advance, in order, and records every request so that
 // tests can assert titles, filters and modes. With no answer left it answers

@@ -1,4 +1,4 @@
-#include "ScriptedProgramRunner.h"
+#include "tests/support/ScriptedProgramRunner.h"
 
 ProgramOutcome ScriptedProgramRunner::run(const ProgramRun &run)
 {

@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QList>
 
-#include "ProgramRunner.h"
+#include "platform/ProgramRunner.h"
 
 // Answers runs from outcomes set up in advance and keeps every run it was
 // asked for (program, arguments, standard input), so that tests can assert

@@ -1,4 +1,4 @@
-#include "ScriptedPrompt.h"
+#include "tests/support/ScriptedPrompt.h"
 
 PromptAnswer ScriptedPrompt::ask(const PromptRequest &request)
 {

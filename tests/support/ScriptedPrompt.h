@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "Prompt.h"
+#include "platform/Prompt.h"
 
 // A Prompt that answers from a queue set up in advance and keeps every
 // request it was asked, so that tests can assert the exact texts. With an

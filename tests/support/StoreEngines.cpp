@@ -1,4 +1,4 @@
-#include "StoreEngines.h"
+#include "tests/support/StoreEngines.h"
 
 #include <QTest>
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <memory>
 
-#include "PostgresServer.h"
-#include "Result.h"
+#include "platform/Result.h"
+#include "tests/support/PostgresServer.h"
 
 // Runs a test class's functions once on each engine of the record store: its
 // initTestCase_data() calls addRows(), its init() asks server() for the

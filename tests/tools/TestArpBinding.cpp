@@ -1,10 +1,10 @@
-#include "ArpBindingCommand.h"
-#include "ArpBindingScript.h"
-#include "NeighbourBinder.h"
-#include "RecordListModel.h"
-#include "ScanListModel.h"
-#include "ScriptedProgramRunner.h"
-#include "ScriptedPrompt.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "tests/support/ScriptedProgramRunner.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tools/ArpBindingCommand.h"
+#include "tools/ArpBindingScript.h"
+#include "tools/NeighbourBinder.h"
 
 #include <QFile>
 #include <QTemporaryDir>

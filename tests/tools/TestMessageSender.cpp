@@ -1,5 +1,5 @@
-#include "MessageSender.h"
-#include "ScriptedProgramRunner.h"
+#include "tests/support/ScriptedProgramRunner.h"
+#include "tools/MessageSender.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "OpenComputer.h"
-#include "ScanListModel.h"
-#include "ScriptedDesktopServices.h"
-#include "ScriptedProgramRunner.h"
-#include "ScriptedPrompt.h"
+#include "lists/ScanListModel.h"
+#include "tests/support/ScriptedDesktopServices.h"
+#include "tests/support/ScriptedProgramRunner.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tools/OpenComputer.h"
 
 #include <QTest>
 

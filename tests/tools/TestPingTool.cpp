@@ -1,6 +1,6 @@
-#include "PingTool.h"
-#include "RecordListModel.h"
-#include "ScriptedPrompt.h"
+#include "lists/RecordListModel.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tools/PingTool.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
-#include "ComputerList.h"
-#include "RecordListModel.h"
-#include "RemoteShutdown.h"
-#include "ScanListModel.h"
-#include "ScanRow.h"
-#include "ScriptedProgramRunner.h"
-#include "SettingsSection.h"
-#include "ShutdownOptions.h"
+#include "lists/RecordListModel.h"
+#include "lists/ScanListModel.h"
+#include "lists/ScanRow.h"
+#include "platform/SettingsSection.h"
+#include "tests/support/ScriptedProgramRunner.h"
+#include "tools/ComputerList.h"
+#include "tools/RemoteShutdown.h"
+#include "tools/ShutdownOptions.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "MagicPacket.h"
-#include "RecordListModel.h"
-#include "ScriptedPrompt.h"
-#include "WakeOnLan.h"
+#include "lists/RecordListModel.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tools/MagicPacket.h"
+#include "tools/WakeOnLan.h"
 
 #include <QNetworkDatagram>
 #include <QTest>
