@@ -1,8 +1,8 @@
 // netkestrel: the desktop program. "netkestrel mini" starts it in the tray.
 #include <QApplication>
 
-#include "app/FormMain.h"
-#include "app/SingleInstance.h"
+#include "app/desktop/SingleInstance.h"
+#include "app/window/FormMain.h"
 #include "platform/DataFolder.h"
 #include "platform/ProcessMemory.h"
 

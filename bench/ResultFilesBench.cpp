@@ -4,9 +4,9 @@
 // row per insertion), and the text and HTML export of 100,000 findings.
 // Prints the median of each. Runs offscreen unless a platform is set.
 //   netkestrel-files-bench
-#include "app/MainMenus.h"
-#include "app/ResultFileCommands.h"
-#include "app/ScanListView.h"
+#include "app/commands/ResultFileCommands.h"
+#include "app/parts/MainMenus.h"
+#include "app/widgets/ScanListView.h"
 #include "bench/BenchMedian.h"
 #include "export/ListHtmlWriter.h"
 #include "export/ListTextWriter.h"

@@ -6,7 +6,7 @@
 // (written by Perl's Spreadsheet::WriteExcel, when installed) are read too.
 // Prints the median of each step.
 //   netkestrel-sheets-bench
-#include "app/FormEXCELDR.h"
+#include "app/dialogs/FormEXCELDR.h"
 #include "bench/BenchMedian.h"
 #include "lists/ListModel.h"
 #include "lists/RecordListModel.h"

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/AnalysisPrinter.h"
+#include "app/printing/AnalysisPrinter.h"
 #include "lists/AnalysisListModel.h"
 
 // Printing the analysis list to a PDF file: no printer needed.

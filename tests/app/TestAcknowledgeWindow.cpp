@@ -1,5 +1,5 @@
-#include "app/AcknowledgeDialog.h"
-#include "app/MainMenus.h"
+#include "app/dialogs/AcknowledgeDialog.h"
+#include "app/parts/MainMenus.h"
 #include "records/AcknowledgementStore.h"
 #include "tests/app/WindowFixture.h"
 

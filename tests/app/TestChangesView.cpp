@@ -7,12 +7,12 @@
 #include <QTest>
 
 #include "../scan/FakeHostSource.h"
-#include "app/ChangesCommands.h"
-#include "app/FormChanges.h"
-#include "app/FormMain.h"
-#include "app/ListView.h"
-#include "app/MainMenus.h"
-#include "app/ScanRangeEntry.h"
+#include "app/commands/ChangesCommands.h"
+#include "app/dialogs/FormChanges.h"
+#include "app/parts/MainMenus.h"
+#include "app/widgets/ListView.h"
+#include "app/widgets/ScanRangeEntry.h"
+#include "app/window/FormMain.h"
 #include "history/HistoryReader.h"
 #include "history/HistoryRecorder.h"
 #include "lists/ScanRow.h"

@@ -1,4 +1,4 @@
-#include "app/FormAddJF.h"
+#include "app/dialogs/FormAddJF.h"
 #include "tests/support/RecordFixture.h"
 
 #include <QApplication>

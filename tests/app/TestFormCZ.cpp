@@ -1,5 +1,5 @@
-#include "app/FormCZ.h"
-#include "app/MessageBoxPrompt.h"
+#include "app/desktop/MessageBoxPrompt.h"
+#include "app/dialogs/FormCZ.h"
 #include "lists/ScanListModel.h"
 #include "tests/support/RecordFixture.h"
 

@@ -1,5 +1,5 @@
-#include "app/FormDR.h"
-#include "app/MainMenus.h"
+#include "app/dialogs/FormDR.h"
+#include "app/parts/MainMenus.h"
 #include "lists/RecordListModel.h"
 #include "records/ScanRowImport.h"
 #include "tests/app/WindowFixture.h"

@@ -11,9 +11,9 @@
 #include <QTableView>
 #include <QTest>
 
-#include "app/FormEXCELDR.h"
-#include "app/MainMenus.h"
-#include "app/SpreadsheetCommands.h"
+#include "app/commands/SpreadsheetCommands.h"
+#include "app/dialogs/FormEXCELDR.h"
+#include "app/parts/MainMenus.h"
 #include "lists/ListModel.h"
 #include "lists/ScanListModel.h"
 #include "sheets/RecordSheet.h"

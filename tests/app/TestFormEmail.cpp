@@ -11,10 +11,10 @@
 #include <QTcpServer>
 #include <QTest>
 
-#include "app/FormEmail.h"
-#include "app/MainMenus.h"
-#include "app/ReportCommands.h"
-#include "app/StatusBarPanels.h"
+#include "app/commands/ReportCommands.h"
+#include "app/dialogs/FormEmail.h"
+#include "app/parts/MainMenus.h"
+#include "app/parts/StatusBarPanels.h"
 #include "mail/ReportRun.h"
 #include "platform/SettingsSection.h"
 #include "tests/app/WindowFixture.h"

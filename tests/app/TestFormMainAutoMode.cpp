@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
-#include "app/AutoModeIndicators.h"
-#include "app/FormMain.h"
-#include "app/ScanRangeEntry.h"
-#include "app/StatusBarPanels.h"
-#include "app/TrayIcon.h"
+#include "app/parts/AutoModeIndicators.h"
+#include "app/parts/StatusBarPanels.h"
+#include "app/parts/TrayIcon.h"
+#include "app/widgets/ScanRangeEntry.h"
+#include "app/window/FormMain.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/ScriptedDesktopServices.h"
 #include "tests/support/ScriptedPrompt.h"

@@ -1,4 +1,4 @@
-#include "app/MainMenus.h"
+#include "app/parts/MainMenus.h"
 #include "lists/RecordListModel.h"
 #include "records/DatabaseMaintenance.h"
 #include "tests/app/WindowFixture.h"

@@ -24,9 +24,9 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
-#include "app/FormMain.h"
-#include "app/MainMenus.h"
-#include "app/ScanRangeEntry.h"
+#include "app/parts/MainMenus.h"
+#include "app/widgets/ScanRangeEntry.h"
+#include "app/window/FormMain.h"
 #include "records/RecordStoreSession.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/ScriptedDesktopServices.h"

@@ -1,4 +1,4 @@
-#include "app/MainMenus.h"
+#include "app/parts/MainMenus.h"
 #include "tests/app/WindowFixture.h"
 #include "tools/ArpBindingScript.h"
 #include "tools/MagicPacket.h"

@@ -1,7 +1,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "app/FormEXCELDR.h"
+#include "app/dialogs/FormEXCELDR.h"
 #include "lists/ListModel.h"
 #include "sheets/RecordTableDump.h"
 #include "sheets/RecordWorkbook.h"

@@ -5,8 +5,8 @@
 #include <QHeaderView>
 #include <QTest>
 
-#include "app/MainIcons.h"
-#include "app/ScanListView.h"
+#include "app/widgets/MainIcons.h"
+#include "app/widgets/ScanListView.h"
 #include "lists/ScanListModel.h"
 #include "scan/ScanRange.h"
 

@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "app/MainMenus.h"
+#include "app/parts/MainMenus.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "analysis/AnalysisOptions.h"
-#include "app/OptionFrames.h"
+#include "app/parts/OptionFrames.h"
 
 class TestOptionFrames : public QObject
 {

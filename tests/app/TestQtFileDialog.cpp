@@ -1,4 +1,4 @@
-#include "app/QtFileDialog.h"
+#include "app/desktop/QtFileDialog.h"
 
 #include <QFileDialog>
 #include <QTemporaryDir>

@@ -5,9 +5,9 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
-#include "app/ListView.h"
-#include "app/MainIcons.h"
-#include "app/RowIconDelegate.h"
+#include "app/widgets/ListView.h"
+#include "app/widgets/MainIcons.h"
+#include "app/widgets/RowIconDelegate.h"
 #include "lists/AnalysisListModel.h"
 #include "lists/ScanListModel.h"
 

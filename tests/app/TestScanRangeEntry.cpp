@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "app/ScanRangeEntry.h"
+#include "app/widgets/ScanRangeEntry.h"
 
 class TestScanRangeEntry : public QObject
 {

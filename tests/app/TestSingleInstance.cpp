@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/SingleInstance.h"
+#include "app/desktop/SingleInstance.h"
 
 // The single-instance guard, two "starts" in one process on a socket in the
 // test's own folder, and a process of another user at either end.

@@ -10,9 +10,9 @@
 
 #include <memory>
 
-#include "app/FormMain.h"
-#include "app/ScanPane.h"
-#include "app/WindowPlacement.h"
+#include "app/parts/ScanPane.h"
+#include "app/parts/WindowPlacement.h"
+#include "app/window/FormMain.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/ScriptedDesktopServices.h"
 #include "tests/support/ScriptedPrompt.h"

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "analysis/AnalysisOptionsStore.h"
-#include "app/FormMain.h"
+#include "app/window/FormMain.h"
 #include "records/RecordStore.h"
 #include "tests/support/ScriptedDesktopServices.h"
 #include "tests/support/ScriptedProgramRunner.h"

@@ -10,12 +10,12 @@
 #include <QTest>
 
 #include "../app/WindowFixture.h"
-#include "app/AutoStepNotice.h"
-#include "app/FormMain.h"
-#include "app/MainMenus.h"
-#include "app/ScanCommands.h"
-#include "app/ScanRangeEntry.h"
-#include "app/StatusBarPanels.h"
+#include "app/commands/ScanCommands.h"
+#include "app/parts/AutoStepNotice.h"
+#include "app/parts/MainMenus.h"
+#include "app/parts/StatusBarPanels.h"
+#include "app/widgets/ScanRangeEntry.h"
+#include "app/window/FormMain.h"
 #include "tests/support/ScriptedPrompt.h"
 
 class TestMainWindowScan : public QObject

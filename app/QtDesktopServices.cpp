@@ -1,8 +1,0 @@
-#include "app/QtDesktopServices.h"
-
-#include <QDesktopServices>
-
-bool QtDesktopServices::openUrl(const QUrl &url)
-{
-    return QDesktopServices::openUrl(url);
-}

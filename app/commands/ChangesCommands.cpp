@@ -1,0 +1,143 @@
+#include "app/commands/ChangesCommands.h"
+
+#include "analysis/Analyzer.h"
+#include "app/dialogs/FormChanges.h"
+#include "app/parts/MainMenus.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "history/MacText.h"
+#include "history/ScanHistory.h"
+#include "records/RecordStore.h"
+#include "scan/ScanRun.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+
+#include <utility>
+
+ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList,
+                                 const RecordStore &store, QWidget *window)
+    : QObject(window), m_scanRun(scanRun), m_scanList(scanList), m_store(store), m_window(window)
+{
+    if (QMenu *analyze = menus.menu(QStringLiteral("JSmenu"))) {
+        analyze->addSeparator();
+        QAction *action = analyze->addAction(QStringLiteral("Changes"));
+        action->setObjectName(QLatin1String(ActionName));
+        connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
+    }
+    connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
+    m_writer.setMaxThreadCount(1);
+}
+
+ChangesCommands::~ChangesCommands()
+{
+    m_writer.waitForDone();
+}
+
+void ChangesCommands::waitForHistory()
+{
+    m_writer.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void ChangesCommands::reload()
+{
+    ++m_generation;
+    m_loaded = false;
+    m_changes.clear();
+    if (m_form && m_form->isVisible())
+        showChanges();
+}
+
+void ChangesCommands::showChanges()
+{
+    if (!m_loaded) {
+        // A history still being written would be read and then listed again.
+        waitForHistory();
+        const Result<QList<ChangeEvent>> stored = HistoryReader(m_store).changes();
+        if (stored) {
+            m_changes.clear();
+            m_events.clear();
+            append(*stored);
+            m_loaded = true;
+        } else {
+            qWarning("%s", qPrintable(stored.error()));
+        }
+    }
+    if (!m_form) {
+        m_form = new FormChanges(&m_changes, m_window);
+        connect(m_form, &FormChanges::siteChosen, this, &ChangesCommands::showSite);
+    }
+    offerSites();
+    m_form->show();
+    m_form->raise();
+    m_form->activateWindow();
+}
+
+void ChangesCommands::scanFinished(const QString &completion)
+{
+    if (completion.isEmpty())
+        return; // the run failed before its first host
+    // The rows are copied now: the list starts over with the next scan. The
+    // store is copied too, as the window may move to another database.
+    m_writer.start([this, store = m_store,
+                    scan = ScanHistory::completed(ScanHistory::rowsOf(m_scanList), m_scanRun.neighbourMacs(),
+                                                  m_ownSite, m_clock),
+                    generation = m_generation] {
+        const ScanHistory::Outcome outcome = ScanHistory::write(store, scan);
+        QMetaObject::invokeMethod(
+            this, [this, generation, outcome] { recorded(generation, outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome)
+{
+    for (const QString &message : outcome.messages)
+        qWarning("%s", qPrintable(message));
+    // Before the window first opens, the stored events are read then. The
+    // events of kept scans written now are in the store only: the window
+    // lists them when it reads the store next.
+    if (outcome.fate == ScanHistory::Outcome::Fate::Written && m_loaded && generation == m_generation) {
+        append(outcome.events);
+        offerSites();
+    }
+}
+
+void ChangesCommands::showSite(const QString &site)
+{
+    m_site = site;
+    m_changes.clear();
+    const QList<ChangeEvent> all = std::exchange(m_events, {});
+    append(all);
+}
+
+void ChangesCommands::offerSites()
+{
+    if (!m_form)
+        return;
+    QStringList sites;
+    for (const ChangeEvent &event : std::as_const(m_events)) {
+        if (!sites.contains(event.site))
+            sites.append(event.site);
+    }
+    sites.sort();
+    m_form->setSites(sites);
+    if (m_form->site() != m_site)
+        showSite(m_form->site());
+}
+
+void ChangesCommands::append(const QList<ChangeEvent> &events)
+{
+    m_events += events;
+    QList<QStringList> rows;
+    rows.reserve(events.size());
+    for (const ChangeEvent &event : events) {
+        if (!m_site.isEmpty() && event.site != m_site)
+            continue;
+        rows.append({Analyzer::dateTimeText(event.time.toLocalTime()), event.site,
+                     ChangeEvent::kindWord(event.kind), event.ipAddress, MacText::shown(event.macAddress),
+                     event.text()});
+    }
+    m_changes.appendChanges(rows);
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QThreadPool>
+
+#include "app/dialogs/FormChanges.h"
+#include "history/ChangeEvent.h"
+#include "history/HistoryTime.h"
+#include "history/ScanHistory.h"
+#include "lists/ChangesListModel.h"
+#include "platform/Result.h"
+
+class MainMenus;
+class RecordStore;
+class QAction;
+class ScanListModel;
+class ScanRun;
+
+// The window's side of the host history: every scan that completes (started
+// by the user or by the automatic mode) goes into the history of the window's
+// record store, and the item "Changes" of the Analyze menu opens the window of the
+// change events. The stored events are read when the window first opens;
+// later scans append theirs. The window shows the events of every site or of
+// the one chosen in its combo box; the window's own scans are recorded under
+// its site (setSite), the machine's host name unless one is set. A history
+// that cannot be written never interrupts the window: the failure is logged,
+// the scan's rows stand, and its history is kept in the data folder until a
+// later scan's write gets through (ScanHistory::write). A scan's history is
+// written on a thread of its own, so that a large scan, or a store on a
+// server, never holds the window; the scans reach the history in the order
+// they completed.
+// The store is the window's own, which outlives this object; when it moves
+// to another database, reload() drops the events of the old one.
+class ChangesCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *ActionName = "mnuChanges";
+
+    ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListModel &scanList, const RecordStore &store,
+                    QWidget *window);
+    // Waits for the histories still being written: none is lost on closing.
+    ~ChangesCommands() override;
+
+    void setClock(HistoryTime::Clock clock) { m_clock = std::move(clock); }
+    // The site the window's next scans are recorded under; empty: the host name.
+    void setSite(const QString &site) { m_ownSite = site; }
+    const QString &site() const { return m_ownSite; }
+    ChangesListModel &changes() { return m_changes; }
+    FormChanges *form() const { return m_form; }
+    // Opens the "Changes" window (or raises it).
+    void showChanges();
+    // The store now names another database: its events replace those shown.
+    void reload();
+
+    // Shows the events of one site only (empty: every site).
+    void showSite(const QString &site);
+    // Returns when every completed scan is in the history and its events
+    // are listed.
+    void waitForHistory();
+
+private:
+    void scanFinished(const QString &completion);
+    void recorded(int generation, const ScanHistory::Outcome &outcome);
+    void append(const QList<ChangeEvent> &events);
+    void offerSites();
+
+    ScanRun &m_scanRun;
+    ScanListModel &m_scanList;
+    const RecordStore &m_store;
+    QWidget *m_window;
+    HistoryTime::Clock m_clock = HistoryTime::systemClock();
+    ChangesListModel m_changes;
+    QList<ChangeEvent> m_events; // of every site, in the order they came
+    QString m_site;              // shown; empty: every site
+    QString m_ownSite;           // the scans'; empty: the host name
+    QPointer<FormChanges> m_form;
+    bool m_loaded = false;
+    int m_generation = 0; // counts the stores; a history written into an earlier one is not listed
+    QThreadPool m_writer; // one thread, so that the scans are written in turn
+};

@@ -1,0 +1,244 @@
+#include "app/widgets/ScanRangeEntry.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QValidator>
+
+namespace {
+
+// The longest text the first box of a row takes: a dotted address with a
+// little white space around it, as it comes from a clipboard.
+constexpr int PastedAddressLength = 32;
+
+// Pasted text goes through the same door as typed text: digits only, at most
+// three. The first box of a row also takes a whole dotted address, which the
+// entry then spreads over the row.
+class OctetValidator : public QValidator
+{
+public:
+    OctetValidator(bool takesAddress, QObject *parent) : QValidator(parent), m_takesAddress(takesAddress) {}
+
+    State validate(QString &input, int &) const override
+    {
+        static const QRegularExpression octet(QStringLiteral("^[0-9]{0,3}$"));
+        static const QRegularExpression address(QStringLiteral("^\\s*[0-9]{1,3}(\\.[0-9]{1,3}){3}\\s*$"));
+        if (octet.match(input).hasMatch())
+            return Acceptable;
+        return m_takesAddress && address.match(input).hasMatch() ? Acceptable : Invalid;
+    }
+
+private:
+    bool m_takesAddress;
+};
+
+bool isModifierKey(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
+
+QLabel *dotLabel(QWidget *parent)
+{
+    auto *dot = new QLabel(QStringLiteral("."), parent);
+    dot->setFixedWidth(4);
+    return dot;
+}
+
+} // namespace
+
+ScanRangeEntry::ScanRangeEntry(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ScanRangeEntry"));
+    auto *digits = new OctetValidator(false, this);
+    auto *digitsOrAddress = new OctetValidator(true, this);
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(2);
+    const char *const captions[] = {"From:", "To:", "Scan by:"};
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(QLatin1String(captions[i]), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        m_captions.append(label);
+    }
+    for (int row = 0; row < 2; ++row) {
+        grid->addWidget(m_captions.at(row), row, 0);
+        auto *line = new QHBoxLayout;
+        line->setSpacing(1);
+        for (int octet = 0; octet < 4; ++octet) {
+            const int index = row * 4 + octet;
+            auto *edit = new QLineEdit(this);
+            edit->setObjectName(QStringLiteral("IP_%1").arg(index));
+            edit->setValidator(octet == 0 ? digitsOrAddress : digits);
+            edit->setMaxLength(octet == 0 ? PastedAddressLength : 3);
+            edit->setAlignment(Qt::AlignCenter);
+            edit->setFixedWidth(32);
+            edit->installEventFilter(this);
+            connect(edit, &QLineEdit::textChanged, this, [this, index] { boxChanged(index); });
+            m_boxes.append(edit);
+            if (octet > 0)
+                line->addWidget(dotLabel(this));
+            line->addWidget(edit);
+        }
+        line->addStretch();
+        grid->addLayout(line, row, 1);
+    }
+    m_arp = new QRadioButton(QStringLiteral("ARP"), this);
+    m_arp->setObjectName(QStringLiteral("Option1_0"));
+    m_udp = new QRadioButton(QStringLiteral("UDP"), this);
+    m_udp->setObjectName(QStringLiteral("Option1_3"));
+    m_arp->setChecked(true);
+    auto *methods = new QHBoxLayout;
+    methods->addWidget(m_arp);
+    methods->addWidget(m_udp);
+    methods->addStretch();
+    grid->addWidget(m_captions.at(2), 2, 0);
+    grid->addLayout(methods, 2, 1);
+    for (QRadioButton *option : {m_arp, m_udp}) {
+        connect(option, &QRadioButton::clicked, this, [this] {
+            applyMethod();
+            Q_EMIT methodChanged(method());
+        });
+    }
+    applyMethod();
+}
+
+QStringList ScanRangeEntry::boxes() const
+{
+    QStringList texts;
+    for (const QLineEdit *edit : m_boxes)
+        texts << edit->text();
+    return texts;
+}
+
+void ScanRangeEntry::setBoxes(const QStringList &texts)
+{
+    m_filling = true;
+    for (int i = 0; i < BoxCount; ++i)
+        m_boxes.at(i)->setText(texts.size() == BoxCount ? texts.at(i) : QString());
+    m_filling = false;
+}
+
+QStringList ScanRangeEntry::boxesForScan() const
+{
+    QStringList texts = boxes();
+    if (method() == ScanMethod::Arp) {
+        for (int i = 0; i < 3; ++i)
+            texts[4 + i] = texts.at(i);
+    }
+    return texts;
+}
+
+ScanMethod ScanRangeEntry::method() const
+{
+    return m_udp->isChecked() ? ScanMethod::Udp : ScanMethod::Arp;
+}
+
+void ScanRangeEntry::setMethod(ScanMethod method)
+{
+    (method == ScanMethod::Udp ? m_udp : m_arp)->setChecked(true);
+    applyMethod();
+}
+
+void ScanRangeEntry::showRangeOrder(bool enteredBackwards)
+{
+    m_captions.at(0)->setText(QLatin1String(enteredBackwards ? "To:" : "From:"));
+    m_captions.at(1)->setText(QLatin1String(enteredBackwards ? "From:" : "To:"));
+}
+
+void ScanRangeEntry::applyMethod()
+{
+    const bool arp = method() == ScanMethod::Arp;
+    for (int i = 4; i < 7; ++i) {
+        QLineEdit *edit = m_boxes.at(i);
+        edit->setReadOnly(arp);
+        QPalette colours = edit->palette();
+        const QPalette standard = palette();
+        colours.setColor(QPalette::Text,
+                         arp ? standard.color(QPalette::Dark) : standard.color(QPalette::ButtonText));
+        edit->setPalette(colours);
+    }
+}
+
+void ScanRangeEntry::moveFocusOn(int index)
+{
+    if (m_filling)
+        return;
+    if (index < BoxCount - 1)
+        m_boxes.at(index + 1)->setFocus(Qt::TabFocusReason);
+    else if (m_scanButton)
+        m_scanButton->setFocus(Qt::TabFocusReason);
+}
+
+void ScanRangeEntry::boxChanged(int index)
+{
+    QLineEdit *edit = m_boxes.at(index);
+    if (edit->text().contains(QLatin1Char('.'))) {
+        fillRowFrom(index);
+    } else if (edit->text().toInt() > 255) {
+        edit->setText(QStringLiteral("255")); // comes back here once more, now three characters long
+    } else if (edit->text().size() >= 3 && edit->hasFocus() && !m_filling) {
+        moveFocusOn(index);
+        m_advancedTo = index + 1 < BoxCount ? index + 1 : -1;
+    }
+}
+
+void ScanRangeEntry::fillRowFrom(int index)
+{
+    // Only the validator of a row's first box lets a dotted address in, and
+    // only a whole one.
+    const int first = index - index % 4;
+    const QStringList octets = m_boxes.at(index)->text().trimmed().split(QLatin1Char('.'));
+    m_filling = true;
+    for (int i = 0; i < 4; ++i)
+        m_boxes.at(first + i)->setText(octets.value(i));
+    m_filling = false;
+    // Where typing the address would have left the focus.
+    m_boxes.at(first + 3)->setFocus(Qt::OtherFocusReason);
+}
+
+bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<QLineEdit *>(watched);
+    const int index = int(m_boxes.indexOf(edit));
+    if (index < 0)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed its cursor.
+        QTimer::singleShot(0, edit, &QLineEdit::selectAll);
+        return false;
+    }
+    if (event->type() == QEvent::FocusOut) {
+        if (index == m_advancedTo)
+            m_advancedTo = -1;
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (isModifierKey(key->key()))
+        return false;
+    const bool justAdvanced = index == m_advancedTo;
+    m_advancedTo = -1;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (!edit->text().isEmpty())
+            moveFocusOn(index);
+        return true;
+    }
+    const QString text = key->text();
+    if (text.isEmpty() || !text.at(0).isPrint() || key->key() == Qt::Key_Backspace)
+        return false; // editing and moving keys pass
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false; // shortcuts such as Paste; the validator still checks what they insert
+    if (text == QLatin1String(".") || text == QLatin1String(",")) {
+        if (!justAdvanced)
+            moveFocusOn(index);
+        return true;
+    }
+    return !(text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'));
+}
