@@ -89,16 +89,17 @@ std::optional<int> analyseInto(const CommandLine &command, const QCommandLinePar
                                AnalysisListModel &analysisList, QString *dataFolderOut,
                                std::optional<DatabaseUrl> *serverOut, bool *incomplete)
 {
-    QString error;
     ScanOptions scanOptions;
-    if (!scanOptions.readMethod(parser, &error))
-        return command.usageError(error);
+    if (const Result<> method = scanOptions.readMethod(parser); !method)
+        return command.usageError(method.error());
     const bool fromFile = parser.isSet(QStringLiteral("scan-file"));
     if (fromFile && ScanOptions::anyScanOptionSet(parser))
         return command.usageError(
             QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
-    if (!fromFile && !scanOptions.readRangeAndPacing(parser, &error))
-        return command.usageError(error);
+    if (!fromFile) {
+        if (const Result<> range = scanOptions.readRangeAndPacing(parser); !range)
+            return command.usageError(range.error());
+    }
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
     if (dataFolderOut)
@@ -159,9 +160,9 @@ int runAnalyzeCommand(const QStringList &arguments)
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding"));
     if (const auto done = command.parse(parser, arguments))
         return *done;
-    const std::variant<bool, int> json = TableOrJsonOption::readFormat(parser, command);
-    if (const int *status = std::get_if<int>(&json))
-        return *status;
+    const Result<TableOrJsonOption::Format> format = TableOrJsonOption::readFormat(parser);
+    if (!format)
+        return command.usageError(format.error());
 
     AnalysisListModel analysisList;
     bool incomplete = false;
@@ -170,7 +171,8 @@ int runAnalyzeCommand(const QStringList &arguments)
         return *failed;
     const Result<QString> site = SiteOption::read(parser);
     FindingPrinter(analysisList, stdout,
-                   std::get<bool>(json) ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
+                   *format == TableOrJsonOption::Format::Json ? FindingPrinter::Format::Json
+                                                              : FindingPrinter::Format::Table,
                    site && !site->isEmpty() ? *site : HistoryRecorder::defaultSite())
         .printRows(0, analysisList.count() - 1);
     // A finding shown as new only because its acknowledgement could not be

@@ -31,9 +31,8 @@ int runReportCommand(const QStringList &arguments)
         return command.usageError(QStringLiteral("give --now (the daily report is sent by watch --report)."));
 
     ReportSettings settings = ReportSettings::load();
-    QString error;
-    if (!ReportOptions::apply(parser, &settings, &error))
-        return command.usageError(error);
+    if (const Result<> applied = ReportOptions::apply(parser, &settings); !applied)
+        return command.usageError(applied.error());
 
     AnalysisListModel analysisList;
     QString dataFolder;

@@ -66,15 +66,16 @@ int runWatchCommand(const QStringList &arguments)
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const std::variant<bool, int> format = TableOrJsonOption::readFormat(parser, command);
-    if (const int *status = std::get_if<int>(&format))
-        return *status;
-    const bool json = std::get<bool>(format);
+    const Result<TableOrJsonOption::Format> format = TableOrJsonOption::readFormat(parser);
+    if (!format)
+        return command.usageError(format.error());
+    const bool json = *format == TableOrJsonOption::Format::Json;
 
-    QString error;
     ScanOptions scanOptions;
-    if (!scanOptions.readMethod(parser, &error) || !scanOptions.readRangeAndPacing(parser, &error))
-        return command.usageError(error);
+    if (const Result<> method = scanOptions.readMethod(parser); !method)
+        return command.usageError(method.error());
+    if (const Result<> range = scanOptions.readRangeAndPacing(parser); !range)
+        return command.usageError(range.error());
     std::optional<int> every;
     if (parser.isSet(QStringLiteral("every"))) {
         every = AnalysisOptions::parseMinutes(parser.value(QStringLiteral("every")));
@@ -85,8 +86,8 @@ int runWatchCommand(const QStringList &arguments)
 
     const bool reporting = parser.isSet(QStringLiteral("report"));
     ReportSettings reportSettings = reporting ? ReportSettings::load() : ReportSettings{};
-    if (!ReportOptions::apply(parser, &reportSettings, &error))
-        return command.usageError(error);
+    if (const Result<> applied = ReportOptions::apply(parser, &reportSettings); !applied)
+        return command.usageError(applied.error());
     reportSettings.isSend = reporting;
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
