@@ -85,65 +85,62 @@ void addAnalysisSourceOptions(QCommandLineParser &parser)
     SiteOption::addForWriting(parser);
 }
 
-std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
-                               AnalysisListModel &analysisList, QString *dataFolderOut,
-                               std::optional<DatabaseUrl> *serverOut, bool *incomplete)
+AnalysisOutcome analyseInto(const CommandLine &command, const QCommandLineParser &parser,
+                            AnalysisListModel &analysisList)
 {
     ScanOptions scanOptions;
     if (const Result<> method = scanOptions.readMethod(parser); !method)
-        return command.usageError(method.error());
+        return AnalysisOutcome::endedWith(command.usageError(method.error()));
     const bool fromFile = parser.isSet(QStringLiteral("scan-file"));
     if (fromFile && ScanOptions::anyScanOptionSet(parser))
-        return command.usageError(
-            QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
+        return AnalysisOutcome::endedWith(command.usageError(
+            QStringLiteral("--scan-file takes the place of a scan: give no scan options with it.")));
     if (!fromFile) {
         if (const Result<> range = scanOptions.readRangeAndPacing(parser); !range)
-            return command.usageError(range.error());
+            return AnalysisOutcome::endedWith(command.usageError(range.error()));
     }
 
     const QString dataFolder = DataFolder::resolve(scanOptions.dataDir());
-    if (dataFolderOut)
-        *dataFolderOut = dataFolder;
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
-        return command.usageError(checked.error());
+        return AnalysisOutcome::endedWith(command.usageError(checked.error()));
     const Result<QString> site = SiteOption::read(parser);
     if (!site)
-        return command.usageError(site.error());
+        return AnalysisOutcome::endedWith(command.usageError(site.error()));
     AnalysisInputs inputs(dataFolder);
     if (const Result<> read = inputs.read(parser); !read)
-        return command.failure(read.error());
-    if (serverOut)
-        *serverOut = inputs.store().server();
+        return AnalysisOutcome::endedWith(command.failure(read.error()));
 
     ScanListModel scanList;
     if (fromFile) {
         const ScanResultReader::ReadOutcome read =
             ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
         if (!read.ok())
-            return command.failure(read.error);
+            return AnalysisOutcome::endedWith(command.failure(read.error));
         for (const ScanRow &row : read.rows)
             scanList.appendScanRow(row);
     }
 
     RecordListModel records;
     if (const Result<> loaded = inputs.loadRecords(records); !loaded)
-        return command.failure(loaded.error());
+        return AnalysisOutcome::endedWith(command.failure(loaded.error()));
 
     bool historyLost = false;
     if (!fromFile) {
         int status = 0;
         if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site, &status,
                       &historyLost))
-            return status;
+            return AnalysisOutcome::endedWith(status);
     }
 
     Analyzer analyzer(&scanList, &records, &analysisList);
     analyzer.setOptions(inputs.analyzerOptions());
     analyzer.setAcknowledgementSource(inputs.acknowledgements());
     analyzer.AnalyzeAll();
-    if (incomplete)
-        *incomplete = historyLost || inputs.acknowledgementsUnread();
-    return std::nullopt;
+    AnalysisOutcome outcome;
+    outcome.dataFolder = dataFolder;
+    outcome.server = inputs.store().server();
+    outcome.incomplete = historyLost || inputs.acknowledgementsUnread();
+    return outcome;
 }
 
 int runAnalyzeCommand(const QStringList &arguments)
@@ -165,10 +162,9 @@ int runAnalyzeCommand(const QStringList &arguments)
         return command.usageError(format.error());
 
     AnalysisListModel analysisList;
-    bool incomplete = false;
-    if (const std::optional<int> failed =
-            analyseInto(command, parser, analysisList, nullptr, nullptr, &incomplete))
-        return *failed;
+    const AnalysisOutcome analysed = analyseInto(command, parser, analysisList);
+    if (analysed.exitStatus)
+        return *analysed.exitStatus;
     const Result<QString> site = SiteOption::read(parser);
     FindingPrinter(analysisList, stdout,
                    *format == TableOrJsonOption::Format::Json ? FindingPrinter::Format::Json
@@ -177,7 +173,7 @@ int runAnalyzeCommand(const QStringList &arguments)
         .printRows(0, analysisList.count() - 1);
     // A finding shown as new only because its acknowledgement could not be
     // read is no reason to alarm; the failure is.
-    if (incomplete)
+    if (analysed.incomplete)
         return CommandLine::FailureStatus;
     for (int row = 0; row < analysisList.count(); ++row) {
         if (!analysisList.isAcknowledged(row))
