@@ -28,12 +28,15 @@ namespace {
 constexpr int FindingsStatus = 3;
 constexpr int StoppedStatus = 130;
 
-// Runs the scan to its end; false when it failed or was stopped (*status set).
-// A completed scan goes into the host history (*historyLost: it could
-// neither be written nor kept).
-bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
-              const QString &dataFolder, const RecordStore &store, const QString &site, int *status,
-              bool *historyLost)
+struct ScanEnd
+{
+    std::optional<int> exitStatus; // the scan failed or was stopped
+    bool historyLost = false;      // the completed scan could neither be written nor kept
+};
+
+// Runs the scan to its end. A completed scan goes into the host history.
+ScanEnd scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
+                 const QString &dataFolder, const RecordStore &store, const QString &site)
 {
     const VendorResolver vendors(dataFolder);
     ScanRun run(&list);
@@ -59,16 +62,11 @@ bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions
     QMetaObject::invokeMethod(
         &run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
-    if (stopped || loopStatus != 0) {
-        *status = StoppedStatus;
-        return false;
-    }
-    if (!completed) {
-        *status = 1;
-        return false;
-    }
-    *historyLost = CompletedScan::record(command, store, list, run, site).lost;
-    return true;
+    if (stopped || loopStatus != 0)
+        return {StoppedStatus, false};
+    if (!completed)
+        return {CommandLine::FailureStatus, false};
+    return {std::nullopt, CompletedScan::record(command, store, list, run, site).lost};
 }
 
 } // namespace
@@ -126,10 +124,10 @@ AnalysisOutcome analyseInto(const CommandLine &command, const QCommandLineParser
 
     bool historyLost = false;
     if (!fromFile) {
-        int status = 0;
-        if (!scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site, &status,
-                      &historyLost))
-            return AnalysisOutcome::endedWith(status);
+        const ScanEnd scanned = scanInto(command, scanList, scanOptions, dataFolder, inputs.store(), *site);
+        if (scanned.exitStatus)
+            return AnalysisOutcome::endedWith(*scanned.exitStatus);
+        historyLost = scanned.historyLost;
     }
 
     Analyzer analyzer(&scanList, &records, &analysisList);
