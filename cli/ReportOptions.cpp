@@ -65,10 +65,13 @@ Result<> apply(const QCommandLineParser &parser, ReportSettings *settings)
         }
         settings->useAuthentication = auth == QLatin1String("1");
     }
-    if (parser.isSet(QStringLiteral("encryption")) &&
-        !parseEncryption(parser.value(QStringLiteral("encryption")), &settings->encryption)) {
-        return Failure{QStringLiteral("--encryption takes none, starttls or tls, not \"%1\".")
-                           .arg(parser.value(QStringLiteral("encryption")))};
+    if (parser.isSet(QStringLiteral("encryption"))) {
+        const auto encryption = parseEncryption(parser.value(QStringLiteral("encryption")));
+        if (!encryption) {
+            return Failure{QStringLiteral("--encryption takes none, starttls or tls, not \"%1\".")
+                               .arg(parser.value(QStringLiteral("encryption")))};
+        }
+        settings->encryption = *encryption;
     }
     if (parser.isSet(QStringLiteral("password-file"))) {
         QFile file(parser.value(QStringLiteral("password-file")));

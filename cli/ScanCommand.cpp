@@ -49,10 +49,12 @@ int runScanCommand(const QStringList &arguments)
     if (const Result<> method = options.readMethod(parser); !method)
         return command.usageError(method.error());
 
-    ScanRowPrinter::Format format;
-    if (!ScanRowPrinter::parseFormat(parser.value(QStringLiteral("format")), &format))
+    const std::optional<ScanRowPrinter::Format> parsedFormat =
+        ScanRowPrinter::parseFormat(parser.value(QStringLiteral("format")));
+    if (!parsedFormat)
         return command.usageError(QStringLiteral("--format is table, kst or json, not \"%1\".")
                                       .arg(parser.value(QStringLiteral("format"))));
+    const ScanRowPrinter::Format format = *parsedFormat;
 
     if (const Result<> range = options.readRangeAndPacing(parser); !range)
         return command.usageError(range.error());
