@@ -10,15 +10,16 @@
 std::optional<int> AnalysisSession::readScanOptions(const CommandLine &command,
                                                     const QCommandLineParser &parser, Source source)
 {
-    QString error;
-    if (!m_scanOptions.readMethod(parser, &error))
-        return command.usageError(error);
+    if (const Result<> method = m_scanOptions.readMethod(parser); !method)
+        return command.usageError(method.error());
     m_fromFile = source == Source::ScanOrFile && parser.isSet(QStringLiteral("scan-file"));
     if (m_fromFile && ScanOptions::anyScanOptionSet(parser))
         return command.usageError(
             QStringLiteral("--scan-file takes the place of a scan: give no scan options with it."));
-    if (!m_fromFile && !m_scanOptions.readRangeAndPacing(parser, &error))
-        return command.usageError(error);
+    if (m_fromFile)
+        return std::nullopt;
+    if (const Result<> range = m_scanOptions.readRangeAndPacing(parser); !range)
+        return command.usageError(range.error());
     return std::nullopt;
 }
 

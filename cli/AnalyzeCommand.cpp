@@ -28,12 +28,15 @@ namespace {
 constexpr int FindingsStatus = 3;
 constexpr int StoppedStatus = 130;
 
-// Runs the scan to its end; false when it failed or was stopped (*status set).
-// A completed scan goes into the host history (*historyLost: it could
-// neither be written nor kept).
-bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
-              const QString &dataFolder, const RecordStore &store, const QString &site, int *status,
-              bool *historyLost)
+struct ScanEnd
+{
+    std::optional<int> exitStatus; // the scan failed or was stopped
+    bool historyLost = false;      // the completed scan could neither be written nor kept
+};
+
+// Runs the scan to its end. A completed scan goes into the host history.
+ScanEnd scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions &options,
+                 const QString &dataFolder, const RecordStore &store, const QString &site)
 {
     const VendorResolver vendors(dataFolder);
     ScanRun run(&list);
@@ -59,16 +62,11 @@ bool scanInto(const CommandLine &command, ScanListModel &list, const ScanOptions
     QMetaObject::invokeMethod(
         &run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
-    if (stopped || loopStatus != 0) {
-        *status = StoppedStatus;
-        return false;
-    }
-    if (!completed) {
-        *status = 1;
-        return false;
-    }
-    *historyLost = CompletedScan::record(command, store, list, run, site).lost;
-    return true;
+    if (stopped || loopStatus != 0)
+        return {StoppedStatus, false};
+    if (!completed)
+        return {CommandLine::FailureStatus, false};
+    return {std::nullopt, CompletedScan::record(command, store, list, run, site).lost};
 }
 
 } // namespace
@@ -85,48 +83,46 @@ void addAnalysisSourceOptions(QCommandLineParser &parser)
     SiteOption::addForWriting(parser);
 }
 
-std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
-                               AnalysisListModel &analysisList, QString *dataFolderOut,
-                               std::optional<DatabaseUrl> *serverOut, bool *incomplete)
+AnalysisOutcome analyseInto(const CommandLine &command, const QCommandLineParser &parser,
+                            AnalysisListModel &analysisList)
 {
     AnalysisSession session;
     if (const auto failed = session.readScanOptions(command, parser, AnalysisSession::Source::ScanOrFile))
-        return failed;
+        return AnalysisOutcome::endedWith(*failed);
     if (const auto failed = session.open(command, parser))
-        return failed;
-    if (dataFolderOut)
-        *dataFolderOut = session.dataFolder();
-    if (serverOut)
-        *serverOut = session.inputs().store().server();
+        return AnalysisOutcome::endedWith(*failed);
 
     ScanListModel scanList;
     if (session.fromFile()) {
         const ScanResultReader::ReadOutcome read =
             ScanResultReader::readFile(parser.value(QStringLiteral("scan-file")));
         if (!read.ok())
-            return command.failure(read.error);
+            return AnalysisOutcome::endedWith(command.failure(read.error));
         for (const ScanRow &row : read.rows)
             scanList.appendScanRow(row);
     }
 
     RecordListModel records;
     if (const Result<> loaded = session.inputs().loadRecords(records); !loaded)
-        return command.failure(loaded.error());
+        return AnalysisOutcome::endedWith(command.failure(loaded.error()));
 
     bool historyLost = false;
     if (!session.fromFile()) {
-        int status = 0;
-        if (!scanInto(command, scanList, session.scanOptions(), session.dataFolder(),
-                      session.inputs().store(), session.site(), &status, &historyLost))
-            return status;
+        const ScanEnd scanned = scanInto(command, scanList, session.scanOptions(), session.dataFolder(),
+                                         session.inputs().store(), session.site());
+        if (scanned.exitStatus)
+            return AnalysisOutcome::endedWith(*scanned.exitStatus);
+        historyLost = scanned.historyLost;
     }
 
     Analyzer analyzer(&scanList, &records, &analysisList);
     session.configure(analyzer);
     analyzer.AnalyzeAll();
-    if (incomplete)
-        *incomplete = historyLost || session.inputs().acknowledgementsUnread();
-    return std::nullopt;
+    AnalysisOutcome outcome;
+    outcome.dataFolder = session.dataFolder();
+    outcome.server = session.inputs().store().server();
+    outcome.incomplete = historyLost || session.inputs().acknowledgementsUnread();
+    return outcome;
 }
 
 int runAnalyzeCommand(const QStringList &arguments)
@@ -143,23 +139,23 @@ int runAnalyzeCommand(const QStringList &arguments)
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding"));
     if (const auto done = command.parse(parser, arguments))
         return *done;
-    const std::variant<bool, int> json = TableOrJsonOption::readFormat(parser, command);
-    if (const int *status = std::get_if<int>(&json))
-        return *status;
+    const Result<TableOrJsonOption::Format> format = TableOrJsonOption::readFormat(parser);
+    if (!format)
+        return command.usageError(format.error());
 
     AnalysisListModel analysisList;
-    bool incomplete = false;
-    if (const std::optional<int> failed =
-            analyseInto(command, parser, analysisList, nullptr, nullptr, &incomplete))
-        return *failed;
+    const AnalysisOutcome analysed = analyseInto(command, parser, analysisList);
+    if (analysed.exitStatus)
+        return *analysed.exitStatus;
     const Result<QString> site = SiteOption::read(parser);
     FindingPrinter(analysisList, stdout,
-                   std::get<bool>(json) ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
+                   *format == TableOrJsonOption::Format::Json ? FindingPrinter::Format::Json
+                                                              : FindingPrinter::Format::Table,
                    site && !site->isEmpty() ? *site : HistoryRecorder::defaultSite())
         .printRows(0, analysisList.count() - 1);
     // A finding shown as new only because its acknowledgement could not be
     // read is no reason to alarm; the failure is.
-    if (incomplete)
+    if (analysed.incomplete)
         return CommandLine::FailureStatus;
     for (int row = 0; row < analysisList.count(); ++row) {
         if (!analysisList.isAcknowledged(row))

@@ -24,12 +24,25 @@ int runAnalyzeCommand(const QStringList &arguments);
 // result file, or a range to scan, and the data folder) and the analysis
 // options.
 void addAnalysisSourceOptions(QCommandLineParser &parser);
-// Reads or scans the rows and analyses them into the list. Nothing when that
-// worked, else the exit status (the message printed). *dataFolder: the data
-// folder resolved, and *server: the server of --database (nothing for the
-// data folder's file), when given. *incomplete: whether the acknowledgements
-// could not be read (every finding then counts as not acknowledged) or the
-// scan's history was lost, both said on standard error.
-std::optional<int> analyseInto(const CommandLine &command, const QCommandLineParser &parser,
-                               AnalysisListModel &analysisList, QString *dataFolder,
-                               std::optional<DatabaseUrl> *server = nullptr, bool *incomplete = nullptr);
+// What analyseInto leaves besides the findings in the list.
+struct AnalysisOutcome
+{
+    // Set when the command ends here: the exit status, its message printed.
+    std::optional<int> exitStatus;
+    QString dataFolder;                // the data folder resolved
+    std::optional<DatabaseUrl> server; // the server of --database; nothing for the data folder's file
+    // The acknowledgements could not be read (every finding then counts as
+    // not acknowledged) or the scan's history was lost, both said on
+    // standard error.
+    bool incomplete = false;
+
+    static AnalysisOutcome endedWith(int status)
+    {
+        AnalysisOutcome outcome;
+        outcome.exitStatus = status;
+        return outcome;
+    }
+};
+// Reads or scans the rows and analyses them into the list.
+AnalysisOutcome analyseInto(const CommandLine &command, const QCommandLineParser &parser,
+                            AnalysisListModel &analysisList);

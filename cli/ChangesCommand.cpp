@@ -28,25 +28,24 @@ int runChangesCommand(const QStringList &arguments)
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const std::variant<bool, int> json = TableOrJsonOption::readFormat(parser, command);
-    if (const int *status = std::get_if<int>(&json))
-        return *status;
-    const auto since = TableOrJsonOption::readSince(parser, command);
-    if (const int *status = std::get_if<int>(&since))
-        return *status;
+    const Result<TableOrJsonOption::Format> format = TableOrJsonOption::readFormat(parser);
+    if (!format)
+        return command.usageError(format.error());
+    const Result<std::optional<QDateTime>> since = TableOrJsonOption::readSince(parser);
+    if (!since)
+        return command.usageError(since.error());
     const Result<HistorySource> source = HistorySource::read(parser);
     if (!source)
         return command.usageError(source.error());
 
-    const Result<QList<ChangeEvent>> events =
-        HistoryReader(source->store).changes(std::get<std::optional<QDateTime>>(since), source->site);
+    const Result<QList<ChangeEvent>> events = HistoryReader(source->store).changes(*since, source->site);
     if (!events)
         return command.failure(events.error());
     const bool sited = std::any_of(events->cbegin(), events->cend(), [&](const ChangeEvent &event) {
         return event.site != events->first().site;
     });
     for (const ChangeEvent &event : *events) {
-        if (std::get<bool>(json)) {
+        if (*format == TableOrJsonOption::Format::Json) {
             JsonLines::write(stdout, JsonLines::changeEvent(event));
             continue;
         }

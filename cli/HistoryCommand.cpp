@@ -47,16 +47,16 @@ int runHistoryCommand(const QStringList &arguments)
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const std::variant<bool, int> format = TableOrJsonOption::readFormat(parser, command);
-    if (const int *status = std::get_if<int>(&format))
-        return *status;
+    const Result<TableOrJsonOption::Format> format = TableOrJsonOption::readFormat(parser);
+    if (!format)
+        return command.usageError(format.error());
     HistoryReader::Filter filter;
     filter.ipAddress = parser.value(QStringLiteral("ip"));
     filter.macAddress = parser.value(QStringLiteral("mac"));
-    const auto since = TableOrJsonOption::readSince(parser, command);
-    if (const int *status = std::get_if<int>(&since))
-        return *status;
-    filter.since = std::get<std::optional<QDateTime>>(since);
+    const Result<std::optional<QDateTime>> since = TableOrJsonOption::readSince(parser);
+    if (!since)
+        return command.usageError(since.error());
+    filter.since = *since;
     const Result<HistorySource> source = HistorySource::read(parser);
     if (!source)
         return command.usageError(source.error());
@@ -65,7 +65,7 @@ int runHistoryCommand(const QStringList &arguments)
     const Result<QList<HistoryEntry>> entries = HistoryReader(source->store).entries(filter);
     if (!entries)
         return command.failure(entries.error());
-    const bool json = std::get<bool>(format);
+    const bool json = *format == TableOrJsonOption::Format::Json;
     // The site is a column only where the lines come from more than one.
     const bool sited = std::any_of(entries->cbegin(), entries->cend(), [&](const HistoryEntry &entry) {
         return entry.site != entries->first().site;

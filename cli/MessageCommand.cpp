@@ -25,7 +25,7 @@ int runMessageCommand(const QStringList &arguments)
         return command.failure(QLatin1String(MessageSender::EmptyDestinationText));
 
     ProcessProgramRunner runner;
-    const MessageSender::Result result = MessageSender(runner).send(positional.at(0), positional.at(1));
+    const SendOutcome result = MessageSender(runner).send(positional.at(0), positional.at(1));
     if (result.senderMissing)
         return command.failure(MessageSender::senderMissingText());
     std::printf("%s\n", qPrintable(MessageSender::wording(result.status)));

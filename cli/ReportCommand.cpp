@@ -31,18 +31,16 @@ int runReportCommand(const QStringList &arguments)
         return command.usageError(QStringLiteral("give --now (the daily report is sent by watch --report)."));
 
     ReportSettings settings = ReportSettings::load();
-    QString error;
-    if (!ReportOptions::apply(parser, &settings, &error))
-        return command.usageError(error);
+    if (const Result<> applied = ReportOptions::apply(parser, &settings); !applied)
+        return command.usageError(applied.error());
 
     AnalysisListModel analysisList;
-    QString dataFolder;
-    std::optional<DatabaseUrl> server;
-    if (const std::optional<int> failed = analyseInto(command, parser, analysisList, &dataFolder, &server))
-        return *failed;
+    const AnalysisOutcome analysed = analyseInto(command, parser, analysisList);
+    if (analysed.exitStatus)
+        return *analysed.exitStatus;
 
-    ReportRun run(settings, dataFolder);
-    run.setServer(server);
+    ReportRun run(settings, analysed.dataFolder);
+    run.setServer(analysed.server);
     // Read and checked by analyseInto already.
     run.setSite(*SiteOption::read(parser));
     QObject::connect(&run, &ReportRun::status,

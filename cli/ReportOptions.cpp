@@ -44,7 +44,7 @@ void addTo(QCommandLineParser &parser)
                       QStringLiteral("MODE")});
 }
 
-bool apply(const QCommandLineParser &parser, ReportSettings *settings, QString *error)
+Result<> apply(const QCommandLineParser &parser, ReportSettings *settings)
 {
     for (const TextFlag &flag : TextFlags) {
         if (parser.isSet(QLatin1String(flag.name)))
@@ -54,37 +54,36 @@ bool apply(const QCommandLineParser &parser, ReportSettings *settings, QString *
         bool ok = false;
         const int port = parser.value(QStringLiteral("smtp-port")).toInt(&ok);
         if (!ok || port < 1 || port > 65535) {
-            *error = QStringLiteral("--smtp-port takes a port from 1 to 65535.");
-            return false;
+            return Failure{QStringLiteral("--smtp-port takes a port from 1 to 65535.")};
         }
         settings->smtpPort = port;
     }
     if (parser.isSet(QStringLiteral("auth"))) {
         const QString auth = parser.value(QStringLiteral("auth"));
         if (auth != QLatin1String("0") && auth != QLatin1String("1")) {
-            *error = QStringLiteral("--auth takes 0 or 1, not \"%1\".").arg(auth);
-            return false;
+            return Failure{QStringLiteral("--auth takes 0 or 1, not \"%1\".").arg(auth)};
         }
         settings->useAuthentication = auth == QLatin1String("1");
     }
-    if (parser.isSet(QStringLiteral("encryption")) &&
-        !parseEncryption(parser.value(QStringLiteral("encryption")), &settings->encryption)) {
-        *error = QStringLiteral("--encryption takes none, starttls or tls, not \"%1\".")
-                     .arg(parser.value(QStringLiteral("encryption")));
-        return false;
+    if (parser.isSet(QStringLiteral("encryption"))) {
+        const auto encryption = parseEncryption(parser.value(QStringLiteral("encryption")));
+        if (!encryption) {
+            return Failure{QStringLiteral("--encryption takes none, starttls or tls, not \"%1\".")
+                               .arg(parser.value(QStringLiteral("encryption")))};
+        }
+        settings->encryption = *encryption;
     }
     if (parser.isSet(QStringLiteral("password-file"))) {
         QFile file(parser.value(QStringLiteral("password-file")));
         if (!file.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("The password file %1 cannot be read: %2")
-                         .arg(file.fileName(), file.errorString());
-            return false;
+            return Failure{QStringLiteral("The password file %1 cannot be read: %2")
+                               .arg(file.fileName(), file.errorString())};
         }
         const QByteArray text = file.readAll();
         const qsizetype end = text.indexOf('\n');
         settings->password = QString::fromUtf8(end < 0 ? text : text.left(end)).remove(QLatin1Char('\r'));
     }
-    return true;
+    return {};
 }
 
 } // namespace ReportOptions

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "mail/ReportSettings.h"
+#include "platform/Result.h"
 
 class QCommandLineParser;
 
@@ -13,7 +14,7 @@ class QCommandLineParser;
 namespace ReportOptions {
 
 void addTo(QCommandLineParser &parser);
-// False with a message for a usage error (or an unreadable password file).
-bool apply(const QCommandLineParser &parser, ReportSettings *settings, QString *error);
+// Fails for a usage error (or an unreadable password file).
+Result<> apply(const QCommandLineParser &parser, ReportSettings *settings);
 
 } // namespace ReportOptions

@@ -45,18 +45,19 @@ int runScanCommand(const QStringList &arguments)
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    QString error;
     ScanOptions options;
-    if (!options.readMethod(parser, &error))
-        return command.usageError(error);
+    if (const Result<> method = options.readMethod(parser); !method)
+        return command.usageError(method.error());
 
-    ScanRowPrinter::Format format;
-    if (!ScanRowPrinter::parseFormat(parser.value(QStringLiteral("format")), &format))
+    const std::optional<ScanRowPrinter::Format> parsedFormat =
+        ScanRowPrinter::parseFormat(parser.value(QStringLiteral("format")));
+    if (!parsedFormat)
         return command.usageError(QStringLiteral("--format is table, kst or json, not \"%1\".")
                                       .arg(parser.value(QStringLiteral("format"))));
+    const ScanRowPrinter::Format format = *parsedFormat;
 
-    if (!options.readRangeAndPacing(parser, &error))
-        return command.usageError(error);
+    if (const Result<> range = options.readRangeAndPacing(parser); !range)
+        return command.usageError(range.error());
     const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
     if (!server)
         return command.usageError(server.error());

@@ -7,23 +7,21 @@
 
 namespace {
 
-bool intOption(const QCommandLineParser &parser, const QString &name, int low, int high, int *value,
-               QString *error)
+// The option's value, or fallback when it is not given.
+Result<int> intOption(const QCommandLineParser &parser, const QString &name, int low, int high, int fallback)
 {
     if (!parser.isSet(name))
-        return true;
+        return fallback;
     bool ok = false;
     const int v = parser.value(name).toInt(&ok);
     if (!ok || v < low || v > high) {
-        *error = QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\".")
-                     .arg(name)
-                     .arg(low)
-                     .arg(high)
-                     .arg(parser.value(name));
-        return false;
+        return Failure{QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\".")
+                           .arg(name)
+                           .arg(low)
+                           .arg(high)
+                           .arg(parser.value(name))};
     }
-    *value = v;
-    return true;
+    return v;
 }
 
 } // namespace
@@ -62,7 +60,7 @@ bool ScanOptions::anyScanOptionSet(const QCommandLineParser &parser)
     return false;
 }
 
-bool ScanOptions::readMethod(const QCommandLineParser &parser, QString *error)
+Result<> ScanOptions::readMethod(const QCommandLineParser &parser)
 {
     const QString methodName = parser.value(QStringLiteral("method"));
     if (methodName == QLatin1String("arp")) {
@@ -70,39 +68,44 @@ bool ScanOptions::readMethod(const QCommandLineParser &parser, QString *error)
     } else if (methodName == QLatin1String("udp")) {
         m_method = ScanMethod::Udp;
     } else {
-        *error = QStringLiteral("--method is arp or udp, not \"%1\".").arg(methodName);
-        return false;
+        return Failure{QStringLiteral("--method is arp or udp, not \"%1\".").arg(methodName)};
     }
     m_dataDir = parser.value(QStringLiteral("data-dir"));
     m_showSilent = parser.isSet(QStringLiteral("show-silent"));
-    return true;
+    return {};
 }
 
-bool ScanOptions::readRangeAndPacing(const QCommandLineParser &parser, QString *error)
+Result<> ScanOptions::readRangeAndPacing(const QCommandLineParser &parser)
 {
     const bool network = parser.isSet(QStringLiteral("range"));
     const bool ends = parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to"));
-    if (network && ends) {
-        *error = QStringLiteral("give the range either with --range or with --from and --to, not both.");
-        return false;
-    }
+    if (network && ends)
+        return Failure{
+            QStringLiteral("give the range either with --range or with --from and --to, not both.")};
     if (!network && (!parser.isSet(QStringLiteral("from")) || !parser.isSet(QStringLiteral("to")))) {
-        *error =
-            QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.");
-        return false;
+        return Failure{
+            QStringLiteral("give the range with --from A.B.C.D --to A.B.C.D, or with --range A.B.C.D/NN.")};
     }
-    int pace = HostSource::Pacing::DefaultPaceMs;
-    if (!intOption(parser, QStringLiteral("pace-ms"), 0, HostSource::Pacing::DefaultPaceMs, &pace, error))
-        return false;
-    m_pacing = HostSource::Pacing::fromPace(pace);
-    if (!intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, &m_pacing.arpTimeoutMs, error))
-        return false;
+    const Result<int> pace = intOption(parser, QStringLiteral("pace-ms"), 0,
+                                       HostSource::Pacing::DefaultPaceMs, HostSource::Pacing::DefaultPaceMs);
+    if (!pace)
+        return Failure{pace.error()};
+    m_pacing = HostSource::Pacing::fromPace(*pace);
+    const Result<int> arpTimeout =
+        intOption(parser, QStringLiteral("arp-timeout-ms"), 50, 10000, m_pacing.arpTimeoutMs);
+    if (!arpTimeout)
+        return Failure{arpTimeout.error()};
+    m_pacing.arpTimeoutMs = *arpTimeout;
     // The command line resolves an ARP range network by network; the window keeps to one.
     const auto reach = ScanRange::ArpReach::SeveralNetworks;
-    m_range = network ? ScanRange::fromPrefix(parser.value(QStringLiteral("range")), m_method, error, reach)
-                      : ScanRange::fromAddresses(parser.value(QStringLiteral("from")),
-                                                 parser.value(QStringLiteral("to")), m_method, error, reach);
-    return m_range.has_value();
+    Result<ScanRange> range =
+        network ? ScanRange::fromPrefix(parser.value(QStringLiteral("range")), m_method, reach)
+                : ScanRange::fromAddresses(parser.value(QStringLiteral("from")),
+                                           parser.value(QStringLiteral("to")), m_method, reach);
+    if (!range)
+        return Failure{range.error()};
+    m_range = *std::move(range);
+    return {};
 }
 
 void ScanOptions::configure(ScanRun &run, const VendorResolver &vendors) const

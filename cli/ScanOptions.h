@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "scan/HostSource.h"
 #include "scan/ScanMethod.h"
 #include "scan/ScanRange.h"
@@ -14,16 +15,16 @@ class VendorResolver;
 // The scan options that every scanning command takes: --method, --from,
 // --to (or --range), --show-silent, --pace-ms, --arp-timeout-ms and --data-dir. The
 // checks run in two parts so that a command can check options of its own
-// in between; each part stops at the first fault and names it in *error.
+// in between; each part stops at the first fault and names it.
 class ScanOptions
 {
 public:
     static void addTo(QCommandLineParser &parser, const QString &dataDirHelp);
 
-    bool readMethod(const QCommandLineParser &parser, QString *error);
+    Result<> readMethod(const QCommandLineParser &parser);
     // Needs readMethod first. The range must be given, by its two ends or as
     // a network, not both.
-    bool readRangeAndPacing(const QCommandLineParser &parser, QString *error);
+    Result<> readRangeAndPacing(const QCommandLineParser &parser);
     // Whether any option that only a scan uses was given.
     static bool anyScanOptionSet(const QCommandLineParser &parser);
 

@@ -22,17 +22,15 @@ QString tableLine(const QStringList &cells)
 
 } // namespace
 
-bool ScanRowPrinter::parseFormat(const QString &name, Format *format)
+std::optional<ScanRowPrinter::Format> ScanRowPrinter::parseFormat(const QString &name)
 {
     if (name == QLatin1String("table"))
-        *format = Format::Table;
-    else if (name == QLatin1String("kst"))
-        *format = Format::ResultFile;
-    else if (name == QLatin1String("json"))
-        *format = Format::Json;
-    else
-        return false;
-    return true;
+        return Format::Table;
+    if (name == QLatin1String("kst"))
+        return Format::ResultFile;
+    if (name == QLatin1String("json"))
+        return Format::Json;
+    return std::nullopt;
 }
 
 void ScanRowPrinter::printHeader()

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdio>
+#include <optional>
 
 struct ScanRow;
 
@@ -12,8 +13,8 @@ class ScanRowPrinter
 public:
     enum class Format { Table, ResultFile, Json };
 
-    // Accepts "table", "kst" and "json"; false for anything else.
-    static bool parseFormat(const QString &name, Format *format);
+    // Accepts "table", "kst" and "json"; nothing for anything else.
+    static std::optional<Format> parseFormat(const QString &name);
 
     ScanRowPrinter(Format format, std::FILE *out) : m_format(format), m_out(out) {}
 

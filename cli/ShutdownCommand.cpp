@@ -94,7 +94,7 @@ int runShutdownCommand(const QStringList &arguments)
 
     ProcessProgramRunner runner;
     const RemoteShutdown shutdown(runner);
-    RemoteShutdown::Result result;
+    ShutdownOutcome result;
     QString sent;
     QString failed;
     if (parser.isSet(QStringLiteral("abort"))) {

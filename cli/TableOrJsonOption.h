@@ -5,23 +5,22 @@
 #include <QString>
 
 #include <optional>
-#include <variant>
 
-class CommandLine;
+#include "platform/Result.h"
 
 // The options of the commands that print JSON lines or read the host history:
 // --format table|json and --since DATE, with their refusals in one wording.
+// A refusal is a usage error for the command to report.
 namespace TableOrJsonOption {
 
 // --format table|json; objectText says what one JSON object is ("a finding").
 void addFormat(QCommandLineParser &parser, const QString &objectText);
-// Whether --format asked for JSON, or the usage error's exit status.
-std::variant<bool, int> readFormat(const QCommandLineParser &parser, const CommandLine &command);
+enum class Format { Table, Json };
+Result<Format> readFormat(const QCommandLineParser &parser);
 
 // --since DATE; whatText names what is kept ("the events").
 void addSince(QCommandLineParser &parser, const QString &whatText);
-// The --since time (none when not given), or the usage error's exit status.
-std::variant<std::optional<QDateTime>, int> readSince(const QCommandLineParser &parser,
-                                                      const CommandLine &command);
+// The --since time (none when not given).
+Result<std::optional<QDateTime>> readSince(const QCommandLineParser &parser);
 
 } // namespace TableOrJsonOption

@@ -69,22 +69,20 @@ struct WatchOptions
 };
 
 // --every and the report options; the usage error's exit status when wrong.
-std::variant<WatchOptions, int> readEveryAndReport(const CommandLine &command,
-                                                   const QCommandLineParser &parser, bool json)
+Result<WatchOptions> readEveryAndReport(const QCommandLineParser &parser, bool json)
 {
     WatchOptions options;
     options.json = json;
     if (parser.isSet(QStringLiteral("every"))) {
         options.every = AnalysisOptions::parseMinutes(parser.value(QStringLiteral("every")));
         if (!options.every)
-            return command.usageError(QStringLiteral("--every takes one of %1, not \"%2\".")
-                                          .arg(offeredMinutesText(), parser.value(QStringLiteral("every"))));
+            return Failure{QStringLiteral("--every takes one of %1, not \"%2\".")
+                               .arg(offeredMinutesText(), parser.value(QStringLiteral("every")))};
     }
     options.reporting = parser.isSet(QStringLiteral("report"));
     options.reportSettings = options.reporting ? ReportSettings::load() : ReportSettings{};
-    QString error;
-    if (!ReportOptions::apply(parser, &options.reportSettings, &error))
-        return command.usageError(error);
+    if (const Result<> applied = ReportOptions::apply(parser, &options.reportSettings); !applied)
+        return Failure{applied.error()};
     options.reportSettings.isSend = options.reporting;
     return options;
 }
@@ -223,19 +221,19 @@ int runWatchCommand(const QStringList &arguments)
     if (const auto done = command.parse(parser, arguments))
         return *done;
 
-    const std::variant<bool, int> format = TableOrJsonOption::readFormat(parser, command);
-    if (const int *status = std::get_if<int>(&format))
-        return *status;
+    const Result<TableOrJsonOption::Format> format = TableOrJsonOption::readFormat(parser);
+    if (!format)
+        return command.usageError(format.error());
     AnalysisSession session;
     if (const auto failed = session.readScanOptions(command, parser, AnalysisSession::Source::Scan))
         return *failed;
-    const std::variant<WatchOptions, int> options =
-        readEveryAndReport(command, parser, std::get<bool>(format));
-    if (const int *status = std::get_if<int>(&options))
-        return *status;
+    const Result<WatchOptions> options =
+        readEveryAndReport(parser, *format == TableOrJsonOption::Format::Json);
+    if (!options)
+        return command.usageError(options.error());
     if (const auto failed = session.open(command, parser))
         return *failed;
 
-    Watch watch(command, session, std::get<WatchOptions>(options));
+    Watch watch(command, session, *options);
     return watch.exec();
 }

@@ -13,13 +13,11 @@ QString encryptionName(MailEncryption encryption)
     return QStringLiteral("none");
 }
 
-bool parseEncryption(const QString &text, MailEncryption *encryption)
+std::optional<MailEncryption> parseEncryption(const QString &text)
 {
     for (const MailEncryption e : {MailEncryption::None, MailEncryption::StartTls, MailEncryption::Tls}) {
-        if (text.trimmed().compare(encryptionName(e), Qt::CaseInsensitive) == 0) {
-            *encryption = e;
-            return true;
-        }
+        if (text.trimmed().compare(encryptionName(e), Qt::CaseInsensitive) == 0)
+            return e;
     }
-    return false;
+    return std::nullopt;
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // How the sender protects its SMTP connection. With StartTls the plain
 // connection is upgraded after the greeting (and fails when the server does
 // not offer STARTTLS); with Tls the connection is encrypted from its first
@@ -13,6 +15,6 @@ enum class MailEncryption { None, StartTls, Tls };
 
 constexpr MailEncryption DefaultMailEncryption = MailEncryption::StartTls;
 
-// "none", "starttls", "tls"; parse answers false for any other text.
+// "none", "starttls", "tls"; parse answers nothing for any other text.
 QString encryptionName(MailEncryption encryption);
-bool parseEncryption(const QString &text, MailEncryption *encryption);
+std::optional<MailEncryption> parseEncryption(const QString &text);

@@ -75,7 +75,8 @@ ReportSettings ReportSettings::load()
     s.hour = bounded(section.intValue(QStringLiteral("Hour"), s.hour), 23, s.hour);
     s.minute = bounded(section.intValue(QStringLiteral("Minute"), s.minute), 59, s.minute);
     s.isResult = flag(section, "ISresult", s.isResult);
-    parseEncryption(section.value(QStringLiteral("Encryption")), &s.encryption);
+    if (const auto encryption = parseEncryption(section.value(QStringLiteral("Encryption"))))
+        s.encryption = *encryption;
     s.caFile = section.value(QStringLiteral("CAFile"));
 
     s.password = readPassword();

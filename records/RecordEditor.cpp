@@ -68,14 +68,13 @@ bool RecordEditor::ipBoxLeft(const QString &text)
     return false;
 }
 
-bool RecordEditor::macBoxLeft(QString *text)
+std::optional<QString> RecordEditor::macBoxLeft(const QString &text)
 {
-    if (!RecordValidation::isValidMac(*text)) {
+    if (!RecordValidation::isValidMac(text)) {
         m_prompt.error(QLatin1String(InvalidMacText));
-        return false;
+        return std::nullopt;
     }
-    *text = text->toUpper();
-    return true;
+    return text.toUpper();
 }
 
 RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)

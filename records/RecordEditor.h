@@ -62,8 +62,9 @@ public:
 
     // The IP box lost the focus: reports a broken rule, returns whether valid.
     bool ipBoxLeft(const QString &text);
-    // The MAC box lost the focus: reports a broken rule, or upper-cases *text.
-    bool macBoxLeft(QString *text);
+    // The MAC box lost the focus: reports a broken rule (nothing), or
+    // returns the text upper-cased for the box.
+    std::optional<QString> macBoxLeft(const QString &text);
 
     // "Save". May upper-case the MAC box; leaves the other boxes as typed.
     // In modify mode it is refused when another saved the record since it

@@ -59,13 +59,13 @@ void ArpBlocksHostSource::begin()
         return;
     }
     const int wanted = pacing().isFast() ? MacInstancePool::MaxCopies : 1;
-    QString error;
-    m_copies = MacInstancePool::instance().acquire(
-        int(qMin<quint32>(quint32(wanted), range().networkCount())), &error);
-    if (m_copies.isEmpty()) {
-        Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), error);
+    Result<QList<MacLibrary *>> copies =
+        MacInstancePool::instance().acquire(int(qMin<quint32>(quint32(wanted), range().networkCount())));
+    if (!copies) {
+        Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), copies.error());
         return;
     }
+    m_copies = *std::move(copies);
     Q_EMIT statusText(QStringLiteral("Preparing to scan network ..."));
     for (MacLibrary *copy : std::as_const(m_copies)) {
         copy->setPacing(pacing().paceMs);

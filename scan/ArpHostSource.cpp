@@ -37,12 +37,12 @@ void ArpHostSource::begin()
             return;
         }
     }
-    QString error;
-    m_library = MacLibrary::instance(&error);
-    if (!m_library) {
-        Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), error);
+    const Result<MacLibrary *> loaded = MacLibrary::instance();
+    if (!loaded) {
+        Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), loaded.error());
         return;
     }
+    m_library = *loaded;
     Q_EMIT statusText(QStringLiteral("Preparing to scan network ..."));
 
     const QByteArray prefix = range().networkPrefix().toLatin1();

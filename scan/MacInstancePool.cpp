@@ -10,7 +10,7 @@ MacInstancePool &MacInstancePool::instance()
     return pool;
 }
 
-QList<MacLibrary *> MacInstancePool::acquire(int wanted, QString *error)
+Result<QList<MacLibrary *>> MacInstancePool::acquire(int wanted)
 {
     const QMutexLocker lock(&m_mutex);
     QList<MacLibrary *> taken;
@@ -18,18 +18,19 @@ QList<MacLibrary *> MacInstancePool::acquire(int wanted, QString *error)
         taken.append(m_free.takeLast());
     QString reason;
     while (taken.size() < wanted && m_loaded < MaxCopies && !m_loadFailed) {
-        MacLibrary *copy = MacLibrary::loadSeparateCopy(&reason);
+        const Result<MacLibrary *> copy = MacLibrary::loadSeparateCopy();
         if (!copy) {
+            reason = copy.error();
             m_loadFailed = m_loaded > 0; // a missing library is looked for again next time
             break;
         }
         ++m_loaded;
-        taken.append(copy);
+        taken.append(*copy);
     }
-    if (taken.isEmpty() && error) {
-        *error = m_loaded > 0
-                     ? QStringLiteral("Every copy of the ARP resolver library is in use by another scan.")
-                     : reason;
+    if (taken.isEmpty()) {
+        return Failure{
+            m_loaded > 0 ? QStringLiteral("Every copy of the ARP resolver library is in use by another scan.")
+                         : reason};
     }
     return taken;
 }

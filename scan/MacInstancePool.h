@@ -4,6 +4,8 @@
 #include <QMutex>
 #include <QString>
 
+#include "platform/Result.h"
+
 class MacLibrary;
 
 // Copies of the ARP resolver library for scans that resolve several /24
@@ -29,8 +31,8 @@ public:
     static MacInstancePool &instance();
 
     // Up to `wanted` copies that nobody else holds, loading new ones while
-    // that works. Empty, with the reason in error, when not even one is there.
-    QList<MacLibrary *> acquire(int wanted, QString *error);
+    // that works. Fails when not even one is there.
+    Result<QList<MacLibrary *>> acquire(int wanted);
     void release(const QList<MacLibrary *> &copies);
 
 private:

@@ -34,20 +34,22 @@ QStringList candidatePaths()
 
 } // namespace
 
-MacLibrary *MacLibrary::instance(QString *error)
+Result<MacLibrary *> MacLibrary::instance()
 {
     static MacLibrary *loaded = nullptr;
     if (!loaded) {
         auto *library = new MacLibrary;
-        if (library->load(error))
-            loaded = library;
-        else
+        const Result<> made = library->load();
+        if (!made) {
             delete library; // tried again at the next scan, so a library installed meanwhile is found
+            return Failure{made.error()};
+        }
+        loaded = library;
     }
     return loaded;
 }
 
-bool MacLibrary::load(QString *error)
+Result<> MacLibrary::load()
 {
     const QStringList paths = candidatePaths();
     QString lastError;
@@ -67,16 +69,14 @@ bool MacLibrary::load(QString *error)
     if (m_library.isLoaded()) {
         if (resolveAll(
                 [this](const char *name) { return reinterpret_cast<void *>(m_library.resolve(name)); }))
-            return true;
+            return {};
         lastError = QStringLiteral("%1 does not export Therad and revData").arg(m_library.fileName());
         m_library.unload();
     }
-    if (error) {
-        *error = QStringLiteral("The ARP resolver library libmac.so cannot be loaded (%1).\n\n"
-                                "Reinstall Netkestrel, or scan with UDP instead.")
-                     .arg(lastError.isEmpty() ? QStringLiteral("not found beside the program") : lastError);
-    }
-    return false;
+    return Failure{
+        QStringLiteral("The ARP resolver library libmac.so cannot be loaded (%1).\n\n"
+                       "Reinstall Netkestrel, or scan with UDP instead.")
+            .arg(lastError.isEmpty() ? QStringLiteral("not found beside the program") : lastError)};
 }
 
 bool MacLibrary::resolveAll(const std::function<void *(const char *)> &resolve)
@@ -89,32 +89,24 @@ bool MacLibrary::resolveAll(const std::function<void *(const char *)> &resolve)
     return m_therad && m_revData;
 }
 
-MacLibrary *MacLibrary::loadSeparateCopy(QString *error)
+Result<MacLibrary *> MacLibrary::loadSeparateCopy()
 {
     // The file that the shared copy came from, wherever the search found it.
-    MacLibrary *shared = instance(error);
+    const Result<MacLibrary *> shared = instance();
     if (!shared)
-        return nullptr;
+        return shared;
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void *>(shared->m_therad), &info) == 0 || !info.dli_fname) {
-        if (error)
-            *error = QStringLiteral("The file of the ARP resolver library cannot be found.");
-        return nullptr;
-    }
+    if (dladdr(reinterpret_cast<void *>((*shared)->m_therad), &info) == 0 || !info.dli_fname)
+        return Failure{QStringLiteral("The file of the ARP resolver library cannot be found.")};
     void *handle = dlmopen(LM_ID_NEWLM, info.dli_fname, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        if (error)
-            *error = QString::fromLocal8Bit(dlerror());
-        return nullptr;
-    }
+    if (!handle)
+        return Failure{QString::fromLocal8Bit(dlerror())};
     auto *copy = new MacLibrary;
     if (!copy->resolveAll([handle](const char *name) { return dlsym(handle, name); })) {
-        if (error)
-            *error = QStringLiteral("%1 does not export Therad and revData")
-                         .arg(QString::fromLocal8Bit(info.dli_fname));
         delete copy;
         dlclose(handle);
-        return nullptr;
+        return Failure{QStringLiteral("%1 does not export Therad and revData")
+                           .arg(QString::fromLocal8Bit(info.dli_fname))};
     }
     return copy;
 }

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "platform/Result.h"
+
 struct MacArray;
 
 // The ARP resolver library, loaded by name at the first ARP scan and kept for
@@ -17,18 +19,18 @@ public:
     static constexpr int SlotSize = 512;
     static constexpr int MacOffset = 256;
 
-    // The loaded library, or nullptr with a message for the user in error.
+    // The loaded library (never nullptr), or a message for the user.
     // Looked up in NETKESTREL_MAC_LIBRARY (a path) when set and the process
     // runs without secure execution, else beside the executable, in the
     // installed library folder, and last by name.
-    static MacLibrary *instance(QString *error);
+    static Result<MacLibrary *> instance();
 
     // Another copy of the same library file, with a table of its own: loaded
     // with dlmopen into a link-map namespace of its own, so that its globals
-    // are not shared with any other copy. nullptr with a reason in error when
-    // the library cannot be found or no further namespace can be made (glibc
-    // allows only a handful). Never unloaded.
-    static MacLibrary *loadSeparateCopy(QString *error);
+    // are not shared with any other copy. Fails when the library cannot be
+    // found or no further namespace can be made (glibc allows only a
+    // handful). Never unloaded.
+    static Result<MacLibrary *> loadSeparateCopy();
 
     void therad(const QByteArray &prefix, int from, int to);
     // Copies the 256 slots; table is resized to 256 * 512 bytes.
@@ -42,7 +44,7 @@ public:
 
 private:
     MacLibrary() = default;
-    bool load(QString *error);
+    Result<> load();
     bool resolveAll(const std::function<void *(const char *)> &resolve);
 
     using TheradFn = int32_t (*)(const char *, int32_t, int32_t);

@@ -4,8 +4,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-#include <optional>
-
+#include "platform/Result.h"
 #include "scan/ScanMethod.h"
 
 // A checked scan range, made from the eight entry boxes of the window (or the
@@ -27,20 +26,20 @@ public:
     // ARP: only the last octets vary; "From" and "To" must share the first three
     // (ArpReach::SeveralNetworks: the range touches at most MaxArpNetworks /24 networks).
     // Either end may be the larger; the range is always walked upwards.
-    static std::optional<ScanRange> fromBoxes(const QStringList &boxes, ScanMethod method, QString *error,
-                                              ArpReach reach = ArpReach::OneNetwork);
+    static Result<ScanRange> fromBoxes(const QStringList &boxes, ScanMethod method,
+                                       ArpReach reach = ArpReach::OneNetwork);
 
     // The same from two dotted addresses, as the command line gives them.
-    static std::optional<ScanRange> fromAddresses(const QString &from, const QString &to, ScanMethod method,
-                                                  QString *error, ArpReach reach = ArpReach::OneNetwork);
+    static Result<ScanRange> fromAddresses(const QString &from, const QString &to, ScanMethod method,
+                                           ArpReach reach = ArpReach::OneNetwork);
 
     // A network written as A.B.C.D/NN (host bits of the address are
     // ignored): its host addresses, network + 1 to broadcast - 1, for /0 to
     // /30; both addresses of a /31, a point-to-point link that has neither
     // network nor broadcast address; the one address of a /32. Refused as
     // fromAddresses refuses those two ends.
-    static std::optional<ScanRange> fromPrefix(const QString &prefix, ScanMethod method, QString *error,
-                                               ArpReach reach = ArpReach::OneNetwork);
+    static Result<ScanRange> fromPrefix(const QString &prefix, ScanMethod method,
+                                        ArpReach reach = ArpReach::OneNetwork);
 
     ScanMethod method() const { return m_method; }
     quint32 first() const { return m_first; } // host byte order, first <= last

@@ -6,16 +6,13 @@
 
 #include <algorithm>
 
-bool StartWinsock(QString *errorText)
+Result<> StartWinsock()
 {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
-    if (fd < 0) {
-        if (errorText)
-            *errorText = QStringLiteral("The 32-bit Windows Socket is not responding.");
-        return false;
-    }
+    if (fd < 0)
+        return Failure{QStringLiteral("The 32-bit Windows Socket is not responding.")};
     ::close(fd);
-    return true;
+    return {};
 }
 
 quint32 ParseAddress(const QString &text)

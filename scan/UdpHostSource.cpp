@@ -50,8 +50,7 @@ UdpHostSource::~UdpHostSource()
 
 void UdpHostSource::begin()
 {
-    QString ignored;
-    if (!StartWinsock(&ignored) || !openSocket()) {
+    if (!StartWinsock() || !openSocket()) {
         Q_EMIT failed(QLatin1String(Prompt::ErrorTitle), QStringLiteral("Winsock Initialization Error !"));
         return;
     }

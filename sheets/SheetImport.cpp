@@ -49,8 +49,8 @@ void SheetImport::reportProgress(qsizetype done, qsizetype total)
     Q_EMIT progressChanged(percent);
 }
 
-std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord> &rows,
-                                                        BatchItem::MatchBy matchBy, bool *cancelled)
+std::optional<SheetImport::AskedItems> SheetImport::askedItems(const QList<PresetRecord> &rows,
+                                                               BatchItem::MatchBy matchBy)
 {
     const Result<QList<PresetRecord>> existing = m_store.loadAll();
     if (!existing) {
@@ -59,7 +59,8 @@ std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord
     }
     DuplicateKeys held(matchBy, *existing);
 
-    QList<BatchItem> items;
+    AskedItems asked;
+    QList<BatchItem> &items = asked.items;
     items.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const PresetRecord &row = rows.at(i);
@@ -71,7 +72,7 @@ std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord
                               duplicateQuestion(matchBy, DuplicateKeys::keyOf(matchBy, row)),
                               PromptButtons::YesNoCancel, PromptAnswer::No, PromptIcon::Information});
             if (answer == PromptAnswer::Cancel) {
-                *cancelled = true;
+                asked.cancelled = true;
                 break;
             }
             if (answer == PromptAnswer::Yes)
@@ -79,7 +80,7 @@ std::optional<QList<BatchItem>> SheetImport::askedItems(const QList<PresetRecord
         }
         reportProgress(i + 1, rows.size());
     }
-    return items;
+    return asked;
 }
 
 SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy,
@@ -109,12 +110,13 @@ SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &givenRows, cons
     outcome.skipped = check.skippedCount();
     QList<BatchItem> items;
     if (onDuplicate == OnDuplicate::Ask) {
-        std::optional<QList<BatchItem>> asked = askedItems(rows, matchBy, &outcome.cancelled);
+        std::optional<AskedItems> asked = askedItems(rows, matchBy);
         if (!asked) {
             outcome.failed = true;
             return outcome;
         }
-        items = std::move(*asked);
+        outcome.cancelled = asked->cancelled;
+        items = std::move(asked->items);
     } else {
         const auto policy = onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
                                                                   : BatchItem::OnDuplicate::Skip;

@@ -62,10 +62,13 @@ Q_SIGNALS:
     void statusChanged(const QString &line);
 
 private:
-    // The items of an Ask run up to a Cancel; nothing when the records
-    // cannot be read (reported).
-    std::optional<QList<BatchItem>> askedItems(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy,
-                                               bool *cancelled);
+    struct AskedItems
+    {
+        QList<BatchItem> items; // up to a Cancel
+        bool cancelled = false;
+    };
+    // The items of an Ask run; nothing when the records cannot be read (reported).
+    std::optional<AskedItems> askedItems(const QList<PresetRecord> &rows, BatchItem::MatchBy matchBy);
     void reportProgress(qsizetype done, qsizetype total);
 
     RecordStore &m_store;

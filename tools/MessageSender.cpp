@@ -88,7 +88,7 @@ bool MessageSender::isValidDestination(const QString &destination)
     return true;
 }
 
-MessageSender::Result MessageSender::send(const QString &destination, const QString &text) const
+SendOutcome MessageSender::send(const QString &destination, const QString &text) const
 {
     if (!isValidDestination(destination))
         return {MalformedName, false};

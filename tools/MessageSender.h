@@ -6,6 +6,14 @@
 
 class ProgramRunner;
 
+// How one message went: a status code of the messenger service
+// (MessageSender::Delivered, 0, when it arrived).
+struct SendOutcome
+{
+    int status = 0;
+    bool senderMissing = false; // smbclient is not installed: nothing was sent
+};
+
 // Sends a short text to one computer as a WinPopup message through Samba's
 // smbclient, and words the outcome as a status code of the messenger
 // service. smbclient exits 0 even when nothing was delivered, so the code is
@@ -38,17 +46,11 @@ public:
     static constexpr const char *EmptyDestinationText = "Send To Can not be empty! ";
     static constexpr const char *SentTitle = "NetSend";
 
-    struct Result
-    {
-        int status = Delivered;
-        bool senderMissing = false; // smbclient is not installed: nothing was sent
-    };
-
     explicit MessageSender(ProgramRunner &runner);
 
     // destination: an IPv4 address or a NetBIOS name (a leading "\\" is
     // allowed), as typed; it is checked, never trimmed. The text goes as it is.
-    Result send(const QString &destination, const QString &text) const;
+    SendOutcome send(const QString &destination, const QString &text) const;
 
     static bool isValidDestination(const QString &destination);
     static QString wording(int status);

@@ -57,9 +57,8 @@ QString reasonOf(const ProgramOutcome &outcome)
 
 RemoteShutdown::RemoteShutdown(ProgramRunner &runner) : m_runner(runner) {}
 
-RemoteShutdown::Result RemoteShutdown::request(const QString &verb, const QString &target,
-                                               const ShutdownAccount &account,
-                                               const QStringList &options) const
+ShutdownOutcome RemoteShutdown::request(const QString &verb, const QString &target,
+                                        const ShutdownAccount &account, const QStringList &options) const
 {
     ProgramRun run;
     run.program = QStringLiteral("net");
@@ -81,8 +80,7 @@ RemoteShutdown::Result RemoteShutdown::request(const QString &verb, const QStrin
     return {false, false, reasonOf(outcome)};
 }
 
-RemoteShutdown::Result RemoteShutdown::shutdown(const ShutdownRequest &request,
-                                                const ShutdownAccount &account) const
+ShutdownOutcome RemoteShutdown::shutdown(const ShutdownRequest &request, const ShutdownAccount &account) const
 {
     QStringList options{QStringLiteral("-t"),
                         QString::number(std::max(request.delay, int(ShortestSentDelay)))};
@@ -95,7 +93,7 @@ RemoteShutdown::Result RemoteShutdown::shutdown(const ShutdownRequest &request,
     return this->request(QStringLiteral("shutdown"), request.target, account, options);
 }
 
-RemoteShutdown::Result RemoteShutdown::abort(const QString &target, const ShutdownAccount &account) const
+ShutdownOutcome RemoteShutdown::abort(const QString &target, const ShutdownAccount &account) const
 {
     return request(QStringLiteral("abortshutdown"), target, account, {});
 }

@@ -24,6 +24,14 @@ struct ShutdownRequest
     bool reboot = false;
 };
 
+// How one request went.
+struct ShutdownOutcome
+{
+    bool succeeded = false;
+    bool clientMissing = false; // net is not installed: nothing was sent
+    QString reason;             // net's own word for a failure (NT_STATUS_..., WERR_...), perhaps empty
+};
+
 // Asks a computer to shut down (or restart), or to abort a pending
 // shutdown, through Samba's `net rpc shutdown` / `net rpc abortshutdown`.
 // Whether the target obeys is its own business; these only say whether the
@@ -37,17 +45,10 @@ public:
     static constexpr int MaxDelay = 99;
     static constexpr const char *DelayRefusedText = "'Delay' Please fill in the integer 0-99";
 
-    struct Result
-    {
-        bool succeeded = false;
-        bool clientMissing = false; // net is not installed: nothing was sent
-        QString reason;             // net's own word for a failure (NT_STATUS_..., WERR_...), perhaps empty
-    };
-
     explicit RemoteShutdown(ProgramRunner &runner);
 
-    Result shutdown(const ShutdownRequest &request, const ShutdownAccount &account) const;
-    Result abort(const QString &target, const ShutdownAccount &account) const;
+    ShutdownOutcome shutdown(const ShutdownRequest &request, const ShutdownAccount &account) const;
+    ShutdownOutcome abort(const QString &target, const ShutdownAccount &account) const;
 
     // A whole number from 0 to 99 ("07" is 7); nothing for anything else.
     static std::optional<int> parseDelay(const QString &text);
@@ -60,8 +61,8 @@ public:
     static QString clientMissingText();
 
 private:
-    Result request(const QString &verb, const QString &target, const ShutdownAccount &account,
-                   const QStringList &options) const;
+    ShutdownOutcome request(const QString &verb, const QString &target, const ShutdownAccount &account,
+                            const QStringList &options) const;
 
     ProgramRunner &m_runner;
 };

@@ -52,9 +52,8 @@ void AnalysisCommands::printAnalysisList()
     printer.setDocName(QLatin1String(AnalysisPrinter::Title));
     if (!choosePrinter(printer))
         return;
-    QString error;
-    if (!AnalysisPrinter(m_analysisList).print(printer, &error))
-        m_prompt.error(error);
+    if (const Result<> printed = AnalysisPrinter(m_analysisList).print(printer); !printed)
+        m_prompt.error(printed.error());
 }
 
 bool AnalysisCommands::choosePrinter(QPrinter &printer)

@@ -63,11 +63,9 @@ bool ScanCommands::startScan(Origin origin)
         return false;
     m_runOrigin = origin;
     ScanRangeEntry *entry = m_frames->rangeEntry();
-    QString error;
-    const std::optional<ScanRange> range =
-        ScanRange::fromBoxes(entry->boxesForScan(), entry->method(), &error);
+    const Result<ScanRange> range = ScanRange::fromBoxes(entry->boxesForScan(), entry->method());
     if (!range) {
-        reportStartFailure(QLatin1String(Prompt::NoticeTitle), error);
+        reportStartFailure(QLatin1String(Prompt::NoticeTitle), range.error());
         m_runOrigin = Origin::User;
         return false;
     }

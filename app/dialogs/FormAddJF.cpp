@@ -93,9 +93,8 @@ bool FormAddJF::eventFilter(QObject *watched, QEvent *event)
             if (watched == m_boxes.at(RecordEditor::IpBox)) {
                 m_editor.ipBoxLeft(m_boxes.at(RecordEditor::IpBox)->text());
             } else if (watched == m_boxes.at(RecordEditor::MacBox)) {
-                QString mac = m_boxes.at(RecordEditor::MacBox)->text();
-                if (m_editor.macBoxLeft(&mac))
-                    m_boxes.at(RecordEditor::MacBox)->setText(mac);
+                if (const auto mac = m_editor.macBoxLeft(m_boxes.at(RecordEditor::MacBox)->text()))
+                    m_boxes.at(RecordEditor::MacBox)->setText(*mac);
             }
             m_checkingBox = false;
         }

@@ -63,7 +63,7 @@ void FormMsg1::send()
     if (destination.trimmed().isEmpty()) {
         m_prompt.error(QLatin1String(MessageSender::EmptyDestinationText));
     } else {
-        MessageSender::Result result;
+        SendOutcome result;
         {
             const BusyCursor busy;
             result = m_sender.send(destination, m_text->toPlainText());

@@ -112,7 +112,7 @@ void FormShutdown::sendShutdown()
         m_prompt.notice(QLatin1String(RemoteShutdown::DelayRefusedText));
         return;
     }
-    RemoteShutdown::Result result;
+    ShutdownOutcome result;
     {
         const BusyCursor busy;
         result =
@@ -136,7 +136,7 @@ void FormShutdown::sendAbort()
         tell(m_prompt, "Specify a Computer", RemoteShutdown::noTargetText(true), PromptIcon::Exclamation);
         return;
     }
-    RemoteShutdown::Result result;
+    ShutdownOutcome result;
     {
         const BusyCursor busy;
         result = m_shutdown.abort(target.trimmed(), {m_user->text(), m_password->text()});

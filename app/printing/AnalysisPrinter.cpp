@@ -101,13 +101,11 @@ private:
 
 } // namespace
 
-bool AnalysisPrinter::print(QPrinter &printer, QString *error) const
+Result<> AnalysisPrinter::print(QPrinter &printer) const
 {
     QPainter painter;
-    if (!painter.begin(&printer)) {
-        *error = QStringLiteral("The printer cannot be started.");
-        return false;
-    }
+    if (!painter.begin(&printer))
+        return Failure{QStringLiteral("The printer cannot be started.")};
     PageWriter writer(painter, printer,
                       printer.pageRect(QPrinter::DevicePixel)
                           .translated(-printer.pageRect(QPrinter::DevicePixel).topLeft()));
@@ -117,5 +115,5 @@ bool AnalysisPrinter::print(QPrinter &printer, QString *error) const
         writer.addRow(entry.dateTime, entry.result);
     }
     painter.end();
-    return true;
+    return {};
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/Result.h"
+
 class AnalysisListModel;
 class QPrinter;
 
@@ -16,8 +18,8 @@ public:
 
     explicit AnalysisPrinter(const AnalysisListModel &list) : m_list(list) {}
 
-    // False when the printer cannot be started; *error then says why.
-    bool print(QPrinter &printer, QString *error) const;
+    // Fails when the printer cannot be started.
+    Result<> print(QPrinter &printer) const;
 
 private:
     const AnalysisListModel &m_list;

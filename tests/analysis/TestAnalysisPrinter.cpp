@@ -58,8 +58,7 @@ void TestAnalysisPrinter::printsTitleRowsAndPageNumbers()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
-    QString error;
-    QVERIFY(AnalysisPrinter(list).print(printer, &error));
+    QVERIFY(AnalysisPrinter(list).print(printer).ok());
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -54,9 +54,8 @@ void TestAutoScan::init()
     m_analyzer = std::make_unique<Analyzer>(&m_scan, &m_records, &m_analysis);
     m_controller = std::make_unique<AutoScanController>(m_run.get(), m_analyzer.get(), [this] {
         ++m_scansStarted;
-        QString error;
         return m_run->start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"),
-                                                      QStringLiteral("198.18.7.3"), ScanMethod::Arp, &error));
+                                                      QStringLiteral("198.18.7.3"), ScanMethod::Arp));
     });
 }
 
@@ -125,9 +124,8 @@ void TestAutoScan::stepScansThenAnalyses()
 
 void TestAutoScan::tickDuringAScanStartsNothing()
 {
-    QString error;
     QVERIFY(m_run->start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.3"),
-                                                   ScanMethod::Arp, &error)));
+                                                   ScanMethod::Arp)));
     QSignalSpy finished(m_controller.get(), &AutoScanController::stepFinished);
     QSignalSpy scanFinished(m_run.get(), &ScanRun::finished);
     m_controller->ArTimer().setInterval(100000);
@@ -222,9 +220,8 @@ void TestAutoScan::manualScanHoldsTheTimer()
     QSignalSpy scanFinished(m_run.get(), &ScanRun::finished);
 
     now = now.addSecs(290); // ten seconds before the step would come
-    QString error;
     QVERIFY(m_run->start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.3"),
-                                                   ScanMethod::Arp, &error)));
+                                                   ScanMethod::Arp)));
     if (failure.isEmpty()) {
         QVERIFY(!m_controller->ArTimer().Enable());
         QVERIFY(m_controller->isHeldByManualScan());

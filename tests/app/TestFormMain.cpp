@@ -754,7 +754,9 @@ void TestFormMain::automaticStepsThatCannotStart()
     QString reason = failure;
     if (reason.isEmpty()) {
         ScanRangeEntry *entry = m_window->rangeEntry();
-        QVERIFY(!ScanRange::fromBoxes(entry->boxesForScan(), entry->method(), &reason));
+        const auto range = ScanRange::fromBoxes(entry->boxesForScan(), entry->method());
+        QVERIFY(!range);
+        reason = range.error();
     }
     AutoScanController &autoScan = m_window->autoScan();
     autoScan.setMinutes(1440);

@@ -31,10 +31,9 @@ void TestCliUsage::refused_data()
 
     // The command line's reach: an ARP range up to a /16.
     auto refusal = [](const char *from, const char *to, ScanMethod method) {
-        QString error;
-        ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method, &error,
-                                 ScanRange::ArpReach::SeveralNetworks);
-        return error;
+        return ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method,
+                                        ScanRange::ArpReach::SeveralNetworks)
+            .error();
     };
     const QString arpAcrossNetworks = refusal("198.18.0.1", "198.19.255.254", ScanMethod::Arp);
     const QString udpTooLarge = refusal("198.18.0.1", "198.19.255.254", ScanMethod::Udp);

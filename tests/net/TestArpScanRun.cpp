@@ -50,7 +50,7 @@ QStringList TestArpScanRun::scan(const char *from, const char *to, int paceMs, Q
         connect(&run, &ScanRun::statusTextChanged, &run,
                 [&run, &onStatus](const QString &t) { onStatus(run, t); });
     QSignalSpy finished(&run, &ScanRun::finished);
-    run.start(*ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), ScanMethod::Arp, nullptr));
+    run.start(*ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), ScanMethod::Arp));
     if (!finished.wait(30000))
         return {QStringLiteral("(the scan did not end)")};
     *completion = finished.first().first().toString();

@@ -33,8 +33,8 @@ private Q_SLOTS:
         QSignalSpy finished(&run, &ScanRun::finished);
         QStringList statuses;
         connect(&run, &ScanRun::statusTextChanged, &run, [&statuses](const QString &t) { statuses << t; });
-        QVERIFY(run.start(*ScanRange::fromAddresses(
-            QStringLiteral("198.18.7.40"), QStringLiteral("198.18.6.250"), ScanMethod::Udp, nullptr)));
+        QVERIFY(run.start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.40"),
+                                                    QStringLiteral("198.18.6.250"), ScanMethod::Udp)));
         QVERIFY(finished.wait(30000));
         QStringList rows;
         for (int i = 0; i < list.count(); ++i) {

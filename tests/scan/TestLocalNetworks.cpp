@@ -53,7 +53,7 @@ void TestLocalNetworks::arpRefusal()
     const LocalNetworks networks({{QStringLiteral("eth0"), address("198.18.112.1"), 20},
                                   {QStringLiteral("eth1"), address("198.19.5.7"), 24}});
     const auto range =
-        ScanRange::fromAddresses(from, to, ScanMethod::Arp, nullptr, ScanRange::ArpReach::SeveralNetworks);
+        ScanRange::fromAddresses(from, to, ScanMethod::Arp, ScanRange::ArpReach::SeveralNetworks);
     QVERIFY(range);
     const QString message = networks.arpRefusal(*range);
     QCOMPARE(!message.isEmpty(), refused);
@@ -69,7 +69,7 @@ void TestLocalNetworks::arpRefusal()
 void TestLocalNetworks::currentLeavesOutLoopback()
 {
     // Whatever this machine's interfaces are, 127.0.0.0/8 never counts as on-link for ARP.
-    const auto loopback = ScanRange::fromPrefix(QStringLiteral("127.0.0.0/24"), ScanMethod::Arp, nullptr);
+    const auto loopback = ScanRange::fromPrefix(QStringLiteral("127.0.0.0/24"), ScanMethod::Arp);
     QVERIFY(loopback);
     QVERIFY(!LocalNetworks::current().arpRefusal(*loopback).isEmpty());
     QVERIFY(!LocalNetworks().arpRefusal(*loopback).isEmpty());

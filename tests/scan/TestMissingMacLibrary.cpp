@@ -23,7 +23,7 @@ void TestMissingMacLibrary::messageAndBackToIdle()
     QSignalSpy failed(&run, &ScanRun::startFailed);
     QSignalSpy states(&run, &ScanRun::stateChanged);
     QVERIFY(run.start(*ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"),
-                                                ScanMethod::Arp, nullptr)));
+                                                ScanMethod::Arp)));
     QVERIFY(!finished.isEmpty() || finished.wait(5000));
 
     QCOMPARE(finished.first().first().toString(), QString());

@@ -8,9 +8,8 @@ namespace {
 
 quint32 ip(const char *dotted)
 {
-    QString error;
-    const auto range = ScanRange::fromAddresses(QString::fromLatin1(dotted), QString::fromLatin1(dotted),
-                                                ScanMethod::Udp, &error);
+    const auto range =
+        ScanRange::fromAddresses(QString::fromLatin1(dotted), QString::fromLatin1(dotted), ScanMethod::Udp);
     return range ? range->first() : 0;
 }
 

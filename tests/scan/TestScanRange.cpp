@@ -72,9 +72,8 @@ void TestScanRange::accepted()
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(int, method);
-    QString error;
-    const auto range = ScanRange::fromAddresses(from, to, ScanMethod(method), &error);
-    QVERIFY2(range.has_value(), qPrintable(error));
+    const auto range = ScanRange::fromAddresses(from, to, ScanMethod(method));
+    QVERIFY2(range.ok(), qPrintable(range.error()));
     QTEST(ScanRange::dotted(range->first()), "first");
     QTEST(ScanRange::dotted(range->last()), "last");
     QTEST(range->count(), "count");
@@ -123,15 +122,15 @@ void TestScanRange::refused()
 {
     QFETCH(QStringList, boxes);
     QFETCH(int, method);
-    QString error;
-    QVERIFY(!ScanRange::fromBoxes(boxes, ScanMethod(method), &error).has_value());
-    QTEST(error, "message");
+    const auto range = ScanRange::fromBoxes(boxes, ScanMethod(method));
+    QVERIFY(!range);
+    QTEST(range.error(), "message");
 }
 
 void TestScanRange::addressesWalkAcrossNetworks()
 {
     const auto range = ScanRange::fromAddresses(QStringLiteral("198.18.6.254"), QStringLiteral("198.18.7.1"),
-                                                ScanMethod::Udp, nullptr);
+                                                ScanMethod::Udp);
     QVERIFY(range);
     const QStringList expected = {"198.18.6.254", "198.18.6.255", "198.18.7.0", "198.18.7.1"};
     QStringList walked;
@@ -139,13 +138,13 @@ void TestScanRange::addressesWalkAcrossNetworks()
         walked << range->addressText(i);
     QCOMPARE(walked, expected);
 
-    const auto bad = ScanRange::fromAddresses(QStringLiteral("198.18.7"), QStringLiteral("198.18.7.9"),
-                                              ScanMethod::Arp, nullptr);
+    const auto bad =
+        ScanRange::fromAddresses(QStringLiteral("198.18.7"), QStringLiteral("198.18.7.9"), ScanMethod::Arp);
     QVERIFY(!bad);
-    QCOMPARE(ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"),
-                                      ScanMethod::Arp, nullptr)
-                 ->networkPrefix(),
-             QStringLiteral("198.18.7."));
+    QCOMPARE(
+        ScanRange::fromAddresses(QStringLiteral("198.18.7.1"), QStringLiteral("198.18.7.9"), ScanMethod::Arp)
+            ->networkPrefix(),
+        QStringLiteral("198.18.7."));
 }
 
 void TestScanRange::network_data()
@@ -181,9 +180,8 @@ void TestScanRange::network()
 {
     QFETCH(QString, prefix);
     QFETCH(int, method);
-    QString error;
-    const auto range = ScanRange::fromPrefix(prefix, ScanMethod(method), &error);
-    QVERIFY2(range.has_value(), qPrintable(error));
+    const auto range = ScanRange::fromPrefix(prefix, ScanMethod(method));
+    QVERIFY2(range.ok(), qPrintable(range.error()));
     QTEST(ScanRange::dotted(range->first()), "first");
     QTEST(ScanRange::dotted(range->last()), "last");
     QCOMPARE(range->method(), ScanMethod(method));
@@ -199,10 +197,8 @@ void TestScanRange::networkRefused_data()
     // A network that the range rules refuse gets the words of the same
     // range given by its two ends.
     auto endsRefusal = [](const char *from, const char *to, ScanMethod method) {
-        QString error;
-        const bool refused =
-            !ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method, &error);
-        return refused ? error : QStringLiteral("(accepted)");
+        const auto range = ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method);
+        return range ? QStringLiteral("(accepted)") : range.error();
     };
     const int arp = int(ScanMethod::Arp);
     const int udp = int(ScanMethod::Udp);
@@ -224,9 +220,9 @@ void TestScanRange::networkRefused()
 {
     QFETCH(QString, prefix);
     QFETCH(int, method);
-    QString error;
-    QVERIFY(!ScanRange::fromPrefix(prefix, ScanMethod(method), &error));
-    QTEST(error, "message");
+    const auto range = ScanRange::fromPrefix(prefix, ScanMethod(method));
+    QVERIFY(!range);
+    QTEST(range.error(), "message");
 }
 
 void TestScanRange::arpAcrossNetworks_data()
@@ -262,30 +258,27 @@ void TestScanRange::arpAcrossNetworks()
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(uint, networks);
-    QString error;
     const auto several =
-        ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error, ScanRange::ArpReach::SeveralNetworks);
-    QCOMPARE(several.has_value(), networks > 0);
+        ScanRange::fromAddresses(from, to, ScanMethod::Arp, ScanRange::ArpReach::SeveralNetworks);
+    QCOMPARE(several.ok(), networks > 0);
     if (several) {
         QCOMPARE(several->networkCount(), networks);
         // The reach goes with the range, also through a network written as A.B.C.D/NN.
         QCOMPARE(several->arpReach(), ScanRange::ArpReach::SeveralNetworks);
         const QString prefix = QStringLiteral("%1/32").arg(from);
-        QCOMPARE(ScanRange::fromPrefix(prefix, ScanMethod::Arp, nullptr, ScanRange::ArpReach::SeveralNetworks)
-                     ->arpReach(),
-                 ScanRange::ArpReach::SeveralNetworks);
+        QCOMPARE(
+            ScanRange::fromPrefix(prefix, ScanMethod::Arp, ScanRange::ArpReach::SeveralNetworks)->arpReach(),
+            ScanRange::ArpReach::SeveralNetworks);
     } else {
-        QTEST(error, "message");
+        QTEST(several.error(), "message");
     }
     // The window's reach stays one network, and the UDP method ignores the reach.
-    const auto one = ScanRange::fromAddresses(from, to, ScanMethod::Arp, &error);
-    QCOMPARE(one.has_value(), networks == 1);
+    const auto one = ScanRange::fromAddresses(from, to, ScanMethod::Arp);
+    QCOMPARE(one.ok(), networks == 1);
     if (one)
         QCOMPARE(one->arpReach(), ScanRange::ArpReach::OneNetwork);
-    QCOMPARE(
-        ScanRange::fromAddresses(from, to, ScanMethod::Udp, nullptr, ScanRange::ArpReach::SeveralNetworks)
-            .has_value(),
-        ScanRange::fromAddresses(from, to, ScanMethod::Udp, nullptr).has_value());
+    QCOMPARE(ScanRange::fromAddresses(from, to, ScanMethod::Udp, ScanRange::ArpReach::SeveralNetworks).ok(),
+             ScanRange::fromAddresses(from, to, ScanMethod::Udp).ok());
 }
 
 QTEST_GUILESS_MAIN(TestScanRange)

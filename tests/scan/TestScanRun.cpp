@@ -9,7 +9,7 @@ namespace {
 
 ScanRange range(const char *from, const char *to, ScanMethod method = ScanMethod::Arp)
 {
-    return *ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method, nullptr);
+    return *ScanRange::fromAddresses(QLatin1String(from), QLatin1String(to), method);
 }
 
 } // namespace

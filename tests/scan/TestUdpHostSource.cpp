@@ -158,7 +158,7 @@ void TestUdpHostSource::run()
     QSignalSpy order(&scan, &ScanRun::rangeOrderShown);
     const QString low = QStringLiteral("127.0.0.1"), high = QStringLiteral("127.0.0.40");
     QVERIFY(scan.start(
-        *ScanRange::fromAddresses(backwards ? high : low, backwards ? low : high, ScanMethod::Udp, nullptr)));
+        *ScanRange::fromAddresses(backwards ? high : low, backwards ? low : high, ScanMethod::Udp)));
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.first().first().toString(),
              QStringLiteral("Scan Complete! Scanned: 40 IP, Found 3 connected "));
@@ -198,7 +198,7 @@ void TestUdpHostSource::stopWhilePaused()
         }
     });
     QVERIFY(scan.start(*ScanRange::fromAddresses(QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.40"),
-                                                 ScanMethod::Udp, nullptr)));
+                                                 ScanMethod::Udp)));
     QVERIFY(finished.wait(20000));
     QCOMPARE(finished.first().first().toString(),
              QStringLiteral("Scan Complete! Scanned: 10 IP, Found 1 connected "));

@@ -47,8 +47,7 @@ void TestMessageSender::destinations()
     QFETCH(QStringList, arguments);
     ScriptedProgramRunner runner;
     runner.queueOutcome("smbclient", ScriptedProgramRunner::finished(0));
-    const MessageSender::Result result =
-        MessageSender(runner).send(destination, QStringLiteral("héllo\nthere"));
+    const SendOutcome result = MessageSender(runner).send(destination, QStringLiteral("héllo\nthere"));
     if (arguments.isEmpty()) {
         QCOMPARE(result.status, MessageSender::MalformedName);
         QVERIFY(runner.runs().isEmpty());
@@ -91,7 +90,7 @@ void TestMessageSender::outcomes()
     QFETCH(int, status);
     ScriptedProgramRunner runner;
     runner.queueOutcome("smbclient", outcome);
-    const MessageSender::Result result = MessageSender(runner).send(QStringLiteral("PEER"), {});
+    const SendOutcome result = MessageSender(runner).send(QStringLiteral("PEER"), {});
     QCOMPARE(result.status, status);
     QVERIFY(!result.senderMissing);
 }
@@ -109,7 +108,7 @@ void TestMessageSender::wordings()
 void TestMessageSender::senderMissing()
 {
     ScriptedProgramRunner runner; // answers "not installed"
-    const MessageSender::Result result = MessageSender(runner).send(QStringLiteral("198.18.7.10"), {});
+    const SendOutcome result = MessageSender(runner).send(QStringLiteral("198.18.7.10"), {});
     QVERIFY(result.senderMissing);
     QVERIFY(MessageSender::senderMissingText().contains("Debian package smbclient"));
 }

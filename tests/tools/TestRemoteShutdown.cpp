@@ -92,7 +92,7 @@ void TestRemoteShutdown::outcomes()
     runner.queueOutcome("net", ScriptedProgramRunner::withStatus(ProgramOutcome::Status::TimedOut));
     const RemoteShutdown shutdown(runner);
     const ShutdownAccount account{"admin", "wrong"};
-    RemoteShutdown::Result result = shutdown.shutdown({"198.18.7.10"}, account);
+    ShutdownOutcome result = shutdown.shutdown({"198.18.7.10"}, account);
     QVERIFY(!result.succeeded);
     QCOMPARE(result.reason, "NT_STATUS_LOGON_FAILURE");
     result = shutdown.abort("198.18.7.10", account);
