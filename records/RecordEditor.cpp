@@ -77,44 +77,86 @@ std::optional<QString> RecordEditor::macBoxLeft(const QString &text)
     return text.toUpper();
 }
 
+std::optional<RecordEditor::SaveOutcome> RecordEditor::refuseIfGone()
+{
+    // A record that another path deleted is not written again behind the
+    // user's back; "Add" saves the boxes as a new one.
+    if (m_mode != Mode::Modify)
+        return std::nullopt;
+    const std::optional<qint64> current = currentId();
+    Result<std::optional<PresetRecord>> existing = std::optional<PresetRecord>();
+    if (current)
+        existing = m_store.recordById(*current);
+    if (!existing) {
+        m_prompt.error(existing.error(), PromptIcon::Critical);
+        return SaveOutcome{SaveResult::Failed};
+    }
+    if (!*existing) {
+        m_prompt.notice(QLatin1String(RecordGoneText));
+        return SaveOutcome{SaveResult::Refused};
+    }
+    return std::nullopt;
+}
+
+std::optional<RecordEditor::SaveOutcome> RecordEditor::refuseBadBoxes(const QStringList &boxes)
+{
+    for (int box : {IpBox, MacBox}) {
+        if (boxes.at(box).trimmed().isEmpty()) {
+            m_prompt.notice(QLatin1String(EmptyText));
+            return SaveOutcome{SaveResult::Refused, box};
+        }
+    }
+    if (!RecordValidation::isValidIp(boxes.at(IpBox))) {
+        m_prompt.error(QLatin1String(InvalidIpText));
+        return SaveOutcome{SaveResult::Refused, IpBox};
+    }
+    if (!RecordValidation::isValidMac(boxes.at(MacBox))) {
+        m_prompt.error(QLatin1String(InvalidMacText));
+        return SaveOutcome{SaveResult::Refused, MacBox};
+    }
+    return std::nullopt;
+}
+
+std::optional<RecordEditor::SaveOutcome> RecordEditor::refusal(const RecordStore::WriteOutcome &written,
+                                                               const QString &ip, const QString &mac)
+{
+    switch (written.refusal) {
+    case RecordStore::Refusal::None:
+        return std::nullopt;
+    case RecordStore::Refusal::IpTaken:
+        m_prompt.notice(QLatin1Char('[') + ip + QLatin1String(IpTakenSuffix));
+        break;
+    case RecordStore::Refusal::MacTaken:
+        m_prompt.notice(QLatin1Char('[') + mac + QLatin1String(MacTakenSuffix));
+        break;
+    case RecordStore::Refusal::Gone:
+        m_prompt.notice(QLatin1String(RecordGoneText));
+        break;
+    case RecordStore::Refusal::Changed:
+        // The user has now seen the other's values: the next save may replace them.
+        remember(written.record);
+        m_prompt.notice(RecordConflict::savedMeanwhileText(written.record));
+        break;
+    }
+    return SaveOutcome{SaveResult::Refused};
+}
+
+void RecordEditor::remember(const PresetRecord &record)
+{
+    m_loadedFields = record.fields();
+    m_loadedIp = record.ipAddress;
+    m_loadedMac = record.macAddress;
+}
+
 RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
 {
     while (boxes->size() < BoxCount)
         boxes->append(QString());
-
-    // A record that another path deleted is not written again behind the
-    // user's back; "Add" saves the boxes as a new one.
-    qint64 id = 0;
-    if (m_mode == Mode::Modify) {
-        const std::optional<qint64> current = currentId();
-        id = current.value_or(0);
-        Result<std::optional<PresetRecord>> existing = std::optional<PresetRecord>();
-        if (current)
-            existing = m_store.recordById(*current);
-        if (!existing) {
-            m_prompt.error(existing.error(), PromptIcon::Critical);
-            return {SaveResult::Failed};
-        }
-        if (!*existing) {
-            m_prompt.notice(QLatin1String(RecordGoneText));
-            return {SaveResult::Refused};
-        }
-    }
-
-    for (int box : {IpBox, MacBox}) {
-        if (boxes->at(box).trimmed().isEmpty()) {
-            m_prompt.notice(QLatin1String(EmptyText));
-            return {SaveResult::Refused, box};
-        }
-    }
-    if (!RecordValidation::isValidIp(boxes->at(IpBox))) {
-        m_prompt.error(QLatin1String(InvalidIpText));
-        return {SaveResult::Refused, IpBox};
-    }
-    if (!RecordValidation::isValidMac(boxes->at(MacBox))) {
-        m_prompt.error(QLatin1String(InvalidMacText));
-        return {SaveResult::Refused, MacBox};
-    }
+    if (const std::optional<SaveOutcome> refused = refuseIfGone())
+        return *refused;
+    const qint64 id = m_mode == Mode::Modify ? currentId().value_or(0) : 0;
+    if (const std::optional<SaveOutcome> refused = refuseBadBoxes(*boxes))
+        return *refused;
     (*boxes)[MacBox] = boxes->at(MacBox).toUpper();
 
     const QString ip = boxes->at(IpBox).trimmed();
@@ -137,32 +179,11 @@ RecordEditor::SaveOutcome RecordEditor::save(QStringList *boxes)
         m_prompt.error(written.error(), PromptIcon::Critical);
         return {SaveResult::Failed};
     }
-    switch (written->refusal) {
-    case RecordStore::Refusal::None:
-        break;
-    case RecordStore::Refusal::IpTaken:
-        m_prompt.notice(QLatin1Char('[') + ip + QLatin1String(IpTakenSuffix));
-        return {SaveResult::Refused};
-    case RecordStore::Refusal::MacTaken:
-        m_prompt.notice(QLatin1Char('[') + mac + QLatin1String(MacTakenSuffix));
-        return {SaveResult::Refused};
-    case RecordStore::Refusal::Gone:
-        m_prompt.notice(QLatin1String(RecordGoneText));
-        return {SaveResult::Refused};
-    case RecordStore::Refusal::Changed:
-        // The user has now seen the other's values: the next save may replace them.
-        m_loadedFields = written->record.fields();
-        m_loadedIp = written->record.ipAddress;
-        m_loadedMac = written->record.macAddress;
-        m_prompt.notice(RecordConflict::savedMeanwhileText(written->record));
-        return {SaveResult::Refused};
-    }
-    const PresetRecord &record = written->record;
+    if (const std::optional<SaveOutcome> refused = refusal(*written, ip, mac))
+        return *refused;
 
-    m_state.CurrentRecordId = QString::number(record.id);
-    m_loadedIp = record.ipAddress;
-    m_loadedMac = record.macAddress;
-    m_loadedFields = record.fields();
+    m_state.CurrentRecordId = QString::number(written->record.id);
+    remember(written->record);
     m_mode = Mode::Modify;
     m_prompt.ask({QLatin1String(SavedTitle), QLatin1String(SavedText), PromptButtons::Ok, PromptAnswer::Ok,
                   PromptIcon::Information});

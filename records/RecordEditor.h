@@ -5,8 +5,9 @@
 #include <functional>
 #include <optional>
 
+#include "records/RecordStore.h"
+
 class Prompt;
-class RecordStore;
 struct ProgramState;
 
 // What the record editor does, without its window: opening on
@@ -75,6 +76,13 @@ public:
 private:
     // CurrentRecordId as a record ID; nothing when it is none.
     std::optional<qint64> currentId() const;
+    // The steps of save(): each returns the outcome when the save ends there.
+    std::optional<SaveOutcome> refuseIfGone();
+    std::optional<SaveOutcome> refuseBadBoxes(const QStringList &boxes);
+    std::optional<SaveOutcome> refusal(const RecordStore::WriteOutcome &written, const QString &ip,
+                                       const QString &mac);
+    // The record as this editor last read or saved it.
+    void remember(const PresetRecord &record);
 
     RecordStore &m_store;
     Prompt &m_prompt;
