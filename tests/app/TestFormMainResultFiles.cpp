@@ -132,10 +132,9 @@ void TestFormMainResultFiles::saveAndOpenRoundTrip()
     QCOMPARE(m_fileDialog.requests().size(), 1);
     const FileDialogRequest saveAsked = m_fileDialog.requests().constLast();
     QCOMPARE(saveAsked.mode, FileDialogMode::Save);
-    QCOMPARE(
-        QStringList({saveAsked.title, saveAsked.filter, saveAsked.startFolder, saveAsked.defaultExtension}),
-        QStringList(
-            {"Save the scanning result as...", "Netkestrel File (*.kst)|*.kst", m_f->dataFolder(), "txt"}));
+    QCOMPARE(QStringList({saveAsked.title, saveAsked.filter, saveAsked.startFolder, saveAsked.extension()}),
+             QStringList({"Save the scanning result as...", "Netkestrel File (*.kst)|*.kst",
+                          m_f->dataFolder(), "kst"}));
     QCOMPARE(m_fileDialog.shapes, QList<int>{int(Qt::WaitCursor)});
 
     QFile saved(path);

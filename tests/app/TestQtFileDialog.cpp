@@ -14,6 +14,7 @@ class TestQtFileDialog : public QObject
 private slots:
     void nameFilters_data();
     void nameFilters();
+    void saveAddsTheDefaultExtension_data();
     void saveAddsTheDefaultExtension();
     void cancelAnswersEmpty();
 };
@@ -59,15 +60,48 @@ void answerNextDialog(const QString &typed)
 
 } // namespace
 
+void TestQtFileDialog::saveAddsTheDefaultExtension_data()
+{
+    // A typed name gets the extension its filter lists again, whatever the dialog.
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("scan result") << "Netkestrel File (*.kst)|*.kst"
+                                 << "lan1"
+                                 << "lan1.kst";
+    QTest::newRow("text export") << "Save as text file (*.TXT)|*.TXT"
+                                 << "findings"
+                                 << "findings.TXT";
+    QTest::newRow("html export") << "Save as html file (*.html)|*.html"
+                                 << "findings"
+                                 << "findings.html";
+    QTest::newRow("workbook") << "Excel Workbook (*.xlsx)|*.xlsx"
+                              << "lan1"
+                              << "lan1.xlsx";
+    QTest::newRow("description alone") << "Backup (*.KSBK)"
+                                       << "old"
+                                       << "old.KSBK";
+    QTest::newRow("first of two") << "MS EXCEL File (*.xls)|*.xls;*.xlsx"
+                                  << "book"
+                                  << "book.xls";
+    QTest::newRow("own suffix kept") << "Netkestrel File (*.kst)|*.kst"
+                                     << "lan1.old"
+                                     << "lan1.old";
+    QTest::newRow("any file") << "All File (*.*)|*.*"
+                              << "notes"
+                              << "notes";
+}
+
 void TestQtFileDialog::saveAddsTheDefaultExtension()
 {
+    QFETCH(QString, filter);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
     QTemporaryDir folder;
     QtFileDialog dialogs;
-    answerNextDialog(folder.filePath(QStringLiteral("result")));
-    const QString chosen = dialogs.choose(
-        {FileDialogMode::Save, QStringLiteral("Save the scanning result as..."),
-         QStringLiteral("Netkestrel File (*.kst)|*.kst"), folder.path(), QStringLiteral("kst")});
-    QCOMPARE(chosen, folder.filePath(QStringLiteral("result.kst")));
+    answerNextDialog(folder.filePath(typed));
+    QCOMPARE(dialogs.choose({FileDialogMode::Save, QStringLiteral("Save"), filter, folder.path()}),
+             folder.filePath(saved));
 }
 
 void TestQtFileDialog::cancelAnswersEmpty()
