@@ -4,13 +4,18 @@
 // splitter's bounds and the screens.
 #include <QFile>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QScreen>
 #include <QSettings>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "app/parts/ScanPane.h"
+#include "app/parts/StatusBarPanels.h"
 #include "app/parts/WindowPlacement.h"
 #include "app/window/FormMain.h"
 #include "tests/app/WindowFixture.h"
@@ -30,6 +35,7 @@ private Q_SLOTS:
     void storedValuesAreChecked();
     void maximisedWindowKeepsItsNormalPlace();
     void nothingStoredBeforeTheFirstClose();
+    void firstStartShowsEveryColumn();
 
 private:
     std::unique_ptr<FormMain> make();
@@ -162,5 +168,37 @@ void TestWindowPlacement::nothingStoredBeforeTheFirstClose()
     QVERIFY(!second->testAttribute(Qt::WA_Moved));
 }
 
-QTEST_MAIN(TestWindowPlacement)
+void TestWindowPlacement::firstStartShowsEveryColumn()
+{
+    std::unique_ptr<FormMain> window = make();
+    window->startUp(false);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // Nothing stored: within the screen, the last column and every status text in view.
+    QVERIFY(window->screen()->availableGeometry().contains(window->geometry()));
+    const auto *list = window->findChild<QTableView *>(QStringLiteral("ListView1"));
+    const QHeaderView *header = list->horizontalHeader();
+    const int last = header->logicalIndexAt(header->length() - 1);
+    QVERIFY2(header->sectionViewportPosition(last) + header->sectionSize(last) <= list->viewport()->width(),
+             qPrintable(QStringLiteral("%1 wide").arg(window->width())));
+    for (const QLabel *panel : window->statusPanels()->findChildren<QLabel *>())
+        if (panel->isVisible() && !panel->text().isEmpty())
+            QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
+}
+
+// A screen of a common desktop's size instead of the offscreen platform's
+// 800x600, so that the first window can be as large as it asks to be.
+int main(int argc, char *argv[])
+{
+    QTemporaryDir folder;
+    QFile screens(folder.filePath(QStringLiteral("screens.json")));
+    if (!screens.open(QIODevice::WriteOnly) ||
+        screens.write(R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1280, "height": 900}]})") < 0)
+        return 1;
+    screens.close();
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestWindowPlacement test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestWindowPlacement.moc"
