@@ -32,12 +32,14 @@ int Analyzer::analyzeRow(const AnalysisRules &rules, const AcknowledgedSet &ackn
     const QString ip = m_scanList->text(row, ScanListModel::IpColumn);
     const QString mac = m_scanList->text(row, ScanListModel::MacColumn);
     const QStringList found = rules.findings(ip, mac, m_options.checks);
+    int unacknowledged = 0;
     for (const QString &result : found) {
         const QDateTime now = m_clock();
-        m_analysisList->appendEntry(
-            {dateTimeText(now), result, ip, mac, acknowledged.isAcknowledged(ip, mac, now)});
+        const bool known = acknowledged.isAcknowledged(ip, mac, now);
+        m_analysisList->appendEntry({dateTimeText(now), result, ip, mac, known});
+        unacknowledged += known ? 0 : 1;
     }
-    return int(found.size());
+    return unacknowledged;
 }
 
 int Analyzer::AnalyzeAll()

@@ -46,7 +46,8 @@ public:
     void setAcknowledgementSource(AcknowledgementSource source) { m_acknowledgements = std::move(source); }
 
     // Every scan row, top to bottom; leaves the last one highlighted. Returns
-    // the number of findings appended.
+    // the number of findings appended that are not acknowledged: the ones
+    // that are news to whoever is told the count.
     int AnalyzeAll();
     // The highlighted scan row, the first one when none is highlighted.
     int AnalyzeSelected();

@@ -5,6 +5,7 @@
 #include "app/window/FormMain.h"
 #include "platform/DataFolder.h"
 #include "platform/ProcessMemory.h"
+#include "platform/StopSignals.h"
 
 int main(int argc, char *argv[])
 {
@@ -47,6 +48,10 @@ int main(int argc, char *argv[])
         window.raise();
         window.activateWindow();
     });
+    // A session that logs out ends the program with SIGTERM or SIGHUP: it
+    // ends as on Exit, so that the window's size and place are kept.
+    const StopSignals stopSignals({SIGTERM, SIGHUP, SIGINT});
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, &QWidget::close);
     window.startUp(mini);
     return QApplication::exec();
 }

@@ -11,12 +11,12 @@
 #include "cli/ReportOptions.h"
 #include "cli/ScanOptions.h"
 #include "cli/SiteOption.h"
-#include "cli/StopSignals.h"
 #include "cli/TableOrJsonOption.h"
 #include "lists/AnalysisListModel.h"
 #include "lists/RecordListModel.h"
 #include "lists/ScanListModel.h"
 #include "mail/DailyReport.h"
+#include "platform/StopSignals.h"
 #include "scan/ScanRun.h"
 #include "scan/VendorResolver.h"
 

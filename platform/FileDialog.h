@@ -16,8 +16,15 @@ struct FileDialogRequest
     // A final "|" may be left out.
     QString filter;
     QString startFolder;
-    // Appended to a typed name that has no suffix of its own.
-    QString defaultExtension = QStringLiteral("txt");
+    // Appended to a typed name that has no suffix of its own; empty: the
+    // extension of the filter's first pattern, so that the file saved is one
+    // the same filter lists again.
+    QString defaultExtension = {};
+
+    // "kst" of "Netkestrel File (*.kst)|*.kst"; empty when the first pattern
+    // names no single extension ("*", "*.*").
+    static QString extensionOf(const QString &filter);
+    QString extension() const { return defaultExtension.isEmpty() ? extensionOf(filter) : defaultExtension; }
 };
 
 class FileDialog

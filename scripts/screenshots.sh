@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots of the main window, one per tab, under a
-# virtual X server with a system tray (trayer). The program runs with its own
+# Takes the README's screenshots of the main window, one per tab, and of the
+# help page, under a virtual X server with a system tray (trayer). The program runs with its own
 # temporary data and config folders and nothing is scanned: its database is
 # made before it starts, with the automatic scan switched off (an empty
 # option table would switch it on for the machine's own network).
@@ -52,7 +52,9 @@ trap cleanup EXIT
 trayer --edge right --align bottom --widthtype pixel --width 60 --heighttype pixel --height 24 >"$work/trayer.log" 2>&1 &
 pids+=($!)
 sleep 1
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+# No browser on the PATH: the help page opens in the program's own window.
+mkdir -p "$work/nobrowser"
+env -u BROWSER PATH="$work/nobrowser" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
     "$program" --data-dir "$work/data/netkestrel" >"$work/program.log" 2>&1 &
 pids+=($!)
 # The main window: the widest visible window of that name (the tray icon
@@ -80,7 +82,19 @@ import -window root -crop "$crop" +repage "$out/main-scan.png"
 xdotool mousemove $((X + 120)) $((Y + 36)) click 1
 sleep 1
 import -window root -crop "$crop" +repage "$out/main-records.png"
+# F1 over the main window: the help page.
+xdotool windowfocus --sync "$window" key F1
+help=""
+for _ in $(seq 50); do
+    help=$(xdotool search --onlyvisible --name '^Netkestrel help$' 2>/dev/null | head -n1)
+    [ -n "$help" ] && break
+    sleep 0.2
+done
+[ -n "$help" ] || { echo "screenshots: the help page did not appear" >&2; cat "$work/program.log" >&2; exit 1; }
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$help")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/main-help.png"
 SESSION
 
-xvfb-run -a -s "-screen 0 1000x700x24" bash "$work/session.sh" "$(realpath "$program")" "$work" "$(realpath docs)"
-echo "screenshots: docs/main-scan.png docs/main-records.png"
+xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/session.sh" "$(realpath "$program")" "$work" "$(realpath docs)"
+echo "screenshots: docs/main-scan.png docs/main-records.png docs/main-help.png"

@@ -53,8 +53,6 @@ void ResultFileCommands::open()
                       PromptButtons::YesNoCancel, PromptAnswer::Yes, PromptIcon::Question});
     if (answer == PromptAnswer::Cancel)
         return;
-    if (answer == PromptAnswer::Yes)
-        m_scanList.clear();
     const QString path = m_fileDialog.choose(
         {FileDialogMode::Open, QLatin1String(OpenTitle), QLatin1String(Filter), m_dataFolder});
     if (path.isEmpty())
@@ -64,6 +62,10 @@ void ResultFileCommands::open()
         const BusyCursor busy;
         // A file that cannot be read whole still gives the rows before the fault.
         const ScanResultReader::ReadOutcome read = ScanResultReader::readFile(path);
+        // Cleared only now: a cancelled dialog or a file that gave nothing
+        // must not cost the rows on screen.
+        if (answer == PromptAnswer::Yes && (!read.rows.isEmpty() || read.error.isEmpty()))
+            m_scanList.clear();
         for (qsizetype first = 0; first < read.rows.size(); first += RowsPerInsertion)
             m_scanList.appendScanRows(read.rows.mid(first, RowsPerInsertion));
         error = read.error;

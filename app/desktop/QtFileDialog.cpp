@@ -27,7 +27,7 @@ QString QtFileDialog::choose(const FileDialogRequest &request)
     dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setNameFilters(nameFilters(request.filter));
-    dialog.setDefaultSuffix(request.defaultExtension);
+    dialog.setDefaultSuffix(request.extension());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst().trimmed();

@@ -1,5 +1,9 @@
 #include "app/parts/ScanPane.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+
 #include "app/parts/ScanPaneLayout.h"
 #include "app/widgets/SplitterBar.h"
 #include "app/widgets/Twips.h"
@@ -10,6 +14,17 @@ QRect toPixels(const QRect &twips)
 {
     return QRect(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()), Twips::toPixels(twips.width()),
                  Twips::toPixels(twips.height()));
+}
+
+// The width at which a list shows all its columns and its vertical scroll bar.
+int widthShowingColumns(const QWidget *list)
+{
+    const auto *view = qobject_cast<const QTableView *>(list);
+    if (!view)
+        return list->sizeHint().width();
+    const int rowHeader = view->verticalHeader()->isHidden() ? 0 : view->verticalHeader()->width();
+    return view->horizontalHeader()->length() + rowHeader + 2 * view->frameWidth() +
+           view->verticalScrollBar()->sizeHint().width();
 }
 
 } // namespace
@@ -30,6 +45,21 @@ int ScanPane::windowHeight() const
     return Twips::fromPixels(window()->frameGeometry().height());
 }
 
+int ScanPane::framesColumn() const
+{
+    // Around the frames: 50 twips left of the list, 100 between list and frames, 50 on the right.
+    return Twips::fromPixels(m_frames->minimumSizeHint().width()) + 200;
+}
+
+QSize ScanPane::sizeHint() const
+{
+    // The analysis list's last column is made for the longest finding and
+    // would ask for more than a screen; its texts grow with the window.
+    return {widthShowingColumns(m_scanList) +
+                Twips::toPixels(ScanPaneLayout::paneWidthFor(0, framesColumn())),
+            m_frames->minimumSizeHint().height() + Twips::toPixels(100)};
+}
+
 void ScanPane::dropSplitterAt(int topTwips)
 {
     m_splitterTop = ScanPaneLayout::clampOnRelease(topTwips, windowHeight());
@@ -40,10 +70,8 @@ void ScanPane::relayout()
 {
     m_splitterTop = ScanPaneLayout::clampOnResize(m_splitterTop, windowHeight());
     const QSize pane(Twips::fromPixels(width()), Twips::fromPixels(height()));
-    // Around the frames: 50 twips left of the list, 100 between list and frames, 50 on the right.
-    const int framesColumn = Twips::fromPixels(m_frames->minimumSizeHint().width()) + 200;
     const ScanPaneLayout::Geometry g =
-        ScanPaneLayout::compute(pane, m_splitterTop, windowHeight(), framesColumn);
+        ScanPaneLayout::compute(pane, m_splitterTop, windowHeight(), framesColumn());
     m_scanList->setGeometry(toPixels(g.scanList));
     m_splitter->setGeometry(toPixels(g.splitter));
     m_analysisList->setGeometry(toPixels(g.analysisList));

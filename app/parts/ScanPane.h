@@ -21,12 +21,16 @@ public:
     // Places the splitter as a finished drag would (clamped) and lays out.
     void dropSplitterAt(int topTwips);
     void relayout();
+    // Wide enough for every column of the scan list beside the option
+    // frames, tall enough for the frames.
+    QSize sizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     int windowHeight() const;
+    int framesColumn() const; // twips
 
     QWidget *m_scanList;
     QWidget *m_analysisList;

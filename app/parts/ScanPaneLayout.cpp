@@ -18,7 +18,7 @@ int clampOnRelease(int splitterTop, int windowHeight)
 Geometry compute(QSize pane, int splitterTop, int windowHeight, int framesColumn)
 {
     Geometry g;
-    const int listWidth = std::max(0, pane.width() - std::max(framesColumn, DesignFramesColumn));
+    const int listWidth = std::max(0, pane.width() - paneWidthFor(0, framesColumn));
     g.scanList = QRect(50, 50, listWidth, std::max(0, splitterTop - 100));
     g.splitter = QRect(0, splitterTop, pane.width(), SplitterHeight);
     const int analysisTop = splitterTop + 95;
@@ -30,6 +30,11 @@ Geometry compute(QSize pane, int splitterTop, int windowHeight, int framesColumn
     g.frames =
         QRect(framesLeft, 50, std::max(0, pane.width() - framesLeft - 50), std::max(0, pane.height() - 100));
     return g;
+}
+
+int paneWidthFor(int listWidth, int framesColumn)
+{
+    return listWidth + std::max(framesColumn, DesignFramesColumn);
 }
 
 } // namespace ScanPaneLayout

@@ -34,5 +34,7 @@ int clampOnRelease(int splitterTop, int windowHeight);
 // design's).
 inline constexpr int DesignFramesColumn = 3900;
 Geometry compute(QSize pane, int splitterTop, int windowHeight, int framesColumn = DesignFramesColumn);
+// The pane width at which compute() gives the lists listWidth.
+int paneWidthFor(int listWidth, int framesColumn = DesignFramesColumn);
 
 } // namespace ScanPaneLayout

@@ -59,6 +59,17 @@ StatusBarPanels::StatusBarPanels(QWidget *parent) : QStatusBar(parent)
     updateClock();
 }
 
+QSize StatusBarPanels::sizeHint() const
+{
+    // The bar's layout is made when it is first shown, too late for a
+    // window that sizes itself before that.
+    int width = 0;
+    for (const QLabel *panel : m_panels + QList<QLabel *>{m_nextStep})
+        if (!panel->isHidden())
+            width += panel->sizeHint().width() + PanelGap;
+    return QStatusBar::sizeHint().expandedTo(QSize(width + GripWidth, 0));
+}
+
 void StatusBarPanels::setStatusText(const QString &text)
 {
     m_panels.at(1)->setText(text);

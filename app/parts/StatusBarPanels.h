@@ -45,10 +45,17 @@ public:
     void pauseAnimation();
     void stopAnimation();
 
+    // Wide enough for the whole text of every panel that is not hidden.
+    QSize sizeHint() const override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Between two panels, and the size grip at the right end, in pixels.
+    static constexpr int PanelGap = 6;
+    static constexpr int GripWidth = 20;
+
     void nextFrame();
     void updateClock();
     void placeProgressBar();

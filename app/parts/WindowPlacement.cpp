@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 #include "app/parts/ScanPane.h"
 
@@ -37,6 +38,12 @@ void WindowPlacement::restore()
     const QSize size = settings.value(QLatin1String(SizeKey)).toSize();
     if (size.isValid())
         m_window->resize(size.expandedTo(m_window->minimumSize()));
+    else // the first start: every column and the whole status bar in view, as far as the screen allows
+        m_window->resize(m_window->sizeHint()
+                             .expandedTo(QSize(m_window->statusBar()->sizeHint().width(), 0))
+                             .expandedTo(m_window->size())
+                             .boundedTo(m_window->screen()->availableGeometry().size())
+                             .expandedTo(m_window->minimumSize()));
     const QVariant position = settings.value(QLatin1String(PositionKey));
     if (position.isValid()) {
         const QRect placed(position.toPoint(), m_window->size());

@@ -11,7 +11,8 @@ class ScanPane;
 // (<config>/Netkestrel/Netkestrel.conf, group "Window"). Restoring keeps the
 // window's minimum size (a smaller stored size is raised to it) and ignores
 // a stored position that lies on no screen, leaving the placement to the
-// desktop. Nothing is stored until the first save.
+// desktop. Nothing is stored until the first save; until then the
+// window opens at its size hint, within the screen's available area.
 class WindowPlacement : public QObject
 {
     Q_OBJECT

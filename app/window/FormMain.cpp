@@ -95,7 +95,6 @@ FormMain::FormMain(const Options &options, QWidget *parent)
 
     buildWindow();
     installCommands();
-    m_placement->restore(); // TrayCommands sees a maximised state come back
 
     // Start-up, in this order (Combo1 was filled when the frames were
     // built). Nothing here scans; the automatic mode's first step comes one
@@ -108,6 +107,9 @@ FormMain::FormMain(const Options &options, QWidget *parent)
     m_reportCommands->load();
     m_optionControls->startAutoMode();
     m_tabs->setCurrentIndex(0);
+    // Last, so that a first start measures the status bar's texts; before
+    // the window is shown, so that TrayCommands sees a maximised state come back.
+    m_placement->restore();
 }
 
 FormMain::~FormMain()

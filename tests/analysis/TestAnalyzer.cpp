@@ -177,7 +177,7 @@ void TestAnalyzer::acknowledgedFindingsMarked()
     });
 
     const int first = m_analyzer->AnalyzeAll();
-    QVERIFY(first > 2);
+    QVERIFY(m_analysis.count() > 2);
     QCOMPARE(asked, QList<QDateTime>{m_now}); // once per analysis, at the analysis' moment
     int marked = 0;
     for (int row = 0; row < m_analysis.count(); ++row) {
@@ -191,12 +191,14 @@ void TestAnalyzer::acknowledgedFindingsMarked()
             entry.acknowledged);
         marked += entry.acknowledged;
     }
-    QVERIFY(marked > 0 && marked < first);
+    QVERIFY(marked > 0 && marked < m_analysis.count());
+    QCOMPARE(first, m_analysis.count() - marked); // the count tells news only
+    const int all = m_analysis.count();
 
     // Past its expiry the same pair is a finding like any other.
     m_now = m_now.addSecs(3601);
     m_analysis.clear();
-    QCOMPARE(m_analyzer->AnalyzeAll(), first);
+    QCOMPARE(m_analyzer->AnalyzeAll(), all);
     for (int row = 0; row < m_analysis.count(); ++row)
         QVERIFY(!m_analysis.isAcknowledged(row));
 

@@ -18,6 +18,9 @@
 #include "app/parts/TrayIcon.h"
 #include "app/widgets/ScanRangeEntry.h"
 #include "app/window/FormMain.h"
+#include "lists/AnalysisListModel.h"
+#include "records/AcknowledgementStore.h"
+#include "records/RecordStore.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/support/ScriptedDesktopServices.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -173,18 +176,30 @@ void TestFormMainAutoMode::findingsBalloon_data()
 {
     QTest::addColumn<bool>("hidden");
     QTest::addColumn<int>("answering");
+    QTest::addColumn<int>("acknowledged"); // of the answering hosts, the first ones
     QTest::addColumn<bool>("balloon");
-    QTest::newRow("hidden in the tray, two hosts") << true << 2 << true;
-    QTest::newRow("hidden in the tray, one host") << true << 1 << true;
-    QTest::newRow("hidden in the tray, no host") << true << 0 << false;
-    QTest::newRow("window shown") << false << 2 << false;
+    QTest::newRow("hidden in the tray, two hosts") << true << 2 << 0 << true;
+    QTest::newRow("hidden in the tray, one host") << true << 1 << 0 << true;
+    QTest::newRow("hidden in the tray, no host") << true << 0 << 0 << false;
+    QTest::newRow("window shown") << false << 2 << 0 << false;
+    QTest::newRow("one of two acknowledged") << true << 2 << 1 << true;
+    QTest::newRow("the only host acknowledged") << true << 1 << 1 << false;
 }
 
 void TestFormMainAutoMode::findingsBalloon()
 {
     QFETCH(bool, hidden);
     QFETCH(int, answering);
+    QFETCH(int, acknowledged);
     QFETCH(bool, balloon);
+    for (int i = 0; i < acknowledged; ++i) // the fake hosts' first pairs
+        QVERIFY(AcknowledgementStore(RecordStore(m_fixture->dataFolder()))
+                    .add({QStringLiteral("198.18.7.%1").arg(i + 1),
+                          QStringLiteral("00-0A-E4-00-07-0%1").arg(i),
+                          {},
+                          {},
+                          QDateTime::currentDateTimeUtc(),
+                          {}}));
     make(true);
     useFakeHosts(answering);
     m_window->startUp(hidden);
@@ -196,8 +211,12 @@ void TestFormMainAutoMode::findingsBalloon()
     autoScan().ArTimer_Timer();
     QVERIFY(finished.wait(5000));
     const int findings = finished.at(0).at(2).toInt();
-    QCOMPARE(findings, m_window->analysisList().count());
-    QCOMPARE(findings > 0, answering > 0);
+    const AnalysisListModel &list = m_window->analysisList();
+    int grey = 0;
+    for (int row = 0; row < list.count(); ++row)
+        grey += list.isAcknowledged(row) ? 1 : 0;
+    QCOMPARE(findings, list.count() - grey); // acknowledged findings are no news
+    QCOMPARE(QList<bool>({grey > 0, list.count() > 0}), QList<bool>({acknowledged > 0, answering > 0}));
     if (balloon) {
         QCOMPARE(m_window->tray()->lastMessage(), TrayIcon::findingsText(findings));
         QVERIFY(m_window->tray()->lastMessage().contains(QString::number(findings)));

@@ -132,10 +132,9 @@ void TestFormMainResultFiles::saveAndOpenRoundTrip()
     QCOMPARE(m_fileDialog.requests().size(), 1);
     const FileDialogRequest saveAsked = m_fileDialog.requests().constLast();
     QCOMPARE(saveAsked.mode, FileDialogMode::Save);
-    QCOMPARE(
-        QStringList({saveAsked.title, saveAsked.filter, saveAsked.startFolder, saveAsked.defaultExtension}),
-        QStringList(
-            {"Save the scanning result as...", "Netkestrel File (*.kst)|*.kst", m_f->dataFolder(), "txt"}));
+    QCOMPARE(QStringList({saveAsked.title, saveAsked.filter, saveAsked.startFolder, saveAsked.extension()}),
+             QStringList({"Save the scanning result as...", "Netkestrel File (*.kst)|*.kst",
+                          m_f->dataFolder(), "kst"}));
     QCOMPARE(m_fileDialog.shapes, QList<int>{int(Qt::WaitCursor)});
 
     QFile saved(path);
@@ -189,7 +188,7 @@ void TestFormMainResultFiles::openAnswers_data()
     QTest::newRow("No appends") << false << QList<A>{A::No} << true << 2 << 1;
     QTest::newRow("No twice doubles") << true << QList<A>{A::No, A::No} << true << 2 << 2;
     QTest::newRow("Cancel keeps") << false << QList<A>{A::Cancel} << true << 1 << 0;
-    QTest::newRow("Yes, dialog cancelled") << false << QList<A>{A::Yes} << false << 0 << 1;
+    QTest::newRow("Yes, dialog cancelled keeps") << false << QList<A>{A::Yes} << false << 1 << 1;
     QTest::newRow("No, dialog cancelled") << false << QList<A>{A::No} << false << 1 << 1;
 }
 

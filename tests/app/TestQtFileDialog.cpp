@@ -14,6 +14,7 @@ class TestQtFileDialog : public QObject
 private slots:
     void nameFilters_data();
     void nameFilters();
+    void saveAddsTheDefaultExtension_data();
     void saveAddsTheDefaultExtension();
     void cancelAnswersEmpty();
 };
@@ -59,15 +60,27 @@ void answerNextDialog(const QString &typed)
 
 } // namespace
 
+void TestQtFileDialog::saveAddsTheDefaultExtension_data()
+{
+    // A typed name gets the extension its filter lists again, whatever the dialog.
+    QTest::addColumn<QStringList>("filterTypedSaved");
+    QTest::newRow("scan result") << QStringList{"Netkestrel File (*.kst)|*.kst", "lan1", "lan1.kst"};
+    QTest::newRow("text export") << QStringList{"Save as text file (*.TXT)|*.TXT", "lan1", "lan1.TXT"};
+    QTest::newRow("html export") << QStringList{"Save as html file (*.html)|*.html", "lan1", "lan1.html"};
+    QTest::newRow("description alone") << QStringList{"Backup (*.KSBK)", "old", "old.KSBK"};
+    QTest::newRow("own suffix kept") << QStringList{"Netkestrel File (*.kst)|*.kst", "lan1.old", "lan1.old"};
+    QTest::newRow("any file") << QStringList{"All File (*.*)|*.*", "notes", "notes"};
+}
+
 void TestQtFileDialog::saveAddsTheDefaultExtension()
 {
+    QFETCH(QStringList, filterTypedSaved);
     QTemporaryDir folder;
     QtFileDialog dialogs;
-    answerNextDialog(folder.filePath(QStringLiteral("result")));
-    const QString chosen = dialogs.choose(
-        {FileDialogMode::Save, QStringLiteral("Save the scanning result as..."),
-         QStringLiteral("Netkestrel File (*.kst)|*.kst"), folder.path(), QStringLiteral("kst")});
-    QCOMPARE(chosen, folder.filePath(QStringLiteral("result.kst")));
+    answerNextDialog(folder.filePath(filterTypedSaved.at(1)));
+    QCOMPARE(
+        dialogs.choose({FileDialogMode::Save, QStringLiteral("Save"), filterTypedSaved.at(0), folder.path()}),
+        folder.filePath(filterTypedSaved.at(2)));
 }
 
 void TestQtFileDialog::cancelAnswersEmpty()

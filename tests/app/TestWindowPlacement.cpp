@@ -4,13 +4,17 @@
 // splitter's bounds and the screens.
 #include <QFile>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
 #include <QScreen>
 #include <QSettings>
+#include <QTableView>
 #include <QTest>
 
 #include <memory>
 
 #include "app/parts/ScanPane.h"
+#include "app/parts/StatusBarPanels.h"
 #include "app/parts/WindowPlacement.h"
 #include "app/window/FormMain.h"
 #include "tests/app/WindowFixture.h"
@@ -30,6 +34,7 @@ private Q_SLOTS:
     void storedValuesAreChecked();
     void maximisedWindowKeepsItsNormalPlace();
     void nothingStoredBeforeTheFirstClose();
+    void firstStartShowsEveryColumn();
 
 private:
     std::unique_ptr<FormMain> make();
@@ -160,6 +165,23 @@ void TestWindowPlacement::nothingStoredBeforeTheFirstClose()
     std::unique_ptr<FormMain> second = make();
     QCOMPARE(second->size(), initial);
     QVERIFY(!second->testAttribute(Qt::WA_Moved));
+}
+
+void TestWindowPlacement::firstStartShowsEveryColumn()
+{
+    std::unique_ptr<FormMain> window = make();
+    window->startUp(false);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // Nothing stored: within the screen, the last column and every status text in view.
+    QVERIFY(window->screen()->availableGeometry().contains(window->geometry()));
+    const auto *list = window->findChild<QTableView *>(QStringLiteral("ListView1"));
+    const QHeaderView *header = list->horizontalHeader();
+    const int last = header->logicalIndexAt(header->length() - 1);
+    QVERIFY2(header->sectionViewportPosition(last) + header->sectionSize(last) <= list->viewport()->width(),
+             qPrintable(QStringLiteral("%1 wide").arg(window->width())));
+    for (const QLabel *panel : window->statusPanels()->findChildren<QLabel *>())
+        if (panel->isVisible() && !panel->text().isEmpty())
+            QVERIFY2(panel->width() >= panel->sizeHint().width(), qPrintable(panel->text()));
 }
 
 QTEST_MAIN(TestWindowPlacement)

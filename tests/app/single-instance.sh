@@ -4,7 +4,8 @@
 # but a loopback that is down, so that even an automatic step could reach
 # no network. A second plain start and a "mini" start hand over and end with
 # status 0; after the first is killed, its left-over socket does not stop the
-# next start. Skipped (77) without Xvfb or without the right to make the
+# next start. SIGTERM and SIGHUP (a session that logs out) end it as Exit
+# does: status 0 and the window's placement stored. Skipped (77) without Xvfb or without the right to make the
 # namespace.
 set -euo pipefail
 source "$NETKESTREL_SOURCE_DIR/tests/net/check.sh"
@@ -71,5 +72,15 @@ pids+=($restarted)
 sleep 3
 check "a start after a crash runs" running "$(running "$restarted")"
 check "a later start finds the new one" 0 "$(later_start)"
+
+pid=$restarted
+for signal in TERM HUP; do
+    kill -"$signal" "$pid"
+    status=0 && wait "$pid" || status=$?
+    check "SIG$signal ends as Exit does" "0 yes" \
+        "$status $(grep -qs '^size=' "$work/config/Netkestrel/Netkestrel.conf" && echo yes || echo no)"
+    rm -f "$work/config/Netkestrel/Netkestrel.conf"
+    [ "$signal" = HUP ] || { start_first && sleep 2 && pid=$first; } # the socket comes before the window
+done
 
 check_summary

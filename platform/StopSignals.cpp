@@ -1,4 +1,4 @@
-#include "cli/StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include <QSocketNotifier>
 #include <csignal>
@@ -17,7 +17,8 @@ extern "C" void onStopSignal(int)
 
 } // namespace
 
-StopSignals::StopSignals(QObject *parent) : QObject(parent)
+StopSignals::StopSignals(const QList<int> &signalNumbers, QObject *parent)
+    : QObject(parent), m_signalNumbers(signalNumbers)
 {
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -27,14 +28,14 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int number : m_signalNumbers)
+        sigaction(number, &action, nullptr);
 }
 
 StopSignals::~StopSignals()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (const int number : m_signalNumbers)
+        std::signal(number, SIG_DFL);
     if (g_pipe[0] >= 0) {
         ::close(g_pipe[0]);
         ::close(g_pipe[1]);
