@@ -228,8 +228,7 @@ bool ScanRangeEntry::placeCaret(int index, int step, bool atEnd, QEvent *key)
 
 void ScanRangeEntry::fillRowFrom(int index)
 {
-    // Only the validator of a row's first box lets a dotted address in, and
-    // only a whole one.
+    // The validator lets a dotted address in only whole.
     const int first = index - index % 4;
     const QStringList octets = m_boxes.at(index)->text().trimmed().split(QLatin1Char('.'));
     m_filling = true;
@@ -270,14 +269,16 @@ bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
             moveFocusOn(index);
         return true;
     }
+    // Some keyboards need Shift for digits.
+    static const QRegularExpression typedWithShift(QStringLiteral("^[.,0-9]$"));
     if (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) &&
-        !key->text().contains(QRegularExpression(QStringLiteral("^[.,0-9]$"))))
+        !typedWithShift.match(key->text()).hasMatch())
         return false; // shortcuts such as Paste, selections; the validator still checks what they insert
     // The caret crosses from box to box of a row as over the dots of one
     // address; a box that the third digit has just moved to counts as one
-    // whose caret stands at its start.
+    // whose caret stands at its start. A locked box lets no caret through.
     const qsizetype length = edit->text().size();
-    const bool selected = edit->hasSelectedText() && !justAdvanced;
+    const bool selected = (edit->hasSelectedText() && !justAdvanced) || edit->isReadOnly();
     const bool atStart = !selected && (justAdvanced || edit->cursorPosition() == 0);
     const bool atEnd = !selected && !justAdvanced && edit->cursorPosition() == length;
     switch (key->key()) {
