@@ -10,6 +10,7 @@ class ProcessProgramRunner : public ProgramRunner
 public:
     ProgramOutcome run(const ProgramRun &run) override;
     ProgramOutcome::Status startDetached(const ProgramRun &run) override;
+    bool isInstalled(const QString &program) override { return !resolve(program).isEmpty(); }
 
     // The program's path as run() would start it: a name is looked up on
     // PATH, a path must be an executable file. Empty when neither holds.

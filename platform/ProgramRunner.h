@@ -58,4 +58,6 @@ public:
     // used. Finished when it started, NotInstalled when it could not be
     // started at all.
     virtual ProgramOutcome::Status startDetached(const ProgramRun &run) = 0;
+    // Whether a run of the program would find it; nothing is started.
+    virtual bool isInstalled(const QString &program) = 0;
 };

@@ -18,7 +18,7 @@ const OpenComputer::RdpClient RdpClients[] = {
      [](const QString &address) {
          return QStringList{QStringLiteral("-c"), QStringLiteral("rdp://") + address};
      },
-     "remmina and remmina-plugin-rdp"},
+     "remmina and remmina-plugin-rdp", true},
     // rdesktop reads its options with getopt: after "--" nothing is one.
     {"rdesktop",
      [](const QString &address) {
@@ -67,6 +67,19 @@ QString OpenComputer::noClientText()
         .arg(offers.join(QStringLiteral(", ")));
 }
 
+QString OpenComputer::needsHostText(const RdpClient &client)
+{
+    QStringList askers;
+    for (const RdpClient &other : RdpClients) {
+        if (other.asksForHost)
+            askers.append(
+                QStringLiteral("%1 (%2)").arg(QLatin1String(other.program), QLatin1String(other.package)));
+    }
+    return QStringLiteral("%1 needs the host to connect to: click it in the scan list first, or install %2, "
+                          "which asks for it.")
+        .arg(QLatin1String(client.program), askers.join(QStringLiteral(" or ")));
+}
+
 void OpenComputer::openAs(const ListModel &scanList, const QString &prefix) const
 {
     if (scanList.count() == 0)
@@ -90,13 +103,9 @@ void OpenComputer::openAs(const ListModel &scanList, const QString &prefix) cons
 
 void OpenComputer::callRemoteDesktop(const ListModel &scanList) const
 {
-    if (scanList.count() == 0) {
-        m_prompt.notice(QLatin1String(EmptyListText));
-        return;
-    }
     const int row = scanList.currentRow();
     if (row < 0 || row >= scanList.count()) {
-        m_prompt.notice(QLatin1String(NoCurrentRowText));
+        startWithoutHost();
         return;
     }
     const QString text = scanList.text(row, ScanListModel::IpColumn);
@@ -106,19 +115,35 @@ void OpenComputer::callRemoteDesktop(const ListModel &scanList) const
         return;
     }
     for (const RdpClient &client : RdpClients) {
-        ProgramRun run;
-        run.program = QLatin1String(client.program);
-        run.arguments = client.arguments(address);
-        switch (m_runner.startDetached(run)) {
-        case ProgramOutcome::Status::Finished:
+        if (start(client, client.arguments(address)) != ProgramOutcome::Status::NotInstalled)
             return;
-        case ProgramOutcome::Status::NotInstalled:
-            continue;
-        case ProgramOutcome::Status::TimedOut:
-        case ProgramOutcome::Status::Crashed:
-            m_prompt.notice(QStringLiteral("%1 could not be started.").arg(run.program));
+    }
+    m_prompt.notice(noClientText());
+}
+
+void OpenComputer::startWithoutHost() const
+{
+    for (const RdpClient &client : RdpClients) {
+        if (client.asksForHost && start(client, {}) != ProgramOutcome::Status::NotInstalled)
+            return;
+    }
+    // Started without a host, the others only print their usage and end.
+    for (const RdpClient &client : RdpClients) {
+        if (!client.asksForHost && m_runner.isInstalled(QLatin1String(client.program))) {
+            m_prompt.notice(needsHostText(client));
             return;
         }
     }
     m_prompt.notice(noClientText());
+}
+
+ProgramOutcome::Status OpenComputer::start(const RdpClient &client, const QStringList &arguments) const
+{
+    ProgramRun run;
+    run.program = QLatin1String(client.program);
+    run.arguments = arguments;
+    const ProgramOutcome::Status status = m_runner.startDetached(run);
+    if (status == ProgramOutcome::Status::TimedOut || status == ProgramOutcome::Status::Crashed)
+        m_prompt.notice(QStringLiteral("%1 could not be started.").arg(run.program));
+    return status;
 }

@@ -98,14 +98,14 @@ ShutdownOutcome RemoteShutdown::abort(const QString &target, const ShutdownAccou
     return request(QStringLiteral("abortshutdown"), target, account, {});
 }
 
-std::optional<int> RemoteShutdown::parseDelay(const QString &text)
+std::optional<int> RemoteShutdown::parseDelay(const QString &text, int maxDelay)
 {
     static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
     const QString trimmed = text.trimmed();
     if (!digits.match(trimmed).hasMatch())
         return std::nullopt;
     const int delay = trimmed.toInt();
-    if (delay > MaxDelay)
+    if (delay > maxDelay)
         return std::nullopt;
     return delay;
 }
@@ -115,7 +115,7 @@ QString RemoteShutdown::shutdownSentText(const QString &target, const QString &d
     QString text = QStringLiteral("Successfully sent a shutdown request to  '") + target +
                    QStringLiteral("'.  ") + Crlf + QStringLiteral("The computer will shutdown in ") +
                    delayText + QStringLiteral(" seconds.  ");
-    if (parseDelay(delayText) == 0)
+    if (parseDelay(delayText, MaxDialogDelay) == 0)
         text += Crlf + QStringLiteral(
                            "(A delay of 0 is sent as %1 second, the shortest delay Samba's net can ask for.)")
                            .arg(ShortestSentDelay);

@@ -19,7 +19,7 @@ struct ShutdownRequest
 {
     QString target{}; // an IPv4 address or a computer name, "\\" before it allowed
     QString message{};
-    int delay = 30; // seconds, 0 to 99
+    int delay = 30; // seconds, 0 to 999
     bool force = false;
     bool reboot = false;
 };
@@ -42,16 +42,20 @@ public:
     // net treats a time-out of 0 as "none given" and asks for 20 seconds
     // instead; a delay of 0 therefore goes as the shortest it can ask for.
     static constexpr int ShortestSentDelay = 1;
+    // The stored options keep two digits; the shutdown dialog's own box
+    // takes three, and its number goes as it is.
     static constexpr int MaxDelay = 99;
+    static constexpr int MaxDialogDelay = 999;
     static constexpr const char *DelayRefusedText = "'Delay' Please fill in the integer 0-99";
+    static constexpr const char *DialogDelayRefusedText = "'Delay' Please fill in the integer 0-999";
 
     explicit RemoteShutdown(ProgramRunner &runner);
 
     ShutdownOutcome shutdown(const ShutdownRequest &request, const ShutdownAccount &account) const;
     ShutdownOutcome abort(const QString &target, const ShutdownAccount &account) const;
 
-    // A whole number from 0 to 99 ("07" is 7); nothing for anything else.
-    static std::optional<int> parseDelay(const QString &text);
+    // A whole number from 0 to maxDelay ("07" is 7); nothing for anything else.
+    static std::optional<int> parseDelay(const QString &text, int maxDelay = MaxDelay);
 
     static QString shutdownSentText(const QString &target, const QString &delayText);
     static QString shutdownFailedText(const QString &target);

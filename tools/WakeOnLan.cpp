@@ -5,6 +5,8 @@
 #include "platform/Prompt.h"
 #include "tools/MagicPacket.h"
 
+#include <QNetworkInterface>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -32,6 +34,45 @@ std::optional<WakeDestination> WakeDestination::parse(const QString &text)
     return WakeDestination{address, port};
 }
 
+namespace {
+
+// 0 when the whole datagram went, else the reason it did not.
+int sendDatagram(int fd, const QByteArray &packet, const QHostAddress &address, quint16 port)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(address.toIPv4Address());
+    const ssize_t written = ::sendto(fd, packet.constData(), size_t(packet.size()), 0,
+                                     reinterpret_cast<const sockaddr *>(&to), sizeof to);
+    if (written < 0)
+        return errno;
+    return written == packet.size() ? 0 : EMSGSIZE;
+}
+
+// The broadcast address of each IPv4 network of the interfaces that are up,
+// loopback left out.
+QList<QHostAddress> interfaceBroadcasts()
+{
+    QList<QHostAddress> broadcasts;
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const auto flags = interface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack) ||
+            !flags.testFlag(QNetworkInterface::CanBroadcast))
+            continue;
+        const auto entries = interface.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries) {
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !entry.broadcast().isNull() &&
+                !broadcasts.contains(entry.broadcast()))
+                broadcasts.append(entry.broadcast());
+        }
+    }
+    return broadcasts;
+}
+
+} // namespace
+
 Result<> WakeOnLan::send(const QByteArray &packet) const
 {
     const QString where =
@@ -49,16 +90,18 @@ Result<> WakeOnLan::send(const QByteArray &packet) const
         ::close(fd);
         return failure(error);
     }
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(m_destination.port);
-    to.sin_addr.s_addr = htonl(m_destination.address.toIPv4Address());
-    const ssize_t written = ::sendto(fd, packet.constData(), size_t(packet.size()), 0,
-                                     reinterpret_cast<const sockaddr *>(&to), sizeof to);
-    const int error = errno;
+    const int error = sendDatagram(fd, packet, m_destination.address, m_destination.port);
+    // The limited broadcast needs a route for it, which a computer without
+    // a default route lacks; each network's own broadcast reaches the same
+    // machines on it.
+    bool sent = error == 0;
+    if (!sent && m_destination.address == QHostAddress(QHostAddress::Broadcast)) {
+        for (const QHostAddress &broadcast : interfaceBroadcasts())
+            sent = sendDatagram(fd, packet, broadcast, m_destination.port) == 0 || sent;
+    }
     ::close(fd);
-    if (written != packet.size())
-        return failure(written < 0 ? error : EMSGSIZE);
+    if (!sent)
+        return failure(error);
     return {};
 }
 

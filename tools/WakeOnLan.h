@@ -36,7 +36,9 @@ struct WakeReport
 
 // Wake-on-LAN over a UDP socket with SO_BROADCAST, one datagram per packet,
 // a socket of its own for each (opened and closed by send()). Blocking and
-// short; any thread.
+// short; any thread. When the limited broadcast cannot leave (no route for
+// it), the packet goes to the broadcast address of each up IPv4 interface
+// instead, loopback left out, and counts as sent if any of them took it.
 class WakeOnLan
 {
 public:

@@ -107,9 +107,10 @@ void FormShutdown::sendShutdown()
         return;
     }
     const ShutdownOptions options = m_controls.values();
-    const std::optional<int> delay = RemoteShutdown::parseDelay(options.delay);
+    const std::optional<int> delay =
+        RemoteShutdown::parseDelay(options.delay, RemoteShutdown::MaxDialogDelay);
     if (!delay) {
-        m_prompt.notice(QLatin1String(RemoteShutdown::DelayRefusedText));
+        m_prompt.notice(QLatin1String(RemoteShutdown::DialogDelayRefusedText));
         return;
     }
     ShutdownOutcome result;

@@ -1,6 +1,9 @@
 #include "app/widgets/ScanRangeEntry.h"
 
+#include <QClipboard>
+#include <QCoreApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,29 +15,38 @@
 
 namespace {
 
-// The longest text the first box of a row takes: a dotted address with a
-// little white space around it, as it comes from a clipboard.
+// The longest text a box takes: a dotted address with a little white space
+// around it, as it comes from a clipboard.
 constexpr int PastedAddressLength = 32;
 
+const QRegularExpression &addressPattern()
+{
+    static const QRegularExpression address(QStringLiteral("^\\s*[0-9]{1,3}(\\.[0-9]{1,3}){3}\\s*$"));
+    return address;
+}
+
 // Pasted text goes through the same door as typed text: digits only, at most
-// three. The first box of a row also takes a whole dotted address, which the
-// entry then spreads over the row.
+// three. A whole dotted address pasted anywhere in a box is taken as it is,
+// whatever the caret or the selection held, and the entry then spreads it
+// over the box's row.
 class OctetValidator : public QValidator
 {
 public:
-    OctetValidator(bool takesAddress, QObject *parent) : QValidator(parent), m_takesAddress(takesAddress) {}
+    using QValidator::QValidator;
 
     State validate(QString &input, int &) const override
     {
         static const QRegularExpression octet(QStringLiteral("^[0-9]{0,3}$"));
-        static const QRegularExpression address(QStringLiteral("^\\s*[0-9]{1,3}(\\.[0-9]{1,3}){3}\\s*$"));
-        if (octet.match(input).hasMatch())
+        if (octet.match(input).hasMatch() || addressPattern().match(input).hasMatch())
             return Acceptable;
-        return m_takesAddress && address.match(input).hasMatch() ? Acceptable : Invalid;
+        const QString pasted = QGuiApplication::clipboard()->text().trimmed();
+        if (input.size() <= 2 * PastedAddressLength && addressPattern().match(pasted).hasMatch() &&
+            input.contains(pasted)) {
+            input = pasted;
+            return Acceptable;
+        }
+        return Invalid;
     }
-
-private:
-    bool m_takesAddress;
 };
 
 bool isModifierKey(int key)
@@ -55,8 +67,7 @@ QLabel *dotLabel(QWidget *parent)
 ScanRangeEntry::ScanRangeEntry(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ScanRangeEntry"));
-    auto *digits = new OctetValidator(false, this);
-    auto *digitsOrAddress = new OctetValidator(true, this);
+    auto *validator = new OctetValidator(this);
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(2);
@@ -74,8 +85,8 @@ ScanRangeEntry::ScanRangeEntry(QWidget *parent) : QWidget(parent)
             const int index = row * 4 + octet;
             auto *edit = new QLineEdit(this);
             edit->setObjectName(QStringLiteral("IP_%1").arg(index));
-            edit->setValidator(octet == 0 ? digitsOrAddress : digits);
-            edit->setMaxLength(octet == 0 ? PastedAddressLength : 3);
+            edit->setValidator(validator);
+            edit->setMaxLength(PastedAddressLength);
             edit->setAlignment(Qt::AlignCenter);
             edit->setFixedWidth(32);
             edit->installEventFilter(this);
@@ -182,16 +193,42 @@ void ScanRangeEntry::boxChanged(int index)
         fillRowFrom(index);
     } else if (edit->text().toInt() > 255) {
         edit->setText(QStringLiteral("255")); // comes back here once more, now three characters long
-    } else if (edit->text().size() >= 3 && edit->hasFocus() && !m_filling) {
+    } else if (edit->text().size() >= 3 && edit->hasFocus() && !m_filling && index % 4 < 3 &&
+               edit->cursorPosition() == edit->text().size()) {
+        // The last box of a row keeps the caret, so that its digits can be
+        // corrected and none spills into the other address.
         moveFocusOn(index);
-        m_advancedTo = index + 1 < BoxCount ? index + 1 : -1;
+        m_advancedTo = index + 1;
     }
+}
+
+int ScanRangeEntry::neighbour(int index, int step) const
+{
+    for (int other = index + step; other >= 0 && other < BoxCount && other / 4 == index / 4; other += step) {
+        if (!m_boxes.at(other)->isReadOnly())
+            return other;
+    }
+    return -1;
+}
+
+bool ScanRangeEntry::placeCaret(int index, int step, bool atEnd, QEvent *key)
+{
+    const int other = neighbour(index, step);
+    if (other < 0)
+        return false;
+    QLineEdit *edit = m_boxes.at(other);
+    m_placingCaret = true;
+    edit->setFocus(Qt::OtherFocusReason);
+    m_placingCaret = false;
+    edit->setCursorPosition(atEnd ? int(edit->text().size()) : 0);
+    if (key)
+        QCoreApplication::sendEvent(edit, key);
+    return true;
 }
 
 void ScanRangeEntry::fillRowFrom(int index)
 {
-    // Only the validator of a row's first box lets a dotted address in, and
-    // only a whole one.
+    // The validator lets a dotted address in only whole.
     const int first = index - index % 4;
     const QStringList octets = m_boxes.at(index)->text().trimmed().split(QLatin1Char('.'));
     m_filling = true;
@@ -209,8 +246,10 @@ bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
     if (index < 0)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::FocusIn) {
-        // After the click that gave the focus has placed its cursor.
-        QTimer::singleShot(0, edit, &QLineEdit::selectAll);
+        // A click leaves the caret where it was clicked, and a move between
+        // the boxes places it itself.
+        if (!m_placingCaret && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
+            QTimer::singleShot(0, edit, &QLineEdit::selectAll);
         return false;
     }
     if (event->type() == QEvent::FocusOut) {
@@ -230,15 +269,53 @@ bool ScanRangeEntry::eventFilter(QObject *watched, QEvent *event)
             moveFocusOn(index);
         return true;
     }
+    // Some keyboards need Shift for digits.
+    static const QRegularExpression typedWithShift(QStringLiteral("^[.,0-9]$"));
+    if (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) &&
+        !typedWithShift.match(key->text()).hasMatch())
+        return false; // shortcuts such as Paste, selections; the validator still checks what they insert
+    // The caret crosses from box to box of a row as over the dots of one
+    // address; a box that the third digit has just moved to counts as one
+    // whose caret stands at its start. A locked box lets no caret through.
+    const qsizetype length = edit->text().size();
+    const bool selected = (edit->hasSelectedText() && !justAdvanced) || edit->isReadOnly();
+    const bool atStart = !selected && (justAdvanced || edit->cursorPosition() == 0);
+    const bool atEnd = !selected && !justAdvanced && edit->cursorPosition() == length;
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+        if (atStart)
+            placeCaret(index, -1, true, event);
+        return atStart;
+    case Qt::Key_Delete:
+        if (atEnd)
+            placeCaret(index, 1, false, event);
+        return atEnd;
+    case Qt::Key_Left:
+        if (atStart)
+            placeCaret(index, -1, true);
+        return atStart;
+    case Qt::Key_Right:
+        if (atEnd)
+            placeCaret(index, 1, false);
+        return atEnd;
+    default:
+        break;
+    }
     const QString text = key->text();
-    if (text.isEmpty() || !text.at(0).isPrint() || key->key() == Qt::Key_Backspace)
-        return false; // editing and moving keys pass
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false; // shortcuts such as Paste; the validator still checks what they insert
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return false; // the other editing and moving keys pass
     if (text == QLatin1String(".") || text == QLatin1String(",")) {
         if (!justAdvanced)
             moveFocusOn(index);
         return true;
     }
-    return !(text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'));
+    if (!(text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9')))
+        return true;
+    if (edit->hasSelectedText() || length < 3)
+        return false;
+    // A full box: a digit at its end goes on to the start of the next box
+    // of the row; anywhere else there is no room for it.
+    if (atEnd)
+        placeCaret(index, 1, false, event);
+    return true;
 }

@@ -131,11 +131,11 @@ void TestMessageShutdownDialogs::shutdownButtons_data()
     QTest::newRow("bad delay") << "cmdShutdown"
                                << "PC"
                                << "ab" << -1 << "Notice"
-                               << "'Delay' Please fill in the integer 0-99";
-    QTest::newRow("delay 100") << "cmdShutdown"
-                               << "PC"
-                               << "100" << -1 << "Notice"
-                               << "'Delay' Please fill in the integer 0-99";
+                               << "'Delay' Please fill in the integer 0-999";
+    QTest::newRow("three digits") << "cmdShutdown"
+                                  << "PC"
+                                  << "999" << 0 << "Shutdown Sent"
+                                  << RemoteShutdown::shutdownSentText("PC", "999");
     QTest::newRow("sent") << "cmdShutdown"
                           << "198.18.7.10"
                           << "45" << 0 << "Shutdown Sent"
@@ -172,6 +172,9 @@ void TestMessageShutdownDialogs::shutdownButtons()
     QCOMPARE(m_prompt.lastRequest().title, title);
     QCOMPARE(m_prompt.lastRequest().text, text);
     QCOMPARE(m_runner.runs().size(), netExit >= 0 ? 1 : 0);
+    if (netExit >= 0 && button == "cmdShutdown")
+        QVERIFY(m_runner.lastRun().arguments.join(' ').contains(
+            " -t " + QString::number(qMax(delay.toInt(), 1))));
 }
 
 void TestMessageShutdownDialogs::shutdownUsesTheDialogsOptions()

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void fillingMovesNoFocus();
     void naturalTyping_data();
     void naturalTyping();
+    void caretKeys_data();
+    void caretKeys();
     void pastingAnAddress_data();
     void pastingAnAddress();
     void methodLocksToBoxes();
@@ -76,8 +78,8 @@ void TestScanRangeEntry::typing_data()
                                     << "7" << 5;
     QTest::newRow("letters and signs are swallowed") << 3 << "a1-b2 "
                                                      << "12" << 3;
-    QTest::newRow("third digit of box 7 goes to Scan") << 7 << "254"
-                                                       << "254" << 8;
+    QTest::newRow("third digit of box 7 stays there") << 7 << "254"
+                                                      << "254" << 7;
 }
 
 void TestScanRangeEntry::typing()
@@ -168,7 +170,7 @@ void TestScanRangeEntry::naturalTyping_data()
                                   << "10.1.2.255" << 3;
     QTest::newRow("every octet three digits") << "198.100.200.254"
                                               << "198.100.200.254"
-                                              << "10.1.2.255" << 4;
+                                              << "10.1.2.255" << 3;
     QTest::newRow("comma as the dot") << "172,16,100,7"
                                       << "172.16.100.7"
                                       << "10.1.2.255" << 3;
@@ -180,7 +182,7 @@ void TestScanRangeEntry::naturalTyping_data()
                                               << "10.1.2.255" << 2;
     QTest::newRow("both rows") << "198.18.7.1.198.18.7.254"
                                << "198.18.7.1"
-                               << "198.18.7.254" << 8;
+                               << "198.18.7.254" << 7;
 }
 
 void TestScanRangeEntry::naturalTyping()
@@ -198,6 +200,74 @@ void TestScanRangeEntry::naturalTyping()
     const QStringList boxes = m_entry->boxes();
     QCOMPARE(boxes.mid(0, 4).join(QLatin1Char('.')), from);
     QCOMPARE(boxes.mid(4, 4).join(QLatin1Char('.')), to);
+    QCOMPARE(focusedBox(), focusBox);
+}
+
+void TestScanRangeEntry::caretKeys_data()
+{
+    // Keys: digits and "." as typed, B Backspace, D Delete, < Left, > Right.
+    QTest::addColumn<bool>("arp");
+    QTest::addColumn<int>("box");
+    QTest::addColumn<int>("caret"); // where the caret starts; -1: the box selected, -2: a click at its end
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("boxes");
+    QTest::addColumn<int>("focusBox");
+    // Start: 198.18.75.1 to 198.18.7.254.
+    QTest::newRow("click at the end: the row keeps its digits") << false << 3 << -2 << "254"
+                                                                << "198.18.75.125.198.18.7.254" << 3;
+    QTest::newRow("last box keeps the caret") << false << 7 << -1 << "254B"
+                                              << "198.18.75.1.198.18.7.25" << 7;
+    QTest::newRow("Backspace in an empty box goes back") << false << 3 << -1 << "BB9"
+                                                         << "198.18.79..198.18.7.254" << 2;
+    QTest::newRow("Backspace at the start goes back") << false << 2 << 0 << "B"
+                                                      << "198.1.75.1.198.18.7.254" << 1;
+    QTest::newRow("Backspace after a move on") << false << 4 << -1 << "123B"
+                                               << "198.18.75.1.12.18.7.254" << 4;
+    QTest::newRow("Backspace stops at the row's start") << false << 4 << 0 << "B"
+                                                        << "198.18.75.1.198.18.7.254" << 4;
+    QTest::newRow("Delete at the end goes on") << false << 1 << 2 << "D"
+                                               << "198.18.5.1.198.18.7.254" << 2;
+    QTest::newRow("Right at the end, Left at the start") << false << 1 << 2 << "><B>1"
+                                                         << "198.1.175.1.198.18.7.254" << 2;
+    QTest::newRow("digit in the middle stays there") << false << 1 << 1 << "09"
+                                                     << "198.108.75.1.198.18.7.254" << 1;
+    QTest::newRow("full box, caret at its end, moves on") << false << 0 << 3 << "2"
+                                                          << "198.218.75.1.198.18.7.254" << 1;
+    QTest::newRow("ARP: locked boxes are passed by") << true << 7 << 0 << "B<"
+                                                     << "198.18.75.1.198.18.7.254" << 7;
+}
+
+void TestScanRangeEntry::caretKeys()
+{
+    QFETCH(bool, arp);
+    QFETCH(int, box);
+    QFETCH(int, caret);
+    QFETCH(QString, keys);
+    QFETCH(QString, boxes);
+    QFETCH(int, focusBox);
+    m_entry->setMethod(arp ? ScanMethod::Arp : ScanMethod::Udp);
+    m_entry->setBoxes({"198", "18", "75", "1", "198", "18", "7", "254"});
+    QLineEdit *edit = m_entry->box(box);
+    if (caret == -2) {
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 3, edit->height() / 2));
+    } else {
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasSelectedText());
+        if (caret >= 0)
+            edit->setCursorPosition(caret);
+    }
+    QTRY_COMPARE(focused(), edit);
+    QCoreApplication::processEvents();
+    const QHash<QChar, Qt::Key> named{
+        {'B', Qt::Key_Backspace}, {'D', Qt::Key_Delete}, {'<', Qt::Key_Left}, {'>', Qt::Key_Right}};
+    for (const QChar key : keys) {
+        if (named.contains(key))
+            QTest::keyClick(focused(), named.value(key));
+        else
+            QTest::keyClick(focused(), key.toLatin1());
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(m_entry->boxes().join(QLatin1Char('.')), boxes);
     QCOMPARE(focusedBox(), focusBox);
 }
 
@@ -220,6 +290,8 @@ void TestScanRangeEntry::pastingAnAddress_data()
     QTest::newRow("digits alone as before")
         << 0 << "77" << true << QStringList{"77", "1", "2", "1", "10", "1", "2", "255"} << 0;
     QTest::newRow("half an address refused") << 0 << "198.18" << true << DefaultBoxes << 0;
+    QTest::newRow("into a middle box")
+        << 2 << "198.18.7.20" << true << QStringList{"198", "18", "7", "20", "10", "1", "2", "255"} << 3;
 }
 
 void TestScanRangeEntry::pastingAnAddress()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Wake-on-LAN magic packets of netkestrel-cli caught by a UDP listener on a
-# host of a test network: the limited broadcast to port 1001, the packets
+# host of a test network: the limited broadcast to port 1001 (or the
+# network's broadcast when there is no route for it), the packets
 # byte for byte against what Debian's wakeonlan sends for the same MAC (run
 # in the test network only, aimed at the listener's address), MAC texts that
 # are skipped and said, and the destination that tests may choose.
@@ -20,10 +21,6 @@ work=$(mktemp -d)
 testnet_create $net.1/24
 trap 'testnet_destroy; rm -rf "$work"' EXIT
 testnet_add_host $net.10 00:0a:e4:00:15:0a
-# The limited broadcast leaves only with a route for it; the sender's only
-# network is the test's own.
-testnet_scanner_exec ip route add 255.255.255.255/32 dev eth0
-
 # Every datagram to port 1001 on the host, as "hex-payload source" lines.
 testnet_host_exec $net.10 /usr/bin/python3 -c '
 import socket, sys
@@ -63,6 +60,20 @@ magic() {
 
 mac1=00:0a:e4:20:53:55
 mac2=00:0a:e4:20:53:56
+
+# No default route and no route for the limited broadcast: the packet goes
+# to the network's own broadcast address instead.
+status=0
+out=$(testnet_scanner_exec "$cli" wol "$mac2") || status=$?
+check "no route: wording" "Successfully Send 1 records " "$out"
+check "no route: exit status" 0 "$status"
+caught_count 1 >/dev/null
+check "no route: caught" "$(magic $mac2) $net.1" "$(cat "$work/caught")"
+: >"$work/caught"
+
+# With a route for it the limited broadcast leaves; the sender's only
+# network is the test's own.
+testnet_scanner_exec ip route add 255.255.255.255/32 dev eth0
 
 status=0
 out=$(testnet_scanner_exec "$cli" wol 00-0A-E4-20-53-55 "$mac2") || status=$?

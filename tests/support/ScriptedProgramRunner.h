@@ -17,6 +17,9 @@ public:
     // Answered from the same queues (only the status counts); kept apart
     // from the runs that were waited for.
     ProgramOutcome::Status startDetached(const ProgramRun &run) override;
+    // Only the programs named by setInstalled() are; it starts nothing.
+    bool isInstalled(const QString &program) override { return m_installed.contains(program); }
+    void setInstalled(const QStringList &programs) { m_installed = programs; }
 
     void queueOutcome(const ProgramOutcome &outcome) { m_inOrder.append(outcome); }
     void queueOutcome(const QString &program, const ProgramOutcome &outcome)
@@ -42,4 +45,5 @@ private:
 
     QList<ProgramRun> m_runs;
     QList<ProgramRun> m_detachedRuns;
+    QStringList m_installed;
 };

@@ -18,8 +18,8 @@ private slots:
     void addresses();
     void remoteDesktop_data();
     void remoteDesktop();
-    void remoteDesktopNeedsAHost_data();
-    void remoteDesktopNeedsAHost();
+    void remoteDesktopWithoutAHost_data();
+    void remoteDesktopWithoutAHost();
     void targets_data();
     void targets();
 
@@ -138,23 +138,40 @@ void TestOpenComputer::remoteDesktop()
     }
 }
 
-void TestOpenComputer::remoteDesktopNeedsAHost_data()
+void TestOpenComputer::remoteDesktopWithoutAHost_data()
 {
+    // Nothing highlighted: a client that asks for the host starts with no
+    // arguments; one that needs it is only named.
     QTest::addColumn<int>("rows");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("empty list") << 0 << OpenComputer::EmptyListText;
-    QTest::newRow("no current row") << 2 << OpenComputer::NoCurrentRowText;
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("message"); // empty: remmina started
+    const OpenComputer::RdpClient &xfreerdp = OpenComputer::rdpClients()[0];
+    const OpenComputer::RdpClient &rdesktop = OpenComputer::rdpClients()[2];
+    QTest::newRow("empty list") << 0 << QStringList{"remmina"} << "";
+    QTest::newRow("no current row") << 2 << QStringList{"xfreerdp", "remmina"} << "";
+    QTest::newRow("only clients that need a host")
+        << 2 << QStringList{"rdesktop", "xfreerdp"} << OpenComputer::needsHostText(xfreerdp);
+    QTest::newRow("rdesktop alone") << 0 << QStringList{"rdesktop"} << OpenComputer::needsHostText(rdesktop);
+    QTest::newRow("none") << 2 << QStringList{} << OpenComputer::noClientText();
 }
 
-void TestOpenComputer::remoteDesktopNeedsAHost()
+void TestOpenComputer::remoteDesktopWithoutAHost()
 {
     QFETCH(int, rows);
+    QFETCH(QStringList, installed);
     QFETCH(QString, message);
     fill(rows, -1);
+    m_runner.setInstalled(installed);
+    for (const QString &program : installed)
+        m_runner.queueOutcome(program, ScriptedProgramRunner::withStatus(ProgramOutcome::Status::Finished));
     OpenComputer(m_desktop, m_runner, m_prompt).callRemoteDesktop(m_list);
-    QVERIFY(m_runner.detachedRuns().isEmpty());
-    QCOMPARE(m_prompt.requests().size(), 1);
-    QCOMPARE(m_prompt.lastRequest().text, message);
+    // Only remmina was tried: the others would print their usage and end.
+    QCOMPARE(m_runner.detachedRuns().size(), 1);
+    QCOMPARE(m_runner.detachedRuns().first().program, "remmina");
+    QVERIFY(m_runner.detachedRuns().first().arguments.isEmpty());
+    QCOMPARE(m_prompt.requests().size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QCOMPARE(m_prompt.lastRequest().text, message);
 }
 
 void TestOpenComputer::targets_data()
