@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CompletedScan.h"
 #include "cli/ConsolePrompt.h"
+#include "cli/DataDirOption.h"
 #include "cli/DatabaseOption.h"
 #include "cli/ScanOptions.h"
 #include "cli/ScanRowPrinter.h"
@@ -10,7 +11,6 @@
 #include "cli/StopSignals.h"
 #include "export/ScanResultFile.h"
 #include "lists/ScanListModel.h"
-#include "platform/DataFolder.h"
 #include "records/RecordStore.h"
 #include "scan/ScanRun.h"
 #include "scan/VendorResolver.h"
@@ -65,10 +65,12 @@ int runScanCommand(const QStringList &arguments)
     if (!site)
         return command.usageError(site.error());
 
-    const QString dataFolder = DataFolder::resolve(options.dataDir());
+    const Result<QString> dataFolder = DataDirOption::read(parser);
+    if (!dataFolder)
+        return command.failure(dataFolder.error());
     // The host history goes where the records are.
-    const RecordStore store(dataFolder, *server);
-    const VendorResolver vendors(dataFolder);
+    const RecordStore store(*dataFolder, *server);
+    const VendorResolver vendors(*dataFolder);
     ScanListModel list;
     ScanRun run(&list);
     QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
