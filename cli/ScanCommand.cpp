@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 } // namespace
@@ -77,8 +78,15 @@ int runScanCommand(const QStringList &arguments)
     options.configure(run, vendors);
 
     ScanRowPrinter printer(format, stdout);
-    printer.printHeader();
+    // The header waits for the first row or the completion text: a scan that
+    // cannot start prints no empty table.
+    bool headed = false;
+    const auto printHeader = [&] {
+        if (!std::exchange(headed, true))
+            printer.printHeader();
+    };
     QObject::connect(&run, &ScanRun::rowsAppended, [&](int first, int last) {
+        printHeader();
         for (int row = first; row <= last; ++row)
             printer.printRow(list.scanRow(row));
     });
@@ -105,6 +113,7 @@ int runScanCommand(const QStringList &arguments)
         if (completion.isEmpty()) {
             status = 1;
         } else {
+            printHeader();
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
             if (CompletedScan::record(command, store, list, run, *site).lost)

@@ -84,7 +84,8 @@ void TestCliUsage::refused()
 
 // The status, the first line of standard output and a part of standard error.
 // A mistyped --data-dir would open a new, empty store in which every host is a
-// finding: only the commands that add records make the folder.
+// finding: only the commands that add records make the folder. A command's
+// usage names it as a script types it; a scan that cannot start prints no table.
 void TestCliUsage::commands_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -107,6 +108,14 @@ void TestCliUsage::commands_data()
         << QStringList{"records", "add", "--ip", "198.18.7.1", "--mac", "00-0A-E4-20-53-55"} + made << 0
         << "1" << QString();
     QTest::newRow("then it is there") << QStringList{"history"} + made << 0 << QString() << QString();
+
+    QTest::newRow("scan --help") << QStringList{"scan", "--help"} << 0
+                                 << "Usage: netkestrel-cli scan [options]" << QString();
+    QTest::newRow("ping --help") << QStringList{"ping", "--help"} << 0
+                                 << "Usage: netkestrel-cli ping [options] ADDRESS" << QString();
+    QTest::newRow("scan refused") << QStringList{"scan", "--range", "198.18.7.0/30", "--data-dir",
+                                                 m_dataDir.path()}
+                                  << 1 << QString() << QString();
 }
 
 void TestCliUsage::commands()
