@@ -52,16 +52,22 @@ std::optional<Fields> parse(const QString &text)
     fields.macAddress = text.mid(1, middle - 1);
     fields.ipAddress = text.mid(ipStart, tailStart - ipStart);
     const QStringView tail = QStringView(text).mid(tailStart);
-    if (tail == NotPresetTail)
+    const auto between = [&tail](QLatin1String start) {
+        return tail.sliced(start.size(), tail.size() - start.size() - 1).toString();
+    };
+    if (tail == NotPresetTail) {
         fields.kind = QLatin1String(IpNotPreset);
-    else if (tail.startsWith(OtherMacTail) && tail.endsWith(QLatin1Char(']')))
+    } else if (tail.startsWith(OtherMacTail) && tail.endsWith(QLatin1Char(']'))) {
         fields.kind = QLatin1String(IpOtherMac);
-    else if (tail == NotRecordedTail)
+        fields.recorded = between(OtherMacTail);
+    } else if (tail == NotRecordedTail) {
         fields.kind = QLatin1String(MacNotRecorded);
-    else if (tail.startsWith(OtherIpTail) && tail.endsWith(QLatin1Char(']')))
+    } else if (tail.startsWith(OtherIpTail) && tail.endsWith(QLatin1Char(']'))) {
         fields.kind = QLatin1String(MacOtherIp);
-    else
+        fields.recorded = between(OtherIpTail);
+    } else {
         return std::nullopt;
+    }
     return fields;
 }
 

@@ -24,6 +24,7 @@ struct Fields
     QString kind; // one of the words above
     QString ipAddress;
     QString macAddress; // as the scan row showed it
+    QString recorded;   // the record's MAC (ip-other-mac) or IP (mac-other-ip); else empty
 };
 // The rule, IP and MAC of a finding text; nothing for any other text.
 std::optional<Fields> parse(const QString &text);

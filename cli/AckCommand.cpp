@@ -1,9 +1,9 @@
 #include "cli/AckCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/DataDirOption.h"
 #include "cli/DatabaseOption.h"
 #include "lists/AcknowledgedSet.h"
-#include "platform/DataFolder.h"
 #include "platform/LoginName.h"
 #include "platform/TerminalText.h"
 #include "records/AcknowledgementStore.h"
@@ -131,8 +131,10 @@ int runAckCommand(const QStringList &arguments)
     const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
     if (!server)
         return command.usageError(server.error());
-    const AcknowledgementStore store{
-        RecordStore(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server)};
+    const Result<QString> folder = DataDirOption::read(parser);
+    if (!folder)
+        return command.failure(folder.error());
+    const AcknowledgementStore store{RecordStore(*folder, *server)};
     if (isList)
         return list(store, command);
 

@@ -1,9 +1,9 @@
 #include "cli/AnalysisSession.h"
 
 #include "cli/CommandLine.h"
+#include "cli/DataDirOption.h"
 #include "cli/SiteOption.h"
 #include "history/HistoryRecorder.h"
-#include "platform/DataFolder.h"
 
 #include <QCommandLineParser>
 
@@ -25,13 +25,16 @@ std::optional<int> AnalysisSession::readScanOptions(const CommandLine &command,
 
 std::optional<int> AnalysisSession::open(const CommandLine &command, const QCommandLineParser &parser)
 {
-    m_dataFolder = DataFolder::resolve(m_scanOptions.dataDir());
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
         return command.usageError(checked.error());
     const Result<QString> site = SiteOption::read(parser);
     if (!site)
         return command.usageError(site.error());
     m_site = *site;
+    const Result<QString> folder = DataDirOption::read(parser);
+    if (!folder)
+        return command.failure(folder.error());
+    m_dataFolder = *folder;
     m_inputs.emplace(m_dataFolder);
     if (const Result<> read = m_inputs->read(parser); !read)
         return command.failure(read.error());

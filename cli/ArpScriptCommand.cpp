@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsolePrompt.h"
+#include "cli/DataDirOption.h"
 #include "export/ScanResultReader.h"
 #include "lists/RecordListModel.h"
 #include "lists/ScanListModel.h"
@@ -37,7 +38,10 @@ int runArpScriptCommand(const QStringList &arguments)
     if (fromScan == fromRecords)
         return command.usageError(QStringLiteral("give either --from-scan FILE or --from-records."));
 
-    const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
+    const Result<QString> dataFolder = DataDirOption::read(parser);
+    if (!dataFolder)
+        return command.failure(dataFolder.error());
+    const QString folder = *dataFolder;
     std::unique_ptr<ListModel> list;
     if (fromScan) {
         const ScanResultReader::ReadOutcome read =

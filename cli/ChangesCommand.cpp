@@ -1,6 +1,7 @@
 #include "cli/ChangesCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/DataDirOption.h"
 #include "cli/HistorySource.h"
 #include "cli/JsonLines.h"
 #include "cli/TableOrJsonOption.h"
@@ -34,7 +35,10 @@ int runChangesCommand(const QStringList &arguments)
     const Result<std::optional<QDateTime>> since = TableOrJsonOption::readSince(parser);
     if (!since)
         return command.usageError(since.error());
-    const Result<HistorySource> source = HistorySource::read(parser);
+    const Result<QString> folder = DataDirOption::read(parser);
+    if (!folder)
+        return command.failure(folder.error());
+    const Result<HistorySource> source = HistorySource::read(parser, *folder);
     if (!source)
         return command.usageError(source.error());
 

@@ -31,5 +31,8 @@ public:
                              const char *helpText = nullptr) const;
 
 private:
+    // The parser's help, its usage line naming this command.
+    QString usage(const QCommandLineParser &parser) const;
+
     QString m_name;
 };

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsolePrompt.h"
+#include "cli/DataDirOption.h"
 #include "cli/DatabaseOption.h"
 #include "platform/DataFolder.h"
 #include "platform/Prompt.h"
@@ -183,10 +184,12 @@ int runDbCommand(const QStringList &arguments)
     if (!server)
         return usageError(command, server.error());
 
-    const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
-    if (const Result<> made = DataFolder::ensureExists(folder); !made)
+    const Result<QString> folder = DataDirOption::read(parser);
+    if (!folder)
+        return failure(folder.error());
+    if (const Result<> made = DataFolder::ensureExists(*folder); !made)
         return failure(made.error());
-    const DatabaseMaintenance maintenance(folder, *server);
+    const DatabaseMaintenance maintenance(*folder, *server);
 
     if (isBackup) {
         const Result<QString> path = maintenance.backup(QDateTime::currentDateTime());

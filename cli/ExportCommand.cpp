@@ -3,6 +3,7 @@
 #include "analysis/Analyzer.h"
 #include "cli/AnalysisInputs.h"
 #include "cli/CommandLine.h"
+#include "cli/DataDirOption.h"
 #include "cli/SheetCommands.h"
 #include "export/ListHtmlWriter.h"
 #include "export/ListTextWriter.h"
@@ -10,7 +11,6 @@
 #include "lists/AnalysisListModel.h"
 #include "lists/RecordListModel.h"
 #include "lists/ScanListModel.h"
-#include "platform/DataFolder.h"
 
 #include <QCommandLineParser>
 
@@ -60,7 +60,10 @@ int runExportCommand(const QStringList &arguments)
     if (const Result<> checked = AnalysisInputs::checkOptions(parser); !checked)
         return command.usageError(checked.error());
 
-    AnalysisInputs inputs(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))));
+    const Result<QString> folder = DataDirOption::read(parser);
+    if (!folder)
+        return command.failure(folder.error());
+    AnalysisInputs inputs(*folder);
     if (const Result<> read = inputs.read(parser); !read)
         return command.failure(read.error());
 

@@ -1,6 +1,7 @@
 #include "cli/HistoryCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/DataDirOption.h"
 #include "cli/HistorySource.h"
 #include "cli/JsonLines.h"
 #include "cli/TableOrJsonOption.h"
@@ -57,7 +58,10 @@ int runHistoryCommand(const QStringList &arguments)
     if (!since)
         return command.usageError(since.error());
     filter.since = *since;
-    const Result<HistorySource> source = HistorySource::read(parser);
+    const Result<QString> folder = DataDirOption::read(parser);
+    if (!folder)
+        return command.failure(folder.error());
+    const Result<HistorySource> source = HistorySource::read(parser, *folder);
     if (!source)
         return command.usageError(source.error());
     filter.site = source->site;

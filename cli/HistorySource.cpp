@@ -2,7 +2,6 @@
 
 #include "cli/DatabaseOption.h"
 #include "cli/SiteOption.h"
-#include "platform/DataFolder.h"
 
 #include <QCommandLineParser>
 
@@ -14,7 +13,7 @@ void HistorySource::addOptions(QCommandLineParser &parser)
     SiteOption::addForReading(parser);
 }
 
-Result<HistorySource> HistorySource::read(const QCommandLineParser &parser)
+Result<HistorySource> HistorySource::read(const QCommandLineParser &parser, const QString &dataFolder)
 {
     const Result<std::optional<DatabaseUrl>> server = DatabaseOption::read(parser);
     if (!server)
@@ -22,6 +21,5 @@ Result<HistorySource> HistorySource::read(const QCommandLineParser &parser)
     const Result<QString> site = SiteOption::read(parser);
     if (!site)
         return Failure{site.error()};
-    return HistorySource{RecordStore(DataFolder::resolve(parser.value(QStringLiteral("data-dir"))), *server),
-                         *site};
+    return HistorySource{RecordStore(dataFolder, *server), *site};
 }

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsolePrompt.h"
+#include "cli/DataDirOption.h"
 #include "cli/DatabaseOption.h"
 #include "export/ScanResultReader.h"
 #include "platform/DataFolder.h"
@@ -58,7 +59,7 @@ int runImportScanCommand(const QStringList &arguments, const char *usage)
     if (!read.ok())
         return Command.failure(read.error);
 
-    const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
+    const QString folder = *DataDirOption::read(parser, DataDirOption::Missing::Made);
     if (const Result<> made = DataFolder::ensureExists(folder); !made)
         return Command.failure(made.error());
 

@@ -32,13 +32,20 @@ QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledge
     const std::optional<FindingText::Fields> fields = FindingText::parse(text);
     const QString ip = fields ? fields->ipAddress : QString();
     const QString mac = fields ? fields->macAddress : QString();
-    return {{QStringLiteral("kind"), fields ? fields->kind : QStringLiteral("finding")},
-            {QStringLiteral("time"), HistoryTime::text(time)},
-            {QStringLiteral("ip"), ip},
-            {QStringLiteral("mac"), mac},
-            {QStringLiteral("acknowledged"), acknowledged},
-            {QStringLiteral("site"), site},
-            {QStringLiteral("text"), text}};
+    QJsonObject object{{QStringLiteral("kind"), fields ? fields->kind : QStringLiteral("finding")},
+                       {QStringLiteral("time"), HistoryTime::text(time)},
+                       {QStringLiteral("ip"), ip},
+                       {QStringLiteral("mac"), mac},
+                       {QStringLiteral("randomised"), MacText::isLocallyAdministered(mac)},
+                       {QStringLiteral("acknowledged"), acknowledged},
+                       {QStringLiteral("site"), site},
+                       {QStringLiteral("text"), text}};
+    // What the record holds, so that a script never parses the sentence for it.
+    if (fields && fields->kind == QLatin1String(FindingText::IpOtherMac))
+        object.insert(QStringLiteral("recorded_mac"), fields->recorded);
+    else if (fields && fields->kind == QLatin1String(FindingText::MacOtherIp))
+        object.insert(QStringLiteral("recorded_ip"), fields->recorded);
+    return object;
 }
 
 QJsonObject historyEntry(const HistoryEntry &entry)

@@ -18,7 +18,9 @@ namespace JsonLines {
 
 // A scan row: kind "host".
 QJsonObject scanRow(const ScanRow &row, const QDateTime &time);
-// A finding: its rule's word as kind, its own sentence in "text".
+// A finding: its rule's word as kind, "randomised" for a locally administered
+// MAC, what the record holds in "recorded_mac" (ip-other-mac) or "recorded_ip"
+// (mac-other-ip), and its own sentence in "text".
 QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledged, const QString &site);
 // A pair of the host history: kind "history".
 QJsonObject historyEntry(const HistoryEntry &entry);

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ConsolePrompt.h"
+#include "cli/DataDirOption.h"
 #include "cli/DatabaseOption.h"
 #include "cli/ImportScanCommand.h"
 #include "cli/SheetCommands.h"
@@ -56,7 +57,8 @@ const char Usage[] =
     "Every command takes --data-dir DIR (default: the user's data folder for Netkestrel) and\n"
     "--database URL [--password-file FILE]: the records on a PostgreSQL server instead of\n"
     "kestrel.mdb in the data folder (see netkestrel-cli db --help). A save or delete of a record\n"
-    "that someone else changed meanwhile is refused, naming the new values.\n"
+    "that someone else changed meanwhile is refused, naming the new values. A --data-dir that\n"
+    "does not exist is made by add, import and import-scan, and refused by the others.\n"
     "\n"
     "Messages go to standard error. Exit status: 0 done, 1 refused or failed (find: nothing\n"
     "found), 2 bad usage.\n";
@@ -254,13 +256,19 @@ int runRecordsCommand(const QStringList &arguments)
     if (!server)
         return usageError(server.error());
 
-    const QString folder = DataFolder::resolve(parser.value(QStringLiteral("data-dir")));
-    if (const Result<> made = DataFolder::ensureExists(folder); !made) {
+    // Only the commands that add records make a folder that is not there.
+    const Result<QString> folder = DataDirOption::read(
+        parser, isAdd || isImport ? DataDirOption::Missing::Made : DataDirOption::Missing::Refused);
+    if (!folder) {
+        std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(folder.error()));
+        return 1;
+    }
+    if (const Result<> made = DataFolder::ensureExists(*folder); !made) {
         std::fprintf(stderr, "netkestrel-cli records: %s\n", qPrintable(made.error()));
         return 1;
     }
 
-    const RecordStore store(folder, *server);
+    const RecordStore store(*folder, *server);
     if (isExport)
         return SheetCommands::exportRecords(store, positional.first());
     if (isImport)

@@ -3,13 +3,13 @@
 #include "cli/CommandLine.h"
 #include "cli/CompletedScan.h"
 #include "cli/ConsolePrompt.h"
+#include "cli/DataDirOption.h"
 #include "cli/DatabaseOption.h"
 #include "cli/ScanOptions.h"
 #include "cli/ScanRowPrinter.h"
 #include "cli/SiteOption.h"
 #include "export/ScanResultFile.h"
 #include "lists/ScanListModel.h"
-#include "platform/DataFolder.h"
 #include "platform/StopSignals.h"
 #include "records/RecordStore.h"
 #include "scan/ScanRun.h"
@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 } // namespace
@@ -65,18 +66,27 @@ int runScanCommand(const QStringList &arguments)
     if (!site)
         return command.usageError(site.error());
 
-    const QString dataFolder = DataFolder::resolve(options.dataDir());
+    const Result<QString> dataFolder = DataDirOption::read(parser);
+    if (!dataFolder)
+        return command.failure(dataFolder.error());
     // The host history goes where the records are.
-    const RecordStore store(dataFolder, *server);
-    const VendorResolver vendors(dataFolder);
+    const RecordStore store(*dataFolder, *server);
+    const VendorResolver vendors(*dataFolder);
     ScanListModel list;
     ScanRun run(&list);
     QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
     options.configure(run, vendors);
 
     ScanRowPrinter printer(format, stdout);
-    printer.printHeader();
+    // The header waits for the first row or the completion text: a scan that
+    // cannot start prints no empty table.
+    bool headed = false;
+    const auto printHeader = [&] {
+        if (!std::exchange(headed, true))
+            printer.printHeader();
+    };
     QObject::connect(&run, &ScanRun::rowsAppended, [&](int first, int last) {
+        printHeader();
         for (int row = first; row <= last; ++row)
             printer.printRow(list.scanRow(row));
     });
@@ -103,6 +113,7 @@ int runScanCommand(const QStringList &arguments)
         if (completion.isEmpty()) {
             status = 1;
         } else {
+            printHeader();
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
             if (CompletedScan::record(command, store, list, run, *site).lost)

@@ -70,7 +70,6 @@ Result<> ScanOptions::readMethod(const QCommandLineParser &parser)
     } else {
         return Failure{QStringLiteral("--method is arp or udp, not \"%1\".").arg(methodName)};
     }
-    m_dataDir = parser.value(QStringLiteral("data-dir"));
     m_showSilent = parser.isSet(QStringLiteral("show-silent"));
     return {};
 }

@@ -32,7 +32,6 @@ public:
     const ScanRange &range() const { return *m_range; }
     const HostSource::Pacing &pacing() const { return m_pacing; }
     bool showSilent() const { return m_showSilent; }
-    QString dataDir() const { return m_dataDir; }
 
     // Pacing, marker rows and vendor names of a run; vendors must outlive it.
     void configure(ScanRun &run, const VendorResolver &vendors) const;
@@ -42,5 +41,4 @@ private:
     std::optional<ScanRange> m_range;
     HostSource::Pacing m_pacing;
     bool m_showSilent = false;
-    QString m_dataDir;
 };

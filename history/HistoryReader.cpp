@@ -2,6 +2,7 @@
 
 #include "history/HistoryTime.h"
 #include "history/MacText.h"
+#include "lists/SortKind.h"
 #include "records/CheckedQuery.h"
 #include "records/RecordStore.h"
 #include "records/RecordStoreSession.h"
@@ -9,6 +10,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 
 Result<QList<HistoryEntry>> HistoryReader::entries(const Filter &filter) const
 {
@@ -58,6 +60,11 @@ Result<QList<HistoryEntry>> HistoryReader::entries(const Filter &filter) const
     if (!read)
         return Failure{QStringLiteral("The host history could not be read (%1)\r\n%2")
                            .arg(m_store.location(), read.error())};
+    // The database orders addresses as text (.10 before .9); the stable sort
+    // keeps its order of MAC and site within one address.
+    std::stable_sort(found.begin(), found.end(), [](const HistoryEntry &a, const HistoryEntry &b) {
+        return CompareListItems(a.ipAddress, b.ipAddress, SortKind::Address) < 0;
+    });
     return found;
 }
 

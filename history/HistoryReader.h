@@ -29,7 +29,8 @@ public:
 
     explicit HistoryReader(const RecordStore &store) : m_store(store) {}
 
-    // The pairs that match, ordered by IP text, MAC and site.
+    // The pairs that match, ordered by IP address as the lists sort it, then
+    // by MAC and site.
     Result<QList<HistoryEntry>> entries(const Filter &filter) const;
     // The events at or after since (all without) of one site (every site
     // when empty), oldest first.

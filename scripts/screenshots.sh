@@ -23,6 +23,7 @@ mkdir -p docs
 
 # The program's own database, then its option row with check4 = 0.
 data="$work/data/netkestrel"
+mkdir -p "$data"
 "$cli" records list --data-dir "$data" >/dev/null
 # A few records of a test network, so the database tab shows what it is for.
 "$cli" records add --data-dir "$data" --ip 198.18.7.2 --mac 00-0A-E4-20-53-55 --host PC-ACCOUNTS \

@@ -1,11 +1,12 @@
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "scan/ScanRange.h"
+#include "tests/support/CliProcess.h"
 
 // netkestrel-cli refuses bad usage with exit status 2 and says why: no
-// command at all, and the range options of the scanning commands.
+// command at all, and the range options of the scanning commands. A scan
+// that gets past them could send nothing: the ARP resolver library is missing.
 class TestCliUsage : public QObject
 {
     Q_OBJECT
@@ -14,6 +15,8 @@ private Q_SLOTS:
     void initTestCase();
     void refused_data();
     void refused();
+    void commands_data();
+    void commands();
 
 private:
     QTemporaryDir m_dataDir;
@@ -22,6 +25,7 @@ private:
 void TestCliUsage::initTestCase()
 {
     QVERIFY(m_dataDir.isValid());
+    qputenv("NETKESTREL_MAC_LIBRARY", "/nonexistent/libmac.so");
 }
 
 void TestCliUsage::refused_data()
@@ -72,14 +76,56 @@ void TestCliUsage::refused()
     // A data folder of the test's own, in case a command reads one before it refuses.
     if (!arguments.isEmpty())
         arguments << QStringLiteral("--data-dir") << m_dataDir.path();
-    QProcess cli;
-    cli.start(qEnvironmentVariable("NETKESTREL_BIN_DIR") + QStringLiteral("/netkestrel-cli"), arguments);
-    QVERIFY(cli.waitForFinished(30000));
-    const QString errors = QString::fromLocal8Bit(cli.readAllStandardError());
-    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(cli.exitCode(), 2);
-    QVERIFY2(errors.contains(message), qPrintable(errors));
-    QVERIFY(cli.readAllStandardOutput().isEmpty());
+    const CliProcess::Run run = CliProcess::run(arguments);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(run.out.isEmpty());
+}
+
+// The status, the first line of standard output and a part of standard error.
+// A mistyped --data-dir would open a new, empty store in which every host is a
+// finding: only the commands that add records make the folder. A command's
+// usage names it as a script types it; a scan that cannot start prints no table.
+void TestCliUsage::commands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<QString>("error");
+
+    const QString missing = m_dataDir.filePath(QStringLiteral("mistyped"));
+    const QString refusal = QStringLiteral("The data folder \"%1\" does not exist.").arg(missing);
+    for (const char *reader :
+         {"scan --range 198.18.7.0/30", "watch --range 198.18.7.0/30", "analyze --scan-file none.kst",
+          "report --now --scan-file none.kst",
+          "export --analysis text --scan-file none.kst --output none.txt", "history", "changes",
+          "records list", "db backup", "ack list", "arp-script --from-records"}) {
+        const QStringList arguments = QString::fromLatin1(reader).split(QLatin1Char(' '));
+        QTest::newRow(reader) << arguments + QStringList{"--data-dir", missing} << 1 << QString() << refusal;
+    }
+    const QStringList made{"--data-dir", m_dataDir.filePath(QStringLiteral("made"))};
+    QTest::newRow("records add makes it")
+        << QStringList{"records", "add", "--ip", "198.18.7.1", "--mac", "00-0A-E4-20-53-55"} + made << 0
+        << "1" << QString();
+    QTest::newRow("then it is there") << QStringList{"history"} + made << 0 << QString() << QString();
+
+    QTest::newRow("scan --help") << QStringList{"scan", "--help"} << 0
+                                 << "Usage: netkestrel-cli scan [options]" << QString();
+    QTest::newRow("ping --help") << QStringList{"ping", "--help"} << 0
+                                 << "Usage: netkestrel-cli ping [options] ADDRESS" << QString();
+    QTest::newRow("scan refused") << QStringList{"scan", "--range", "198.18.7.0/30", "--data-dir",
+                                                 m_dataDir.path()}
+                                  << 1 << QString() << QString();
+}
+
+void TestCliUsage::commands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    const CliProcess::Run run = CliProcess::run(arguments);
+    QTEST(run.status, "status");
+    QTEST(run.out.section(QLatin1Char('\n'), 0, 0), "firstLine");
+    QVERIFY2(run.err.contains(error), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TestCliUsage)

@@ -113,6 +113,20 @@ private Q_SLOTS:
         QCOMPARE(alpha.value("site").toString(), QSysInfo::machineHostName());
     }
 
+    // Addresses in the order of their numbers, as the lists sort them.
+    void historyInAddressOrder()
+    {
+        QVERIFY(HistoryRecorder(m_f->store(), [] { return T2; })
+                    .record({row("198.18.104.100", "00-0A-E4-00-00-64"),
+                             row("198.18.104.9", "00-0A-E4-00-00-09")})
+                    .ok());
+        QStringList ips;
+        for (const QJsonObject &line : jsonLines(cli({"history", "--format", "json"}).out))
+            ips.append(line.value("ip").toString());
+        QCOMPARE(ips, QStringList({"198.18.104.9", "198.18.104.10", "198.18.104.20", "198.18.104.20",
+                                   "198.18.104.100"}));
+    }
+
     // A second site in the same store: the listings show both, the site as
     // the first column of the text, or one with --site.
     void twoSites_data()
@@ -222,10 +236,11 @@ private Q_SLOTS:
     {
         m_f->add(QStringLiteral("198.18.104.10"), QStringLiteral("00-0A-E4-00-00-0A"));
         const QString file = m_f->filePath(QStringLiteral("scan.kst"));
-        QVERIFY(ScanResultFile::save(file, {row("198.18.104.10", "00-0A-E4-00-00-0A"),
-                                            row("198.18.104.10", "00-0A-E4-00-00-99"),
-                                            row("198.18.104.77", "00-0A-E4-00-00-0A")})
-                    .ok());
+        QVERIFY(
+            ScanResultFile::save(
+                file, {row("198.18.104.10", "00-0A-E4-00-00-0A"), row("198.18.104.10", "00-0A-E4-00-00-99"),
+                       row("198.18.104.77", "00-0A-E4-00-00-0A"), row("198.18.104.30", "06-0A-E4-00-00-1E")})
+                .ok());
         const CliProcess::Run run = cli({QStringLiteral("analyze"), QStringLiteral("--scan-file"), file,
                                          QStringLiteral("--format"), QStringLiteral("json")});
         QCOMPARE(run.status, 3);
@@ -244,7 +259,14 @@ private Q_SLOTS:
         QCOMPARE(got, QStringList({"ip-other-mac 198.18.104.10 00-0A-E4-00-00-99",
                                    "mac-not-recorded 198.18.104.10 00-0A-E4-00-00-99",
                                    "ip-not-preset 198.18.104.77 00-0A-E4-00-00-0A",
-                                   "mac-other-ip 198.18.104.77 00-0A-E4-00-00-0A"}));
+                                   "mac-other-ip 198.18.104.77 00-0A-E4-00-00-0A",
+                                   "ip-not-preset 198.18.104.30 06-0A-E4-00-00-1E",
+                                   "mac-not-recorded 198.18.104.30 06-0A-E4-00-00-1E"}));
+        // What the record holds, and the randomised mark, in fields of their own.
+        QCOMPARE(lines.at(0).value("recorded_mac"), QJsonValue("00-0A-E4-00-00-0A"));
+        QCOMPARE(lines.at(3).value("recorded_ip"), QJsonValue("198.18.104.10"));
+        QCOMPARE(lines.at(3).value("randomised"), QJsonValue(false));
+        QCOMPARE(lines.at(5).value("randomised"), QJsonValue(true));
         const CliProcess::Run history = cli({QStringLiteral("history")});
         QCOMPARE(history.out.count(QLatin1Char('\n')), 4);
         for (const QJsonObject &line : lines)

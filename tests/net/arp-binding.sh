@@ -12,6 +12,7 @@ cli="$NETKESTREL_BIN_DIR/netkestrel-cli"
 net=198.18.22
 work=$(mktemp -d)
 chmod 755 "$work"
+mkdir "$work/data"
 
 testnet_create $net.1/24
 trap 'testnet_destroy; rm -rf "$work"' EXIT
@@ -71,7 +72,7 @@ $net.13 00:0a:e4:20:53:13 eth0" "$(permanent)"
 
 # Not root: the privilege is asked for through /usr/bin/pkexec, by its path
 # whatever PATH holds. Where it is installed it finds no authentication agent.
-install -d -o 65534 -g 65534 "$work/nobody"
+install -d -o 65534 -g 65534 "$work/nobody" "$work/nobody/data"
 status=0
 testnet_scanner_exec setpriv --reuid=65534 --regid=65534 --clear-groups \
     env PATH=/nonexistent HOME="$work/nobody" "$cli" arp-script --from-scan "$work/scan.kst" \

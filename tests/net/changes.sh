@@ -114,6 +114,7 @@ said() { # TEXT: whether standard error of the last scan holds it
     grep -qF "$1" "$work/err" && echo yes || echo "no: $(cat "$work/err")"
 }
 data="$work/kept"
+mkdir "$data"
 check "a scan of a free store" 0 "$(kept_scan "$data")"
 sleep 1 # the kept scans get times of their own
 /usr/bin/python3 -c '

@@ -65,6 +65,7 @@ for site in 124 125; do
     testnet_add_host 198.18.$site.11 00:0a:e4:$hex:00:0b
 done
 
+mkdir "$work/north" "$work/south"
 watch_args=(watch --pace-ms 0 --every 5 --format json --database "$url")
 ip netns exec "$(testnet_scanner_ns)" "$cli" "${watch_args[@]}" --from 198.18.124.2 --to 198.18.124.20 --site north \
     --data-dir "$work/north" >"$work/north.json" 2>"$work/north.err" &

@@ -132,8 +132,8 @@ for n in "${!macs[@]}"; do
     testnet_add_host $net.$n "${macs[$n]}"
 done
 chmod 755 "$work"
-mkdir -p "$work/user"
-chown "$ci_user:" "$work/user"
+mkdir -p "$work/user/data"
+chown -R "$ci_user:" "$work/user"
 as_user=(setpriv --reuid="$ci_user" --regid="$ci_user" --init-groups env -i PATH=/usr/bin:/bin HOME="$work/user")
 testnet_flush_neighbours
 testnet_scanner_exec "${as_user[@]}" NETKESTREL_MAC_TRACE=1 \
