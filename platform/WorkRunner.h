@@ -38,7 +38,8 @@ public:
                 work();
                 handBack(guard, [done = std::move(done)]() mutable { done(); });
             } else {
-                handBack(guard, [done = std::move(done), value = work()]() mutable { done(std::move(value)); });
+                handBack(guard,
+                         [done = std::move(done), value = work()]() mutable { done(std::move(value)); });
             }
         });
     }
