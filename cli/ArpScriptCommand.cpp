@@ -72,10 +72,10 @@ int runArpScriptCommand(const QStringList &arguments)
     ProcessProgramRunner runner;
     bool complete = true;
     const ArpBindingCommand generator(
-        folder, prompt, [&runner, &complete](const QList<ArpBinding> &bindings) {
+        folder, prompt, [&runner, &complete](const QList<ArpBinding> &bindings, const auto &report) {
             const QList<NeighbourBinder::Outcome> outcomes = NeighbourBinder(runner).apply(bindings);
             complete = NeighbourBinder::allApplied(outcomes);
-            return ArpBindingCommand::Applied{NeighbourBinder::report(outcomes), complete};
+            report(ArpBindingCommand::Applied{NeighbourBinder::report(outcomes), complete});
         });
     const QString written = generator.generate(
         *list,

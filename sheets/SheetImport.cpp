@@ -121,8 +121,10 @@ SheetImport::Outcome SheetImport::run(const QList<PresetRecord> &givenRows, cons
         const auto policy = onDuplicate == OnDuplicate::Overwrite ? BatchItem::OnDuplicate::Overwrite
                                                                   : BatchItem::OnDuplicate::Skip;
         items.reserve(rows.size());
-        for (const PresetRecord &row : rows)
-            items.append(item(row, matchBy, policy));
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            items.append(item(rows.at(i), matchBy, policy));
+            reportProgress(i + 1, rows.size());
+        }
     }
 
     const Result<BatchOutcome> written = m_store.writeBatch(items);

@@ -50,8 +50,10 @@ QString ArpBindingCommand::generate(const ListModel &list, const QString &fileNa
         m_prompt.ask({QLatin1String(Prompt::NoticeTitle), withLeftOut(QLatin1String(RunItNowText), leftOut),
                       PromptButtons::YesNo, PromptAnswer::No, PromptIcon::Question});
     if (answer == PromptAnswer::Yes) {
-        const Applied applied = m_apply(bindings);
-        m_prompt.notice(applied.report, applied.complete ? PromptIcon::Information : PromptIcon::Exclamation);
+        m_apply(bindings, [&prompt = m_prompt](const Applied &applied) {
+            prompt.notice(applied.report,
+                          applied.complete ? PromptIcon::Information : PromptIcon::Exclamation);
+        });
     }
     return *written;
 }

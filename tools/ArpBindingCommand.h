@@ -12,18 +12,21 @@ class Prompt;
 // "Generate IP-MAC binding BAT file": writes the list's batch file in the
 // data folder and asks whether to run it now; on Yes applies the same
 // bindings to this machine's neighbour table (the batch file's own "arp -s"
-// is for Windows) and shows what succeeded and what failed.
+// is for Windows) and shows what succeeded and what failed. The prompt must
+// outlive the report.
 class ArpBindingCommand
 {
 public:
-    // Applies the bindings and returns the report's text and whether all
-    // went in (NeighbourBinder over a program runner, in the front ends).
+    // Applies the bindings and hands the report's text and whether all went
+    // in to `report`, then or later (NeighbourBinder over a program runner,
+    // in the front ends; the window's runs off its thread).
     struct Applied
     {
         QString report;
         bool complete = false;
     };
-    using Apply = std::function<Applied(const QList<ArpBinding> &bindings)>;
+    using Apply =
+        std::function<void(const QList<ArpBinding> &bindings, std::function<void(const Applied &)> report)>;
 
     static constexpr const char *NothingSelectedText = "No items were selected.";
     static constexpr const char *RunItNowText = "Successfully generated, run it now? ";

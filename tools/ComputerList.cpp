@@ -49,13 +49,22 @@ QStringList ComputerList::fromNmblookup(const QByteArray &output)
 
 QStringList ComputerList::names(const ListModel &scanList, const ListModel &recordList) const
 {
+    return names(listed(scanList, recordList));
+}
+
+QStringList ComputerList::listed(const ListModel &scanList, const ListModel &recordList)
+{
     QStringList names;
     addColumn(names, scanList, ScanListModel::HostColumn);
     addColumn(names, scanList, ScanListModel::IpColumn);
     // The record list's host name is its fourth column, after the number, the address and the MAC.
     addColumn(names, recordList, RecordListModel::MacColumn + 1);
     addColumn(names, recordList, RecordListModel::IpColumn);
+    return names;
+}
 
+QStringList ComputerList::names(QStringList names) const
+{
     ProgramRun smbtree{QStringLiteral("smbtree"), {QStringLiteral("-N")}, {}, BrowseTimeout};
     names += fromSmbtree(m_runner.run(smbtree).standardOutput);
     ProgramRun nmblookup{

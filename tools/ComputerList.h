@@ -16,6 +16,10 @@ public:
     explicit ComputerList(ProgramRunner &runner);
 
     QStringList names(const ListModel &scanList, const ListModel &recordList) const;
+    // The names and addresses of the two lists, as they stand: read on the
+    // lists' thread. names() of them asks Samba's tools, on any thread.
+    static QStringList listed(const ListModel &scanList, const ListModel &recordList);
+    QStringList names(QStringList listed) const;
 
     // The server names of `smbtree -N` output ("\tNAME  comment" lines).
     static QStringList fromSmbtree(const QByteArray &output);

@@ -77,11 +77,15 @@ QString NeighbourBinder::interfaceFor(quint32 address) const
     return best;
 }
 
-QList<NeighbourBinder::Outcome> NeighbourBinder::apply(const QList<ArpBinding> &bindings) const
+QList<NeighbourBinder::Outcome> NeighbourBinder::apply(const QList<ArpBinding> &bindings,
+                                                       const std::function<void(int done)> &step) const
 {
     QList<Outcome> outcomes;
-    for (const ArpBinding &binding : bindings)
+    for (const ArpBinding &binding : bindings) {
         outcomes.append(applyOne(binding));
+        if (step)
+            step(int(outcomes.size()));
+    }
     return outcomes;
 }
 

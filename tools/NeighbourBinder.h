@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QString>
 
@@ -21,7 +23,8 @@ struct LocalNetwork
 // wins). A process that is not root asks for the privilege through
 // /usr/bin/pkexec, once per binding (polkit may keep the authorisation for a
 // while).
-// Runs the programs through a ProgramRunner and blocks while they run.
+// Runs the programs through a ProgramRunner and blocks while they run; a
+// copy may run on another thread.
 class NeighbourBinder
 {
 public:
@@ -39,7 +42,9 @@ public:
 
     static QList<LocalNetwork> localNetworks();
 
-    QList<Outcome> apply(const QList<ArpBinding> &bindings) const;
+    // step: after each binding, with how many are done.
+    QList<Outcome> apply(const QList<ArpBinding> &bindings,
+                         const std::function<void(int done)> &step = {}) const;
 
     // What succeeded and what failed, for a "Notice" box.
     static QString report(const QList<Outcome> &outcomes);

@@ -10,8 +10,8 @@
 #include "records/ScanRowImport.h"
 
 AddToDatabaseCommand::AddToDatabaseCommand(MainMenus &menus, ScanListModel &scanList,
-                                           RecordCommands &commands, QWidget *window)
-    : QObject(window), m_scanList(scanList), m_commands(commands), m_window(window)
+                                           RecordCommands &commands, WorkRunner &work, QWidget *window)
+    : QObject(window), m_scanList(scanList), m_commands(commands), m_work(work), m_window(window)
 {
     menus.setHandler(QStringLiteral("SMmenu5"), [this] { start(); });
 }
@@ -24,7 +24,7 @@ void AddToDatabaseCommand::start()
         m_commands.prompt().notice(QLatin1String(ScanRowImport::NothingTickedText));
         return;
     }
-    auto *wizard = new FormDR(m_scanList, m_commands, m_window);
+    auto *wizard = new FormDR(m_scanList, m_commands, m_work, m_window);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     wizard->open();
 }

@@ -6,6 +6,7 @@ class MainMenus;
 class RecordCommands;
 class ScanListModel;
 class QWidget;
+class WorkRunner;
 
 // "Add to Database..." (SMmenu5; the button CmdaddToR and the scan list's
 // pop-up entry menuPopS15 trigger it): opens the wizard FormDR over the
@@ -17,12 +18,13 @@ class AddToDatabaseCommand : public QObject
 
 public:
     AddToDatabaseCommand(MainMenus &menus, ScanListModel &scanList, RecordCommands &commands,
-                         QWidget *window);
+                         WorkRunner &work, QWidget *window);
 
 private:
     void start();
 
     ScanListModel &m_scanList;
     RecordCommands &m_commands;
+    WorkRunner &m_work;
     QWidget *m_window;
 };

@@ -27,7 +27,6 @@ ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListMod
         connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
     }
     connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
-    m_writer.setMaxThreadCount(1);
 }
 
 ChangesCommands::~ChangesCommands()
@@ -38,13 +37,13 @@ ChangesCommands::~ChangesCommands()
 void ChangesCommands::waitForHistory()
 {
     m_writer.waitForDone();
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void ChangesCommands::reload()
 {
     ++m_generation;
     m_loaded = false;
+    m_reading = false;
     m_changes.clear();
     if (m_form && m_form->isVisible())
         showChanges();
@@ -52,18 +51,15 @@ void ChangesCommands::reload()
 
 void ChangesCommands::showChanges()
 {
-    if (!m_loaded) {
-        // A history still being written would be read and then listed again.
-        waitForHistory();
-        const Result<QList<ChangeEvent>> stored = HistoryReader(m_store).changes();
-        if (stored) {
-            m_changes.clear();
-            m_events.clear();
-            append(*stored);
-            m_loaded = true;
-        } else {
-            qWarning("%s", qPrintable(stored.error()));
-        }
+    if (!m_loaded && !m_reading) {
+        // Read after the histories still being written, which would
+        // otherwise be read and then listed again.
+        m_reading = true;
+        m_writer.run(
+            this, [store = m_store] { return HistoryReader(store).changes(); },
+            [this, generation = m_generation](const Result<QList<ChangeEvent>> &stored) {
+                read(generation, stored);
+            });
     }
     if (!m_form) {
         m_form = new FormChanges(&m_changes, m_window);
@@ -81,14 +77,31 @@ void ChangesCommands::scanFinished(const QString &completion)
         return; // the run failed before its first host
     // The rows are copied now: the list starts over with the next scan. The
     // store is copied too, as the window may move to another database.
-    m_writer.start([this, store = m_store,
-                    scan = ScanHistory::completed(ScanHistory::rowsOf(m_scanList), m_scanRun.neighbourMacs(),
-                                                  m_ownSite, m_clock),
-                    generation = m_generation] {
-        const ScanHistory::Outcome outcome = ScanHistory::write(store, scan);
-        QMetaObject::invokeMethod(
-            this, [this, generation, outcome] { recorded(generation, outcome); }, Qt::QueuedConnection);
-    });
+    m_writer.run(
+        this,
+        [store = m_store, scan = ScanHistory::completed(ScanHistory::rowsOf(m_scanList),
+                                                        m_scanRun.neighbourMacs(), m_ownSite, m_clock)] {
+            return ScanHistory::write(store, scan);
+        },
+        [this, generation = m_generation](const ScanHistory::Outcome &outcome) {
+            recorded(generation, outcome);
+        });
+}
+
+void ChangesCommands::read(int generation, const Result<QList<ChangeEvent>> &stored)
+{
+    if (generation != m_generation)
+        return; // of a store the window has left; reload() asked again
+    m_reading = false;
+    if (!stored) {
+        qWarning("%s", qPrintable(stored.error()));
+        return;
+    }
+    m_changes.clear();
+    m_events.clear();
+    append(*stored);
+    m_loaded = true;
+    offerSites();
 }
 
 void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome)

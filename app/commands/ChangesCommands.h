@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThreadPool>
 
 #include "app/dialogs/FormChanges.h"
 #include "history/ChangeEvent.h"
@@ -11,6 +10,7 @@
 #include "history/ScanHistory.h"
 #include "lists/ChangesListModel.h"
 #include "platform/Result.h"
+#include "platform/WorkRunner.h"
 
 class MainMenus;
 class RecordStore;
@@ -30,7 +30,9 @@ class ScanRun;
 // later scan's write gets through (ScanHistory::write). A scan's history is
 // written on a thread of its own, so that a large scan, or a store on a
 // server, never holds the window; the scans reach the history in the order
-// they completed.
+// they completed. The stored events are read on that thread too, after the
+// histories still being written: the window opens at once and lists them
+// when they come.
 // The store is the window's own, which outlives this object; when it moves
 // to another database, reload() drops the events of the old one.
 class ChangesCommands : public QObject
@@ -51,7 +53,7 @@ public:
     const QString &site() const { return m_ownSite; }
     ChangesListModel &changes() { return m_changes; }
     FormChanges *form() const { return m_form; }
-    // Opens the "Changes" window (or raises it).
+    // Opens the "Changes" window (or raises it); the stored events follow.
     void showChanges();
     // The store now names another database: its events replace those shown.
     void reload();
@@ -65,6 +67,7 @@ public:
 private:
     void scanFinished(const QString &completion);
     void recorded(int generation, const ScanHistory::Outcome &outcome);
+    void read(int generation, const Result<QList<ChangeEvent>> &stored);
     void append(const QList<ChangeEvent> &events);
     void offerSites();
 
@@ -79,6 +82,7 @@ private:
     QString m_ownSite;           // the scans'; empty: the host name
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
-    int m_generation = 0; // counts the stores; a history written into an earlier one is not listed
-    QThreadPool m_writer; // one thread, so that the scans are written in turn
+    bool m_reading = false;
+    int m_generation = 0;       // counts the stores; a history written into an earlier one is not listed
+    PoolWorkRunner m_writer{1}; // one thread, so that the scans are written in turn
 };

@@ -3,7 +3,11 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
+
+#include <memory>
 
 #include "app/dialogs/ComputerPicker.h"
 #include "app/dialogs/FormMsg1.h"
@@ -11,37 +15,32 @@
 #include "app/dialogs/FormShutdownOp.h"
 #include "app/parts/MainMenus.h"
 #include "app/widgets/BusyCursor.h"
+#include "platform/WorkRunner.h"
 #include "tools/ArpBindingScript.h"
 #include "tools/ComputerList.h"
 #include "tools/NeighbourBinder.h"
 #include "tools/ProposedTarget.h"
 
-namespace {
-
-ArpBindingCommand::Applied applyToNeighbourTable(ProgramRunner &runner, const QList<ArpBinding> &bindings)
-{
-    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    const QList<NeighbourBinder::Outcome> outcomes = NeighbourBinder(runner).apply(bindings);
-    QGuiApplication::restoreOverrideCursor();
-    return {NeighbourBinder::report(outcomes), NeighbourBinder::allApplied(outcomes)};
-}
-
-} // namespace
+ToolCommands::~ToolCommands() = default;
 
 ToolCommands::ToolCommands(MainMenus &menus, Lists lists, Prompt &prompt, DesktopServices &desktop,
-                           ProgramRunner &runner, const WakeDestination &wakeDestination,
+                           ProgramRunner &runner, WorkRunner &work, const WakeDestination &wakeDestination,
                            const QString &dataFolder, QWidget *window)
     : QObject(window),
       m_lists(lists),
+      m_menus(menus),
       m_prompt(prompt),
       m_runner(runner),
+      m_work(work),
       m_window(window),
       m_messageSender(runner),
       m_remoteShutdown(runner),
       m_wakeOnLan(wakeDestination),
-      m_arpBinding(
-          dataFolder, prompt,
-          [&runner](const QList<ArpBinding> &bindings) { return applyToNeighbourTable(runner, bindings); }),
+      m_arpBinding(dataFolder, prompt,
+                   [this](const QList<ArpBinding> &bindings,
+                          std::function<void(const ArpBindingCommand::Applied &)> report) {
+                       applyToNeighbourTable(bindings, std::move(report));
+                   }),
       m_openComputer(desktop, runner, prompt)
 {
     menus.setHandler(QStringLiteral("BAmenu13"), [this] { ping(); });
@@ -85,7 +84,7 @@ void ToolCommands::ping()
 void ToolCommands::openMessageDialog()
 {
     auto *dialog =
-        new FormMsg1(m_messageSender, m_prompt, proposedTarget(m_lists.scanList, m_prompt), m_window);
+        new FormMsg1(m_messageSender, m_prompt, m_work, proposedTarget(m_lists.scanList, m_prompt), m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
@@ -93,21 +92,66 @@ void ToolCommands::openMessageDialog()
 void ToolCommands::openShutdownDialog()
 {
     auto *dialog = new FormShutdown(
-        m_remoteShutdown, m_prompt, proposedTarget(m_lists.scanList, m_prompt),
-        [this](QWidget *over) { return pickComputer(over); }, m_window);
+        m_remoteShutdown, m_prompt, m_work, proposedTarget(m_lists.scanList, m_prompt),
+        [this](QWidget *over, std::function<void(const QString &)> chosen) {
+            pickComputer(over, std::move(chosen));
+        },
+        m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }
 
-QString ToolCommands::pickComputer(QWidget *over)
+void ToolCommands::pickComputer(QWidget *over, std::function<void(const QString &)> chosen)
 {
-    QStringList names;
-    {
-        // smbtree and nmblookup may take a few seconds each.
-        const BusyCursor busy;
-        names = ComputerList(m_runner).names(m_lists.scanList, m_lists.recordList);
-    }
-    ComputerPicker picker(names, over);
-    picker.exec();
-    return picker.chosen();
+    // smbtree and nmblookup may take a few seconds each: the hourglass
+    // until they end, the picker after.
+    auto busy = std::make_shared<BusyCursor>();
+    m_work.run(
+        over,
+        [computers = ComputerList(m_runner),
+         listed = ComputerList::listed(m_lists.scanList, m_lists.recordList)] {
+            return computers.names(listed);
+        },
+        [over, busy, chosen = std::move(chosen)](const QStringList &names) mutable {
+            busy.reset();
+            ComputerPicker picker(names, over);
+            picker.exec();
+            chosen(picker.chosen());
+        });
+}
+
+void ToolCommands::applyToNeighbourTable(const QList<ArpBinding> &bindings,
+                                         std::function<void(const ArpBindingCommand::Applied &)> report)
+{
+    // One pkexec a binding, each waiting for its authentication: the window
+    // goes on meanwhile, with a bar of the bindings done, and neither list
+    // can start another run until this one ends.
+    const QStringList items{QStringLiteral("SMmenu161"), QStringLiteral("SMmenu162")};
+    for (const QString &item : items)
+        m_menus.action(item)->setEnabled(false);
+    m_busy = std::make_unique<BusyCursor>();
+    auto *bar = new QProgressDialog(QStringLiteral("Binding IP and MAC addresses..."), QString(), 0,
+                                    int(bindings.size()), m_window);
+    bar->setObjectName(QStringLiteral("BindingProgress"));
+    bar->setMinimumDuration(0);
+    bar->setValue(0);
+    const QPointer<QObject> barGuard(bar);
+    m_work.run(
+        this,
+        [binder = NeighbourBinder(m_runner), bindings, barGuard] {
+            const QList<NeighbourBinder::Outcome> outcomes = binder.apply(bindings, [barGuard](int done) {
+                WorkRunner::handBack(barGuard, [barGuard, done] {
+                    static_cast<QProgressDialog *>(barGuard.data())->setValue(done);
+                });
+            });
+            return ArpBindingCommand::Applied{NeighbourBinder::report(outcomes),
+                                              NeighbourBinder::allApplied(outcomes)};
+        },
+        [this, items, barGuard, report = std::move(report)](const ArpBindingCommand::Applied &applied) {
+            delete barGuard.data();
+            m_busy.reset();
+            for (const QString &item : items)
+                m_menus.action(item)->setEnabled(true);
+            report(applied);
+        });
 }

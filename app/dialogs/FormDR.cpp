@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,22 +10,16 @@
 #include <QVBoxLayout>
 
 #include "lists/ScanListModel.h"
+#include "platform/WorkRunner.h"
 #include "records/RecordCommands.h"
+#include "records/RecordStore.h"
 #include "records/ScanRowImport.h"
 
-namespace {
-
-// Waiting input is let through at most this often during a run: often
-// enough for the window to stay responsive, rarely enough not to slow down a
-// list of many thousand rows.
-constexpr qint64 YieldIntervalMs = 20;
-
-} // namespace
-
-FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, QWidget *parent)
+FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, WorkRunner &work, QWidget *parent)
     : QDialog(parent),
       m_scanList(scanList),
       m_commands(commands),
+      m_work(work),
       m_frame(new QGroupBox(QStringLiteral("Add Options"), this)),
       m_choice(QStringLiteral("Check1"), this, m_frame)
 {
@@ -76,38 +68,59 @@ void FormDR::setControlsEnabled(bool on)
         control->setEnabled(on);
 }
 
-void FormDR::reportProgress(int percent)
-{
-    m_progress->setValue(percent);
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - m_lastYield >= YieldIntervalMs || percent == 100) {
-        m_lastYield = now;
-        QCoreApplication::processEvents();
-    }
-}
-
 void FormDR::add()
 {
     if (m_running)
         return;
     m_running = true;
+    m_busy = std::make_unique<BusyCursor>();
     setControlsEnabled(false);
     m_progress->setValue(0);
-    m_lastYield = QDateTime::currentMSecsSinceEpoch();
 
-    ScanRowImport rowImport(m_commands.store(), m_commands.prompt());
-    rowImport.setProgressHandler([this](int percent) { reportProgress(percent); });
-    rowImport.setStatusHandler([this](const QString &text) { m_status->setText(text); });
+    // The run is the window's, not the dialog's: its closing message and
+    // the record list's reload outlive a dialog closed with the window.
+    QObject *window = parentWidget() ? static_cast<QObject *>(parentWidget()) : this;
+    const QPointer<QObject> windowGuard(window);
+    const QPointer<FormDR> self(this);
+    QList<ScanRow> rows;
+    rows.reserve(m_scanList.count());
+    for (int row = 0; row < m_scanList.count(); ++row)
+        rows.append(m_scanList.scanRow(row));
     ScanRowImport::Options options;
     options.matchBy = m_choice.matchBy();
     options.onDuplicate = m_choice.onDuplicate<ScanRowImport::OnDuplicate>();
-    // A store failure has been shown by the import; the list is loaded
-    // again either way, since it may have changed under another writer.
-    (void)rowImport.run(m_scanList, options);
+    m_work.run(
+        window,
+        [store = m_commands.store(), prompt = &m_commands.prompt(), rows = std::move(rows),
+         ticked = m_scanList.checkedRows(), options, windowGuard, self, progress = m_progress,
+         status = m_status] {
+            HandedBackPrompt handedBack(*prompt, windowGuard);
+            ScanRowImport rowImport(store, handedBack);
+            int shown = -1; // each percent once, not once a row
+            rowImport.setProgressHandler([&shown, self, progress](int percent) {
+                if (percent != std::exchange(shown, percent))
+                    WorkRunner::handBack(self, [progress, percent] { progress->setValue(percent); });
+            });
+            rowImport.setStatusHandler([self, status](const QString &text) {
+                WorkRunner::handBack(self, [status, text] { status->setText(text); });
+            });
+            // A store failure has been shown by the import; the list is
+            // loaded again either way, since it may have changed under
+            // another writer.
+            (void)rowImport.run(rows, ticked, options);
+        },
+        [self, commands = &m_commands] {
+            if (self)
+                self->finished();
+            commands->addLIST();
+        });
+}
 
+void FormDR::finished()
+{
     setControlsEnabled(true);
+    m_busy.reset();
     m_running = false;
-    m_commands.addLIST();
 }
 
 void FormDR::reject()

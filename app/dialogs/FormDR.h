@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+#include <memory>
+
 #include "app/dialogs/DuplicateChoice.h"
+#include "app/widgets/BusyCursor.h"
 
 class QGroupBox;
 class QLabel;
@@ -10,16 +13,20 @@ class QProgressBar;
 class QPushButton;
 class RecordCommands;
 class ScanListModel;
+class WorkRunner;
 
 // The "Add to database" wizard: takes the ticked rows of the scan list into
 // the records with ScanRowImport, matched by IP or by MAC (an exclusive pair
 // of check boxes), with the chosen duplicate option. A run reads the rows as
-// they are when "Add" is pressed; it keeps the window alive by letting
-// waiting input through, with its own controls disabled and closing refused
-// until it ends. Every run ends with the record list loaded again. The
+// they are when "Add" is pressed and runs on the work runner, so that the
+// window keeps repainting; its questions are asked on the window's thread
+// while the run waits for the answer. The dialog's controls are disabled
+// and closing it is refused until the run ends. Every run ends with its
+// closing message and the record list loaded again, also when the dialog
+// went with the window meanwhile. The
 // dialog stays open after a run; each opening is a new dialog, so the
-// duplicate option starts at "Ask" every time. The list and the commands
-// must outlive it.
+// duplicate option starts at "Ask" every time. The list, the commands and
+// the work runner must outlive it.
 //
 // Object names are the control names: Check1_0 (Match IP), Check1_1
 // (Match MAC), OptAdd_0 to OptAdd_2, ProBar, Label1, CmdADD, Cmdclose.
@@ -28,7 +35,7 @@ class FormDR : public QDialog
     Q_OBJECT
 
 public:
-    FormDR(ScanListModel &scanList, RecordCommands &commands, QWidget *parent = nullptr);
+    FormDR(ScanListModel &scanList, RecordCommands &commands, WorkRunner &work, QWidget *parent = nullptr);
 
     bool isRunning() const { return m_running; }
 
@@ -41,10 +48,12 @@ protected:
 private:
     void add();
     void setControlsEnabled(bool on);
-    void reportProgress(int percent);
+    void finished();
 
     ScanListModel &m_scanList;
     RecordCommands &m_commands;
+    WorkRunner &m_work;
+    std::unique_ptr<BusyCursor> m_busy;
     QGroupBox *m_frame;
     DuplicateChoice m_choice;
     QProgressBar *m_progress;
@@ -52,5 +61,4 @@ private:
     QPushButton *m_add;
     QPushButton *m_close;
     bool m_running = false;
-    qint64 m_lastYield = 0;
 };

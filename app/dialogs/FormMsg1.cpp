@@ -1,9 +1,8 @@
 #include "app/dialogs/FormMsg1.h"
 
 #include "platform/Prompt.h"
-#include "tools/MessageSender.h"
+#include "platform/WorkRunner.h"
 
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,11 +11,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/widgets/BusyCursor.h"
-
-FormMsg1::FormMsg1(MessageSender &sender, Prompt &prompt, const QString &destination, QWidget *parent)
+FormMsg1::FormMsg1(const MessageSender &sender, Prompt &prompt, WorkRunner &work, const QString &destination,
+                   QWidget *parent)
     : QDialog(parent),
       m_sender(sender),
+      m_work(work),
       m_prompt(prompt),
       m_destination(new QLineEdit(destination, this)),
       m_text(new QPlainTextEdit(this)),
@@ -55,28 +54,48 @@ FormMsg1::FormMsg1(MessageSender &sender, Prompt &prompt, const QString &destina
     layout->addLayout(buttons);
 }
 
+void FormMsg1::reject()
+{
+    if (!isRunning())
+        QDialog::reject();
+}
+
+void FormMsg1::setControlsEnabled(bool on)
+{
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        control->setEnabled(on);
+}
+
 void FormMsg1::send()
 {
-    m_send->setEnabled(false);
-    QCoreApplication::processEvents();
+    if (isRunning())
+        return;
     const QString destination = m_destination->text();
     if (destination.trimmed().isEmpty()) {
         m_prompt.error(QLatin1String(MessageSender::EmptyDestinationText));
-    } else {
-        SendOutcome result;
-        {
-            const BusyCursor busy;
-            result = m_sender.send(destination, m_text->toPlainText());
-        }
-        if (result.senderMissing)
-            m_prompt.error(MessageSender::senderMissingText(), PromptIcon::Critical);
-        else if (result.status == MessageSender::Delivered)
-            m_prompt.ask({QLatin1String(MessageSender::SentTitle), MessageSender::wording(result.status),
-                          PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Information});
-        else
-            m_prompt.error(MessageSender::wording(result.status), PromptIcon::Critical);
+        return;
     }
-    m_send->setEnabled(true);
+    m_busy = std::make_unique<BusyCursor>();
+    setControlsEnabled(false);
+    m_work.run(
+        this,
+        [sender = m_sender, destination, text = m_text->toPlainText()] {
+            return sender.send(destination, text);
+        },
+        [this](const SendOutcome &result) { sent(result); });
+}
+
+void FormMsg1::sent(const SendOutcome &result)
+{
+    m_busy.reset();
+    setControlsEnabled(true);
+    if (result.senderMissing)
+        m_prompt.error(MessageSender::senderMissingText(), PromptIcon::Critical);
+    else if (result.status == MessageSender::Delivered)
+        m_prompt.ask({QLatin1String(MessageSender::SentTitle), MessageSender::wording(result.status),
+                      PromptButtons::Ok, PromptAnswer::Ok, PromptIcon::Information});
+    else
+        m_prompt.error(MessageSender::wording(result.status), PromptIcon::Critical);
     raise();
     activateWindow();
 }

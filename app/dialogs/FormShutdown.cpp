@@ -1,9 +1,8 @@
 #include "app/dialogs/FormShutdown.h"
 
-#include "app/widgets/BusyCursor.h"
 #include "platform/Prompt.h"
 #include "platform/SettingsSection.h"
-#include "tools/RemoteShutdown.h"
+#include "platform/WorkRunner.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -40,10 +39,11 @@ void tell(Prompt &prompt, const char *title, const QString &text, PromptIcon ico
 
 } // namespace
 
-FormShutdown::FormShutdown(RemoteShutdown &shutdown, Prompt &prompt, const QString &target,
-                           std::function<QString(QWidget *over)> pickComputer, QWidget *parent)
+FormShutdown::FormShutdown(const RemoteShutdown &shutdown, Prompt &prompt, WorkRunner &work,
+                           const QString &target, ComputerPick pickComputer, QWidget *parent)
     : QDialog(parent),
       m_shutdown(shutdown),
+      m_work(work),
       m_prompt(prompt),
       m_pickComputer(std::move(pickComputer)),
       m_target(new QLineEdit(target, this)),
@@ -96,11 +96,54 @@ FormShutdown::FormShutdown(RemoteShutdown &shutdown, Prompt &prompt, const QStri
 
 void FormShutdown::browse()
 {
-    m_target->setText(m_pickComputer ? m_pickComputer(this) : QString());
+    if (!m_pickComputer) {
+        m_target->setText({});
+        return;
+    }
+    // Looking for the computers takes a few seconds: nothing is sent meanwhile.
+    setControlsEnabled(false);
+    m_pickComputer(this, [this](const QString &name) {
+        setControlsEnabled(true);
+        m_target->setText(name);
+    });
+}
+
+void FormShutdown::reject()
+{
+    if (!isRunning())
+        QDialog::reject();
+}
+
+void FormShutdown::setControlsEnabled(bool on)
+{
+    // The controls rather than the dialog itself: a disabled dialog would
+    // disable the messages shown over it as well.
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        control->setEnabled(on);
+}
+
+void FormShutdown::start(std::function<ShutdownOutcome(const RemoteShutdown &)> request,
+                         std::function<void(const ShutdownOutcome &)> tellOutcome)
+{
+    m_busy = std::make_unique<BusyCursor>();
+    setControlsEnabled(false);
+    // The work has its own copy of the tool: the dialog may be gone when net ends.
+    m_work.run(
+        this, [shutdown = m_shutdown, request = std::move(request)] { return request(shutdown); },
+        [this, tellOutcome = std::move(tellOutcome)](const ShutdownOutcome &result) {
+            m_busy.reset();
+            setControlsEnabled(true);
+            if (result.clientMissing)
+                m_prompt.error(RemoteShutdown::clientMissingText(), PromptIcon::Critical);
+            else
+                tellOutcome(result);
+        });
 }
 
 void FormShutdown::sendShutdown()
 {
+    if (isRunning())
+        return;
     const QString target = m_target->text();
     if (target.trimmed().isEmpty()) {
         tell(m_prompt, "Specify a Computer", RemoteShutdown::noTargetText(false), PromptIcon::Exclamation);
@@ -113,39 +156,37 @@ void FormShutdown::sendShutdown()
         m_prompt.notice(QLatin1String(RemoteShutdown::DialogDelayRefusedText));
         return;
     }
-    ShutdownOutcome result;
-    {
-        const BusyCursor busy;
-        result =
-            m_shutdown.shutdown({target.trimmed(), options.message, *delay, options.force, options.reboot},
-                                {m_user->text(), m_password->text()});
-    }
-    if (result.clientMissing)
-        m_prompt.error(RemoteShutdown::clientMissingText(), PromptIcon::Critical);
-    else if (result.succeeded)
-        tell(m_prompt, "Shutdown Sent", RemoteShutdown::shutdownSentText(target, options.delay),
-             PromptIcon::Information);
-    else
-        tell(m_prompt, "Cannot Shutdown", RemoteShutdown::shutdownFailedText(target),
-             PromptIcon::Exclamation);
+    const ShutdownRequest request{target.trimmed(), options.message, *delay, options.force, options.reboot};
+    const ShutdownAccount account{m_user->text(), m_password->text()};
+    start([request, account](const RemoteShutdown &shutdown) { return shutdown.shutdown(request, account); },
+          [this, target, delayText = options.delay](const ShutdownOutcome &result) {
+              if (result.succeeded)
+                  tell(m_prompt, "Shutdown Sent", RemoteShutdown::shutdownSentText(target, delayText),
+                       PromptIcon::Information);
+              else
+                  tell(m_prompt, "Cannot Shutdown", RemoteShutdown::shutdownFailedText(target),
+                       PromptIcon::Exclamation);
+          });
 }
 
 void FormShutdown::sendAbort()
 {
+    if (isRunning())
+        return;
     const QString target = m_target->text();
     if (target.trimmed().isEmpty()) {
         tell(m_prompt, "Specify a Computer", RemoteShutdown::noTargetText(true), PromptIcon::Exclamation);
         return;
     }
-    ShutdownOutcome result;
-    {
-        const BusyCursor busy;
-        result = m_shutdown.abort(target.trimmed(), {m_user->text(), m_password->text()});
-    }
-    if (result.clientMissing)
-        m_prompt.error(RemoteShutdown::clientMissingText(), PromptIcon::Critical);
-    else if (result.succeeded)
-        tell(m_prompt, "Abort Successful", RemoteShutdown::abortSentText(target), PromptIcon::Information);
-    else
-        tell(m_prompt, "Cannot Abort", RemoteShutdown::abortFailedText(target), PromptIcon::Exclamation);
+    const ShutdownAccount account{m_user->text(), m_password->text()};
+    start([host = target.trimmed(),
+           account](const RemoteShutdown &shutdown) { return shutdown.abort(host, account); },
+          [this, target](const ShutdownOutcome &result) {
+              if (result.succeeded)
+                  tell(m_prompt, "Abort Successful", RemoteShutdown::abortSentText(target),
+                       PromptIcon::Information);
+              else
+                  tell(m_prompt, "Cannot Abort", RemoteShutdown::abortFailedText(target),
+                       PromptIcon::Exclamation);
+          });
 }

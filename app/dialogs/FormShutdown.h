@@ -3,19 +3,24 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 #include "app/dialogs/ShutdownOptionControls.h"
+#include "app/widgets/BusyCursor.h"
+#include "tools/RemoteShutdown.h"
 
 class Prompt;
 class QLineEdit;
-class RemoteShutdown;
+class WorkRunner;
 
 // "Remote Shutdown": a shutdown or abort request to one computer, with the
 // options on the dialog (filled from the stored defaults, never stored from
 // here) and the account to make it with. The password lives only in its box
-// and in the environment of the one net run that needs it. Requests block
-// the dialog until net ends; it stays open after every one. The shutdown
-// tool and the prompt must outlive it.
+// and in the environment of the one net run that needs it. net runs on the
+// work runner: the window keeps repainting, while the dialog's controls
+// are disabled and closing it is refused until net ends, so that a request
+// is never sent twice and its outcome is always told. It stays open after
+// every request. The prompt and the work runner must outlive it.
 //
 // Object names: lblComputer, txtComputer, cmdBrowse, fraOptions, chkKillApps,
 // chkReboot, lblMessage, txtMessage, lblDelay, txtDelay, lblUser, txtUser,
@@ -25,19 +30,33 @@ class FormShutdown : public QDialog
     Q_OBJECT
 
 public:
-    // pickComputer: the computer picker over the given dialog; "\\" + a
-    // name, or empty when cancelled.
-    FormShutdown(RemoteShutdown &shutdown, Prompt &prompt, const QString &target,
-                 std::function<QString(QWidget *over)> pickComputer, QWidget *parent = nullptr);
+    // Hands "\\" + a name, or empty text when cancelled, to `chosen`
+    // (never called when the dialog is gone by then).
+    using ComputerPick = std::function<void(QWidget *over, std::function<void(const QString &)> chosen)>;
+
+    // pickComputer: the computer picker over the given dialog.
+    FormShutdown(const RemoteShutdown &shutdown, Prompt &prompt, WorkRunner &work, const QString &target,
+                 ComputerPick pickComputer, QWidget *parent = nullptr);
 
     void browse();
     void sendShutdown();
     void sendAbort();
+    // Whether net runs for a request of this dialog.
+    bool isRunning() const { return m_busy != nullptr; }
+
+public Q_SLOTS:
+    void reject() override;
 
 private:
-    RemoteShutdown &m_shutdown;
+    void start(std::function<ShutdownOutcome(const RemoteShutdown &)> request,
+               std::function<void(const ShutdownOutcome &)> tellOutcome);
+    void setControlsEnabled(bool on);
+
+    RemoteShutdown m_shutdown;
+    WorkRunner &m_work;
+    std::unique_ptr<BusyCursor> m_busy;
     Prompt &m_prompt;
-    std::function<QString(QWidget *over)> m_pickComputer;
+    ComputerPick m_pickComputer;
     QLineEdit *m_target;
     ShutdownOptionControls m_controls;
     QLineEdit *m_user;

@@ -44,6 +44,7 @@
 #include "platform/DataFolder.h"
 #include "platform/LocalAddress.h"
 #include "platform/ProcessProgramRunner.h"
+#include "platform/WorkRunner.h"
 #include "records/AcknowledgementStore.h"
 #include "scan/VendorResolver.h"
 
@@ -68,6 +69,7 @@ FormMain::FormMain(const Options &options, QWidget *parent)
       m_desktop(seamFor<DesktopServices, QtDesktopServices>(options.desktop, &m_ownDesktop)),
       m_fileDialog(seamFor<FileDialog, QtFileDialog>(options.fileDialog, &m_ownFileDialog)),
       m_runner(seamFor<ProgramRunner, ProcessProgramRunner>(options.programRunner, &m_ownRunner)),
+      m_workRunner(seamFor<WorkRunner, PoolWorkRunner>(options.workRunner, &m_ownWorkRunner)),
       m_vendors(std::make_unique<VendorResolver>(options.dataFolder)),
       m_store(options.dataFolder),
       m_recordCommands(m_store, m_recordList, *m_prompt, m_state),
@@ -117,6 +119,9 @@ FormMain::~FormMain()
     // No step may start or analyse while the window goes.
     m_autoScan.reset();
     m_scanRun.stop();
+    // While everything the work hands back to is still there.
+    if (m_ownWorkRunner)
+        static_cast<PoolWorkRunner &>(*m_ownWorkRunner).waitForDone();
 }
 
 ScanRangeEntry *FormMain::rangeEntry() const
@@ -182,7 +187,7 @@ void FormMain::installCommands()
     new ResultFileCommands(*m_menus, m_scanList, *m_prompt, *m_fileDialog, m_options.dataFolder, this);
     new AnalysisExportCommands(*m_menus, m_analysisList, *m_prompt, *m_fileDialog, *m_desktop,
                                m_options.dataFolder, this);
-    new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, this);
+    new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, *m_workRunner, this);
     new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
     m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_store, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
@@ -207,7 +212,7 @@ void FormMain::installCommands()
                                           *m_fileDialog, m_status, this, this);
     m_helpCommands = new HelpCommands(*m_menus, *m_desktop, *m_prompt, this);
     m_trayCommands = new TrayCommands(*m_menus, this, m_tray, this);
-    new ToolCommands(*m_menus, {m_scanList, m_recordList}, *m_prompt, *m_desktop, *m_runner,
+    new ToolCommands(*m_menus, {m_scanList, m_recordList}, *m_prompt, *m_desktop, *m_runner, *m_workRunner,
                      m_options.wakeDestination, m_options.dataFolder, this);
     new AutoModeIndicators(*m_autoScan, this, m_tray, m_status, this);
 }

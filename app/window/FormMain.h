@@ -31,6 +31,7 @@ class MainMenus;
 class OptionControls;
 class OptionFrames;
 class ProgramRunner;
+class WorkRunner;
 class Prompt;
 class QCheckBox;
 class QPrinter;
@@ -72,6 +73,7 @@ public:
         std::function<bool(QPrinter &)> choosePrinter;
         FileDialog *fileDialog = nullptr;       // empty: the standard file dialogs over the window
         ProgramRunner *programRunner = nullptr; // empty: programs run for real
+        WorkRunner *workRunner = nullptr;       // empty: long work runs on a pool of threads
         // Where "Wake-On-Lan" sends its packets; tests aim them at a listener
         // of their own.
         WakeDestination wakeDestination;
@@ -150,6 +152,10 @@ private:
     FileDialog *m_fileDialog;
     std::unique_ptr<ProgramRunner> m_ownRunner; // before m_runner, likewise
     ProgramRunner *m_runner;
+    // After the program runner: closing waits here for the work still
+    // running, which may use it.
+    std::unique_ptr<WorkRunner> m_ownWorkRunner;
+    WorkRunner *m_workRunner;
     std::unique_ptr<VendorResolver> m_vendors;
     ProgramState m_state;
     // The one store of the window: every part that opens it holds a reference

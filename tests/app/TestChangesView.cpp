@@ -82,6 +82,7 @@ private Q_SLOTS:
         QVERIFY(changes);
         QCOMPARE(changes->text(), QStringLiteral("Changes"));
         changes->trigger();
+        m_window->changesCommands()->waitForHistory(); // the events are read off the window's thread
         FormChanges *form = m_window->findChild<FormChanges *>(QStringLiteral("FormChanges"));
         QVERIFY(form);
         QVERIFY(form->isVisible());
@@ -130,6 +131,7 @@ private Q_SLOTS:
         QVERIFY(branch.record({row}).ok());
 
         m_window->findChild<QAction *>(QLatin1String(ChangesCommands::ActionName))->trigger();
+        m_window->changesCommands()->waitForHistory();
         FormChanges *form = m_window->changesCommands()->form();
         QVERIFY(form);
         auto *sites = form->findChild<QComboBox *>(QStringLiteral("ComboSite"));

@@ -284,6 +284,7 @@ void TestDatabaseConnection::serverServesEveryPart()
         QVERIFY2(findings.isAcknowledged(row), qPrintable(findings.text(row, 2)));
 
     m_window->changesCommands()->showChanges();
+    m_window->changesCommands()->waitForHistory();
     ChangesListModel &changes = m_window->changesCommands()->changes();
     QVERIFY(changes.count() > 0);
     for (int row = 0; row < changes.count(); ++row)
@@ -326,6 +327,7 @@ void TestDatabaseConnection::serverServesEveryPart()
     QVERIFY(recordIps().isEmpty());
     QVERIFY(DatabaseConnection::load().isEmbedded());
     m_window->changesCommands()->showChanges();
+    m_window->changesCommands()->waitForHistory();
     QCOMPARE(m_window->changesCommands()->changes().count(), 0);
 }
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 // The "Add to database" wizard in the window: its three routes, the refusals
 // before it opens, its controls, and runs driven offscreen by object names
@@ -29,6 +30,7 @@ private slots:
     void matchBoxesAreAnExclusivePair();
     void askedRunCancelledPartWay();
     void skipByMacAndTheOptionResetsOnOpening();
+    void windowGoesOnWhileTheRowsAreWritten();
 
 private:
     void addRecord(const QString &ip, const QString &mac);
@@ -213,6 +215,38 @@ void TestFormDR::skipByMacAndTheOptionResetsOnOpening()
     QVERIFY(openWizard());
     QVERIFY(control<QRadioButton>("OptAdd_0")->isChecked());
     QVERIFY(control<QCheckBox>("Check1_0")->isChecked());
+}
+
+void TestFormDR::windowGoesOnWhileTheRowsAreWritten()
+{
+    addRecord(QStringLiteral("198.18.3.1"), QStringLiteral("00-0A-E4-00-03-01"));
+    addScanRow(QStringLiteral("198.18.3.1"), QStringLiteral("00-0A-E4-00-03-11"), true);
+    addScanRow(QStringLiteral("198.18.3.7"), QStringLiteral("00-0A-E4-00-03-07"), true);
+    QVERIFY(openWizard());
+    m_f->prompt.queueAnswer(PromptAnswer::Yes);
+    m_f->work.hold(true);
+    control<QPushButton>("CmdADD")->click();
+
+    QCOMPARE(m_f->work.pending(), 1);
+    bool fired = false;
+    QTimer::singleShot(0, [&fired] { fired = true; });
+    QTRY_VERIFY(fired);
+    QVERIFY(m_wizard->isRunning());
+    QVERIFY(!control<QPushButton>("CmdADD")->isEnabled());
+    QVERIFY(!control<QPushButton>("Cmdclose")->isEnabled());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    m_wizard->close();
+    QVERIFY(m_wizard->isVisible());
+    QVERIFY(m_f->prompt.requests().isEmpty());
+
+    QVERIFY(m_f->work.release());
+    QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("Successfully added 2 items to database!"));
+    QCOMPARE(control<QProgressBar>("ProBar")->value(), 100);
+    QCOMPARE(m_f->prompt.requests().size(), 2); // the question, the closing message
+    QCOMPARE(m_window->recordList().count(), 2);
+    QVERIFY(!m_wizard->isRunning());
+    QVERIFY(control<QPushButton>("Cmdclose")->isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestFormDR)

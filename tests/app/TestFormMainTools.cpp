@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QNetworkDatagram>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QUdpSocket>
@@ -127,7 +128,18 @@ void TestFormMainTools::bindingScriptRunNow()
     m_window->scanList().setChecked(0, true);
     m_f->prompt.queueAnswer(PromptAnswer::Yes);
     m_f->runner.queueOutcome(ScriptedProgramRunner::finished(0));
+    m_f->work.hold(true);
     trigger("menuPopS18"); // "Generate IP-MAC binding .BAT File"
+    // While pkexec waits for its authentication the window goes on, with a
+    // bar of the bindings, and no list can start another run.
+    QCOMPARE(m_f->work.pending(), 1);
+    QVERIFY(m_window->findChild<QProgressDialog *>(QStringLiteral("BindingProgress")));
+    QVERIFY(!m_window->menus()->action(QStringLiteral("SMmenu161"))->isEnabled());
+    QVERIFY(!m_window->menus()->action(QStringLiteral("SMmenu162"))->isEnabled());
+    QCOMPARE(m_f->prompt.requests().size(), 1);
+    QVERIFY(m_f->work.release());
+    QVERIFY(m_window->menus()->action(QStringLiteral("SMmenu162"))->isEnabled());
+    QVERIFY(!m_window->findChild<QProgressDialog *>(QStringLiteral("BindingProgress")));
 
     QFile script(m_f->dataFolder() + QStringLiteral("/ARP-S1.BAT"));
     QVERIFY(script.open(QIODevice::ReadOnly));

@@ -5,6 +5,7 @@
 #include "platform/SettingsSection.h"
 #include "tests/support/ScriptedProgramRunner.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/support/ScriptedWorkRunner.h"
 #include "tools/MessageSender.h"
 #include "tools/RemoteShutdown.h"
 #include "tools/ShutdownOptions.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(ProgramOutcome)
 
@@ -33,6 +35,8 @@ private slots:
     void shutdownButtons_data();
     void shutdownButtons();
     void shutdownUsesTheDialogsOptions();
+    void requestRunsOffTheWindowsThread_data();
+    void requestRunsOffTheWindowsThread();
     void optionsDialog_data();
     void optionsDialog();
     void picker();
@@ -51,6 +55,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_config;
     ScriptedProgramRunner m_runner;
     ScriptedPrompt m_prompt;
+    ScriptedWorkRunner m_work;
 };
 
 void TestMessageShutdownDialogs::init()
@@ -59,6 +64,7 @@ void TestMessageShutdownDialogs::init()
     qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
     m_runner = {};
     m_prompt.reset();
+    m_work.hold(false);
 }
 
 void TestMessageShutdownDialogs::sendMessage_data()
@@ -96,7 +102,7 @@ void TestMessageShutdownDialogs::sendMessage()
     QFETCH(int, icon);
     m_runner.queueOutcome("smbclient", outcome);
     MessageSender sender(m_runner);
-    FormMsg1 dialog(sender, m_prompt, QStringLiteral("198.18.7.99"));
+    FormMsg1 dialog(sender, m_prompt, m_work, QStringLiteral("198.18.7.99"));
     QCOMPARE(dialog.windowTitle(), "Send Message");
     QCOMPARE(child<QLineEdit>(dialog, "txtComputer")->text(), "198.18.7.99");
     child<QLineEdit>(dialog, "txtComputer")->setText(destination);
@@ -165,7 +171,7 @@ void TestMessageShutdownDialogs::shutdownButtons()
     if (netExit >= 0)
         m_runner.queueOutcome("net", ScriptedProgramRunner::finished(netExit));
     RemoteShutdown shutdown(m_runner);
-    FormShutdown dialog(shutdown, m_prompt, target, {});
+    FormShutdown dialog(shutdown, m_prompt, m_work, target, {});
     child<QLineEdit>(dialog, "txtDelay")->setText(delay);
     click(dialog, button.toLatin1().constData());
     QCOMPARE(m_prompt.requests().size(), 1);
@@ -184,8 +190,10 @@ void TestMessageShutdownDialogs::shutdownUsesTheDialogsOptions()
     m_runner.queueOutcome("net", ScriptedProgramRunner::finished(0));
     RemoteShutdown shutdown(m_runner);
     QStringList picked{QStringLiteral("\\\\ALPHA10")};
-    FormShutdown dialog(shutdown, m_prompt, QStringLiteral("198.18.7.10"),
-                        [&picked](QWidget *) { return picked.takeFirst(); });
+    FormShutdown dialog(shutdown, m_prompt, m_work, QStringLiteral("198.18.7.10"),
+                        [&picked](QWidget *, const std::function<void(const QString &)> &chosen) {
+                            chosen(picked.takeFirst());
+                        });
     QCOMPARE(child<QPlainTextEdit>(dialog, "txtMessage")->toPlainText(), "stored text");
     QVERIFY(child<QCheckBox>(dialog, "chkReboot")->isChecked());
     QCOMPARE(child<QLineEdit>(dialog, "txtPassword")->echoMode(), QLineEdit::Password);
@@ -206,6 +214,56 @@ void TestMessageShutdownDialogs::shutdownUsesTheDialogsOptions()
     QFile file(section.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(!file.readAll().contains("admin"));
+}
+
+void TestMessageShutdownDialogs::requestRunsOffTheWindowsThread_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("title"); // told once the program ends
+    QTest::newRow("shutdown") << "cmdShutdown"
+                              << "Shutdown Sent";
+    QTest::newRow("abort") << "cmdAbort"
+                           << "Abort Successful";
+    QTest::newRow("message") << "Command1"
+                             << "NetSend";
+}
+
+void TestMessageShutdownDialogs::requestRunsOffTheWindowsThread()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, title);
+    m_runner.queueOutcome(ScriptedProgramRunner::finished(0));
+    RemoteShutdown shutdown(m_runner);
+    MessageSender sender(m_runner);
+    std::unique_ptr<QDialog> dialog;
+    if (button == QLatin1String("Command1"))
+        dialog = std::make_unique<FormMsg1>(sender, m_prompt, m_work, QStringLiteral("198.18.7.10"));
+    else
+        dialog = std::make_unique<FormShutdown>(shutdown, m_prompt, m_work, QStringLiteral("198.18.7.10"),
+                                                nullptr);
+    dialog->show();
+    m_work.hold(true);
+    click(*dialog, button.toLatin1().constData());
+
+    // The program has not ended: the window goes on, the request cannot be
+    // sent again and the dialog cannot be closed.
+    QCOMPARE(m_work.pending(), 1);
+    bool fired = false;
+    QTimer::singleShot(0, [&fired] { fired = true; });
+    QTRY_VERIFY(fired);
+    QVERIFY(!child<QPushButton>(*dialog, button.toLatin1().constData())->isEnabled());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    dialog->reject();
+    QVERIFY(dialog->isVisible());
+    QVERIFY(m_prompt.requests().isEmpty());
+
+    QVERIFY(m_work.release());
+    QCOMPARE(m_runner.runs().size(), 1);
+    QCOMPARE(m_prompt.lastRequest().title, title);
+    QVERIFY(child<QPushButton>(*dialog, button.toLatin1().constData())->isEnabled());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    dialog->reject();
+    QVERIFY(!dialog->isVisible());
 }
 
 void TestMessageShutdownDialogs::optionsDialog_data()

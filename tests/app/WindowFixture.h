@@ -11,6 +11,7 @@
 #include "tests/support/ScriptedDesktopServices.h"
 #include "tests/support/ScriptedProgramRunner.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/support/ScriptedWorkRunner.h"
 
 // Every window a test starts finds the automatic mode off in its data folder:
 // an empty T_set switches it on, and its step would scan the window's default
@@ -56,6 +57,7 @@ public:
         options.prompt = &prompt;
         options.desktop = &desktop;
         options.programRunner = &runner;
+        options.workRunner = &work;
         options.wakeDestination = {QHostAddress(QHostAddress::LocalHost), 9};
         options.trayAvailable = tray;
         return options;
@@ -72,6 +74,7 @@ public:
     ScriptedPrompt prompt;
     ScriptedDesktopServices desktop;
     ScriptedProgramRunner runner;
+    ScriptedWorkRunner work;
 
 private:
     QTemporaryDir m_dir;

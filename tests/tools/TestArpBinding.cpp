@@ -101,9 +101,9 @@ void TestArpBinding::init()
 
 ArpBindingCommand TestArpBinding::command(const QString &folder)
 {
-    return ArpBindingCommand(folder, m_prompt, [this](const QList<ArpBinding> &bindings) {
+    return ArpBindingCommand(folder, m_prompt, [this](const QList<ArpBinding> &bindings, const auto &report) {
         m_applied.append(bindings);
-        return m_applyAnswer;
+        report(m_applyAnswer);
     });
 }
 
