@@ -1,5 +1,7 @@
 #include "cli/ReportOptions.h"
 
+#include "cli/PasswordFile.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 
@@ -79,9 +81,10 @@ Result<> apply(const QCommandLineParser &parser, ReportSettings *settings)
             return Failure{QStringLiteral("The password file %1 cannot be read: %2")
                                .arg(file.fileName(), file.errorString())};
         }
-        const QByteArray text = file.readAll();
-        const qsizetype end = text.indexOf('\n');
-        settings->password = QString::fromUtf8(end < 0 ? text : text.left(end)).remove(QLatin1Char('\r'));
+        // Only the first line counts: a file that is no password file (a
+        // device, a large log) is not read to its end.
+        const QByteArray text = file.readLine(PasswordFile::MaxBytes);
+        settings->password = QString::fromUtf8(text).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
     }
     return {};
 }
