@@ -21,6 +21,7 @@
 #include "platform/FileDialog.h"
 #include "platform/ProgramState.h"
 #include "platform/Prompt.h"
+#include "platform/WorkRunner.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -176,10 +177,15 @@ int main(int argc, char **argv)
         ProgramState state;
         RecordCommands commands(store, list, prompt, state);
         NoFileDialog files;
-        FormEXCELDR form(commands, files);
+        PoolWorkRunner work(1);
+        FormEXCELDR form(commands, files, work);
         form.show();
         clock.restart();
         form.openWorkbook(sheet);
+        // The sheet's read is given once the workbook's has been handed back.
+        do
+            work.waitForDone();
+        while (form.isRunning());
         QCoreApplication::processEvents();
         previews.append(double(clock.elapsed()));
         if (form.preview()->count() != Rows)

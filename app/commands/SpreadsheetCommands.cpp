@@ -15,12 +15,14 @@
 #include <QStandardPaths>
 
 SpreadsheetCommands::SpreadsheetCommands(MainMenus &menus, ScanListModel &scanList, RecordCommands &commands,
-                                         FileDialog &fileDialog, DesktopServices &desktop, QWidget *window)
+                                         FileDialog &fileDialog, DesktopServices &desktop, WorkRunner &work,
+                                         QWidget *window)
     : QObject(window),
       m_scanList(scanList),
       m_commands(commands),
       m_fileDialog(fileDialog),
       m_desktop(desktop),
+      m_work(work),
       m_window(window)
 {
     menus.setHandler(QStringLiteral("SMmenu7"), [this] { exportScanList(); });
@@ -90,7 +92,7 @@ void SpreadsheetCommands::exportRecords()
 
 void SpreadsheetCommands::importRecords()
 {
-    auto *form = new FormEXCELDR(m_commands, m_fileDialog, m_window);
+    auto *form = new FormEXCELDR(m_commands, m_fileDialog, m_work, m_window);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->open();
 }

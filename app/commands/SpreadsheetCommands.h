@@ -7,6 +7,7 @@ class FileDialog;
 class MainMenus;
 class RecordCommands;
 class ScanListModel;
+class WorkRunner;
 class QWidget;
 
 // The workbook items: "Export to Excel" of the File menu (the scan list) and
@@ -22,7 +23,7 @@ public:
     static constexpr const char *SaveFilter = "Excel Workbook (*.xlsx)|*.xlsx";
 
     SpreadsheetCommands(MainMenus &menus, ScanListModel &scanList, RecordCommands &commands,
-                        FileDialog &fileDialog, DesktopServices &desktop, QWidget *window);
+                        FileDialog &fileDialog, DesktopServices &desktop, WorkRunner &work, QWidget *window);
 
     void exportScanList();
     void exportRecords();
@@ -37,5 +38,6 @@ private:
     RecordCommands &m_commands;
     FileDialog &m_fileDialog;
     DesktopServices &m_desktop;
+    WorkRunner &m_work;
     QWidget *m_window;
 };

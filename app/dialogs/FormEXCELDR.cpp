@@ -4,12 +4,15 @@
 #include "lists/ListModel.h"
 #include "platform/FileDialog.h"
 #include "platform/Prompt.h"
+#include "platform/WorkRunner.h"
 #include "records/RecordCommands.h"
+#include "records/RecordStore.h"
 #include "sheets/RecordSheet.h"
 #include "sheets/WorkbookReader.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,14 +27,19 @@
 
 namespace {
 
-// The hourglass for the life of the guard, on every way out.
-class WaitCursor
+// What the worker found in a workbook or a sheet; copied back to the window.
+struct OpenedWorkbook
 {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
+    std::shared_ptr<WorkbookReader> reader; // empty: error says why
+    QString error;
+};
+
+struct SheetPreview
+{
+    bool ok = false; // otherwise error says why
+    QString error;
+    QStringList headers;
+    QList<ListRow> rows;
 };
 
 // The preview's first column alone: what an unread or refused sheet shows.
@@ -45,10 +53,11 @@ const int ColumnTwips[] = {1000, 450, 1350, 1600};
 
 } // namespace
 
-FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, QWidget *parent)
+FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, WorkRunner &work, QWidget *parent)
     : QDialog(parent),
       m_commands(commands),
       m_fileDialog(fileDialog),
+      m_work(work),
       m_optionsFrame(new QGroupBox(QStringLiteral("Import Options"), this)),
       m_choice(QStringLiteral("Check3"), this, m_optionsFrame)
 {
@@ -165,59 +174,106 @@ void FormEXCELDR::browse()
     openWorkbook(path);
 }
 
+void FormEXCELDR::setRunning(bool on)
+{
+    m_running = on;
+    if (on)
+        m_busy = std::make_unique<BusyCursor>();
+    else
+        m_busy.reset();
+    // The controls rather than the dialog itself: a disabled dialog would
+    // disable the questions asked over it as well.
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        control->setEnabled(!on);
+}
+
 void FormEXCELDR::openWorkbook(const QString &path)
 {
+    if (m_running)
+        return;
     m_file->setText(path);
     m_sheets->blockSignals(true);
     m_sheets->clear();
     m_sheets->blockSignals(false);
     setPreview(emptyPreview());
     m_workbook.reset();
-    Result<std::unique_ptr<WorkbookReader>> opened = [&path] {
-        WaitCursor wait;
-        return WorkbookReader::open(path);
-    }();
-    if (!opened) {
-        m_commands.prompt().error(opened.error());
-        return;
-    }
-    m_workbook = std::move(*opened);
-    // Adding the first name selects it, which loads its preview.
-    m_sheets->addItems(m_workbook->sheetNames());
+    setRunning(true);
+    m_work.run(
+        this,
+        [path] {
+            OpenedWorkbook opened;
+            Result<std::unique_ptr<WorkbookReader>> reader = WorkbookReader::open(path);
+            if (reader)
+                opened.reader = std::move(*reader);
+            else
+                opened.error = reader.error();
+            return opened;
+        },
+        [this](const OpenedWorkbook &opened) {
+            // Before the message, which the hourglass would otherwise keep.
+            setRunning(false);
+            if (!opened.reader) {
+                m_commands.prompt().error(opened.error);
+                return;
+            }
+            m_workbook = opened.reader;
+            // Adding the first name selects it, which loads its preview.
+            m_sheets->addItems(m_workbook->sheetNames());
+        });
 }
 
 void FormEXCELDR::loadSheet(int index)
 {
-    if (!m_workbook || index < 0 || m_sheets->itemText(index).trimmed().isEmpty())
+    if (!m_workbook || m_running || index < 0 || m_sheets->itemText(index).trimmed().isEmpty())
         return;
-    std::optional<RecordSheet> sheet;
-    {
-        WaitCursor wait;
-        setPreview(emptyPreview());
-        const Result<SheetGrid> grid = m_workbook->readSheet(index);
-        if (!grid) {
-            m_commands.prompt().error(grid.error());
-            return;
-        }
-        sheet = RecordSheet::fromGrid(*grid);
-        if (sheet) {
-            auto model = std::make_unique<ListModel>(
-                QStringList{QLatin1String(LineNumberHeader)} + sheet->columnNames(), true);
+    setPreview(emptyPreview());
+    setRunning(true);
+    m_progress->setValue(0);
+    const QPointer<FormEXCELDR> self(this);
+    m_work.run(
+        this,
+        [workbook = m_workbook, index, self, progress = m_progress] {
+            SheetPreview preview;
+            const Result<SheetGrid> grid = workbook->readSheet(index);
+            if (!grid) {
+                preview.error = grid.error();
+                return preview;
+            }
+            const std::optional<RecordSheet> sheet = RecordSheet::fromGrid(*grid);
+            if (!sheet) {
+                preview.error = QLatin1String(RecordSheet::FormatRefusedText);
+                return preview;
+            }
+            preview.ok = true;
+            preview.headers = QStringList{QLatin1String(LineNumberHeader)} + sheet->columnNames();
+            preview.rows.reserve(sheet->rowCount());
+            int shown = -1; // each percent once, not once a row
             for (int r = 0; r < sheet->rowCount(); ++r) {
                 ListRow row;
                 row.cells = QStringList{QString::number(r + 1)} + sheet->row(r);
-                model->appendRow(std::move(row));
+                preview.rows.append(std::move(row));
+                const int percent = int(qint64(r + 1) * 100 / sheet->rowCount());
+                if (percent != std::exchange(shown, percent))
+                    WorkRunner::handBack(self, [progress, percent] { progress->setValue(percent); });
             }
+            return preview;
+        },
+        [this](const SheetPreview &preview) {
+            setRunning(false);
+            if (!preview.ok) {
+                m_commands.prompt().error(preview.error);
+                return;
+            }
+            auto model = std::make_unique<ListModel>(preview.headers, true);
+            model->appendRows(preview.rows);
             setPreview(std::move(model));
-        }
-    }
-    // Outside the hourglass, which the refusal would otherwise keep.
-    if (!sheet)
-        m_commands.prompt().error(QLatin1String(RecordSheet::FormatRefusedText));
+        });
 }
 
-SheetImport::Outcome FormEXCELDR::importTicked()
+void FormEXCELDR::importTicked(ImportDone done)
 {
+    if (m_running)
+        return;
     QList<PresetRecord> rows;
     QList<int> lineNumbers;
     for (int r = 0; r < m_preview->count(); ++r) {
@@ -230,16 +286,54 @@ SheetImport::Outcome FormEXCELDR::importTicked()
     // as if something had been imported.
     if (rows.isEmpty()) {
         m_commands.prompt().notice(QLatin1String(SheetImport::NothingTickedText));
-        return {};
+        if (done)
+            done({});
+        return;
     }
-    setEnabled(false);
+    setRunning(true);
     m_progress->setValue(0);
-    SheetImport run(m_commands.store(), m_commands.prompt());
-    connect(&run, &SheetImport::progressChanged, m_progress, &QProgressBar::setValue);
-    connect(&run, &SheetImport::statusChanged, m_status, &QLabel::setText);
-    const SheetImport::Outcome outcome =
-        run.run(rows, lineNumbers, m_choice.matchBy(), m_choice.onDuplicate<SheetImport::OnDuplicate>());
-    setEnabled(true);
-    m_commands.addLIST();
-    return outcome;
+
+    // The run is the window's, not the dialog's: its closing message and
+    // the record list's reload outlive a dialog closed with the window.
+    QObject *window = parentWidget() ? static_cast<QObject *>(parentWidget()) : this;
+    const QPointer<QObject> windowGuard(window);
+    const QPointer<FormEXCELDR> self(this);
+    m_work.run(
+        window,
+        [store = m_commands.store(), prompt = &m_commands.prompt(), rows = std::move(rows),
+         lineNumbers = std::move(lineNumbers), matchBy = m_choice.matchBy(),
+         onDuplicate = m_choice.onDuplicate<SheetImport::OnDuplicate>(), windowGuard, self,
+         progress = m_progress, status = m_status]() mutable {
+            HandedBackPrompt handedBack(*prompt, windowGuard);
+            SheetImport run(store, handedBack);
+            QObject::connect(&run, &SheetImport::progressChanged, [self, progress](int percent) {
+                WorkRunner::handBack(self, [progress, percent] { progress->setValue(percent); });
+            });
+            QObject::connect(&run, &SheetImport::statusChanged, [self, status](const QString &line) {
+                WorkRunner::handBack(self, [status, line] { status->setText(line); });
+            });
+            return run.run(rows, lineNumbers, matchBy, onDuplicate);
+        },
+        [self, commands = &m_commands, done = std::move(done)](const SheetImport::Outcome &outcome) {
+            if (self)
+                self->setRunning(false);
+            commands->addLIST();
+            if (done)
+                done(outcome);
+        });
+}
+
+void FormEXCELDR::reject()
+{
+    if (!m_running)
+        QDialog::reject();
+}
+
+void FormEXCELDR::closeEvent(QCloseEvent *event)
+{
+    if (m_running) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }

@@ -188,7 +188,8 @@ void FormMain::installCommands()
     new AnalysisExportCommands(*m_menus, m_analysisList, *m_prompt, *m_fileDialog, *m_desktop,
                                m_options.dataFolder, this);
     new AddToDatabaseCommand(*m_menus, m_scanList, m_recordCommands, *m_workRunner, this);
-    new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, this);
+    new SpreadsheetCommands(*m_menus, m_scanList, m_recordCommands, *m_fileDialog, *m_desktop, *m_workRunner,
+                            this);
     m_changesCommands = new ChangesCommands(*m_menus, m_scanRun, m_scanList, m_store, this);
     new AnalysisCommands(*m_menus, m_analyzer, m_analysisList, *m_prompt, m_frames, m_analysisView,
                          m_options.choosePrinter, this);

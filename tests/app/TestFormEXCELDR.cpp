@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include "app/commands/SpreadsheetCommands.h"
 #include "app/dialogs/FormEXCELDR.h"
@@ -25,6 +26,7 @@
 #include "tests/sheets/SheetTools.h"
 #include "tests/support/RecordFixture.h"
 #include "tests/support/ScriptedFileDialog.h"
+#include "tests/support/ScriptedWorkRunner.h"
 
 // The spreadsheet import window driven offscreen through its controls, by
 // their object names, and the workbook items of the main window's menus.
@@ -42,6 +44,8 @@ private slots:
     void sheetsPreviewAndRefusal();
     void ticksAndMatchPair();
     void importTickedRows();
+    void windowGoesOnWhileTheWorkRuns_data();
+    void windowGoesOnWhileTheWorkRuns();
     void menuExports();
     void menuImportOpensTheWindow();
 
@@ -59,6 +63,7 @@ private:
 
     std::unique_ptr<RecordFixture> m_fixture;
     ScriptedFileDialog m_dialog;
+    ScriptedWorkRunner m_work;
     std::unique_ptr<FormEXCELDR> m_form;
     QString m_xls;
 };
@@ -68,7 +73,8 @@ void TestFormEXCELDR::init()
     m_fixture = std::make_unique<RecordFixture>();
     QVERIFY(m_fixture->isValid());
     m_dialog = ScriptedFileDialog();
-    m_form = std::make_unique<FormEXCELDR>(m_fixture->commands(), m_dialog);
+    m_work.hold(false);
+    m_form = std::make_unique<FormEXCELDR>(m_fixture->commands(), m_dialog, m_work);
     m_form->show();
     m_xls = m_fixture->filePath(QStringLiteral("records.xls"));
 }
@@ -207,7 +213,9 @@ void TestFormEXCELDR::sheetsPreviewAndRefusal()
     QCOMPARE(m_form->preview()->count(), 0);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     // "Import" then finds no rows.
-    QCOMPARE(m_form->importTicked().count, 0);
+    SheetImport::Outcome outcome{-1};
+    m_form->importTicked([&outcome](const SheetImport::Outcome &o) { outcome = o; });
+    QCOMPARE(outcome.count, 0);
 
     // Other names are accepted.
     sheets->setCurrentIndex(2);
@@ -258,6 +266,49 @@ void TestFormEXCELDR::importTickedRows()
     // The record list was loaded again.
     QCOMPARE(m_fixture->list().count(), 1);
     QCOMPARE(m_fixture->list().record(0).ipAddress, QStringLiteral("10.0.0.2"));
+}
+
+void TestFormEXCELDR::windowGoesOnWhileTheWorkRuns_data()
+{
+    QTest::addColumn<bool>("import"); // otherwise the workbook's read and its preview
+    QTest::newRow("preview") << false;
+    QTest::newRow("import") << true;
+}
+
+void TestFormEXCELDR::windowGoesOnWhileTheWorkRuns()
+{
+    QFETCH(bool, import);
+    requireXls();
+    m_dialog.answer(m_xls);
+    if (import) {
+        m_form->browse();
+        m_form->preview()->setAllChecked(true);
+    }
+    m_work.hold(true);
+    if (import)
+        child<QPushButton>("CmdADD")->click();
+    else
+        m_form->browse();
+
+    QCOMPARE(m_work.pending(), 1);
+    bool fired = false;
+    QTimer::singleShot(0, [&fired] { fired = true; });
+    QTRY_VERIFY(fired);
+    QVERIFY(m_form->isRunning());
+    for (const char *name : {"cmdBrowseExcel", "cmbSheets", "CmdADD", "Cmdclose"})
+        QVERIFY2(!child<QWidget>(name)->isEnabled(), name);
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    m_form->close();
+    QVERIFY(m_form->isVisible());
+
+    // The workbook's read hands over to its first sheet's.
+    while (m_work.release())
+        ;
+    QVERIFY(!m_form->isRunning());
+    QVERIFY(child<QPushButton>("Cmdclose")->isEnabled());
+    QCOMPARE(m_form->preview()->count(), 3);
+    QCOMPARE(child<QProgressBar>("ProBar")->value(), 100);
+    QCOMPARE(m_fixture->list().count(), import ? 2 : 0);
 }
 
 void TestFormEXCELDR::menuExports()

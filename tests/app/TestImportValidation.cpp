@@ -9,6 +9,7 @@
 #include "tests/support/CliProcess.h"
 #include "tests/support/RecordFixture.h"
 #include "tests/support/ScriptedFileDialog.h"
+#include "tests/support/ScriptedWorkRunner.h"
 
 enum class Path { SheetEngine, SheetCli, ScanCli, Window };
 Q_DECLARE_METATYPE(Path)
@@ -85,13 +86,18 @@ void TestImportValidation::importPaths()
         said = m_f->prompt().lastRequest().text;
     } else if (path == Path::Window) {
         ScriptedFileDialog dialog;
-        FormEXCELDR form(m_f->commands(), dialog);
+        ScriptedWorkRunner work;
+        FormEXCELDR form(m_f->commands(), dialog, work);
         form.openWorkbook(writeWorkbook());
+        SheetImport::Outcome outcome{-1};
+        const auto keep = [&outcome](const SheetImport::Outcome &o) { outcome = o; };
         // Nothing ticked is said as such, not as a closing message.
-        QCOMPARE(form.importTicked().count, 0);
+        form.importTicked(keep);
+        QCOMPARE(outcome.count, 0);
         QCOMPARE(m_f->prompt().lastRequest().text, QLatin1String(SheetImport::NothingTickedText));
         form.preview()->setAllChecked(true);
-        QCOMPARE(form.importTicked().skipped, 3);
+        form.importTicked(keep);
+        QCOMPARE(outcome.skipped, 3);
         said = m_f->prompt().lastRequest().text;
     } else {
         const QStringList command =
