@@ -27,5 +27,6 @@ for program in "$build_dir/bin/netkestrel" "$build_dir/bin/netkestrel-cli" "$bui
 done
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 cd "$build_dir"
 ctest --output-on-failure -j2 "${ctest_args[@]}"
