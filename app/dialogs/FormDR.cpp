@@ -1,7 +1,6 @@
 #include "app/dialogs/FormDR.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +15,7 @@
 #include "records/ScanRowImport.h"
 
 FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, WorkRunner &work, QWidget *parent)
-    : QDialog(parent),
+    : WorkingDialog(parent),
       m_scanList(scanList),
       m_commands(commands),
       m_work(work),
@@ -60,21 +59,11 @@ FormDR::FormDR(ScanListModel &scanList, RecordCommands &commands, WorkRunner &wo
     layout->addLayout(buttons);
 }
 
-void FormDR::setControlsEnabled(bool on)
-{
-    // The controls rather than the dialog itself: a disabled dialog would
-    // disable the questions asked over it as well.
-    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(on);
-}
-
 void FormDR::add()
 {
-    if (m_running)
+    if (isRunning())
         return;
-    m_running = true;
-    m_busy = std::make_unique<BusyCursor>();
-    setControlsEnabled(false);
+    setRunning(true);
     m_progress->setValue(0);
 
     // The run is the window's, not the dialog's: its closing message and
@@ -118,22 +107,5 @@ void FormDR::add()
 
 void FormDR::finished()
 {
-    setControlsEnabled(true);
-    m_busy.reset();
-    m_running = false;
-}
-
-void FormDR::reject()
-{
-    if (!m_running)
-        QDialog::reject();
-}
-
-void FormDR::closeEvent(QCloseEvent *event)
-{
-    if (m_running) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
+    setRunning(false);
 }

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/dialogs/DuplicateChoice.h"
-#include "app/widgets/BusyCursor.h"
+#include "app/widgets/WorkingDialog.h"
 
 class QGroupBox;
 class QLabel;
@@ -30,35 +30,24 @@ class WorkRunner;
 //
 // Object names are the control names: Check1_0 (Match IP), Check1_1
 // (Match MAC), OptAdd_0 to OptAdd_2, ProBar, Label1, CmdADD, Cmdclose.
-class FormDR : public QDialog
+class FormDR : public WorkingDialog
 {
     Q_OBJECT
 
 public:
     FormDR(ScanListModel &scanList, RecordCommands &commands, WorkRunner &work, QWidget *parent = nullptr);
 
-    bool isRunning() const { return m_running; }
-
-public Q_SLOTS:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void add();
-    void setControlsEnabled(bool on);
     void finished();
 
     ScanListModel &m_scanList;
     RecordCommands &m_commands;
     WorkRunner &m_work;
-    std::unique_ptr<BusyCursor> m_busy;
     QGroupBox *m_frame;
     DuplicateChoice m_choice;
     QProgressBar *m_progress;
     QLabel *m_status;
     QPushButton *m_add;
     QPushButton *m_close;
-    bool m_running = false;
 };

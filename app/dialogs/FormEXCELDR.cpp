@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -54,7 +53,7 @@ const int ColumnTwips[] = {1000, 450, 1350, 1600};
 } // namespace
 
 FormEXCELDR::FormEXCELDR(RecordCommands &commands, FileDialog &fileDialog, WorkRunner &work, QWidget *parent)
-    : QDialog(parent),
+    : WorkingDialog(parent),
       m_commands(commands),
       m_fileDialog(fileDialog),
       m_work(work),
@@ -174,22 +173,9 @@ void FormEXCELDR::browse()
     openWorkbook(path);
 }
 
-void FormEXCELDR::setRunning(bool on)
-{
-    m_running = on;
-    if (on)
-        m_busy = std::make_unique<BusyCursor>();
-    else
-        m_busy.reset();
-    // The controls rather than the dialog itself: a disabled dialog would
-    // disable the questions asked over it as well.
-    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(!on);
-}
-
 void FormEXCELDR::openWorkbook(const QString &path)
 {
-    if (m_running)
+    if (isRunning())
         return;
     m_file->setText(path);
     m_sheets->blockSignals(true);
@@ -224,7 +210,7 @@ void FormEXCELDR::openWorkbook(const QString &path)
 
 void FormEXCELDR::loadSheet(int index)
 {
-    if (!m_workbook || m_running || index < 0 || m_sheets->itemText(index).trimmed().isEmpty())
+    if (!m_workbook || isRunning() || index < 0 || m_sheets->itemText(index).trimmed().isEmpty())
         return;
     setPreview(emptyPreview());
     setRunning(true);
@@ -272,7 +258,7 @@ void FormEXCELDR::loadSheet(int index)
 
 void FormEXCELDR::importTicked(ImportDone done)
 {
-    if (m_running)
+    if (isRunning())
         return;
     QList<PresetRecord> rows;
     QList<int> lineNumbers;
@@ -321,19 +307,4 @@ void FormEXCELDR::importTicked(ImportDone done)
             if (done)
                 done(outcome);
         });
-}
-
-void FormEXCELDR::reject()
-{
-    if (!m_running)
-        QDialog::reject();
-}
-
-void FormEXCELDR::closeEvent(QCloseEvent *event)
-{
-    if (m_running) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/dialogs/DuplicateChoice.h"
-#include "app/widgets/BusyCursor.h"
+#include "app/widgets/WorkingDialog.h"
 #include "sheets/SheetImport.h"
 
 class FileDialog;
@@ -44,7 +44,7 @@ class WorkRunner;
 // Check2 (Invert), Check3_0 (Match IP), Check3_1 (Match MAC), OptAdd_0 (Ask),
 // OptAdd_1 (overwrite), OptAdd_2 (skip), ProBar, Label1 (status), Label4,
 // CmdADD (Import), Cmdclose.
-class FormEXCELDR : public QDialog
+class FormEXCELDR : public WorkingDialog
 {
     Q_OBJECT
 
@@ -71,26 +71,16 @@ public:
     void importTicked(ImportDone done = {});
 
     ListModel *preview() const { return m_preview.get(); }
-    bool isRunning() const { return m_running; }
-
-public Q_SLOTS:
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void loadSheet(int index);
     void setPreview(std::unique_ptr<ListModel> model);
-    void setRunning(bool on);
 
     RecordCommands &m_commands;
     FileDialog &m_fileDialog;
     WorkRunner &m_work;
     // Shared with the work that reads it, which may outlast the dialog.
     std::shared_ptr<WorkbookReader> m_workbook;
-    std::unique_ptr<BusyCursor> m_busy;
-    bool m_running = false;
     std::unique_ptr<ListModel> m_preview;
 
     QLineEdit *m_file;

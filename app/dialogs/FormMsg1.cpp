@@ -13,7 +13,7 @@
 
 FormMsg1::FormMsg1(const MessageSender &sender, Prompt &prompt, WorkRunner &work, const QString &destination,
                    QWidget *parent)
-    : QDialog(parent),
+    : WorkingDialog(parent),
       m_sender(sender),
       m_work(work),
       m_prompt(prompt),
@@ -54,18 +54,6 @@ FormMsg1::FormMsg1(const MessageSender &sender, Prompt &prompt, WorkRunner &work
     layout->addLayout(buttons);
 }
 
-void FormMsg1::reject()
-{
-    if (!isRunning())
-        QDialog::reject();
-}
-
-void FormMsg1::setControlsEnabled(bool on)
-{
-    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(on);
-}
-
 void FormMsg1::send()
 {
     if (isRunning())
@@ -75,8 +63,7 @@ void FormMsg1::send()
         m_prompt.error(QLatin1String(MessageSender::EmptyDestinationText));
         return;
     }
-    m_busy = std::make_unique<BusyCursor>();
-    setControlsEnabled(false);
+    setRunning(true);
     m_work.run(
         this,
         [sender = m_sender, destination, text = m_text->toPlainText()] {
@@ -87,8 +74,7 @@ void FormMsg1::send()
 
 void FormMsg1::sent(const SendOutcome &result)
 {
-    m_busy.reset();
-    setControlsEnabled(true);
+    setRunning(false);
     if (result.senderMissing)
         m_prompt.error(MessageSender::senderMissingText(), PromptIcon::Critical);
     else if (result.status == MessageSender::Delivered)

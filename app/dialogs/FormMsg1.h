@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/widgets/BusyCursor.h"
+#include "app/widgets/WorkingDialog.h"
 #include "tools/MessageSender.h"
 
 class Prompt;
@@ -21,7 +21,7 @@ class WorkRunner;
 //
 // Object names are the control names: lblComputer, txtComputer, Label2,
 // Text2 (the message), Command1 (Send), Command3 (Close).
-class FormMsg1 : public QDialog
+class FormMsg1 : public WorkingDialog
 {
     Q_OBJECT
 
@@ -30,18 +30,14 @@ public:
              QWidget *parent = nullptr);
 
     void send();
-    bool isRunning() const { return m_busy != nullptr; }
 
 public Q_SLOTS:
-    void reject() override;
 
 private:
     void sent(const SendOutcome &result);
-    void setControlsEnabled(bool on);
 
     MessageSender m_sender;
     WorkRunner &m_work;
-    std::unique_ptr<BusyCursor> m_busy;
     Prompt &m_prompt;
     QLineEdit *m_destination;
     QPlainTextEdit *m_text;

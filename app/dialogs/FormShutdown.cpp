@@ -41,7 +41,7 @@ void tell(Prompt &prompt, const char *title, const QString &text, PromptIcon ico
 
 FormShutdown::FormShutdown(const RemoteShutdown &shutdown, Prompt &prompt, WorkRunner &work,
                            const QString &target, ComputerPick pickComputer, QWidget *parent)
-    : QDialog(parent),
+    : WorkingDialog(parent),
       m_shutdown(shutdown),
       m_work(work),
       m_prompt(prompt),
@@ -108,31 +108,15 @@ void FormShutdown::browse()
     });
 }
 
-void FormShutdown::reject()
-{
-    if (!isRunning())
-        QDialog::reject();
-}
-
-void FormShutdown::setControlsEnabled(bool on)
-{
-    // The controls rather than the dialog itself: a disabled dialog would
-    // disable the messages shown over it as well.
-    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        control->setEnabled(on);
-}
-
 void FormShutdown::start(std::function<ShutdownOutcome(const RemoteShutdown &)> request,
                          std::function<void(const ShutdownOutcome &)> tellOutcome)
 {
-    m_busy = std::make_unique<BusyCursor>();
-    setControlsEnabled(false);
+    setRunning(true);
     // The work has its own copy of the tool: the dialog may be gone when net ends.
     m_work.run(
         this, [shutdown = m_shutdown, request = std::move(request)] { return request(shutdown); },
         [this, tellOutcome = std::move(tellOutcome)](const ShutdownOutcome &result) {
-            m_busy.reset();
-            setControlsEnabled(true);
+            setRunning(false);
             if (result.clientMissing)
                 m_prompt.error(RemoteShutdown::clientMissingText(), PromptIcon::Critical);
             else

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/dialogs/ShutdownOptionControls.h"
-#include "app/widgets/BusyCursor.h"
+#include "app/widgets/WorkingDialog.h"
 #include "tools/RemoteShutdown.h"
 
 class Prompt;
@@ -25,7 +25,7 @@ class WorkRunner;
 // Object names: lblComputer, txtComputer, cmdBrowse, fraOptions, chkKillApps,
 // chkReboot, lblMessage, txtMessage, lblDelay, txtDelay, lblUser, txtUser,
 // lblPassword, txtPassword, cmdShutdown, cmdAbort, cmdClose.
-class FormShutdown : public QDialog
+class FormShutdown : public WorkingDialog
 {
     Q_OBJECT
 
@@ -42,19 +42,15 @@ public:
     void sendShutdown();
     void sendAbort();
     // Whether net runs for a request of this dialog.
-    bool isRunning() const { return m_busy != nullptr; }
 
 public Q_SLOTS:
-    void reject() override;
 
 private:
     void start(std::function<ShutdownOutcome(const RemoteShutdown &)> request,
                std::function<void(const ShutdownOutcome &)> tellOutcome);
-    void setControlsEnabled(bool on);
 
     RemoteShutdown m_shutdown;
     WorkRunner &m_work;
-    std::unique_ptr<BusyCursor> m_busy;
     Prompt &m_prompt;
     ComputerPick m_pickComputer;
     QLineEdit *m_target;
