@@ -7,6 +7,7 @@
 #include "history/MacText.h"
 #include "lists/ScanRow.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace JsonLines {
@@ -84,6 +85,14 @@ QJsonObject changeEvent(const ChangeEvent &event)
         break;
     case ChangeEvent::Kind::NbstatMacMismatch:
         object.insert(QStringLiteral("neighbourMac"), event.otherMac);
+        break;
+    case ChangeEvent::Kind::IpConflict:
+        object.insert(QStringLiteral("macs"),
+                      QJsonArray::fromStringList(
+                          event.macs.isEmpty() ? QStringList{event.macAddress, event.otherMac} : event.macs));
+        break;
+    case ChangeEvent::Kind::FlipFlop:
+        object.insert(QStringLiteral("previousMac"), event.otherMac);
         break;
     case ChangeEvent::Kind::NewStation:
     case ChangeEvent::Kind::RandomisedMac:

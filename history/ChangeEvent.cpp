@@ -17,7 +17,19 @@ const KindName KindNames[] = {
     {ChangeEvent::Kind::Returned, "returned"},
     {ChangeEvent::Kind::NbstatMacMismatch, "nbstat-mac-mismatch"},
     {ChangeEvent::Kind::RandomisedMac, "randomised-mac"},
+    {ChangeEvent::Kind::IpConflict, "ip-conflict"},
+    {ChangeEvent::Kind::FlipFlop, "flip-flop"},
 };
+
+// "[a] and [b]", "[a], [b] and [c]".
+QString macList(const QStringList &macs)
+{
+    QStringList shown;
+    for (const QString &mac : macs)
+        shown.append(QLatin1Char('[') + MacText::shown(mac) + QLatin1Char(']'));
+    const QString last = shown.isEmpty() ? QString() : shown.takeLast();
+    return shown.isEmpty() ? last : shown.join(QLatin1String(", ")) + QLatin1String(" and ") + last;
+}
 
 } // namespace
 
@@ -68,6 +80,11 @@ QString ChangeEvent::text() const
             .arg(ipAddress, mac, other);
     case Kind::RandomisedMac:
         return QStringLiteral("%1 at %2 is a locally administered (randomised) MAC").arg(mac, ipAddress);
+    case Kind::IpConflict:
+        return QStringLiteral("IP %1 is answered by MACs %2")
+            .arg(ipAddress, macList(macs.isEmpty() ? QStringList{macAddress, otherMac} : macs));
+    case Kind::FlipFlop:
+        return QStringLiteral("%1 went back from %2 to %3").arg(ipAddress, other, mac);
     }
     return {};
 }

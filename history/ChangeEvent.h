@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -17,6 +18,8 @@ struct ChangeEvent
         Returned,          // the pair seen again after an absence of more than the set days
         NbstatMacMismatch, // the NetBIOS unit id is a real MAC other than the neighbour table's
         RandomisedMac,     // a new station with a locally administered MAC
+        IpConflict,        // more than one MAC answered or claimed the IP at once
+        FlipFlop,          // the IP went back to a MAC it had just left
     };
 
     // The stable words of the kinds, in the order of Kind: what the database
@@ -37,6 +40,9 @@ struct ChangeEvent
     // pair was last seen before this scan.
     QDateTime otherTime;
     QString hostName;
+    // IpConflict: every MAC that answered or claimed the IP, in the order
+    // heard (macAddress is the first of them).
+    QStringList macs;
 
     // One line for a person, with every MAC labelled when it is randomised.
     QString text() const;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include "scan/ScanRange.h"
 
@@ -16,6 +17,9 @@ struct HostResult
     // UDP: the neighbour table's MAC for the address when the reply's unit id
     // is another one (a proxy's or a forged reply); empty otherwise.
     QString neighbourMac;
+    // ARP: the further MACs that answered the address, in the order heard
+    // (macAddress is the first); empty when one MAC or none answered.
+    QStringList otherMacs;
 };
 
 // The method-specific half of a scan run: it prepares the range, then hands

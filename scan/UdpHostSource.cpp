@@ -322,7 +322,9 @@ void UdpHostSource::complete(quint32 index, const HostResult &result)
 
 void UdpHostSource::completeSilent(quint32 index)
 {
-    complete(index, HostResult{range().addressText(index), {}, {}, {}, {}, {}});
+    HostResult silent;
+    silent.address = range().addressText(index);
+    complete(index, silent);
 }
 
 void UdpHostSource::deliverLater(quint32 index)
