@@ -10,6 +10,7 @@
 #include "cli/SiteOption.h"
 #include "export/ScanResultFile.h"
 #include "lists/ScanListModel.h"
+#include "platform/PhaseTiming.h"
 #include "platform/StopSignals.h"
 #include "records/RecordStore.h"
 #include "scan/ScanRun.h"
@@ -66,12 +67,15 @@ int runScanCommand(const QStringList &arguments)
     if (!site)
         return command.usageError(site.error());
 
+    PhaseTiming::mark("options read");
     const Result<QString> dataFolder = DataDirOption::read(parser);
     if (!dataFolder)
         return command.failure(dataFolder.error());
     // The host history goes where the records are.
     const RecordStore store(*dataFolder, *server);
+    PhaseTiming::mark("store opened");
     const VendorResolver vendors(*dataFolder);
+    PhaseTiming::mark("vendor data read");
     ScanListModel list;
     ScanRun run(&list);
     QObject::connect(&run, &ScanRun::startFailed, &ConsolePrompt::print);
@@ -113,11 +117,13 @@ int runScanCommand(const QStringList &arguments)
         if (completion.isEmpty()) {
             status = 1;
         } else {
+            PhaseTiming::mark("scan finished");
             printHeader();
             std::FILE *out = format == ScanRowPrinter::Format::Table ? stdout : stderr;
             std::fprintf(out, "%s\n", qPrintable(completion));
             if (CompletedScan::record(command, store, list, run, *site).lost)
                 status = CommandLine::FailureStatus;
+            PhaseTiming::mark("history written");
             if (parser.isSet(QStringLiteral("output"))) {
                 QList<ScanRow> rows;
                 rows.reserve(list.count());
@@ -135,5 +141,6 @@ int runScanCommand(const QStringList &arguments)
     QMetaObject::invokeMethod(
         &run, [&] { run.start(options.range()); }, Qt::QueuedConnection);
     const int loopStatus = QCoreApplication::exec();
+    PhaseTiming::mark("done");
     return loopStatus != 0 ? loopStatus : status;
 }

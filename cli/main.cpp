@@ -17,6 +17,7 @@
 #include "cli/ShutdownCommand.h"
 #include "cli/WatchCommand.h"
 #include "cli/WolCommand.h"
+#include "platform/PhaseTiming.h"
 #include "platform/ProcessMemory.h"
 
 #include <QCoreApplication>
@@ -93,6 +94,7 @@ const Command Commands[] = {
 
 int main(int argc, char *argv[])
 {
+    PhaseTiming::mark("main");
     ProcessMemory::keepFreedMemoryForReuse();
     PasswordArguments given(argc, argv);
     QCoreApplication app(given.argc(), given.argv());

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "lists/ScanListModel.h"
+#include "platform/PhaseTiming.h"
 #include "scan/ArpHostSource.h"
 #include "scan/HostSourceFactory.h"
 
@@ -52,6 +53,7 @@ bool ScanRun::start(const ScanRange &range)
     connect(m_source, &HostSource::prepared, this, &ScanRun::onPrepared);
     connect(m_source, &HostSource::failed, this, &ScanRun::onFailed);
     connect(m_source, &HostSource::hostReady, this, &ScanRun::onHostReady);
+    PhaseTiming::mark("scan started");
     m_source->begin();
     return true;
 }
@@ -95,6 +97,7 @@ void ScanRun::setStatus(const QString &text)
 
 void ScanRun::onPrepared()
 {
+    PhaseTiming::mark("hosts asked");
     Q_EMIT progressVisibleChanged(true);
     if (m_range->method() == ScanMethod::Udp)
         Q_EMIT rangeOrderShown(m_range->enteredBackwards());

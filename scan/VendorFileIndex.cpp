@@ -4,43 +4,34 @@
 
 namespace {
 
-bool isLineEnd(char c)
+QByteArrayView keyOf(QByteArrayView line)
 {
-    return c == '\r' || c == '\n';
+    // A line too short for a key is no record; key + line end, or key +
+    // separator + line end, is a record with an empty name.
+    return line.size() >= VendorFileIndex::KeyLength ? line.first(VendorFileIndex::KeyLength)
+                                                     : QByteArrayView();
+}
+
+QByteArray withoutByteOrderMark(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    return bytes;
 }
 
 } // namespace
 
-VendorFileIndex::VendorFileIndex(QByteArrayView fileBytes)
+VendorFileIndex::VendorFileIndex(QByteArray fileBytes)
+    : m_records(withoutByteOrderMark(std::move(fileBytes)), keyOf)
 {
-    QByteArrayView bytes = fileBytes;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-
-    const qsizetype size = bytes.size();
-    qsizetype pos = 0;
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && !isLineEnd(bytes[end]))
-            ++end;
-        // A line too short for a key is no record; key + line end, or key +
-        // separator + line end, is a record with an empty name.
-        if (end - pos >= KeyLength) {
-            const QByteArray key = bytes.sliced(pos, KeyLength).toByteArray();
-            if (!m_vendors.contains(key)) {
-                const qsizetype nameStart = pos + KeyLength + 1;
-                m_vendors.insert(key, nameStart < end
-                                          ? decodeLegacyText(bytes.sliced(nameStart, end - nameStart))
-                                          : QString());
-            }
-        }
-        pos = end + 1;
-    }
 }
 
 QString VendorFileIndex::vendorOf(QByteArrayView key) const
 {
     if (key.size() != KeyLength)
         return {};
-    return m_vendors.value(key.toByteArray());
+    const std::optional<QByteArrayView> line = m_records.lineOf(key);
+    if (!line || line->size() <= KeyLength + 1)
+        return {};
+    return decodeLegacyText(line->sliced(KeyLength + 1));
 }

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
+
 #ifndef NETKESTREL_SHARE_DIR
 #error "NETKESTREL_SHARE_DIR must name the installed data folder"
 #endif
@@ -53,6 +55,19 @@ bool isBlockPrefix(QByteArrayView prefix)
     return true;
 }
 
+// Lines: seven or nine upper-case hex digits, a tab, the organisation.
+// Malformed or nameless lines are no records, so the 24-bit name stands.
+QByteArrayView blockPrefixOf(QByteArrayView line)
+{
+    const qsizetype tab = line.indexOf('\t');
+    if (tab < 0 || !isBlockPrefix(line.first(tab)))
+        return {};
+    const QByteArrayView organisation = line.sliced(tab + 1);
+    const bool named =
+        std::any_of(organisation.begin(), organisation.end(), [](char c) { return c != ' ' && c != '\t'; });
+    return named ? line.first(tab) : QByteArrayView();
+}
+
 } // namespace
 
 VendorResolver::VendorResolver(const QString &dataFolder)
@@ -84,45 +99,25 @@ QString VendorResolver::vendorOf(const QString &macText) const
     const QString digits = macDigits(macText);
     if (digits.isEmpty())
         return {};
-    if (const auto found = m_blocks36.constFind(digits.left(9)); found != m_blocks36.constEnd())
-        return *found;
-    if (const auto found = m_blocks28.constFind(digits.left(7)); found != m_blocks28.constEnd())
-        return *found;
+    if (const QString block = blockVendor(digits.left(9)); !block.isEmpty())
+        return block;
+    if (const QString block = blockVendor(digits.left(7)); !block.isEmpty())
+        return block;
     if (m_vendorFile.isEmpty())
         return {};
     return LookupVendor(m_vendorFile, macText.left(8));
 }
 
-// Lines: seven or nine upper-case hex digits, a tab, the organisation; CR LF
-// or LF ends. Malformed or nameless lines are skipped, so the 24-bit name
-// stands; the first of two equal prefixes wins.
 // A missing blocks file leaves only the 24-bit names.
 void VendorResolver::readBlocks(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = file.readAll();
-    const QByteArrayView all(bytes);
-    qsizetype pos = 0;
-    while (pos < all.size()) {
-        qsizetype end = all.indexOf('\n', pos);
-        if (end < 0)
-            end = all.size();
-        QByteArrayView line = all.sliced(pos, end - pos);
-        pos = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
+    if (file.open(QIODevice::ReadOnly))
+        m_blocks = KeyedLines(file.readAll(), blockPrefixOf);
+}
 
-        const qsizetype tab = line.indexOf('\t');
-        if (tab < 0 || !isBlockPrefix(line.first(tab)))
-            continue;
-        const QString prefix = QString::fromLatin1(line.first(tab));
-        const QString organisation = decodeLegacyText(line.sliced(tab + 1)).trimmed();
-        if (organisation.isEmpty())
-            continue;
-        QHash<QString, QString> &blocks = prefix.size() == 9 ? m_blocks36 : m_blocks28;
-        if (!blocks.contains(prefix))
-            blocks.insert(prefix, organisation);
-    }
+QString VendorResolver::blockVendor(const QString &prefix) const
+{
+    const std::optional<QByteArrayView> line = m_blocks.lineOf(prefix.toLatin1());
+    return line ? decodeLegacyText(line->sliced(prefix.size() + 1)).trimmed() : QString();
 }

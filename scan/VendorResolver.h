@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
+
+#include "scan/KeyedLines.h"
 
 // Names the maker of a network card from its MAC address, for the scan run.
 //
@@ -31,8 +32,8 @@ public:
 
 private:
     void readBlocks(const QString &path);
+    QString blockVendor(const QString &prefix) const;
 
     QString m_vendorFile;
-    QHash<QString, QString> m_blocks36; // nine upper-case hex digits -> organisation
-    QHash<QString, QString> m_blocks28; // seven upper-case hex digits -> organisation
+    KeyedLines m_blocks; // seven or nine upper-case hex digits, a tab, the organisation
 };

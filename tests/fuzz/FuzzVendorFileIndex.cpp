@@ -48,7 +48,7 @@ void check(const VendorFileIndex &index, QByteArrayView file, QByteArrayView key
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView file(reinterpret_cast<const char *>(data), qsizetype(size));
-    const VendorFileIndex index(file);
+    const VendorFileIndex index(file.toByteArray());
     check(index, file, "00-0A-E4");
     // The keys at the first line starts, and keys that start inside records.
     int checked = 0;
