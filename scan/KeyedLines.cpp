@@ -49,10 +49,9 @@ std::optional<QByteArrayView> KeyedLines::lineOf(QByteArrayView key) const
             return std::nullopt;
         return line(m_lines[std::size_t(*found)]);
     }
-    const auto found = std::lower_bound(m_lines.begin(), m_lines.end(), key,
-                                        [this](const Line &at, QByteArrayView wanted) {
-                                            return keyAt(at).compare(wanted) < 0;
-                                        });
+    const auto found = std::lower_bound(
+        m_lines.begin(), m_lines.end(), key,
+        [this](const Line &at, QByteArrayView wanted) { return keyAt(at).compare(wanted) < 0; });
     if (found == m_lines.end() || keyAt(*found) != key)
         return std::nullopt;
     return line(*found);

@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QNetworkInterface>
 
+#include <algorithm>
 #include <utility>
 
 OnLinkNetworks OnLinkNetworks::ofThisHost()
@@ -54,4 +55,20 @@ bool OnLinkNetworks::touches(quint32 first, quint32 last) const
             return true;
     }
     return false;
+}
+
+bool OnLinkNetworks::spans(quint32 address) const
+{
+    return std::any_of(m_networks.begin(), m_networks.end(), [address](const OnLinkNetwork &network) {
+        return (address & network.mask) == network.network;
+    });
+}
+
+std::optional<QByteArray> OnLinkNetworks::ownHardware(quint32 address) const
+{
+    for (const OnLinkNetwork &network : m_networks) {
+        if (network.ownAddress == address)
+            return network.hardware;
+    }
+    return std::nullopt;
 }

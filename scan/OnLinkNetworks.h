@@ -4,6 +4,8 @@
 #include <QList>
 #include <QtGlobal>
 
+#include <optional>
+
 // One IPv4 network that an interface of this host reaches directly, through
 // ARP: a packet to one of its addresses needs an entry in the kernel's
 // neighbour table first.
@@ -30,6 +32,12 @@ public:
     // own addresses (delivered locally) and a network's own and broadcast
     // addresses (never a neighbour) are not on-link in this sense.
     const OnLinkNetwork *find(quint32 address) const;
+
+    // Whether address lies in one of the networks, its own, network and
+    // broadcast addresses included.
+    bool spans(quint32 address) const;
+    // Our MAC when address is our own address on one of the networks.
+    std::optional<QByteArray> ownHardware(quint32 address) const;
 
     // Whether any address from first to last (inclusive) is on-link.
     bool touches(quint32 first, quint32 last) const;

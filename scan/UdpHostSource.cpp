@@ -12,6 +12,7 @@
 
 #include "mac/NeighbourBudget.h"
 #include "platform/Prompt.h"
+#include "scan/ArpBatchHostSource.h"
 #include "scan/ArpSweep.h"
 #include "scan/NeighbourTable.h"
 #include "scan/NodeStatusMessage.h"
@@ -21,6 +22,9 @@ namespace {
 
 // The pause before a query that found every send buffer full is tried again.
 constexpr int RetryMs = 2;
+// How often the on-link host the run waits for is looked at during the
+// sweep: its ARP wait may end without any event.
+constexpr int SettlePollMs = 5;
 
 bool isBufferFull(int error)
 {
@@ -57,15 +61,26 @@ void UdpHostSource::begin()
     m_query = NodeStatusMessage::request();
     m_slots.assign(range().count(), SlotState::Unsent);
     m_networks = OnLinkNetworks::ofThisHost();
-    if (pacing().isFast() && m_networks.touches(range().first(), range().last())) {
-        m_sweep = ArpSweep::open();
-        if (m_sweep) {
-            connect(m_sweep.get(), &ArpSweep::answered, this, &UdpHostSource::arpAnswered);
-            m_window = SweepWindow;
-        }
-    }
     m_clock.start();
+    if (pacing().isFast() && m_networks.touches(range().first(), range().last()))
+        startSweep();
     Q_EMIT prepared();
+}
+
+void UdpHostSource::startSweep()
+{
+    m_sweep = ArpSweep::open();
+    if (!m_sweep)
+        return;
+    std::vector<ArpSweep::Segment> segments =
+        ArpSweep::segmentsOf(m_networks, range().first(), range().last());
+    for (const ArpSweep::Segment &segment : segments) {
+        for (const quint32 address : segment.addresses)
+            m_slots[address - range().first()] = SlotState::Probing;
+    }
+    connect(m_sweep.get(), &ArpSweep::answered, this, [this](quint32 address) { arpAnswered(address); });
+    connect(m_sweep.get(), &ArpSweep::finished, this, &UdpHostSource::sweepFinished);
+    m_sweep->start(std::move(segments), ArpBatchHostSource::FastestPacingUs, pacing().arpTimeoutMs);
 }
 
 bool UdpHostSource::openSocket()
@@ -126,18 +141,8 @@ bool UdpHostSource::sendNext()
     const quint32 index = m_nextToSend;
     const OnLinkNetwork *network = m_networks.find(range().first() + index);
     if (network && m_sweep) {
-        const ArpSweep::Sent sent = m_sweep->ask(*network, range().first() + index);
-        if (sent == ArpSweep::Sent::Full) {
-            m_retryTimer.start();
-            return false;
-        }
+        // The sweep asks it; its answer queues the query.
         ++m_nextToSend;
-        if (sent == ArpSweep::Sent::Sent) {
-            m_slots[index] = SlotState::Probing;
-            m_probes.push_back({index, m_clock.elapsed() + ArpIntervalMs, 1});
-        } else {
-            completeSilent(index);
-        }
         return true;
     }
     const SendResult sent = sendQuery(index, network != nullptr);
@@ -226,6 +231,17 @@ void UdpHostSource::arpAnswered(quint32 address)
     sendDue();
 }
 
+void UdpHostSource::sweepFinished()
+{
+    if (m_aborted)
+        return;
+    for (quint32 index = 0; index < m_slots.size(); ++index) {
+        if (m_slots[index] == SlotState::Probing)
+            completeSilent(index);
+    }
+    armTimer();
+}
+
 void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 source)
 {
     HostResult result;
@@ -245,7 +261,7 @@ void UdpHostSource::answer(quint32 index, const NodeStatusReply &reply, quint32 
 
 void UdpHostSource::onTimer()
 {
-    expireProbes();
+    settleAskedProbe();
     expireQueries();
     sendDue();
 }
@@ -261,28 +277,14 @@ void UdpHostSource::expireQueries()
     }
 }
 
-void UdpHostSource::expireProbes()
+void UdpHostSource::settleAskedProbe()
 {
-    if (!m_sweep)
+    if (!m_sweep || !m_asked || m_slots[*m_asked] != SlotState::Probing)
         return;
     // Replies that arrived while the loop was busy still count.
-    m_sweep->readAnswers();
-    const qint64 now = m_clock.elapsed();
-    while (!m_aborted && !m_probes.empty() && m_probes.front().due <= now) {
-        const Probe probe = m_probes.front();
-        m_probes.pop_front();
-        if (m_slots[probe.index] != SlotState::Probing)
-            continue;
-        const quint32 address = range().first() + probe.index;
-        const OnLinkNetwork *network = m_networks.find(address);
-        if (probe.attempt < ArpAttempts && network) {
-            // A full buffer only costs this attempt.
-            m_sweep->ask(*network, address);
-            m_probes.push_back({probe.index, now + ArpIntervalMs, probe.attempt + 1});
-        } else {
-            completeSilent(probe.index);
-        }
-    }
+    m_sweep->collect();
+    if (m_slots[*m_asked] == SlotState::Probing && m_sweep->isSettled(range().first() + *m_asked))
+        completeSilent(*m_asked);
 }
 
 void UdpHostSource::armTimer()
@@ -290,15 +292,14 @@ void UdpHostSource::armTimer()
     // Entries that were answered stay in the queues until they are due.
     while (!m_inFlight.empty() && m_slots[m_inFlight.front().index] != SlotState::InFlight)
         m_inFlight.pop_front();
-    while (!m_probes.empty() && m_slots[m_probes.front().index] != SlotState::Probing)
-        m_probes.pop_front();
     std::optional<qint64> due;
     const auto earliest = [&due](qint64 at) { due = due ? qMin(*due, at) : at; };
     if (!m_inFlight.empty())
         earliest(m_inFlight.front().deadline);
-    if (!m_probes.empty())
-        earliest(m_probes.front().due);
     const qint64 now = m_clock.elapsed();
+    // The host the run waits for is settled by the sweep's clock alone.
+    if (m_asked && m_slots[*m_asked] == SlotState::Probing)
+        earliest(now + SettlePollMs);
     if (m_waitingForRoom) {
         using namespace std::chrono;
         const auto clockNow = mac::NeighbourBudget::Clock::now();
@@ -322,9 +323,11 @@ void UdpHostSource::complete(quint32 index, const HostResult &result)
 
 void UdpHostSource::completeSilent(quint32 index)
 {
-    HostResult silent;
-    silent.address = range().addressText(index);
-    complete(index, silent);
+    // No result is kept: a silent host's is made when it is handed out, so
+    // a large silent range costs a byte per host.
+    m_slots[index] = SlotState::Done;
+    if (m_asked == index)
+        deliverLater(index);
 }
 
 void UdpHostSource::deliverLater(quint32 index)
@@ -333,10 +336,12 @@ void UdpHostSource::deliverLater(quint32 index)
     QMetaObject::invokeMethod(
         this,
         [this, index] {
-            if (m_aborted || m_asked != index || !m_results.contains(index))
+            if (m_aborted || m_asked != index || m_slots[index] != SlotState::Done)
                 return;
             m_asked.reset();
-            const HostResult result = m_results.take(index);
+            HostResult result = m_results.take(index);
+            if (result.address.isEmpty())
+                result.address = range().addressText(index);
             Q_EMIT hostReady(index, result);
         },
         Qt::QueuedConnection);
@@ -350,7 +355,6 @@ void UdpHostSource::abort()
     closeSockets();
     m_sweep.reset();
     m_inFlight.clear();
-    m_probes.clear();
     m_live.clear();
     m_results.clear();
 }

@@ -33,12 +33,14 @@ class NeighbourBudget;
 // without a word, and a live host is missed). So every on-link query takes a
 // lease of the process's NeighbourBudget first and waits while none is free.
 // That alone would hold a fast scan of a large on-link range to a few dozen
-// addresses a second; where the packet socket is allowed (CAP_NET_RAW), the
-// fast pacing therefore first asks each on-link address with an ARP request
-// of its own (ArpSweep, which leaves no entry behind), SweepWindow addresses
-// ahead, and queries only the addresses that answered: an address that does
-// not answer ARP cannot answer a datagram either. Addresses through a router
-// never touch the table beyond the gateway and keep the plain fast pace.
+// addresses a second; where ARP requests of our own can be sent (CAP_NET_RAW
+// here or in the helper), the fast pacing therefore first sweeps the range's
+// on-link addresses with ARP as one batch (ArpSweep, which leaves no entry
+// behind) and queries only the addresses that answered: an address that does
+// not answer ARP cannot answer a datagram either. An on-link address that
+// stays silent until its ARP wait is over is silent. Addresses through a
+// router never touch the table beyond the gateway and keep the plain fast
+// pace.
 //
 // Only a datagram from port 137 of an address whose query is still waiting
 // counts, so a late answer never lands on another host. Nothing blocks: the
@@ -53,12 +55,7 @@ class UdpHostSource : public HostSource
 
 public:
     static constexpr quint32 FastWindow = 64;
-    static constexpr quint32 SweepWindow = 1024;
     static constexpr int MaxSockets = 32;
-    // An on-link address is asked this many times, this far apart, before
-    // it counts as silent.
-    static constexpr int ArpAttempts = 2;
-    static constexpr int ArpIntervalMs = 100;
 
     UdpHostSource(const ScanRange &range, const Pacing &pacing, QObject *parent = nullptr);
     ~UdpHostSource() override;
@@ -80,12 +77,6 @@ private:
         quint32 index;
         qint64 deadline;
     };
-    struct Probe
-    {
-        quint32 index;
-        qint64 due;
-        int attempt;
-    };
 
     bool openSocket();
     void closeSockets();
@@ -94,11 +85,13 @@ private:
     SendResult sendQuery(quint32 index, bool onLink);
     void started(quint32 index, SendResult sent);
     void readAnswers(int fd);
+    void startSweep();
     void arpAnswered(quint32 address);
+    void sweepFinished();
     void answer(quint32 index, const NodeStatusReply &reply, quint32 source);
     void onTimer();
     void expireQueries();
-    void expireProbes();
+    void settleAskedProbe();
     void armTimer();
     void complete(quint32 index, const HostResult &result);
     void completeSilent(quint32 index);
@@ -109,7 +102,6 @@ private:
     std::vector<SlotState> m_slots;
     QHash<quint32, HostResult> m_results; // done, not yet delivered
     std::deque<Query> m_inFlight;         // in send order, so deadlines ascend
-    std::deque<Probe> m_probes;           // in send order, so due times ascend
     std::deque<quint32> m_live;           // answered ARP, query not sent yet
     std::optional<quint32> m_asked;       // the host the run waits for
     OnLinkNetworks m_networks;

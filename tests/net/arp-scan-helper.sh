@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The raw path of an ordinary user: netkestrel-cli holds no capability, only
-# its copy of netkestrel-arp carries cap_net_raw+p. The fast ARP scan finds
-# every host through the helper and leaves no entry in the scanner's
-# neighbour table; the fast UDP scan sweeps through it (no entry for a silent
+# its copy of netkestrel-arp carries cap_net_raw+p. The fast ARP scan (one
+# sweep) finds every host through the helper and leaves no entry in the
+# scanner's neighbour table, the default one asks through it worker by
+# worker; the fast UDP scan sweeps through it (no entry for a silent
 # address); a helper killed mid-scan neither hangs nor crashes the scan.
 set -euo pipefail
 source "$NETKESTREL_SOURCE_DIR/tests/net/testnet.sh"
@@ -27,10 +28,14 @@ neighbours() { testnet_scanner_exec ip -4 neigh show dev eth0 | grep -c "^$net\.
 expected=$(for n in 1 "${live[@]}"; do echo $net.$n; done)
 
 testnet_flush_neighbours
-out=$(testnet_scanner_exec "${as_user[@]}" "$cli" scan --format kst --range $net.0/24 --pace-ms 0 2>"$work/trace")
-check "fast ARP scan finds every host" "$expected" "$(grep -oE "$net\.[0-9]+" <<<"$out")"
-check "each through the helper" "253" "$(grep -c '^mac-trace [0-9.]* helper ' "$work/trace")"
+out=$(testnet_scanner_exec "${as_user[@]}" "$cli" scan --format kst --range $net.0/24 --pace-ms 0)
+check "fast ARP scan (one sweep through the helper) finds every host" "$expected" "$(grep -oE "$net\.[0-9]+" <<<"$out")"
 check "no neighbour entries" 0 "$(neighbours)"
+
+testnet_flush_neighbours
+out=$(testnet_scanner_exec "${as_user[@]}" "$cli" scan --format kst --range $net.0/24 2>"$work/trace")
+check "default ARP scan finds every host" "$expected" "$(grep -oE "$net\.[0-9]+" <<<"$out")"
+check "each of its workers through the helper" "253" "$(grep -c '^mac-trace [0-9.]* helper ' "$work/trace")"
 
 testnet_flush_neighbours
 testnet_scanner_exec "${as_user[@]}" "$cli" scan --method udp --format kst --range $net.0/24 --pace-ms 0 >/dev/null 2>&1
