@@ -25,7 +25,8 @@ bool ArpBatchHostSource::covers(const OnLinkNetworks &networks, const ScanRange 
 }
 
 ArpBatchHostSource::ArpBatchHostSource(const ScanRange &range, const Pacing &pacing,
-                                       std::unique_ptr<ArpSweep> sweep, OnLinkNetworks networks, QObject *parent)
+                                       std::unique_ptr<ArpSweep> sweep, OnLinkNetworks networks,
+                                       QObject *parent)
     : HostSource(range, pacing, parent), m_sweep(std::move(sweep)), m_networks(std::move(networks))
 {
     connect(m_sweep.get(), &ArpSweep::answered, this, &ArpBatchHostSource::answered);

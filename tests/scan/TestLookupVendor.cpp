@@ -100,6 +100,22 @@ void TestLookupVendor::lookup_data()
     QTest::newRow("UTF-8 byte order mark") << QByteArray("\xEF\xBB\xBF"
                                                          "00-0A-E4\tSome Vendor Inc.\r\n")
                                            << key << QStringLiteral("Some Vendor Inc.");
+    // In key order the file is searched, out of it hashed: both must agree.
+    QByteArray many;
+    for (int i = 0; i < 300; ++i)
+        many += QStringLiteral("00-%1-%2\tMaker %3\r\n")
+                    .arg(i / 16, 2, 16, QLatin1Char('0'))
+                    .arg(i % 16, 2, 16, QLatin1Char('0'))
+                    .arg(i)
+                    .toUpper()
+                    .toLatin1();
+    QTest::newRow("in key order, among many")
+        << many << QStringLiteral("00-0A-0E") << QStringLiteral("MAKER 174");
+    QTest::newRow("out of key order") << QByteArray("00-0A-E5\tNext\r\n00-0A-E4\tSome Vendor Inc.\r\n") << key
+                                      << QStringLiteral("Some Vendor Inc.");
+    QTest::newRow("out of key order, first of two wins")
+        << QByteArray("00-0A-E4\tFirst\r\n00-0A-E3\tBefore\r\n00-0A-E4\tSecond\r\n") << key
+        << QStringLiteral("First");
     QTest::newRow("key longer than eight")
         << QByteArray("00-0A-E4\tSome Vendor Inc.\r\n") << QStringLiteral("00-0A-E4\t") << QString();
 }

@@ -1,6 +1,8 @@
 // Which addresses a query reaches on-link, through the neighbour table.
 #include <QTest>
 
+#include "scan/ArpBatchHostSource.h"
+#include "scan/ArpSweep.h"
 #include "scan/OnLinkNetworks.h"
 #include "scan/ScanRange.h"
 
@@ -34,6 +36,8 @@ private Q_SLOTS:
     void find();
     void touches_data();
     void touches();
+    void sweepSegments_data();
+    void sweepSegments();
 };
 
 void TestOnLinkNetworks::find_data()
@@ -89,6 +93,61 @@ void TestOnLinkNetworks::touches()
     QFETCH(bool, touches);
     QCOMPARE(twoNetworks().touches(ip(from.toLatin1().constData()), ip(to.toLatin1().constData())), touches);
     QVERIFY(!OnLinkNetworks().touches(0, 0xFFFFFFFF));
+}
+
+// What one batch sweep of a range asks, and whether it can take the range
+// whole: "interface:first-last:count" per segment.
+void TestOnLinkNetworks::sweepSegments_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("segments");
+    QTest::addColumn<bool>("covered");
+    QTest::newRow("the /24 whole: own, network and broadcast left out")
+        << "198.19.7.0"
+        << "198.19.7.255"
+        << "3:198.19.7.1-198.19.7.254:253" << true;
+    QTest::newRow("the /20 whole, own address left out") << "198.18.96.0"
+                                                         << "198.18.111.255"
+                                                         << "2:198.18.96.2-198.18.111.254:4093" << true;
+    QTest::newRow("past the /20: the on-link part only, not covered")
+        << "198.18.111.250"
+        << "198.18.112.3"
+        << "2:198.18.111.250-198.18.111.254:5" << false;
+    QTest::newRow("across both networks")
+        << "198.18.111.254"
+        << "198.19.7.1"
+        << "2:198.18.111.254-198.18.111.254:1 3:198.19.7.1-198.19.7.1:1" << false;
+    QTest::newRow("nothing on-link") << "198.18.200.1"
+                                     << "198.18.200.9"
+                                     << "" << false;
+}
+
+void TestOnLinkNetworks::sweepSegments()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, segments);
+    QFETCH(bool, covered);
+    const OnLinkNetworks networks = twoNetworks();
+    const Result<ScanRange> range = ScanRange::fromAddresses(from, to, ScanMethod::Udp);
+    QVERIFY(range);
+    QStringList shown;
+    for (const ArpSweep::Segment &segment : ArpSweep::segmentsOf(networks, range->first(), range->last())) {
+        const auto text = [](quint32 address) {
+            return QStringLiteral("%1.%2.%3.%4")
+                .arg(address >> 24)
+                .arg(address >> 16 & 0xFF)
+                .arg(address >> 8 & 0xFF)
+                .arg(address & 0xFF);
+        };
+        shown << QStringLiteral("%1:%2-%3:%4")
+                     .arg(segment.network.interfaceIndex)
+                     .arg(text(segment.addresses.front()), text(segment.addresses.back()))
+                     .arg(segment.addresses.size());
+    }
+    QCOMPARE(shown.join(QLatin1Char(' ')), segments);
+    QCOMPARE(ArpBatchHostSource::covers(networks, *range), covered);
 }
 
 QTEST_GUILESS_MAIN(TestOnLinkNetworks)
