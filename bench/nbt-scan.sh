@@ -2,8 +2,8 @@
 # Benchmark of the UDP scan: a /24 test network with 8 hosts running Samba's
 # nmbd; netkestrel-cli in the default and in the fast pacing against nbtscan's
 # default scan of the same network, three runs each, in the same run. Prints
-# wall time, hosts found, names (and workgroups) right, and the ratios to
-# nbtscan. Root; everything runs in the test's own namespaces.
+# wall time, hosts found, names (and workgroups) right, and the ratios of the
+# medians to nbtscan's. Root; everything runs in the test's own namespaces.
 #   NETKESTREL_BIN_DIR=build/bin bench/nbt-scan.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,7 +48,7 @@ score() { # lines -> "found right"
     echo "$found $right"
 }
 
-declare -A total
+declare -A times
 printf '%-22s %4s %9s %6s %12s\n' tool run "time (s)" found "names right"
 for run in $(seq "$runs"); do
     for tool in nbtscan default fast; do
@@ -62,14 +62,14 @@ for run in $(seq "$runs"); do
         end=$(now)
         t=$(echo "$end - $start" | bc -l)
         read -r found right < <(score $mode <<<"$out")
-        total[$tool]=$(echo "${total[$tool]:-0} + $t" | bc -l)
+        times[$tool]="${times[$tool]:-} $t"
         printf '%-22s %4d %9.3f %3d/%d %9d/%d\n' "$tool" "$run" "$t" "$found" 8 "$right" 8
     done
 done
 echo
+median() { tr ' ' '\n' <<<"${times[$1]}" | grep . | sort -n | awk '{v[NR]=$1} END{print v[int((NR+1)/2)]}'; }
 for tool in nbtscan default fast; do
-    mean=$(echo "${total[$tool]} / $runs" | bc -l)
-    ratio=$(echo "${total[$tool]} / ${total[nbtscan]}" | bc -l)
-    printf '%-22s mean %7.3f s   ratio to nbtscan %6.3f\n' "$tool" "$mean" "$ratio"
+    printf '%-22s median %7.3f s   ratio to nbtscan %6.3f\n' "$tool" "$(median $tool)" \
+        "$(echo "$(median $tool) / $(median nbtscan)" | bc -l)"
 done
 echo "(names right: nbtscan is judged on the host name only; netkestrel-cli on name and workgroup)"

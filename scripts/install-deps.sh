@@ -20,6 +20,8 @@ packages=(
     # tests: network namespaces, capabilities, real peers
     iproute2 util-linux arp-scan nbtscan samba samba-common-bin smbclient wakeonlan
     python3 bc
+    # benchmarks: peak resident size of whole processes, where a scan's time goes
+    time strace
     xvfb xauth
     # screenshots of the window: a virtual X server with a system tray
     imagemagick trayer xdotool
