@@ -22,7 +22,8 @@ class LinkListener : public QObject
 public:
     // Starts listening on interfaceName; a message in the program's words
     // when the helper cannot be started or refuses the interface.
-    static Result<std::unique_ptr<LinkListener>> open(const QString &interfaceName, QObject *parent = nullptr);
+    static Result<std::unique_ptr<LinkListener>> open(const QString &interfaceName,
+                                                      QObject *parent = nullptr);
     ~LinkListener() override;
 
 Q_SIGNALS:
