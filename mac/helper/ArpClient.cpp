@@ -1,9 +1,11 @@
 #include "mac/helper/ArpClient.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -28,6 +30,59 @@ std::string folderOfPath(const std::string &path)
 
 } // namespace
 
+namespace {
+
+// "00-0A-E4-20-53-55" into six octets.
+bool parseMac(std::string_view text, unsigned char *mac)
+{
+    if (text.size() != 17)
+        return false;
+    for (int i = 0; i < 6; ++i) {
+        unsigned value = 0;
+        for (int k = 0; k < 2; ++k) {
+            const char c = text[std::size_t(i * 3 + k)];
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (digit < 0)
+                return false;
+            value = value * 16 + unsigned(digit);
+        }
+        if (i < 5 && text[std::size_t(i * 3 + 2)] != '-')
+            return false;
+        mac[i] = static_cast<unsigned char>(value);
+    }
+    return true;
+}
+
+// "heard ID KIND ADDRESS MAC" after its ID; the address in the form its
+// family's kinds call for, written again in the canonical form.
+bool parseHeard(std::string_view rest, Answer &answer)
+{
+    std::string_view kind, address, mac;
+    if (!arpproto::nextWord(rest, kind) || !arpproto::nextWord(rest, address) ||
+        !arpproto::nextWord(rest, mac) || !rest.empty() || !arpproto::parseHeardWord(kind, answer.heard) ||
+        !parseMac(mac, answer.mac))
+        return false;
+    answer.type = Answer::Type::Heard;
+    if (answer.heard < arpproto::Heard::Solicitation) {
+        std::uint32_t quad = 0;
+        if (!arpproto::parseAddress(address, quad))
+            return false;
+        answer.addressText = arpproto::addressText(quad);
+        return true;
+    }
+    char text[INET6_ADDRSTRLEN]{};
+    in6_addr binary{};
+    if (address.size() >= sizeof text)
+        return false;
+    std::memcpy(text, address.data(), address.size());
+    if (inet_pton(AF_INET6, text, &binary) != 1 || !inet_ntop(AF_INET6, &binary, text, sizeof text))
+        return false;
+    answer.addressText = text;
+    return true;
+}
+
+} // namespace
+
 bool parseAnswer(std::string_view line, Answer &answer)
 {
     answer = Answer();
@@ -35,9 +90,15 @@ bool parseAnswer(std::string_view line, Answer &answer)
     if (!arpproto::nextWord(line, verb) || !arpproto::nextWord(line, id) ||
         !arpproto::parseNumber(id, answer.id))
         return false;
-    if (verb == "done") {
-        answer.type = Answer::Type::Done;
+    if (verb == "done" || verb == "listening") {
+        answer.type = verb == "done" ? Answer::Type::Done : Answer::Type::Listening;
         return line.empty();
+    }
+    if (verb == "heard")
+        return parseHeard(line, answer);
+    if (verb == "dropped") {
+        answer.type = Answer::Type::Dropped;
+        return arpproto::nextWord(line, third) && line.empty() && arpproto::parseNumber(third, answer.count);
     }
     if (verb == "error") {
         answer.type = Answer::Type::Error;
@@ -47,22 +108,9 @@ bool parseAnswer(std::string_view line, Answer &answer)
         return true;
     }
     if (verb != "mac" || !arpproto::nextWord(line, third) || !arpproto::nextWord(line, fourth) ||
-        !line.empty() || !arpproto::parseAddress(third, answer.address) || fourth.size() != 17)
+        !line.empty() || !arpproto::parseAddress(third, answer.address) || !parseMac(fourth, answer.mac))
         return false;
     answer.type = Answer::Type::Mac;
-    for (int i = 0; i < 6; ++i) {
-        unsigned value = 0;
-        for (int k = 0; k < 2; ++k) {
-            const char c = fourth[std::size_t(i * 3 + k)];
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (digit < 0)
-                return false;
-            value = value * 16 + unsigned(digit);
-        }
-        if (i < 5 && fourth[std::size_t(i * 3 + 2)] != '-')
-            return false;
-        answer.mac[i] = static_cast<unsigned char>(value);
-    }
     return true;
 }
 
@@ -90,6 +138,11 @@ std::string requestLine(arpproto::Kind kind, std::uint32_t id, std::string_view 
         i = end + 1;
     }
     return line;
+}
+
+std::string listenLine(std::uint32_t id, std::string_view interfaceName)
+{
+    return "listen " + std::to_string(id) + ' ' + std::string(interfaceName) + '\n';
 }
 
 std::vector<std::string> helperPaths(const std::string &folder)

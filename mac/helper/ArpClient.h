@@ -18,11 +18,14 @@ namespace arpclient {
 // An answer of the helper.
 struct Answer
 {
-    enum class Type { Mac, Done, Error } type = Type::Done;
+    enum class Type { Mac, Done, Error, Listening, Heard, Dropped } type = Type::Done;
     std::uint32_t id = 0;
     std::uint32_t address = 0; // Mac: host byte order
-    unsigned char mac[6]{};    // Mac
+    unsigned char mac[6]{};    // Mac, Heard
     std::string code;          // Error: interface, off-link, too-large, malformed, permission
+    arpproto::Heard heard = arpproto::Heard::ArpRequest; // Heard
+    std::string addressText; // Heard: a dotted quad, or IPv6 in its compressed form
+    std::uint32_t count = 0; // Dropped
 };
 
 bool parseAnswer(std::string_view line, Answer &answer);
@@ -33,6 +36,9 @@ bool parseAnswer(std::string_view line, Answer &answer);
 std::string requestLine(arpproto::Kind kind, std::uint32_t id, std::string_view interfaceName,
                         std::uint32_t timeoutMs, std::uint32_t pacingUs,
                         const std::vector<std::uint32_t> &addresses);
+
+// "listen ID IFNAME\n".
+std::string listenLine(std::uint32_t id, std::string_view interfaceName);
 
 // Where the helper is looked for: in folder (the one of the calling program
 // or library, so a build tree uses its own), then where it is installed.

@@ -8,14 +8,6 @@ namespace arpproto {
 
 namespace {
 
-// What the kernel accepts as an interface name: 1 to 15 bytes of letters,
-// digits and a few marks.
-bool isInterfaceName(std::string_view name)
-{
-    constexpr std::string_view allowed = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.@";
-    return !name.empty() && name.size() <= 15 && name.find_first_not_of(allowed) == std::string_view::npos;
-}
-
 Refusal parseAddresses(std::string_view text, std::vector<std::uint32_t> &addresses)
 {
     if (text.empty() || text.back() == ',')
@@ -50,7 +42,41 @@ std::uint32_t leadingId(std::string_view line)
     return id;
 }
 
+// "listen ID IFNAME": nothing follows the name.
+Refusal parseListen(std::string_view rest, Request &request)
+{
+    std::string_view id, name;
+    request.kind = Kind::Listen;
+    if (request.id == 0 || !nextWord(rest, id) || !nextWord(rest, name) || !rest.empty() ||
+        !isInterfaceName(name))
+        return Refusal::Malformed;
+    request.interfaceName = std::string(name);
+    return Refusal::None;
+}
+
+// In the order of Heard.
+constexpr std::string_view heardWords[] = {"arp-request", "arp-reply", "arp-probe", "arp-announcement",
+                                           "ns",          "na",        "dad"};
+
 } // namespace
+
+std::string_view heardWord(Heard kind)
+{
+    return heardWords[std::size_t(kind)];
+}
+
+bool parseHeardWord(std::string_view word, Heard &kind)
+{
+    const auto found = std::find(std::begin(heardWords), std::end(heardWords), word);
+    kind = Heard(found - std::begin(heardWords));
+    return found != std::end(heardWords);
+}
+
+bool isInterfaceName(std::string_view name)
+{
+    constexpr std::string_view allowed = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.@";
+    return !name.empty() && name.size() <= 15 && name.find_first_not_of(allowed) == std::string_view::npos;
+}
 
 bool nextWord(std::string_view &rest, std::string_view &word)
 {
@@ -90,6 +116,8 @@ Refusal parseRequest(std::string_view line, Request &request)
 {
     request = Request();
     request.id = leadingId(line);
+    if (line.starts_with("listen "))
+        return parseListen(line.substr(7), request);
     std::string_view verb, id, name, first, second, addresses;
     if (!nextWord(line, verb) || !nextWord(line, id) || !nextWord(line, name) || !nextWord(line, first))
         return Refusal::Malformed;

@@ -22,7 +22,20 @@ inline constexpr std::uint32_t maxAddresses = 65536;
 inline constexpr std::uint32_t maxTimeoutMs = 10000;
 inline constexpr std::uint32_t maxPacingUs = 1000000;
 
-enum class Kind { Resolve, Sweep };
+enum class Kind { Resolve, Sweep, Listen };
+
+// What a heard frame was, as the helper names it in its "heard" lines.
+enum class Heard {
+    ArpRequest,
+    ArpReply,
+    ArpProbe,
+    ArpAnnouncement,
+    Solicitation,
+    Advertisement,
+    DuplicateCheck
+};
+std::string_view heardWord(Heard kind);
+bool parseHeardWord(std::string_view word, Heard &kind);
 
 // A request, its addresses in host byte order, sorted and without repeats.
 struct Request
@@ -30,9 +43,9 @@ struct Request
     Kind kind = Kind::Resolve;
     std::uint32_t id = 0; // 1 and up; 0 when none could be read
     std::string interfaceName;
-    std::uint32_t timeoutMs = 0; // resolve: the whole request; sweep: the wait after the last send
-    std::uint32_t pacingUs = 0;  // sweep only
-    std::vector<std::uint32_t> addresses;
+    std::uint32_t timeoutMs = 0;          // resolve: the whole request; sweep: the wait after the last send
+    std::uint32_t pacingUs = 0;           // sweep only
+    std::vector<std::uint32_t> addresses; // empty for listen
 };
 
 enum class Refusal { None, Malformed, TooLarge };
@@ -40,6 +53,10 @@ enum class Refusal { None, Malformed, TooLarge };
 // Reads one request line (without its newline). On a refusal, request.id
 // holds the ID when the line began with a readable one, else 0.
 Refusal parseRequest(std::string_view line, Request &request);
+
+// What the kernel accepts as an interface name: 1 to 15 bytes of letters,
+// digits and a few marks.
+bool isInterfaceName(std::string_view name);
 
 // The next word of rest (split at single spaces), a decimal 32-bit number.
 bool nextWord(std::string_view &rest, std::string_view &word);
