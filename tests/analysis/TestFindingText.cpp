@@ -15,20 +15,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("mac");
         QTest::addColumn<QStringList>("kinds");
+        QTest::addColumn<QStringList>("otherMacs");
 
         // Records: 198.18.104.10 = 00-0A-E4-00-00-0A, 198.18.104.11 = 00-0A-E4-00-00-0B.
         QTest::newRow("IP of another MAC, MAC not recorded")
             << "198.18.104.10"
-            << "00-0A-E4-00-00-99" << QStringList{FindingText::IpOtherMac, FindingText::MacNotRecorded};
+            << "00-0A-E4-00-00-99" << QStringList{FindingText::IpOtherMac, FindingText::MacNotRecorded}
+            << QStringList{};
         QTest::newRow("IP not preset, MAC on another IP")
             << "198.18.104.50"
-            << "00-0A-E4-00-00-0B" << QStringList{FindingText::IpNotPreset, FindingText::MacOtherIp};
+            << "00-0A-E4-00-00-0B" << QStringList{FindingText::IpNotPreset, FindingText::MacOtherIp}
+            << QStringList{};
         QTest::newRow("both on the other record")
             << "198.18.104.11"
-            << "00-0A-E4-00-00-0A" << QStringList{FindingText::IpOtherMac, FindingText::MacOtherIp};
+            << "00-0A-E4-00-00-0A" << QStringList{FindingText::IpOtherMac, FindingText::MacOtherIp}
+            << QStringList{};
         QTest::newRow("odd MAC text")
             << "198.18.104.60"
-            << "[odd]" << QStringList{FindingText::IpNotPreset, FindingText::MacNotRecorded};
+            << "[odd]" << QStringList{FindingText::IpNotPreset, FindingText::MacNotRecorded} << QStringList{};
+        // The conflict whatever the records say, after their findings.
+        QTest::newRow("recorded pair answered by two MACs")
+            << "198.18.104.10"
+            << "00-0A-E4-00-00-0A" << QStringList{FindingText::IpConflict}
+            << QStringList{"00-0A-E4-00-00-0C"};
+        QTest::newRow("three MACs, none recorded")
+            << "198.18.104.60"
+            << "00-0A-E4-00-00-0D"
+            << QStringList{FindingText::IpNotPreset, FindingText::MacNotRecorded, FindingText::IpConflict}
+            << QStringList{"00-0A-E4-00-00-0E", "00-0A-E4-00-00-0F"};
     }
 
     void rulesReadBack()
@@ -36,6 +50,7 @@ private Q_SLOTS:
         QFETCH(QString, ip);
         QFETCH(QString, mac);
         QFETCH(QStringList, kinds);
+        QFETCH(QStringList, otherMacs);
 
         RecordListModel records;
         PresetRecord a;
@@ -45,7 +60,7 @@ private Q_SLOTS:
         b.ipAddress = QStringLiteral("198.18.104.11");
         b.macAddress = QStringLiteral("00-0A-E4-00-00-0B");
         records.setRecords({a, b});
-        const QStringList texts = AnalysisRules(records).findings(ip, mac, {});
+        const QStringList texts = AnalysisRules(records).findings(ip, mac, {}, otherMacs);
         QCOMPARE(texts.size(), kinds.size());
         for (int i = 0; i < texts.size(); ++i) {
             const std::optional<FindingText::Fields> fields = FindingText::parse(texts.at(i));
@@ -53,6 +68,8 @@ private Q_SLOTS:
             QCOMPARE(fields->kind, kinds.at(i));
             QCOMPARE(fields->ipAddress, ip);
             QCOMPARE(fields->macAddress, mac);
+            if (fields->kind == QLatin1String(FindingText::IpConflict))
+                QCOMPARE(fields->macs, QStringList{mac} + otherMacs);
         }
     }
 
@@ -64,6 +81,10 @@ private Q_SLOTS:
         QTest::newRow("unknown tail") << "[00-0A-E4-00-00-0A] is abused IP:198.18.104.10;something else";
         QTest::newRow("unclosed record MAC")
             << "[00-0A-E4-00-00-0A] is abused IP:198.18.104.10; This IP belongs to [";
+        QTest::newRow("conflict of one MAC") << "IP 198.18.104.10 is answered by MACs [00-0A-E4-00-00-0A]";
+        QTest::newRow("conflict without its end")
+            << "IP 198.18.104.10 is answered by MACs [00-0A-E4-00-00-0A] and [00-0A-E4-00-00-0B";
+        QTest::newRow("conflict with an empty MAC") << "IP 198.18.104.10 is answered by MACs [] and []";
     }
 
     void otherTextsAreNoFinding()
