@@ -524,9 +524,7 @@ private Q_SLOTS:
         QCOMPARE(stored->at(0).site, QSysInfo::machineHostName());
     }
 
-    // Scans kept while the store was unavailable are written oldest first
-    // before the next scan; a kept file that fails the reader's bounds is
-    // set aside and said, and holds up none of the others.
+    // A row's further MACs survive the kept file; rows without them have none.
     void keptScanKeepsFurtherMacs()
     {
         const HistorySpool spool(*m_store);
@@ -539,6 +537,9 @@ private Q_SLOTS:
         QCOMPARE(kept->rows.value(1).otherMacs, QStringList{});
     }
 
+    // Scans kept while the store was unavailable are written oldest first
+    // before the next scan; a kept file that fails the reader's bounds is
+    // set aside and said, and holds up none of the others.
     void keptScansAreWrittenInOrder_data()
     {
         QTest::addColumn<QString>("damage");
