@@ -42,7 +42,7 @@ namespace {
 // An address that more than one MAC answered in this scan.
 struct Conflict
 {
-    const Pair *first = nullptr; // the pair of the row's own MAC
+    const Pair *first = nullptr; // its first pair in the list
     QStringList macs;            // in the order heard
     bool continuing = false;     // one of them was seen with another at the previous sighting
 };

@@ -133,7 +133,7 @@ void HelperLink::readAnswers()
                 MacAddress mac;
                 std::memcpy(mac.data(), answer.mac, mac.size());
                 addFurtherMac(waiter.further, waiter.mac, mac);
-            } else if (answer.type != arpclient::Answer::Type::Mac) {
+            } else {
                 waiter.finished = true;
             }
             waiter.changed.notify_all();
