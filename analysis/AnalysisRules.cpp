@@ -32,7 +32,8 @@ QString AnalysisRules::FindRecordIpByMac(const QString &mac) const
     return m_ipByMac.value(mac.toUpper());
 }
 
-QStringList AnalysisRules::findings(const QString &ip, const QString &mac, Checks checks) const
+QStringList AnalysisRules::findings(const QString &ip, const QString &mac, Checks checks,
+                                    const QStringList &otherMacs) const
 {
     QStringList found;
     if (mac == QLatin1String(ScanRow::NonRespondedMarker))
@@ -51,5 +52,9 @@ QStringList AnalysisRules::findings(const QString &ip, const QString &mac, Check
         else if (recordIp != ip)
             found.append(FindingText::macOtherIp(ip, mac, recordIp));
     }
+    // A conflict is news whatever the records say: two stations answer for
+    // one address, so at least one of them took it.
+    if (!otherMacs.isEmpty())
+        found.append(FindingText::ipConflict(ip, QStringList{mac} + otherMacs));
     return found;
 }

@@ -31,9 +31,11 @@ public:
     // The IP of the first record with this MAC, as stored; empty when none.
     QString FindRecordIpByMac(const QString &mac) const;
 
-    // The finding texts of one scan row, the "Analyze of MAC" one first.
-    // A row marked "Non-Responded IP" yields none.
-    QStringList findings(const QString &ip, const QString &mac, Checks checks) const;
+    // The finding texts of one scan row, the "Analyze of MAC" one first, then
+    // the address conflict when further MACs answered its IP (otherMacs: the
+    // row's). A row marked "Non-Responded IP" yields none.
+    QStringList findings(const QString &ip, const QString &mac, Checks checks,
+                         const QStringList &otherMacs = {}) const;
 
 private:
     QHash<QString, QString> m_macByIp; // upper-cased IP -> MAC of its first record

@@ -31,7 +31,7 @@ int Analyzer::analyzeRow(const AnalysisRules &rules, const AcknowledgedSet &ackn
 {
     const QString ip = m_scanList->text(row, ScanListModel::IpColumn);
     const QString mac = m_scanList->text(row, ScanListModel::MacColumn);
-    const QStringList found = rules.findings(ip, mac, m_options.checks);
+    const QStringList found = rules.findings(ip, mac, m_options.checks, m_scanList->scanRow(row).otherMacs);
     int unacknowledged = 0;
     for (const QString &result : found) {
         const QDateTime now = m_clock();

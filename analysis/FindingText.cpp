@@ -7,6 +7,10 @@ const QLatin1String NotPresetTail(";This IP has not been preset yet");
 const QLatin1String OtherMacTail("; This IP belongs to [");
 const QLatin1String NotRecordedTail(";This MAC is not in Record, maybe it is illegal");
 const QLatin1String OtherIpTail(";This MAC should be on[");
+const QLatin1String ConflictHead("IP ");
+const QLatin1String ConflictMiddle(" is answered by MACs [");
+const QLatin1String ConflictAnd("] and [");
+const QLatin1String ConflictComma("], [");
 
 QString head(const QString &ip, const QString &mac)
 {
@@ -37,8 +41,45 @@ QString macOtherIp(const QString &ip, const QString &mac, const QString &recordI
     return head(ip, mac) + OtherIpTail + recordIp + QLatin1Char(']');
 }
 
+QString ipConflict(const QString &ip, const QStringList &macs)
+{
+    QStringList shown = macs;
+    const QString last = shown.isEmpty() ? QString() : shown.takeLast();
+    QString text = ConflictHead + ip + ConflictMiddle;
+    if (!shown.isEmpty())
+        text += shown.join(ConflictComma) + ConflictAnd;
+    return text + last + QLatin1Char(']');
+}
+
+// The MACs of a conflict text hold no brackets or commas (scan rows carry
+// them in the "00-0A-E4-20-53-55" form), so the list splits back cleanly.
+std::optional<Fields> parseConflict(const QString &text)
+{
+    const qsizetype middle = text.indexOf(ConflictMiddle);
+    if (middle < 0 || !text.endsWith(QLatin1Char(']')))
+        return std::nullopt;
+    QString list = text.mid(middle + ConflictMiddle.size());
+    list.chop(1);
+    const qsizetype lastAnd = list.lastIndexOf(ConflictAnd);
+    if (lastAnd < 0)
+        return std::nullopt;
+    Fields fields;
+    fields.kind = QLatin1String(IpConflict);
+    fields.ipAddress = text.mid(ConflictHead.size(), middle - ConflictHead.size());
+    fields.macs = list.left(lastAnd).split(ConflictComma);
+    fields.macs.append(list.mid(lastAnd + ConflictAnd.size()));
+    for (const QString &mac : std::as_const(fields.macs)) {
+        if (mac.isEmpty() || mac.contains(QLatin1Char('[')) || mac.contains(QLatin1Char(']')))
+            return std::nullopt;
+    }
+    fields.macAddress = fields.macs.constFirst();
+    return fields;
+}
+
 std::optional<Fields> parse(const QString &text)
 {
+    if (text.startsWith(ConflictHead))
+        return parseConflict(text);
     if (!text.startsWith(QLatin1Char('[')))
         return std::nullopt;
     const qsizetype middle = text.indexOf(HeadMiddle);

@@ -20,7 +20,8 @@ int runChangesCommand(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lists the change events of the completed scans, oldest first: time (UTC), a tab, the kind, a tab,\n"
-        "the event. Kinds: new-station, mac-changed, returned, nbstat-mac-mismatch, randomised-mac.\n"
+        "the event. Kinds: new-station, mac-changed, returned, nbstat-mac-mismatch, randomised-mac,\n"
+        "ip-conflict.\n"
         "When the events come from more than one site, the site comes first, then a tab."));
     parser.addHelpOption();
     HistorySource::addOptions(parser);

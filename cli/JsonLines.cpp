@@ -46,6 +46,8 @@ QJsonObject finding(const QString &text, const QDateTime &time, bool acknowledge
         object.insert(QStringLiteral("recorded_mac"), fields->recorded);
     else if (fields && fields->kind == QLatin1String(FindingText::MacOtherIp))
         object.insert(QStringLiteral("recorded_ip"), fields->recorded);
+    else if (fields && fields->kind == QLatin1String(FindingText::IpConflict))
+        object.insert(QStringLiteral("macs"), QJsonArray::fromStringList(fields->macs));
     return object;
 }
 

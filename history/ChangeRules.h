@@ -16,12 +16,15 @@ struct ScanRow;
 // history, so that the rules answer for themselves without a store.
 namespace ChangeRules {
 
-// One scanned IP and MAC; row is the scan list's row that gave it.
+// One scanned IP and MAC; row is the scan list's row that gave it. further:
+// the MAC is one of the row's otherMacs, not its own (the row's names and
+// vendor are not this MAC's).
 struct Pair
 {
     const ScanRow *row;
     QString ip;  // trimmed
     QString mac; // MacText::key form
+    bool further = false;
 };
 
 // What the history knew of one scanned pair before this scan. found: the
@@ -36,11 +39,15 @@ struct Sighting
     bool macKnown = false; // for a new pair: the history knows its MAC at another IP
 };
 
-// The history's pairs of the scan list, each once, in the order of the list:
-// no marker rows, no rows without an IP or a MAC.
+// The history's pairs of the scan list, each once, in the order of the list,
+// a row's further MACs right after its own: no marker rows, no rows without
+// an IP or a MAC.
 QList<Pair> pairsOf(const QList<ScanRow> &rows);
 
-// The events of the pairs, one sighting per pair. neighbourMacs: see
+// The events of the pairs, one sighting per pair. An address that further
+// MACs answered gives one "ip-conflict" when the conflict starts: not while
+// a MAC of it was seen with another at the address's previous sighting. Its
+// MACs are no "mac-changed" of each other, then or when it ends. neighbourMacs: see
 // HistoryRecorder::record. absentBefore: the HistoryTime text before which a
 // pair's last sighting makes it "returned".
 QList<ChangeEvent> events(const QList<Pair> &pairs, const std::vector<Sighting> &sightings,

@@ -72,7 +72,8 @@ Result<QList<ChangeEvent>> HistoryReader::changes(const std::optional<QDateTime>
                                                   const QString &site) const
 {
     QString statement = QStringLiteral(
-        "SELECT EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName, Site FROM T_Change");
+        "SELECT EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, HostName, Site, MACList "
+        "FROM T_Change");
     QStringList where;
     QVariantList values;
     if (since) {
@@ -106,6 +107,8 @@ Result<QList<ChangeEvent>> HistoryReader::changes(const std::optional<QDateTime>
             event.otherTime = HistoryTime::fromText(query.value(5).toString());
             event.hostName = query.value(6).toString();
             event.site = query.value(7).toString();
+            if (event.kind == ChangeEvent::Kind::IpConflict)
+                event.macs = query.value(8).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
             found.append(event);
         });
     if (!read)

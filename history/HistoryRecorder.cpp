@@ -128,8 +128,8 @@ QString eventStatement(bool postgres)
 {
     return QStringLiteral(
                "INSERT INTO T_Change (Site, EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, "
-               "HostName) SELECT ?, ?, e.value ->> 0, e.value ->> 1, e.value ->> 2, e.value ->> 3, "
-               "e.value ->> 4, e.value ->> 5 FROM %1 WHERE true ON CONFLICT DO NOTHING")
+               "HostName, MACList) SELECT ?, ?, e.value ->> 0, e.value ->> 1, e.value ->> 2, e.value ->> 3, "
+               "e.value ->> 4, e.value ->> 5, e.value ->> 6 FROM %1 WHERE true ON CONFLICT DO NOTHING")
         .arg(rowsOf(postgres));
 }
 
@@ -148,8 +148,13 @@ QString pairsJsonOf(const QList<ChangeRules::Pair> &pairs)
     QString json;
     json.reserve(pairs.size() * 64);
     json += QLatin1Char('[');
-    for (const ChangeRules::Pair &pair : pairs)
-        appendJsonRow(json, {pair.ip, pair.mac, pair.row->hostName, pair.row->workgroup, pair.row->vendor});
+    for (const ChangeRules::Pair &pair : pairs) {
+        if (pair.further) // the row's names and vendor are its first MAC's
+            appendJsonRow(json, {pair.ip, pair.mac, QString(), QString(), QString()});
+        else
+            appendJsonRow(json,
+                          {pair.ip, pair.mac, pair.row->hostName, pair.row->workgroup, pair.row->vendor});
+    }
     json += QLatin1Char(']');
     return json;
 }
@@ -162,7 +167,8 @@ QString eventsJsonOf(const QList<ChangeEvent> &events)
     for (const ChangeEvent &e : events) {
         appendJsonRow(json, {ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress,
                              e.otherMac.isEmpty() ? QString() : e.otherMac,
-                             e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(), e.hostName});
+                             e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(), e.hostName,
+                             e.macs.isEmpty() ? QString() : e.macs.join(QLatin1Char(' '))});
     }
     json += QLatin1Char(']');
     return json;

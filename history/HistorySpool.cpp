@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <unistd.h>
@@ -40,10 +41,10 @@ QJsonArray textArray(std::initializer_list<QString> texts)
 }
 
 // The texts of one row array, each bounded; nothing when it is no such array.
-std::optional<QStringList> texts(const QJsonValue &value, qsizetype count)
+std::optional<QStringList> texts(const QJsonValue &value, qsizetype count, qsizetype maxCount = 0)
 {
     const QJsonArray array = value.toArray();
-    if (!value.isArray() || array.size() != count)
+    if (!value.isArray() || array.size() < count || array.size() > std::max(count, maxCount))
         return std::nullopt;
     QStringList texts;
     for (const QJsonValue &text : array) {
@@ -75,15 +76,16 @@ Result<KeptScan> parse(const QJsonObject &object, const QString &expectedStore)
         return refuse("more rows than a scan has");
     scan.rows.reserve(rows.size());
     for (const QJsonValue &value : rows) {
-        const std::optional<QStringList> fields = texts(value, 5);
+        const std::optional<QStringList> fields = texts(value, 5, 6);
         if (!fields)
-            return refuse("a row is not five texts");
+            return refuse("a row is not five or six texts");
         ScanRow &row = scan.rows.emplace_back();
         row.ipAddress = fields->at(0);
         row.macAddress = fields->at(1);
         row.hostName = fields->at(2);
         row.workgroup = fields->at(3);
         row.vendor = fields->at(4);
+        row.otherMacs = fields->value(5).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     }
     for (const QJsonValue &value : neighbours) {
         const std::optional<QStringList> pair = texts(value, 2);
@@ -111,8 +113,15 @@ Result<> HistorySpool::keep(const KeptScan &scan) const
     if (const Result<> made = DataFolder::ensureExists(m_folder); !made)
         return made;
     QJsonArray rows;
-    for (const ScanRow &row : scan.rows)
-        rows.append(textArray({row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor}));
+    for (const ScanRow &row : scan.rows) {
+        QJsonArray texts =
+            textArray({row.ipAddress, row.macAddress, row.hostName, row.workgroup, row.vendor});
+        // Only a row with further MACs has a sixth text, so that the files
+        // of scans without conflicts stay as older versions read them.
+        if (!row.otherMacs.isEmpty())
+            texts.append(row.otherMacs.join(QLatin1Char(' ')));
+        rows.append(texts);
+    }
     QJsonArray neighbours;
     for (auto it = scan.neighbourMacs.cbegin(); it != scan.neighbourMacs.cend(); ++it)
         neighbours.append(textArray({it.key(), it.value()}));

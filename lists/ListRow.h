@@ -4,8 +4,9 @@
 #include <QStringList>
 
 // One row of a report-style list: its column texts, its check box, the index
-// of its small icon (0 = none), an optional key that identifies the row, and
-// whether it is shown dimmed (greyed: there, but needing no look).
+// of its small icon (0 = none), an optional key that identifies the row,
+// whether it is shown dimmed (greyed: there, but needing no look), and texts
+// it carries unseen.
 struct ListRow
 {
     QStringList cells;
@@ -13,4 +14,7 @@ struct ListRow
     int iconIndex = 0;
     QString key;
     bool dimmed = false;
+    // Texts that travel with the row through sorting and removal but that
+    // no column shows.
+    QStringList hiddenTexts = {};
 };

@@ -15,6 +15,7 @@ ListRow toListRow(const ScanRow &row)
     r.cells = row.fields();
     r.iconIndex = row.iconIndex;
     r.key = row.key;
+    r.hiddenTexts = row.otherMacs;
     return r;
 }
 
@@ -46,6 +47,7 @@ ScanRow ScanListModel::scanRow(int row) const
     s.vendor = r.cells.value(VendorColumn);
     s.iconIndex = r.iconIndex;
     s.key = r.key;
+    s.otherMacs = r.hiddenTexts;
     return s;
 }
 

@@ -19,6 +19,10 @@ struct ScanRow
     QString vendor;
     int iconIndex = AnsweredIcon;
     QString key; // ARP scan: "MAC" + last octet; empty otherwise
+    // ARP scan: the further MACs that answered the address, in the order
+    // heard; macAddress is the first. In no column and no result file: the
+    // analysis and the history read them, the files stay as peers know them.
+    QStringList otherMacs = {};
 
     bool isMarker() const { return macAddress == QLatin1String(NonRespondedMarker); }
 

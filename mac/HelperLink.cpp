@@ -3,6 +3,7 @@
 #include "mac/Deadline.h"
 #include "mac/helper/ArpClient.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -64,7 +65,7 @@ bool HelperLink::gone()
 }
 
 RawArpOutcome HelperLink::resolve(const LocalInterface &local, in_addr destination,
-                                  std::chrono::milliseconds timeout, MacAddress &out)
+                                  std::chrono::milliseconds timeout, MacAddress &out, FurtherMacs *further)
 {
     char name[IF_NAMESIZE];
     if (!local.hasHardware || !if_indextoname(local.index, name))
@@ -89,9 +90,16 @@ RawArpOutcome HelperLink::resolve(const LocalInterface &local, in_addr destinati
         sent = m_process->send(line);
     }
     std::unique_lock lock(m_mutex);
+    const Clock::time_point start = Clock::now();
     if (sent) {
-        waiter.changed.wait_until(lock, Clock::now() + timeout + answerMargin,
+        waiter.changed.wait_until(lock, start + timeout + answerMargin,
                                   [&] { return waiter.answered || waiter.finished || m_gone; });
+    }
+    if (waiter.answered && further) {
+        waiter.changed.wait_until(lock, std::min(start + timeout, Clock::now() + furtherAnswerWait), [&] {
+            return waiter.finished || m_gone || waiter.further.size() >= maxFurtherMacs;
+        });
+        *further = waiter.further;
     }
     m_waiters.erase(id);
     if (!waiter.answered)
@@ -121,7 +129,11 @@ void HelperLink::readAnswers()
             if (answer.type == arpclient::Answer::Type::Mac && !waiter.answered) {
                 waiter.answered = true;
                 std::memcpy(waiter.mac.data(), answer.mac, waiter.mac.size());
-            } else if (answer.type != arpclient::Answer::Type::Mac) {
+            } else if (answer.type == arpclient::Answer::Type::Mac) {
+                MacAddress mac;
+                std::memcpy(mac.data(), answer.mac, mac.size());
+                addFurtherMac(waiter.further, waiter.mac, mac);
+            } else {
                 waiter.finished = true;
             }
             waiter.changed.notify_all();

@@ -38,9 +38,11 @@ public:
     HelperLink &operator=(const HelperLink &) = delete;
 
     // As resolveWithRawArp: requests at 0, 1/3 and 2/3 of timeout, the first
-    // reply wins. NoAnswer when the helper refuses the request or is gone.
+    // reply wins, and further gets the other MACs the helper reports by
+    // furtherAnswerWait after it. NoAnswer when the helper refuses the
+    // request or is gone.
     RawArpOutcome resolve(const LocalInterface &local, in_addr destination, std::chrono::milliseconds timeout,
-                          MacAddress &out);
+                          MacAddress &out, FurtherMacs *further = nullptr);
 
 private:
     struct Waiter
@@ -49,6 +51,7 @@ private:
         bool answered = false;
         bool finished = false;
         MacAddress mac{};
+        FurtherMacs further;
     };
 
     void readAnswers();

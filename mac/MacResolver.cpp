@@ -20,10 +20,11 @@ Resolution resolveMac(ScanBatch &batch, in_addr destination, std::chrono::millis
     }
 
     result.path = ResolutionPath::RawArp;
-    const RawArpOutcome raw = resolveWithRawArp(batch.listeners, *local, destination, timeout, result.mac);
+    const RawArpOutcome raw =
+        resolveWithRawArp(batch.listeners, *local, destination, timeout, result.mac, &result.further);
     if (raw == RawArpOutcome::Unavailable && batch.helper) {
         result.path = ResolutionPath::Helper;
-        result.resolved = batch.helper->resolve(*local, destination, timeout, result.mac) ==
+        result.resolved = batch.helper->resolve(*local, destination, timeout, result.mac, &result.further) ==
                           RawArpOutcome::Resolved;
     } else if (raw == RawArpOutcome::Unavailable) {
         result.path = ResolutionPath::NeighbourTable;

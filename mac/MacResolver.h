@@ -16,6 +16,7 @@ struct Resolution
     bool resolved = false;
     ResolutionPath path = ResolutionPath::NotOnLink;
     MacAddress mac{};
+    FurtherMacs further; // raw ARP and helper: the other MACs that answered
 };
 
 // The stand-in for SendARP: destination's MAC address on the local segment.

@@ -3,6 +3,7 @@
 #include "mac/Deadline.h"
 #include "mac/FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/socket.h>
 
@@ -23,7 +24,7 @@ bool rawArpAllowed()
 }
 
 RawArpOutcome resolveWithRawArp(ReplyListeners &listeners, const LocalInterface &local, in_addr destination,
-                                std::chrono::milliseconds timeout, MacAddress &out)
+                                std::chrono::milliseconds timeout, MacAddress &out, FurtherMacs *further)
 {
     ReplyListener::OpenError error = ReplyListener::OpenError::None;
     ReplyListener *listener = listeners.listenerFor(local, destination, &error);
@@ -36,8 +37,12 @@ RawArpOutcome resolveWithRawArp(ReplyListeners &listeners, const LocalInterface 
     for (int sent = 0; sent < requestCount; ++sent) {
         listener->sendRequest(destination);
         const Clock::time_point next = start + timeout * (sent + 1) / requestCount;
-        if (listener->waitForReply(destination, next, out))
+        if (listener->waitForReply(destination, next, out)) {
+            if (further)
+                *further = listener->furtherReplies(
+                    destination, std::min(start + timeout, Clock::now() + furtherAnswerWait));
             return RawArpOutcome::Resolved;
+        }
     }
     return RawArpOutcome::NoAnswer;
 }

@@ -131,6 +131,14 @@ bool ReplyListener::waitForReply(in_addr destination, Clock::time_point until, M
     return true;
 }
 
+FurtherMacs ReplyListener::furtherReplies(in_addr destination, Clock::time_point until)
+{
+    const std::size_t hostNumber = ntohl(destination.s_addr) & ~networkMask;
+    std::unique_lock lock(m_mutex);
+    m_answered.wait_until(lock, until, [&] { return m_further[hostNumber].size() >= maxFurtherMacs; });
+    return m_further[hostNumber];
+}
+
 void ReplyListener::receive()
 {
     unsigned char packet[256];
@@ -171,9 +179,12 @@ void ReplyListener::record(const unsigned char *packet, long length)
     MacAddress mac;
     std::memcpy(mac.data(), reply.arp_sha, mac.size());
     const std::lock_guard lock(m_mutex);
-    std::optional<MacAddress> &answer = m_answers[ntohl(sender.s_addr) & ~networkMask];
-    if (answer)
+    const std::size_t hostNumber = ntohl(sender.s_addr) & ~networkMask;
+    std::optional<MacAddress> &answer = m_answers[hostNumber];
+    if (answer) {
+        addFurtherMac(m_further[hostNumber], *answer, mac);
         return;
+    }
     answer = mac;
     m_answered.notify_all();
 }

@@ -28,8 +28,8 @@ namespace mac {
 //
 // Threading: sendRequest() and waitForReply() may run on any number of
 // threads at once. The receiver keeps the first answer of each host number
-// and wakes the waiting threads. The destructor stops and joins the
-// receiver, so it must run on another thread (it runs on a worker's).
+// (and the few other MACs that answered for it) and wakes the waiting threads. The destructor stops and joins
+// the receiver, so it must run on another thread (it runs on a worker's).
 class ReplyListener
 {
 public:
@@ -53,6 +53,9 @@ public:
     // Waits until destination (of this network) has answered: true, with its
     // MAC in out; false once until has passed without an answer.
     bool waitForReply(in_addr destination, Clock::time_point until, MacAddress &out);
+    // After waitForReply: the other MACs that have answered for destination
+    // by until (blocks until then).
+    FurtherMacs furtherReplies(in_addr destination, Clock::time_point until);
 
 private:
     ReplyListener(const LocalInterface &local, std::uint32_t network, int socket, int wake);
@@ -66,6 +69,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_answered;
     std::array<std::optional<MacAddress>, 256> m_answers; // by host number
+    std::array<FurtherMacs, 256> m_further;               // by host number
     std::thread m_receiver;
 };
 

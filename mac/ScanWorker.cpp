@@ -33,8 +33,11 @@ void resolveInto(const WorkerTask &task)
     }
     const Resolution resolution = resolveMac(*task.batch, destination, task.timeout);
     const std::string mac = resolution.resolved ? macText(resolution.mac) : std::string("-");
+    std::string further;
+    for (const MacAddress &other : resolution.further)
+        further += (further.empty() ? "" : " ") + macText(other);
     if (resolution.resolved)
-        task.table->publish(static_cast<std::size_t>(task.hostNumber), task.address, mac);
+        task.table->publish(static_cast<std::size_t>(task.hostNumber), task.address, mac, further);
     traceWorker(task.address, pathName(resolution.path), mac);
 }
 

@@ -21,13 +21,19 @@ public:
     static constexpr std::size_t slotCount = 256;
     static constexpr std::size_t slotSize = 512;
     static constexpr std::size_t macOffset = 256;
+    static constexpr std::size_t furtherSize = 256; // room for the text of 14 MACs
 
-    // Writes both texts into slot n (texts longer than 255 bytes are cut) and
-    // publishes it. Only the one worker of host n may call it, at most once.
-    void publish(std::size_t n, std::string_view address, std::string_view mac);
+    // Writes both texts into slot n (texts longer than 255 bytes are cut),
+    // and the further MACs' text beside them, and publishes it. Only the one
+    // worker of host n may call it, at most once.
+    void publish(std::size_t n, std::string_view address, std::string_view mac,
+                 std::string_view furtherMacs = {});
 
     // Copies slot n into out (slotSize bytes): its texts once published, else zeros.
     void copySlot(std::size_t n, unsigned char *out) const;
+    // Copies the further MACs' text of slot n, zero-ended and cut to size
+    // bytes, into out; empty while the slot is unpublished. Its length.
+    std::size_t copyFurtherMacs(std::size_t n, char *out, std::size_t size) const;
 
     void workerStarted() { m_pending.fetch_add(1, std::memory_order_relaxed); }
     void workerFinished() { m_pending.fetch_sub(1, std::memory_order_acq_rel); }
@@ -38,6 +44,7 @@ private:
     {
         std::atomic<bool> published{false};
         unsigned char bytes[slotSize]{};
+        char further[furtherSize]{}; // "MAC MAC", zero-ended
     };
 
     std::array<Slot, slotCount> m_slots{};

@@ -134,4 +134,17 @@ int32_t PendingWorkers(void)
     return slots ? slots->pendingWorkers() : 0;
 }
 
+int32_t revFurtherMacs(int32_t hostNumber, char *out, int32_t size)
+{
+    if (!out || size <= 0 || !isHostNumber(hostNumber))
+        return 0;
+    const std::shared_ptr<mac::SlotTable> slots = latestTable();
+    if (!slots) {
+        out[0] = 0;
+        return 0;
+    }
+    return static_cast<int32_t>(
+        slots->copyFurtherMacs(static_cast<std::size_t>(hostNumber), out, static_cast<std::size_t>(size)));
+}
+
 } // extern "C"

@@ -75,6 +75,14 @@ MAC_API void SetArpTimeout(int32_t milliseconds);
 // Workers of the latest Therad call that have neither answered nor failed yet.
 MAC_API int32_t PendingWorkers(void);
 
+// The further MACs that answered host number hostNumber (0..255) of the
+// current table besides the one in its slot: their texts joined by single
+// spaces in the order heard ("00-0A-E4-20-53-56 00-0A-E4-20-53-57"),
+// zero-ended, cut to size bytes. Empty when one MAC or none answered, or the
+// slot is not filled yet. Returns the text's length; a null out, a size of
+// 0 or a host number outside 0..255 copy nothing and return 0.
+MAC_API int32_t revFurtherMacs(int32_t hostNumber, char *out, int32_t size);
+
 #ifdef __cplusplus
 }
 #endif

@@ -98,6 +98,13 @@ const char *const Sites[] = {
     "ALTER TABLE T_Change_sited RENAME TO T_Change",
 };
 
+// Address conflicts: an "ip-conflict" names every MAC that answered the
+// address, as many as there were, space-separated in the order heard; NULL
+// for the other kinds. A new column, so older stores open and keep theirs.
+const char *const ConflictMacs[] = {
+    "ALTER TABLE T_Change ADD COLUMN MACList TEXT",
+};
+
 // One migration: portable statements run on both engines, or, where the
 // engines have no common form, a list for each.
 struct Migration
@@ -117,10 +124,7 @@ struct Migration
 
 // Migration k (from 1) is Migrations[k - 1].
 const Migration Migrations[] = {
-    {Version1, Version1Postgres},
-    HostHistory,
-    Acknowledgements,
-    Sites,
+    {Version1, Version1Postgres}, HostHistory, Acknowledgements, Sites, ConflictMacs,
 };
 
 // The one-row table that holds the version on a server, which has no

@@ -142,6 +142,7 @@ bool ArpBlocksHostSource::finishBlockIfDone(Lane &lane)
     QByteArray table;
     lane.copy->revData(&table);
     m_tables.insert(lane.block, table);
+    m_furtherMacs.insert(lane.block, lane.copy->furtherMacs(table));
     delete lane.starter;
     lane.starter = nullptr;
     return true;
@@ -172,6 +173,7 @@ void ArpBlocksHostSource::handOut()
     const quint32 block = blockOf(index);
     if (block != m_handOutBlock) {
         m_tables.remove(m_handOutBlock); // the run has passed it
+        m_furtherMacs.remove(m_handOutBlock);
         m_handOutBlock = block;
         startBlocks();
     }
@@ -189,6 +191,7 @@ void ArpBlocksHostSource::handOut()
     if (!mac.isEmpty()) {
         result.address = MacLibrary::slotText(*table, slot, 0);
         result.macAddress = mac;
+        result.otherMacs = m_furtherMacs.value(block).value(slot);
     }
     Q_EMIT hostReady(index, result);
 }

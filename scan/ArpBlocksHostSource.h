@@ -55,10 +55,11 @@ private:
 
     std::vector<Lane> m_lanes;
     QList<MacLibrary *> m_copies;
-    QHash<quint32, QByteArray> m_tables; // finished blocks not yet handed out in full
-    quint32 m_nextBlock = 0;             // the next block to start
-    quint32 m_handOutBlock = 0;          // the block of the host the run asks for next
-    std::optional<quint32> m_wanted;     // the host asked for, until it is handed out
+    QHash<quint32, QByteArray> m_tables;                   // finished blocks not yet handed out in full
+    QHash<quint32, QHash<int, QStringList>> m_furtherMacs; // their further MACs by slot
+    quint32 m_nextBlock = 0;                               // the next block to start
+    quint32 m_handOutBlock = 0;                            // the block of the host the run asks for next
+    std::optional<quint32> m_wanted;                       // the host asked for, until it is handed out
     QTimer m_pollTimer;
     bool m_prepared = false;
     bool m_aborted = false;

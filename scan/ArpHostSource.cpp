@@ -83,6 +83,7 @@ void ArpHostSource::waitForWorkers()
 void ArpHostSource::copyResults()
 {
     m_library->revData(&m_table);
+    m_furtherMacs = m_library->furtherMacs(m_table);
     Q_EMIT prepared();
 }
 
@@ -96,6 +97,7 @@ void ArpHostSource::request(quint32 index)
     if (!mac.isEmpty()) {
         result.address = MacLibrary::slotText(m_table, int(host), 0);
         result.macAddress = mac;
+        result.otherMacs = m_furtherMacs.value(int(host));
     }
     // Delivered from the event loop, as the source's contract promises.
     QMetaObject::invokeMethod(

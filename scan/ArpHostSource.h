@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 
@@ -37,5 +39,6 @@ private:
     QTimer m_waitTimer;
     QElapsedTimer m_waitClock;
     QByteArray m_table;
+    QHash<int, QStringList> m_furtherMacs; // by slot
     bool m_aborted = false;
 };

@@ -86,6 +86,7 @@ bool MacLibrary::resolveAll(const std::function<void *(const char *)> &resolve)
     m_setPacing = reinterpret_cast<SetIntFn>(resolve("SetTheradPacing"));
     m_setArpTimeout = reinterpret_cast<SetIntFn>(resolve("SetArpTimeout"));
     m_pending = reinterpret_cast<PendingFn>(resolve("PendingWorkers"));
+    m_further = reinterpret_cast<FurtherFn>(resolve("revFurtherMacs"));
     return m_therad && m_revData;
 }
 
@@ -151,4 +152,21 @@ void MacLibrary::setArpTimeout(int milliseconds)
 int MacLibrary::pendingWorkers()
 {
     return m_pending ? m_pending() : -1;
+}
+
+QHash<int, QStringList> MacLibrary::furtherMacs(const QByteArray &table)
+{
+    QHash<int, QStringList> further;
+    if (!m_further || table.size() < SlotCount * SlotSize)
+        return further;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        if (slotText(table, slot, MacOffset).isEmpty())
+            continue;
+        char text[256];
+        const int32_t length = m_further(slot, text, int32_t(sizeof text));
+        if (length > 0 && length < int32_t(sizeof text))
+            further.insert(slot,
+                           QString::fromLatin1(text, length).split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    }
+    return further;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QLibrary>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -41,6 +43,11 @@ public:
     void setArpTimeout(int milliseconds);
     // Workers of the last therad() still waiting; -1 when the library cannot tell.
     int pendingWorkers();
+    // By slot, for the filled slots of a table that revData() just copied:
+    // the further MACs that answered the host besides the slot's, in the
+    // order heard. Read before the next therad(); empty from a library that
+    // does not tell.
+    QHash<int, QStringList> furtherMacs(const QByteArray &table);
 
 private:
     MacLibrary() = default;
@@ -51,6 +58,7 @@ private:
     using RevDataFn = void (*)(MacArray **);
     using SetIntFn = void (*)(int32_t);
     using PendingFn = int32_t (*)();
+    using FurtherFn = int32_t (*)(int32_t, char *, int32_t);
 
     QLibrary m_library;
     TheradFn m_therad = nullptr;
@@ -58,4 +66,5 @@ private:
     SetIntFn m_setPacing = nullptr;
     SetIntFn m_setArpTimeout = nullptr;
     PendingFn m_pending = nullptr;
+    FurtherFn m_further = nullptr;
 };

@@ -137,6 +137,7 @@ void ScanRun::onHostReady(quint32 index, const HostResult &result)
         row.vendor = m_vendorOf ? m_vendorOf(result.macAddress) : QString();
         row.iconIndex = ScanRow::AnsweredIcon;
         row.key = result.key;
+        row.otherMacs = result.otherMacs;
         queueRow(row);
         if (!result.neighbourMac.isEmpty())
             m_neighbourMacs.insert(result.address, result.neighbourMac);

@@ -29,6 +29,10 @@ private Q_SLOTS:
         QTest::newRow("odd MAC text")
             << "198.18.104.60"
             << "[odd]" << QStringList{FindingText::IpNotPreset, FindingText::MacNotRecorded};
+        QTest::newRow("three MACs, the conflict after the records' findings")
+            << "198.18.104.60"
+            << "00-0A-E4-00-00-0D+00-0A-E4-00-00-0E+00-0A-E4-00-00-0F"
+            << QStringList{FindingText::IpNotPreset, FindingText::MacNotRecorded, FindingText::IpConflict};
     }
 
     void rulesReadBack()
@@ -36,6 +40,8 @@ private Q_SLOTS:
         QFETCH(QString, ip);
         QFETCH(QString, mac);
         QFETCH(QStringList, kinds);
+        const QStringList macs = mac.split(QLatin1Char('+')); // further MACs after a "+"
+        mac = macs.constFirst();
 
         RecordListModel records;
         PresetRecord a;
@@ -45,7 +51,7 @@ private Q_SLOTS:
         b.ipAddress = QStringLiteral("198.18.104.11");
         b.macAddress = QStringLiteral("00-0A-E4-00-00-0B");
         records.setRecords({a, b});
-        const QStringList texts = AnalysisRules(records).findings(ip, mac, {});
+        const QStringList texts = AnalysisRules(records).findings(ip, mac, {}, macs.mid(1));
         QCOMPARE(texts.size(), kinds.size());
         for (int i = 0; i < texts.size(); ++i) {
             const std::optional<FindingText::Fields> fields = FindingText::parse(texts.at(i));
@@ -53,6 +59,8 @@ private Q_SLOTS:
             QCOMPARE(fields->kind, kinds.at(i));
             QCOMPARE(fields->ipAddress, ip);
             QCOMPARE(fields->macAddress, mac);
+            QCOMPARE(fields->macs,
+                     fields->kind == QLatin1String(FindingText::IpConflict) ? macs : QStringList());
         }
     }
 
@@ -64,6 +72,10 @@ private Q_SLOTS:
         QTest::newRow("unknown tail") << "[00-0A-E4-00-00-0A] is abused IP:198.18.104.10;something else";
         QTest::newRow("unclosed record MAC")
             << "[00-0A-E4-00-00-0A] is abused IP:198.18.104.10; This IP belongs to [";
+        QTest::newRow("conflict of one MAC") << "IP 198.18.104.10 is answered by MACs [00-0A-E4-00-00-0A]";
+        QTest::newRow("conflict without its end")
+            << "IP 198.18.104.10 is answered by MACs [00-0A-E4-00-00-0A] and [00-0A-E4-00-00-0B";
+        QTest::newRow("conflict with an empty MAC") << "IP 198.18.104.10 is answered by MACs [] and []";
     }
 
     void otherTextsAreNoFinding()

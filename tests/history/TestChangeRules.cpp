@@ -33,8 +33,8 @@ class TestChangeRules : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // rows: "IP MAC" of the scan list; sightings: one per pair that counts;
-    // events: "kind IP MAC [other MAC] [other time]".
+    // rows: "IP MAC[+further MAC...]" of the scan list; sightings: one per
+    // pair that counts; events: "kind IP MAC [other MAC] [other time] [MACs]".
     void events_data()
     {
         QTest::addColumn<QStringList>("rows");
@@ -71,6 +71,18 @@ private Q_SLOTS:
         QTest::newRow("neighbour table agrees") << QStringList{a} << QStringList{"-"} << a << QStringList{};
         QTest::newRow("unit id no station address")
             << QStringList{"198.18.1.1 00-00-00-00-00-00"} << QStringList{"-"} << a << QStringList{};
+
+        // Conflicts beyond the recorder's table: 01 and 02 answer for 198.18.1.1.
+        const QString t = QStringLiteral("2026-06-14T08:00:00Z");
+        QTest::newRow("conflict starts between two MACs that took turns")
+            << QStringList{"198.18.1.1 00-0A-E4-00-00-01+00-0A-E4-00-00-02"}
+            << QStringList{"2026-06-15T11:55:00Z|00-0A-E4-00-00-02|" + t,
+                           t + "|00-0A-E4-00-00-01|2026-06-15T11:55:00Z"}
+            << QString()
+            << QStringList{"ip-conflict 198.18.1.1 00-0A-E4-00-00-01 00-0A-E4-00-00-01,00-0A-E4-00-00-02"};
+        QTest::newRow("a further MAC that is the first is no conflict")
+            << QStringList{"198.18.1.1 00-0A-E4-00-00-01+00-0a-e4-00-00-01"} << QStringList{"-"} << QString()
+            << QStringList{};
     }
 
     void events()
@@ -84,7 +96,9 @@ private Q_SLOTS:
         for (const QString &text : rows) {
             ScanRow &row = scan.emplace_back();
             row.ipAddress = text.section(QLatin1Char(' '), 0, 0);
-            row.macAddress = text.section(QLatin1Char(' '), 1);
+            const QStringList macs = text.section(QLatin1Char(' '), 1).split(QLatin1Char('+'));
+            row.macAddress = macs.constFirst();
+            row.otherMacs = macs.mid(1);
             row.hostName = QStringLiteral("HOST");
         }
         const QList<ChangeRules::Pair> pairs = ChangeRules::pairsOf(scan);
@@ -102,10 +116,14 @@ private Q_SLOTS:
              ChangeRules::events(pairs, seen, neighbourMacs, QStringLiteral("site"), Now, AbsentBefore)) {
             QCOMPARE(e.site, QStringLiteral("site"));
             QCOMPARE(e.time, Now);
-            QCOMPARE(e.hostName, QStringLiteral("HOST"));
+            // A further MAC's names are not the row's.
+            const bool further = e.macAddress.endsWith(QLatin1String("-02")) &&
+                                 e.kind != ChangeEvent::Kind::IpConflict;
+            QCOMPARE(e.hostName, further ? QString() : QStringLiteral("HOST"));
             QStringList line{ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress, e.otherMac};
             if (e.otherTime.isValid())
                 line.append(e.otherTime.toString(Qt::ISODate));
+            line.append(e.macs.join(QLatin1Char(',')));
             line.removeAll(QString());
             got.append(line.join(QLatin1Char(' ')));
         }

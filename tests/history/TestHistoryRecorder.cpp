@@ -38,18 +38,20 @@ ScanRow row(const QString &ip, const QString &mac, const QString &host = {})
     return r;
 }
 
-// "IP MAC" texts as scan rows.
+// "IP MAC[+further MAC...]" texts as scan rows.
 QList<ScanRow> rowsOf(const QStringList &pairs)
 {
     QList<ScanRow> rows;
     for (const QString &pair : pairs) {
         const QStringList parts = pair.split(QLatin1Char(' '));
-        rows.append(row(parts.value(0), parts.value(1)));
+        const QStringList macs = parts.value(1).split(QLatin1Char('+'));
+        rows.append(row(parts.value(0), macs.constFirst()));
+        rows.last().otherMacs = macs.mid(1);
     }
     return rows;
 }
 
-// "kind IP MAC [other MAC]": what a test compares.
+// "kind IP MAC [other MAC] [MACs]": what a test compares.
 QStringList summaries(const QList<ChangeEvent> &events)
 {
     QStringList lines;
@@ -58,6 +60,8 @@ QStringList summaries(const QList<ChangeEvent> &events)
                        e.macAddress;
         if (!e.otherMac.isEmpty())
             line += QLatin1Char(' ') + e.otherMac;
+        if (!e.macs.isEmpty())
+            line += QLatin1Char(' ') + e.macs.join(QLatin1Char(','));
         lines.append(line);
     }
     return lines;
@@ -262,6 +266,24 @@ private Q_SLOTS:
         QTest::newRow("a pair listed twice counts once")
             << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"}
             << QStringList{a + " 00-0A-E4-00-00-0A", a + " 00-0A-E4-00-00-0A"} << QString() << QStringList{};
+        const QString three = a + " 00-0A-E4-00-00-0A+00-0A-E4-00-00-0B+00-0A-E4-00-00-0C";
+        QTest::newRow("a conflict of three MACs")
+            << QStringList{} << QStringList{three} << QString()
+            << QStringList{"new-station " + a + " 00-0A-E4-00-00-0A",
+                           "new-station " + a + " 00-0A-E4-00-00-0B",
+                           "new-station " + a + " 00-0A-E4-00-00-0C",
+                           "ip-conflict " + a +
+                               " 00-0A-E4-00-00-0A 00-0A-E4-00-00-0A,00-0A-E4-00-00-0B,00-0A-E4-00-00-0C"};
+        QTest::newRow("a conflict starts at a known pair's IP")
+            << QStringList{"1 " + a + " 00-0A-E4-00-00-0A"}
+            << QStringList{a + " 00-0A-E4-00-00-0A+00-0A-E4-00-00-0B"} << QString()
+            << QStringList{"new-station " + a + " 00-0A-E4-00-00-0B",
+                           "ip-conflict " + a + " 00-0A-E4-00-00-0A 00-0A-E4-00-00-0A,00-0A-E4-00-00-0B"};
+        QTest::newRow("a conflict lasts, its MACs heard in another order")
+            << QStringList{"1 " + three} << QStringList{a + " 00-0A-E4-00-00-0C+00-0A-E4-00-00-0A"}
+            << QString() << QStringList{};
+        QTest::newRow("a conflict ends") << QStringList{"1 " + three} << QStringList{a + " 00-0A-E4-00-00-0B"}
+                                         << QString() << QStringList{};
     }
 
     void events()
@@ -287,6 +309,11 @@ private Q_SLOTS:
         QCOMPARE(summaries(*events), expected);
         for (const ChangeEvent &e : *events)
             QCOMPARE(e.time, Now);
+        // The store gives the same events back, every MAC of a conflict with them.
+        QStringList stored = summaries(*HistoryReader(*m_store).changes(Now));
+        stored.sort();
+        expected.sort();
+        QCOMPARE(stored, expected);
     }
 
     void absenceDaysAreSet()
@@ -495,6 +522,19 @@ private Q_SLOTS:
         const Result<QList<ChangeEvent>> stored = reader.changes();
         QCOMPARE(stored->size(), 1);
         QCOMPARE(stored->at(0).site, QSysInfo::machineHostName());
+    }
+
+    // A row's further MACs survive the kept file; rows without them have none.
+    void keptScanKeepsFurtherMacs()
+    {
+        const HistorySpool spool(*m_store);
+        const QStringList rows{"198.18.104.10 00-0A-E4-00-00-0A+00-0A-E4-00-00-0B",
+                               "198.18.104.11 00-0A-E4-00-00-0C"};
+        QVERIFY(spool.keep(ScanHistory::completed(rowsOf(rows), {}, {}, [] { return Now; })).ok());
+        const Result<KeptScan> kept = spool.read(spool.pending().value(0));
+        QVERIFY2(kept.ok(), qPrintable(kept.error()));
+        QCOMPARE(kept->rows.value(0).otherMacs, QStringList{"00-0A-E4-00-00-0B"});
+        QCOMPARE(kept->rows.value(1).otherMacs, QStringList{});
     }
 
     // Scans kept while the store was unavailable are written oldest first

@@ -111,6 +111,9 @@ private slots:
         revData(nullptr);
         MacArray *none = nullptr;
         revData(&none);
+        char out[4] = {'x', 'x', 'x', 'x'};
+        QVERIFY(revFurtherMacs(0, nullptr, 4) == 0 && revFurtherMacs(0, out, 0) == 0);
+        QVERIFY(revFurtherMacs(256, out, 4) == 0 && out[0] == 'x'); // refused: nothing written
     }
 
     void pendingWorkersCountsDownToZero()

@@ -23,10 +23,12 @@
 #       Builds the switch and the scanner, e.g. testnet_create 198.18.7.1/24.
 #       Installs traps on EXIT, INT and TERM that call testnet_destroy (a script
 #       with its own EXIT trap must call testnet_destroy from it).
-#   testnet_add_host IP MAC
+#   testnet_add_host IP MAC [again]
 #       A new host namespace on the switch with that address (the scanner's
 #       prefix length) and MAC (colons or hyphens, any case). Prints nothing;
 #       returns once the host's link and its switch port forward traffic.
+#       "again": a further host with the address of an existing one (an
+#       address conflict); the IP keeps naming the first in the calls below.
 #   testnet_host_ns IP          echoes the namespace name of that host
 #   testnet_scanner_ns          echoes the namespace name of the scanner
 #   testnet_scanner_mac         echoes the scanner's MAC (lower case, colons)
@@ -181,12 +183,13 @@ testnet_add_host() {
     _testnet_in_network "$ip" "$TESTNET_SCANNER_IP" "$TESTNET_PREFIX_LENGTH" ||
         _testnet_fail "$ip is not on the scanner's network $TESTNET_SCANNER_IP/$TESTNET_PREFIX_LENGTH" ||
         return 1
-    [ -z "${TESTNET_HOST_NS[$ip]:-}" ] || _testnet_fail "host $ip exists already" || return 1
+    [ -z "${TESTNET_HOST_NS[$ip]:-}" ] || [ "${3:-}" == again ] || _testnet_fail "host $ip exists already" ||
+        return 1
 
     TESTNET_HOST_COUNT=$((TESTNET_HOST_COUNT + 1))
     local port="h$TESTNET_HOST_COUNT" ns="nk-$TESTNET_RUN-h$TESTNET_HOST_COUNT"
     _testnet_add_namespace "$ns" || return 1
-    TESTNET_HOST_NS[$ip]=$ns
+    TESTNET_HOST_NS[$ip]=${TESTNET_HOST_NS[$ip]:-$ns}
     ip -n "$TESTNET_SWITCH_NS" -b - <<EOF || _testnet_fail "cannot attach host $ip" || return 1
 link add $port type veth peer name eth0 netns $ns address $mac
 link set $port master br0 up

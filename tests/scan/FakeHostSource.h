@@ -6,7 +6,7 @@
 #include "scan/HostSource.h"
 
 // A host source with answers set in advance: hosts whose index is in `macs`
-// answer with that MAC, the others are silent. Results come from the event
+// answer with that MAC (and the further ones after a "+"), the others are silent. Results come from the event
 // loop, as the real sources deliver them.
 class FakeHostSource : public HostSource
 {
@@ -46,7 +46,10 @@ public:
         m_log->requested.append(index);
         HostResult result;
         result.address = range().addressText(index);
-        result.macAddress = m_macs.value(index);
+        // "MAC+MAC": further MACs answered the address.
+        const QStringList macs = m_macs.value(index).split(QLatin1Char('+'));
+        result.macAddress = macs.constFirst();
+        result.otherMacs = macs.mid(1);
         result.key = QStringLiteral("K%1").arg(index);
         QMetaObject::invokeMethod(
             this, [this, index, result] { Q_EMIT hostReady(index, result); }, Qt::QueuedConnection);

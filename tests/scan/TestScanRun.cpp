@@ -77,7 +77,8 @@ void TestScanRun::markerRowsAndNumbering()
 {
     QFETCH(bool, showSilent);
     QFETCH(QStringList, numbers);
-    m_answers = {{1, "00-0A-E4-20-53-55"}, {4, "00-0A-E4-00-00-04"}, {8, "02-00-00-00-00-08"}};
+    m_answers = {
+        {1, "00-0A-E4-20-53-55"}, {4, "00-0A-E4-00-00-04+00-0A-E4-00-00-05"}, {8, "02-00-00-00-00-08"}};
     m_run->setShowSilent(showSilent);
 
     QCOMPARE(runToEnd(), QStringLiteral("Scan Complete! Scanned: 10 IP, Found 3 connected "));
@@ -98,6 +99,12 @@ void TestScanRun::markerRowsAndNumbering()
     QCOMPARE(shown, numbers);
     QCOMPARE(m_list.scanRow(showSilent ? 1 : 0).ipAddress, QStringLiteral("198.18.7.2"));
     QCOMPARE(m_list.scanRow(showSilent ? 1 : 0).key, QStringLiteral("K1"));
+    // Further MACs travel with their row but in no column, also once sorted.
+    m_list.columnClicked(ScanListModel::IpColumn);
+    const int conflicted = showSilent ? 5 : 1;
+    QCOMPARE(m_list.text(conflicted, ScanListModel::MacColumn), QStringLiteral("00-0A-E4-00-00-04"));
+    QCOMPARE(m_list.scanRow(conflicted).otherMacs, QStringList{"00-0A-E4-00-00-05"});
+    QCOMPARE(m_list.scanRow(0).otherMacs, QStringList{});
     QCOMPARE(m_run->foundCount(), 3);
     QCOMPARE(m_run->state(), ScanRun::State::Idle);
     QVERIFY(m_source.aborted);
