@@ -98,6 +98,13 @@ const char *const Sites[] = {
     "ALTER TABLE T_Change_sited RENAME TO T_Change",
 };
 
+// The automatic mode's "Listen between scans", beside its other options.
+const char *const ListenOption[] = {
+    "CREATE TABLE IF NOT EXISTS T_set (check1 SMALLINT, check2 SMALLINT, check3 SMALLINT, check4 SMALLINT, "
+    "check5 SMALLINT, mins SMALLINT)",
+    "ALTER TABLE T_set ADD COLUMN listen SMALLINT",
+};
+
 // One migration: portable statements run on both engines, or, where the
 // engines have no common form, a list for each.
 struct Migration
@@ -117,10 +124,7 @@ struct Migration
 
 // Migration k (from 1) is Migrations[k - 1].
 const Migration Migrations[] = {
-    {Version1, Version1Postgres},
-    HostHistory,
-    Acknowledgements,
-    Sites,
+    {Version1, Version1Postgres}, HostHistory, Acknowledgements, Sites, ListenOption,
 };
 
 // The one-row table that holds the version on a server, which has no

@@ -31,6 +31,10 @@ public:
     // addresses (never a neighbour) are not on-link in this sense.
     const OnLinkNetwork *find(quint32 address) const;
 
+    // The network that holds every address from first to last, or nullptr:
+    // the one link a listener hears the whole range on.
+    const OnLinkNetwork *covering(quint32 first, quint32 last) const;
+
     // Whether any address from first to last (inclusive) is on-link.
     bool touches(quint32 first, quint32 last) const;
 
