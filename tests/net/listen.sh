@@ -93,14 +93,17 @@ ip-other-mac $net.10 $B $A" \
     "$(summarise macs recorded_mac <"$work/out.listen" | grep -E '^(ip-conflict|ip-other-mac) ' || true)"
 check "within two seconds" yes "$([ $elapsed -le 2000 ] && echo yes || echo "no: $elapsed ms")"
 
-# An IPv6 address taken on the link: its duplicate address check, then its
-# answer to the scanner's solicitation.
+# An IPv6 address taken on the link: its duplicate address check, its
+# announcement, then its answer to the scanner's solicitation.
 ip netns exec "$(testnet_scanner_ns)" sysctl -q -w net.ipv6.conf.eth0.disable_ipv6=0
-testnet_host_exec $net.40 sysctl -q -w net.ipv6.conf.eth0.disable_ipv6=0
+testnet_host_exec $net.40 sysctl -q -w net.ipv6.conf.eth0.disable_ipv6=0 net.ipv6.conf.eth0.ndisc_notify=1
 testnet_scanner_exec ip -6 addr add $six::1/64 dev eth0 nodad
 testnet_host_exec $net.40 ip -6 addr add $six::40/64 dev eth0
 sleep 2 # the duplicate address check
-testnet_scanner_exec ping -6 -c 1 -W 2 $six::40 >/dev/null 2>&1 || true
+testnet_scanner_exec /usr/bin/python3 -c '
+import socket, sys
+socket.socket(socket.AF_INET6, socket.SOCK_DGRAM).sendto(b"x", (sys.argv[1], 9))
+' $six::40
 wait_for "$work/out" "\"$six::40\"" 30 || true
 kill -TERM $pid
 status=0
