@@ -20,7 +20,8 @@ QDateTime toSecond(const QDateTime &when)
 
 } // namespace
 
-ListenRules::ListenRules(const QString &site, int maxEntries) : m_site(site), m_maxEntries(std::max(maxEntries, 1))
+ListenRules::ListenRules(const QString &site, int maxEntries)
+    : m_site(site), m_maxEntries(std::max(maxEntries, 1))
 {
 }
 
@@ -106,7 +107,8 @@ bool ListenRules::accepts(const HeardFrame &frame) const
                !address.isMulticast() && address != QHostAddress(QHostAddress::AnyIPv6);
     if (address.protocol() != QAbstractSocket::IPv4Protocol || address.toIPv4Address() == 0)
         return false;
-    return !m_range || (address.toIPv4Address() >= m_range->first && address.toIPv4Address() <= m_range->second);
+    return !m_range ||
+           (address.toIPv4Address() >= m_range->first && address.toIPv4Address() <= m_range->second);
 }
 
 ListenRules::Address &ListenRules::address(const QString &ip, const QDateTime &time)
@@ -139,7 +141,8 @@ void ListenRules::take(Address &state, const QString &mac, const QDateTime &time
 
 // Forgets the eighth least lately touched at once, so that a full map
 // costs one pass per many insertions rather than one per insertion.
-template <typename Map> void ListenRules::evict(Map &map)
+template <typename Map>
+void ListenRules::evict(Map &map)
 {
     const auto timeOf = [](const auto &value) {
         if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QDateTime>)
@@ -215,10 +218,9 @@ ListenRules::Outcome ListenRules::hear(const HeardFrame &frame)
         claimant->time = std::max(claimant->time, time);
     } else {
         if (state.claimants.size() >= MaxClaimants)
-            state.claimants.erase(std::min_element(state.claimants.begin(), state.claimants.end(),
-                                                   [](const Claimant &a, const Claimant &b) {
-                                                       return a.time < b.time;
-                                                   }));
+            state.claimants.erase(
+                std::min_element(state.claimants.begin(), state.claimants.end(),
+                                 [](const Claimant &a, const Claimant &b) { return a.time < b.time; }));
         state.claimants.append({mac, time});
     }
     const bool atOnce = state.claimants.size() > 1;
@@ -227,8 +229,10 @@ ListenRules::Outcome ListenRules::hear(const HeardFrame &frame)
         for (const Claimant &c : std::as_const(state.claimants))
             macs.append(c.mac);
         // One event while the same MACs go on claiming; another when one joins.
-        if (std::any_of(macs.cbegin(), macs.cend(), [&](const QString &m) { return !state.conflict.contains(m); })) {
-            ChangeEvent &conflict = outcome.events.emplace_back(event(ChangeEvent::Kind::IpConflict, ip, macs.first(), time));
+        if (std::any_of(macs.cbegin(), macs.cend(),
+                        [&](const QString &m) { return !state.conflict.contains(m); })) {
+            ChangeEvent &conflict =
+                outcome.events.emplace_back(event(ChangeEvent::Kind::IpConflict, ip, macs.first(), time));
             conflict.otherMac = macs.at(1);
             conflict.macs = macs;
         }

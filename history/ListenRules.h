@@ -109,7 +109,8 @@ private:
     ChangeEvent event(ChangeEvent::Kind kind, const QString &ip, const QString &mac,
                       const QDateTime &time) const;
     void findings(Address &state, const QString &ip, const QString &mac, Outcome &outcome);
-    template <typename Map> void evict(Map &map);
+    template <typename Map>
+    void evict(Map &map);
 
     QString m_site;
     qsizetype m_maxEntries;

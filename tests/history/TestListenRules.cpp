@@ -17,17 +17,16 @@ const QString B = QStringLiteral("00-0A-E4-00-00-0B");
 HeardFrame frameOf(const QString &text)
 {
     static const QHash<QString, HeardFrame::Kind> kinds{
-        {"req", HeardFrame::Kind::ArpRequest},
-        {"rep", HeardFrame::Kind::ArpReply},
-        {"probe", HeardFrame::Kind::ArpProbe},
-        {"ann", HeardFrame::Kind::ArpAnnouncement},
-        {"ns", HeardFrame::Kind::NeighbourSolicitation},
-        {"na", HeardFrame::Kind::NeighbourAdvertisement},
+        {"req", HeardFrame::Kind::ArpRequest},           {"rep", HeardFrame::Kind::ArpReply},
+        {"probe", HeardFrame::Kind::ArpProbe},           {"ann", HeardFrame::Kind::ArpAnnouncement},
+        {"ns", HeardFrame::Kind::NeighbourSolicitation}, {"na", HeardFrame::Kind::NeighbourAdvertisement},
         {"dad", HeardFrame::Kind::DuplicateAddressCheck}};
     const QStringList parts = text.split(QLatin1Char(' '));
     const QString mac = parts.value(2);
     return {kinds.value(parts.value(0)), parts.value(1),
-            mac == QLatin1String("A") ? A : mac == QLatin1String("B") ? B : mac,
+            mac == QLatin1String("A")   ? A
+            : mac == QLatin1String("B") ? B
+                                        : mac,
             Start.addSecs(parts.value(3).toInt())};
 }
 
@@ -45,7 +44,7 @@ QStringList summaries(const ListenRules::Outcome &outcome)
     }
     for (const ListenRules::Finding &f : outcome.findings) {
         const QString word = f.text.contains(QLatin1String("belongs")) ? QStringLiteral("ip-other-mac")
-                                                                        : QStringLiteral("ip-not-preset");
+                                                                       : QStringLiteral("ip-not-preset");
         lines.append(word + QLatin1Char(' ') + f.ip + QLatin1Char(' ') +
                      QString(f.mac).replace(A, QLatin1String("A")).replace(B, QLatin1String("B")));
     }
@@ -119,9 +118,14 @@ private Q_SLOTS:
                            "new-station fe80::20a:e4ff:fe00:b B"};
         QTest::newRow("refused: off the range, no station MAC, no address, not the frame's family")
             << QStringList{} << QStringList{}
-            << QStringList{"rep 198.18.6.1 A 0", "rep 198.18.5.12 01-00-5E-00-00-01 0",
-                           "rep 198.18.5.12 00-00-00-00-00-00 0", "rep 0.0.0.0 A 0", "na 198.18.5.12 A 0",
-                           "rep ff02::1 A 0", "dad ff02::1 A 0", "rep 198.18.5.1000 A 0"}
+            << QStringList{"rep 198.18.6.1 A 0",
+                           "rep 198.18.5.12 01-00-5E-00-00-01 0",
+                           "rep 198.18.5.12 00-00-00-00-00-00 0",
+                           "rep 0.0.0.0 A 0",
+                           "na 198.18.5.12 A 0",
+                           "rep ff02::1 A 0",
+                           "dad ff02::1 A 0",
+                           "rep 198.18.5.1000 A 0"}
             << QStringList{};
     }
 
