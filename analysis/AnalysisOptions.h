@@ -16,6 +16,7 @@ struct AnalysisOptions
     bool analyzeIp = true;            // Check3 "Analyze of IP"
     bool autoScan = true;             // Check4 "Auto Scan/Analyze every ... mins"
     bool clearBeforeAnalysis = false; // Check5 "Clear All Before Analysis"
+    bool listenBetweenScans = false;  // CheckListen "Listen between scans" of the automatic mode
     int mins = DefaultMinutes;        // Combo1, always one of offeredMinutes()
 
     // The entries of the minute box, in their order.

@@ -34,7 +34,8 @@ Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
     query.setForwardOnly(true);
     // A server has no rowid; ctid is where its row lies, the first one too.
     const QString statement =
-        QStringLiteral("SELECT check1, check2, check3, check4, check5, mins FROM T_set ORDER BY %1 LIMIT 1")
+        QStringLiteral(
+            "SELECT check1, check2, check3, check4, check5, mins, listen FROM T_set ORDER BY %1 LIMIT 1")
             .arg(QLatin1String(SqlEngine::isPostgres(connection.db()) ? "ctid" : "rowid"));
     if (const Result<> done = CheckedQuery::exec(query, statement); !done)
         return fail(CannotRead, done.error());
@@ -49,6 +50,7 @@ Result<AnalysisOptions> AnalysisOptionsStore::LoadAnalysisOptions() const
         read.analyzeIp = ticked(2);
         read.autoScan = ticked(3);
         read.clearBeforeAnalysis = ticked(4);
+        read.listenBetweenScans = ticked(6);
         bool ok = false;
         const int minutes = query.value(5).toInt(&ok);
         read.mins = ok && AnalysisOptions::isOfferedMinutes(minutes) ? minutes
@@ -70,22 +72,23 @@ Result<> AnalysisOptionsStore::SaveAnalysisOptions(const AnalysisOptions &option
     {
         const QVariantList values = {flag(options.displayNonResponded), flag(options.analyzeMac),
                                      flag(options.analyzeIp),           flag(options.autoScan),
-                                     flag(options.clearBeforeAnalysis), qint16(options.mins)};
+                                     flag(options.clearBeforeAnalysis), qint16(options.mins),
+                                     flag(options.listenBetweenScans)};
         QSqlQuery query(connection.db());
         // Update the first row; insert one when there is none.
         const QLatin1String row(SqlEngine::isPostgres(connection.db()) ? "ctid" : "rowid");
         Result<> done =
             CheckedQuery::exec(query,
                                QStringLiteral("UPDATE T_set SET check1 = ?, check2 = ?, check3 = ?, "
-                                              "check4 = ?, check5 = ?, mins = ? "
+                                              "check4 = ?, check5 = ?, mins = ?, listen = ? "
                                               "WHERE %1 = (SELECT MIN(%1) FROM T_set)")
                                    .arg(row),
                                values);
         if (done && query.numRowsAffected() < 1)
             done = CheckedQuery::exec(
                 query,
-                QStringLiteral(
-                    "INSERT INTO T_set (check1, check2, check3, check4, check5, mins) VALUES (?, ?, ?, ?, ?, ?)"),
+                QStringLiteral("INSERT INTO T_set (check1, check2, check3, check4, check5, mins, listen) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?)"),
                 values);
         if (!done)
             return fail(CannotSave, done.error());

@@ -12,16 +12,23 @@
 #include "cli/ScanOptions.h"
 #include "cli/SiteOption.h"
 #include "cli/TableOrJsonOption.h"
+#include "history/HistoryReader.h"
+#include "history/HistoryRecorder.h"
+#include "history/ListenSession.h"
+#include "history/ScanHistory.h"
 #include "lists/AnalysisListModel.h"
 #include "lists/RecordListModel.h"
 #include "lists/ScanListModel.h"
 #include "mail/DailyReport.h"
 #include "platform/StopSignals.h"
+#include "scan/LinkListener.h"
+#include "scan/OnLinkNetworks.h"
 #include "scan/ScanRun.h"
 #include "scan/VendorResolver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QNetworkInterface>
 #include <cstdio>
 
 namespace {
@@ -55,6 +62,11 @@ void addWatchOptions(QCommandLineParser &parser)
          QStringLiteral("Mail the daily report of the findings at the hour and minute of the stored\n"
                         "report settings (the flags below override them).")});
     ReportOptions::addTo(parser);
+    parser.addOption(
+        {QStringLiteral("listen"),
+         QStringLiteral("Between the scans, listen to the ARP and IPv6 neighbour discovery of the range's\n"
+                        "interface and print the change events and findings it shows as they come; the\n"
+                        "range must lie on one network of this host's interfaces.")});
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding or change event"));
     SiteOption::addForWriting(parser);
 }
@@ -66,7 +78,22 @@ struct WatchOptions
     std::optional<int> every;
     bool reporting = false;
     ReportSettings reportSettings;
+    QString listenInterface; // --listen: the interface of the range
 };
+
+// The interface a listener hears the whole range on, for --listen.
+Result<QString> listenInterfaceOf(const ScanRange &range)
+{
+    const OnLinkNetwork *network = OnLinkNetworks::ofThisHost().covering(range.first(), range.last());
+    const QString name = network ? QNetworkInterface::interfaceNameFromIndex(network->interfaceIndex)
+                                 : QString();
+    if (name.isEmpty())
+        return Failure{QStringLiteral(
+                           "--listen needs a range on one network of this host's interfaces; %1 to %2 "
+                           "is not.")
+                           .arg(range.addressText(0), range.addressText(range.count() - 1))};
+    return name;
+}
 
 // --every and the report options; the usage error's exit status when wrong.
 Result<WatchOptions> readEveryAndReport(const QCommandLineParser &parser, bool json)
@@ -99,6 +126,7 @@ private:
     void printFindings();
     void mailReports();
     void recordScans();
+    void listenBetweenScans();
     void stopOnSignals();
 
     const CommandLine &m_command;
@@ -116,6 +144,7 @@ private:
     bool m_historyLost = false; // a scan's history neither written nor kept: the exit status says so
     bool m_stopping = false;
     StopSignals m_signals;
+    std::unique_ptr<ListenSession> m_listening;
 };
 
 Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOptions &options)
@@ -138,6 +167,8 @@ Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOp
     printFindings();
     mailReports();
     recordScans();
+    if (!options.listenInterface.isEmpty())
+        listenBetweenScans();
     stopOnSignals();
 }
 
@@ -188,6 +219,64 @@ void Watch::recordScans()
                      });
 }
 
+void Watch::listenBetweenScans()
+{
+    const RecordStore &store = m_session.inputs().store();
+    const QString site = HistoryRecorder::siteOrDefault(m_session.site());
+    m_listening = std::make_unique<ListenSession>(site, [this, &store](const KeptScan &heard) {
+        const ScanHistory::Outcome outcome = ScanHistory::write(store, heard);
+        for (const QString &message : outcome.messages)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+        m_historyLost = m_historyLost || outcome.fate == ScanHistory::Outcome::Fate::Lost;
+    });
+    const ScanRange &range = m_session.scanOptions().range();
+    m_listening->rules().setRange(range.first(), range.last());
+    if (const Result<QList<HistoryEntry>> known = HistoryReader(store).entries({{}, {}, std::nullopt, site});
+        known)
+        m_listening->rules().seed(*known);
+    else
+        std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(known.error()));
+
+    QObject::connect(m_listening.get(), &ListenSession::changes, [this](const QList<ChangeEvent> &events) {
+        CompletedScan::printChanges(stdout, events, m_options.json);
+    });
+    QObject::connect(m_listening.get(), &ListenSession::findings,
+                     [this](const QList<ListenRules::Finding> &found) {
+                         const QDateTime now = QDateTime::currentDateTime();
+                         const AcknowledgedSet acknowledged = m_session.inputs().acknowledgements()(now);
+                         for (const ListenRules::Finding &finding : found)
+                             m_analysisList.appendEntry(
+                                 {Analyzer::dateTimeText(now), finding.text, finding.ip, finding.mac,
+                                  acknowledged.isAcknowledged(finding.ip, finding.mac, now)});
+                         if (!m_options.reporting)
+                             m_analysisList.clear();
+                     });
+    QObject::connect(m_listening.get(), &ListenSession::lost, [](const QString &message) {
+        std::fprintf(stderr, "netkestrel-cli watch: %s The scans go on.\n", qPrintable(message));
+    });
+    // The records as each step loaded them; the scan's pairs hold their
+    // addresses once it is recorded.
+    QObject::connect(&m_controller, &AutoScanController::stepStarted, [this] {
+        m_listening->rules().setRecords(ListenRules::recordMacs(m_records),
+                                        m_analyzer.options().checks.analyzeMac);
+        m_listening->scanStarted();
+    });
+    QObject::connect(&m_controller, &AutoScanController::stepFinished,
+                     [this](bool, const QString &completion, int) {
+                         m_listening->scanCompleted(completion.isEmpty() ? QList<ScanRow>()
+                                                                         : ScanHistory::rowsOf(m_scanList),
+                                                    QDateTime::currentDateTimeUtc());
+                     });
+
+    Result<std::unique_ptr<LinkListener>> opened = LinkListener::open(m_options.listenInterface);
+    if (!opened) {
+        std::fprintf(stderr, "netkestrel-cli watch: %s The scans go on without listening.\n",
+                     qPrintable(opened.error()));
+        return;
+    }
+    m_listening->listen(std::move(*opened));
+}
+
 void Watch::stopOnSignals()
 {
     QObject::connect(&m_signals, &StopSignals::stopRequested, &m_controller, [this](int count) {
@@ -208,6 +297,8 @@ int Watch::exec()
     m_controller.setAutoScan(true);
     m_controller.ArTimer_Timer();
     const int status = QCoreApplication::exec();
+    if (m_listening)
+        m_listening->stop(); // what was heard last goes into the history before the status is known
     return status == 0 && m_historyLost ? CommandLine::FailureStatus : status;
 }
 
@@ -231,9 +322,16 @@ int runWatchCommand(const QStringList &arguments)
         readEveryAndReport(parser, *format == TableOrJsonOption::Format::Json);
     if (!options)
         return command.usageError(options.error());
+    WatchOptions watchOptions = *options;
+    if (parser.isSet(QStringLiteral("listen"))) {
+        const Result<QString> interface = listenInterfaceOf(session.scanOptions().range());
+        if (!interface)
+            return command.usageError(interface.error());
+        watchOptions.listenInterface = *interface;
+    }
     if (const auto failed = session.open(command, parser))
         return *failed;
 
-    Watch watch(command, session, *options);
+    Watch watch(command, session, watchOptions);
     return watch.exec();
 }

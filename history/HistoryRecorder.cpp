@@ -106,30 +106,34 @@ QString lookupStatement(bool postgres)
 // the first and last sightings widen rather than follow the scan written
 // last. "WHERE true" keeps SQLite from reading the upsert's ON as a join
 // constraint.
+// A pair heard between scans counts no scan.
 // Values: site, now, now, the pairs.
-QString upsertStatement(bool postgres)
+QString upsertStatement(bool postgres, bool scanned = true)
 {
     return QStringLiteral(
                "INSERT INTO T_History (Site, IPAddress, MACAddress, FirstSeen, LastSeen, ScanCount, HostName, "
-               "Workgroup, Vendor) SELECT ?, e.value ->> 0, e.value ->> 1, ?, ?, 1, e.value ->> 2, "
+               "Workgroup, Vendor) SELECT ?, e.value ->> 0, e.value ->> 1, ?, ?, %4, e.value ->> 2, "
                "e.value ->> 3, e.value ->> 4 FROM %1 WHERE true "
                "ON CONFLICT (IPAddress, MACAddress, Site) DO UPDATE SET FirstSeen = %2(T_History.FirstSeen, "
                "excluded.FirstSeen), LastSeen = %3(T_History.LastSeen, excluded.LastSeen), "
-               "ScanCount = T_History.ScanCount + 1, "
+               "ScanCount = T_History.ScanCount + %4, "
                "HostName = COALESCE(NULLIF(excluded.HostName, ''), T_History.HostName), "
                "Workgroup = COALESCE(NULLIF(excluded.Workgroup, ''), T_History.Workgroup), "
                "Vendor = COALESCE(NULLIF(excluded.Vendor, ''), T_History.Vendor)")
         .arg(rowsOf(postgres), postgres ? QLatin1String("LEAST") : QLatin1String("min"),
-             postgres ? QLatin1String("GREATEST") : QLatin1String("max"));
+             postgres ? QLatin1String("GREATEST") : QLatin1String("max"),
+             scanned ? QLatin1String("1") : QLatin1String("0"));
 }
 
-// Values: site, now, the events.
+// Each event carries its own time: those heard between scans come from the
+// frames that showed them.
+// Values: site, the events.
 QString eventStatement(bool postgres)
 {
     return QStringLiteral(
                "INSERT INTO T_Change (Site, EventTime, Kind, IPAddress, MACAddress, OtherMAC, OtherTime, "
-               "HostName, MACList) SELECT ?, ?, e.value ->> 0, e.value ->> 1, e.value ->> 2, e.value ->> 3, "
-               "e.value ->> 4, e.value ->> 5, e.value ->> 6 FROM %1 WHERE true ON CONFLICT DO NOTHING")
+               "HostName, MACList) SELECT ?, e.value ->> 7, e.value ->> 0, e.value ->> 1, e.value ->> 2, "
+               "e.value ->> 3, e.value ->> 4, e.value ->> 5, e.value ->> 6 FROM %1 WHERE true ON CONFLICT DO NOTHING")
         .arg(rowsOf(postgres));
 }
 
@@ -168,7 +172,8 @@ QString eventsJsonOf(const QList<ChangeEvent> &events)
         appendJsonRow(json, {ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress,
                              e.otherMac.isEmpty() ? QString() : e.otherMac,
                              e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(), e.hostName,
-                             e.macs.isEmpty() ? QString() : e.macs.join(QLatin1Char(' '))});
+                             e.macs.isEmpty() ? QString() : e.macs.join(QLatin1Char(' ')),
+                             HistoryTime::text(e.time)});
     }
     json += QLatin1Char(']');
     return json;
@@ -224,11 +229,11 @@ Result<std::vector<ChangeRules::Sighting>> lookUp(RecordStoreSession &session, b
 }
 
 Result<> write(RecordStoreSession &session, bool postgres, const BoundScan &scan,
-               const QList<ChangeEvent> &events)
+               const QList<ChangeEvent> &events, bool scanned = true)
 {
     if (scan.pairCount > 0) {
         QSqlQuery query(session.db());
-        if (const Result<> written = CheckedQuery::exec(query, upsertStatement(postgres),
+        if (const Result<> written = CheckedQuery::exec(query, upsertStatement(postgres, scanned),
                                                         {scan.site, scan.now, scan.now, scan.pairsJson});
             !written)
             return written;
@@ -236,7 +241,7 @@ Result<> write(RecordStoreSession &session, bool postgres, const BoundScan &scan
     if (events.isEmpty())
         return {};
     QSqlQuery query(session.db());
-    return CheckedQuery::exec(query, eventStatement(postgres), {scan.site, scan.now, eventsJsonOf(events)});
+    return CheckedQuery::exec(query, eventStatement(postgres), {scan.site, eventsJsonOf(events)});
 }
 
 } // namespace
@@ -291,4 +296,32 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     if (const Result<> committed = session.commit(); !committed)
         return fail(committed.error());
     return events;
+}
+
+Result<QList<ChangeEvent>> HistoryRecorder::recordHeard(const QList<ScanRow> &rows,
+                                                        const QList<ChangeEvent> &events) const
+{
+    const auto fail = [this](const QString &detail) {
+        return Failure{QStringLiteral("The host history could not be updated (%1)\r\n%2")
+                           .arg(m_store.location(), detail)};
+    };
+    QDateTime now = m_clock().toUTC();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    const QList<ChangeRules::Pair> pairs = ChangeRules::pairsOf(rows);
+    const BoundScan heard{m_site, HistoryTime::text(now), {}, pairsJsonOf(pairs), pairs.size()};
+    QList<ChangeEvent> stored = events;
+    for (ChangeEvent &event : stored)
+        event.site = m_site;
+
+    RecordStoreSession session(m_store);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    const bool postgres = SqlEngine::isPostgres(session.db());
+    if (const Result<> begun = beginWrite(session, postgres); !begun)
+        return fail(begun.error());
+    if (const Result<> written = write(session, postgres, heard, stored, false); !written)
+        return fail(written.error());
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(committed.error());
+    return stored;
 }

@@ -51,6 +51,12 @@ public:
     // neighbour table, that table's MAC (ScanRun::neighbourMacs).
     Result<QList<ChangeEvent>> record(const QList<ScanRow> &rows,
                                       const QHash<QString, QString> &neighbourMacs = {}) const;
+    // Pairs heard between scans, last at the clock's time, and the events
+    // the listener gave for them (ListenRules), stored as given, under the
+    // recorder's site. The pairs' first and last sightings widen; they count
+    // no scan.
+    Result<QList<ChangeEvent>> recordHeard(const QList<ScanRow> &rows,
+                                           const QList<ChangeEvent> &events) const;
 
 private:
     const RecordStore &m_store;

@@ -93,6 +93,27 @@ Result<KeptScan> parse(const QJsonObject &object, const QString &expectedStore)
             return refuse("a neighbour is not two texts");
         scan.neighbourMacs.insert(pair->at(0), pair->at(1));
     }
+    scan.heard = object.value(QLatin1String("heard")).toBool();
+    const QJsonArray events = object.value(QLatin1String("events")).toArray();
+    if (events.size() > KeptScan::MaxRows)
+        return refuse("more events than a scan has");
+    for (const QJsonValue &value : events) {
+        const std::optional<QStringList> fields = texts(value, 7);
+        const std::optional<ChangeEvent::Kind> kind = fields ? ChangeEvent::kindFromWord(fields->at(0))
+                                                             : std::nullopt;
+        ChangeEvent event;
+        event.time = fields ? HistoryTime::fromText(fields->at(5)) : QDateTime();
+        if (!kind || !event.time.isValid())
+            return refuse("an event is not a kind and six texts");
+        event.kind = *kind;
+        event.site = scan.site;
+        event.ipAddress = fields->at(1);
+        event.macAddress = fields->at(2);
+        event.otherMac = fields->at(3);
+        event.otherTime = HistoryTime::fromText(fields->at(4));
+        event.hostName = fields->at(6);
+        scan.events.append(event);
+    }
     return scan;
 }
 
@@ -125,11 +146,20 @@ Result<> HistorySpool::keep(const KeptScan &scan) const
     QJsonArray neighbours;
     for (auto it = scan.neighbourMacs.cbegin(); it != scan.neighbourMacs.cend(); ++it)
         neighbours.append(textArray({it.key(), it.value()}));
-    const QJsonObject object{
+    QJsonArray events;
+    for (const ChangeEvent &e : scan.events)
+        events.append(textArray({ChangeEvent::kindWord(e.kind), e.ipAddress, e.macAddress, e.otherMac,
+                                 e.otherTime.isValid() ? HistoryTime::text(e.otherTime) : QString(),
+                                 HistoryTime::text(e.time), e.hostName}));
+    QJsonObject object{
         {QLatin1String("format"), Format},    {QLatin1String("version"), Version},
         {QLatin1String("store"), m_storeKey}, {QLatin1String("time"), HistoryTime::text(scan.time)},
         {QLatin1String("site"), scan.site},   {QLatin1String("absenceDays"), scan.absenceDays},
         {QLatin1String("rows"), rows},        {QLatin1String("neighbours"), neighbours}};
+    if (scan.heard) {
+        object.insert(QLatin1String("heard"), true);
+        object.insert(QLatin1String("events"), events);
+    }
 
     // The time orders the files; the process and a count keep two scans of
     // one second (or of two processes) apart.

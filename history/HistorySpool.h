@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "history/ChangeEvent.h"
 #include "lists/ScanRow.h"
 #include "platform/Result.h"
 
@@ -24,6 +25,11 @@ struct KeptScan
     int absenceDays = 0;
     QList<ScanRow> rows;
     QHash<QString, QString> neighbourMacs;
+    // Frames heard between scans rather than a scan: the rows are the pairs
+    // heard, last at time, and the events those the listener gave, stored as
+    // they are. A pair heard counts no scan.
+    bool heard = false;
+    QList<ChangeEvent> events;
 };
 
 // The scans whose history could not be written to a store, kept in the

@@ -21,6 +21,8 @@ Result<QList<ChangeEvent>> recordKept(const RecordStore &store, const KeptScan &
     HistoryRecorder recorder(store, [time = scan.time] { return time; });
     recorder.setSite(scan.site);
     recorder.setAbsenceDays(scan.absenceDays);
+    if (scan.heard)
+        return recorder.recordHeard(scan.rows, scan.events);
     return recorder.record(scan.rows, scan.neighbourMacs);
 }
 

@@ -69,6 +69,46 @@ QString paddedAddress(const QString &text)
     return parts.join(QLatin1Char('.'));
 }
 
+// 2001:2::a -> 2001:0002:0000:0000:0000:0000:0000:000a; empty for a text
+// that is no IPv6 address in hexadecimal groups.
+QString expandedIpv6(const QString &text)
+{
+    const QStringList halves = text.split(QLatin1String("::"));
+    if (halves.size() > 2)
+        return {};
+    const auto groupsOf = [](const QString &half) {
+        return half.isEmpty() ? QStringList() : half.split(QLatin1Char(':'));
+    };
+    QStringList groups = groupsOf(halves.at(0));
+    const QStringList tail = halves.size() == 2 ? groupsOf(halves.at(1)) : QStringList();
+    const qsizetype missing = 8 - groups.size() - tail.size();
+    if (missing < 0 || (halves.size() == 1 && missing != 0))
+        return {};
+    for (qsizetype n = 0; n < missing; ++n)
+        groups.append(QStringLiteral("0"));
+    groups += tail;
+    for (QString &group : groups) {
+        bool hex = false;
+        group.toUShort(&hex, 16);
+        if (!hex || group.size() > 4)
+            return {};
+        group = group.rightJustified(4, QLatin1Char('0')).toLower();
+    }
+    return groups.join(QLatin1Char(':'));
+}
+
+// IPv4 addresses (and any other text) first, then IPv6 ones, each in the
+// order of their numbers.
+QString addressKey(const QString &text)
+{
+    if (text.contains(QLatin1Char(':'))) {
+        const QString ipv6 = expandedIpv6(text.trimmed());
+        if (!ipv6.isEmpty())
+            return QLatin1String("6 ") + ipv6;
+    }
+    return QLatin1String("4 ") + paddedAddress(text);
+}
+
 } // namespace
 
 int CompareListItems(const QString &a, const QString &b, SortKind kind)
@@ -93,7 +133,7 @@ int CompareListItems(const QString &a, const QString &b, SortKind kind)
     case SortKind::ExactText:
         return sign(QString::compare(a, b, Qt::CaseSensitive));
     case SortKind::Address:
-        return sign(QString::compare(paddedAddress(a), paddedAddress(b), Qt::CaseInsensitive));
+        return sign(QString::compare(addressKey(a), addressKey(b), Qt::CaseInsensitive));
     case SortKind::Text:
     default:
         return sign(QString::compare(a, b, Qt::CaseInsensitive));

@@ -105,6 +105,18 @@ const char *const ConflictMacs[] = {
     "ALTER TABLE T_Change ADD COLUMN MACList TEXT",
 };
 
+// The automatic mode's "Listen between scans", beside its other options. A
+// file of an earlier version may lack T_set, which its first use made; a
+// server's store always has it (and would say so in a notice).
+const char *const ListenOption[] = {
+    "CREATE TABLE IF NOT EXISTS T_set (check1 SMALLINT, check2 SMALLINT, check3 SMALLINT, check4 SMALLINT, "
+    "check5 SMALLINT, mins SMALLINT)",
+    "ALTER TABLE T_set ADD COLUMN listen SMALLINT",
+};
+const char *const ListenOptionPostgres[] = {
+    "ALTER TABLE T_set ADD COLUMN listen SMALLINT",
+};
+
 // One migration: portable statements run on both engines, or, where the
 // engines have no common form, a list for each.
 struct Migration
@@ -125,6 +137,7 @@ struct Migration
 // Migration k (from 1) is Migrations[k - 1].
 const Migration Migrations[] = {
     {Version1, Version1Postgres}, HostHistory, Acknowledgements, Sites, ConflictMacs,
+    {ListenOption, ListenOptionPostgres},
 };
 
 // The one-row table that holds the version on a server, which has no

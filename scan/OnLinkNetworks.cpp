@@ -47,6 +47,15 @@ const OnLinkNetwork *OnLinkNetworks::find(quint32 address) const
     return nullptr;
 }
 
+const OnLinkNetwork *OnLinkNetworks::covering(quint32 first, quint32 last) const
+{
+    for (const OnLinkNetwork &network : m_networks) {
+        if ((first & network.mask) == network.network && (last & network.mask) == network.network)
+            return &network;
+    }
+    return nullptr;
+}
+
 bool OnLinkNetworks::touches(quint32 first, quint32 last) const
 {
     for (const OnLinkNetwork &network : m_networks) {

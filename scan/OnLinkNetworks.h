@@ -38,6 +38,9 @@ public:
     bool spans(quint32 address) const;
     // Our MAC when address is our own address on one of the networks.
     std::optional<QByteArray> ownHardware(quint32 address) const;
+    // The network that holds every address from first to last, or nullptr:
+    // the one link a listener hears the whole range on.
+    const OnLinkNetwork *covering(quint32 first, quint32 last) const;
 
     // Whether any address from first to last (inclusive) is on-link.
     bool touches(quint32 first, quint32 last) const;

@@ -70,6 +70,8 @@ public:
     // The run's answering addresses whose NetBIOS unit id differs from the
     // neighbour table's MAC, each with that table's MAC; cleared by start().
     const QHash<QString, QString> &neighbourMacs() const { return m_neighbourMacs; }
+    // The range of the run going or of the last one.
+    const std::optional<ScanRange> &range() const { return m_range; }
 
 Q_SIGNALS:
     void stateChanged(ScanRun::State state);

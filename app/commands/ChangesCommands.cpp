@@ -8,11 +8,14 @@
 #include "history/MacText.h"
 #include "history/ScanHistory.h"
 #include "records/RecordStore.h"
+#include "scan/LinkListener.h"
+#include "scan/OnLinkNetworks.h"
 #include "scan/ScanRun.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QNetworkInterface>
 
 #include <utility>
 
@@ -27,10 +30,15 @@ ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListMod
         connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
     }
     connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
+    connect(&scanRun, &ScanRun::stateChanged, this, [this](ScanRun::State state) {
+        if (m_listening && state != ScanRun::State::Idle)
+            m_listening->scanStarted();
+    });
 }
 
 ChangesCommands::~ChangesCommands()
 {
+    m_listening.reset(); // its last batch joins the histories being written
     m_writer.waitForDone();
 }
 
@@ -73,19 +81,81 @@ void ChangesCommands::showChanges()
 
 void ChangesCommands::scanFinished(const QString &completion)
 {
-    if (completion.isEmpty())
+    if (completion.isEmpty()) {
+        if (m_listening)
+            m_listening->scanCompleted({}, m_clock());
         return; // the run failed before its first host
+    }
     // The rows are copied now: the list starts over with the next scan. The
     // store is copied too, as the window may move to another database.
+    KeptScan scan = ScanHistory::completed(ScanHistory::rowsOf(m_scanList), m_scanRun.neighbourMacs(),
+                                           m_ownSite, m_clock);
+    if (m_listenWanted)
+        listenAfter(scan.rows);
     m_writer.run(
-        this,
-        [store = m_store, scan = ScanHistory::completed(ScanHistory::rowsOf(m_scanList),
-                                                        m_scanRun.neighbourMacs(), m_ownSite, m_clock)] {
-            return ScanHistory::write(store, scan);
-        },
+        this, [store = m_store, scan = std::move(scan)] { return ScanHistory::write(store, scan); },
         [this, generation = m_generation](const ScanHistory::Outcome &outcome) {
             recorded(generation, outcome);
         });
+}
+
+void ChangesCommands::setListening(bool on)
+{
+    m_listenWanted = on;
+    if (!on)
+        m_listening.reset();
+}
+
+void ChangesCommands::listenAfter(const QList<ScanRow> &rows)
+{
+    if (m_listening && m_listening->isListening()) {
+        m_listening->scanCompleted(rows, m_clock());
+        return;
+    }
+    m_listening.reset();
+    const std::optional<ScanRange> &range = m_scanRun.range();
+    const OnLinkNetwork *network =
+        range ? OnLinkNetworks::ofThisHost().covering(range->first(), range->last()) : nullptr;
+    if (!network) {
+        qWarning("Listening between scans needs a range on one network of this host's interfaces.");
+        return;
+    }
+    Result<std::unique_ptr<LinkListener>> opened =
+        LinkListener::open(QNetworkInterface::interfaceNameFromIndex(network->interfaceIndex));
+    if (!opened) {
+        qWarning("%s", qPrintable(opened.error()));
+        return;
+    }
+    const QString site = HistoryRecorder::siteOrDefault(m_ownSite);
+    m_listening = std::make_unique<ListenSession>(site, [this](const KeptScan &heard) {
+        // The events were listed when heard; only the messages are left.
+        m_writer.run(
+            this, [store = m_store, heard] { return ScanHistory::write(store, heard); },
+            [](const ScanHistory::Outcome &outcome) {
+                for (const QString &message : outcome.messages)
+                    qWarning("%s", qPrintable(message));
+            });
+    });
+    m_listening->rules().setRange(range->first(), range->last());
+    connect(m_listening.get(), &ListenSession::changes, this, [this](const QList<ChangeEvent> &events) {
+        if (m_loaded)
+            append(events);
+    });
+    connect(m_listening.get(), &ListenSession::lost, this,
+            [](const QString &message) { qWarning("%s", qPrintable(message)); });
+    m_listening->listen(std::move(*opened));
+    // The history as it stood, read after the scans still being written; the
+    // frames heard before it comes count against the scans alone.
+    m_writer.run(
+        this,
+        [store = m_store, site] {
+            return HistoryReader(store).entries({{}, {}, std::nullopt, site});
+        },
+        [this](const Result<QList<HistoryEntry>> &known) {
+            if (m_listening && known)
+                m_listening->rules().seed(*known);
+        });
+    m_listening->scanCompleted(rows, m_clock());
 }
 
 void ChangesCommands::read(int generation, const Result<QList<ChangeEvent>> &stored)

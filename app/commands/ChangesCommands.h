@@ -4,9 +4,12 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 #include "app/dialogs/FormChanges.h"
 #include "history/ChangeEvent.h"
 #include "history/HistoryTime.h"
+#include "history/ListenSession.h"
 #include "history/ScanHistory.h"
 #include "lists/ChangesListModel.h"
 #include "platform/Result.h"
@@ -64,12 +67,21 @@ public:
     // are listed.
     void waitForHistory();
 
+    // "Listen between scans" of the automatic mode: from the next completed
+    // scan on, the window hears its range's network between the scans and
+    // lists the events that shows at once; the pairs and events heard join
+    // the history in batches. A listener that is lost (or cannot start) is
+    // logged and tried again after the next scan. Off stops listening.
+    void setListening(bool on);
+    bool isListening() const { return m_listening && m_listening->isListening(); }
+
 private:
     void scanFinished(const QString &completion);
     void recorded(int generation, const ScanHistory::Outcome &outcome);
     void read(int generation, const Result<QList<ChangeEvent>> &stored);
     void append(const QList<ChangeEvent> &events);
     void offerSites();
+    void listenAfter(const QList<ScanRow> &rows);
 
     ScanRun &m_scanRun;
     ScanListModel &m_scanList;
@@ -78,8 +90,10 @@ private:
     HistoryTime::Clock m_clock = HistoryTime::systemClock();
     ChangesListModel m_changes;
     QList<ChangeEvent> m_events; // of every site, in the order they came
-    QString m_site;              // shown; empty: every site
-    QString m_ownSite;           // the scans'; empty: the host name
+    bool m_listenWanted = false;
+    std::unique_ptr<ListenSession> m_listening;
+    QString m_site;    // shown; empty: every site
+    QString m_ownSite; // the scans'; empty: the host name
     QPointer<FormChanges> m_form;
     bool m_loaded = false;
     bool m_reading = false;

@@ -24,6 +24,7 @@ OptionControls::OptionControls(OptionFrames *frames, AnalysisOptionsStore &store
 {
     for (int number : {1, 2, 3, 5})
         connect(frames->check(number), &QCheckBox::clicked, this, &OptionControls::save);
+    connect(frames->listenBox(), &QCheckBox::clicked, this, &OptionControls::save);
     // Read anew for every host: a change during a run counts from the next host.
     connect(frames->check(1), &QCheckBox::toggled, this, [this](bool on) { m_scanRun.setShowSilent(on); });
     // The analyzer follows Check2, Check3 and Check5 at once, so that the

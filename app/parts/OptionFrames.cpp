@@ -69,6 +69,12 @@ OptionFrames::OptionFrames(QWidget *parent) : QWidget(parent)
     autoScan->setMinimumHeight(m_minutes->sizeHint().height());
     autoScan->installEventFilter(this);
     analyzeLayout->addWidget(autoScan);
+    m_listen = new QCheckBox(QStringLiteral("Listen between scans"), analyzeFrame);
+    m_listen->setObjectName(QStringLiteral("CheckListen"));
+    m_listen->setToolTip(
+        QStringLiteral("While the automatic mode is on, hear who claims which address on the "
+                       "range's network between the scans and list the changes at once."));
+    analyzeLayout->addWidget(m_listen);
     m_checks.insert(2, makeCheck(2, "Analyze of MAC", analyzeFrame));
     m_checks.insert(3, makeCheck(3, "Analyze of IP", analyzeFrame));
     m_checks.insert(5, makeCheck(5, "Clear All Before Analysis", analyzeFrame));
@@ -118,6 +124,7 @@ AnalysisOptions OptionFrames::options() const
     options.analyzeIp = check(3)->isChecked();
     options.autoScan = check(4)->isChecked();
     options.clearBeforeAnalysis = check(5)->isChecked();
+    options.listenBetweenScans = m_listen->isChecked();
     options.mins = m_keptMinutes;
     return options;
 }
@@ -130,6 +137,7 @@ void OptionFrames::setOptions(const AnalysisOptions &options)
     check(3)->setChecked(options.analyzeIp);
     check(4)->setChecked(options.autoScan);
     check(5)->setChecked(options.clearBeforeAnalysis);
+    m_listen->setChecked(options.listenBetweenScans);
 }
 
 void OptionFrames::placeMinutesBox()

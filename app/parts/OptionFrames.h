@@ -28,6 +28,8 @@ public:
     ScanRangeEntry *rangeEntry() const { return m_range; }
     QCheckBox *check(int number) const { return m_checks.value(number); }
     QComboBox *minutes() const { return m_minutes; }
+    // "Listen between scans", an option of the automatic mode.
+    QCheckBox *listenBox() const { return m_listen; }
     QPushButton *button(const QString &name) const { return m_buttons.value(name); }
     // Shows a minute value in Combo1, as its entry when it is one.
     void showMinutes(int minutes);
@@ -48,6 +50,7 @@ private:
     ScanRangeEntry *m_range;
     QHash<int, QCheckBox *> m_checks;
     QComboBox *m_minutes;
+    QCheckBox *m_listen;
     int m_keptMinutes = AnalysisOptions::DefaultMinutes;
     QHash<QString, QPushButton *> m_buttons;
 };

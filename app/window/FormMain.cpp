@@ -204,6 +204,12 @@ void FormMain::installCommands()
     });
     m_optionControls =
         new OptionControls(m_frames, m_optionsStore, m_scanRun, m_analyzer, *m_autoScan, *m_prompt, this);
+    const auto listenAsTheBoxesSay = [this] {
+        m_changesCommands->setListening(m_frames->check(4)->isChecked() &&
+                                        m_frames->listenBox()->isChecked());
+    };
+    connect(m_frames->check(4), &QCheckBox::toggled, this, listenAsTheBoxesSay);
+    connect(m_frames->listenBox(), &QCheckBox::toggled, this, listenAsTheBoxesSay);
     m_settingsCommands =
         new SettingsCommands(*m_menus, m_autostart, m_ownCommand, m_autorunBox, *m_prompt, this);
     m_connectionCommands = new DatabaseConnectionCommands(

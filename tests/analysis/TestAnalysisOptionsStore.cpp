@@ -85,6 +85,7 @@ void TestAnalysisOptionsStore::roundTripKeepsOneRow()
     changed.analyzeIp = true;
     changed.autoScan = false;
     changed.clearBeforeAnalysis = true;
+    changed.listenBetweenScans = true;
     changed.mins = 1440;
     QVERIFY(store.SaveAnalysisOptions(changed));
     QCOMPARE(rowCount(), 1);
@@ -115,7 +116,9 @@ void TestAnalysisOptionsStore::storedMinutes()
     if (m_f->onServer() && stored.startsWith(QLatin1Char('\'')))
         QSKIP("a server keeps no text in a number column");
 
-    exec(QStringLiteral("INSERT INTO T_set VALUES (1, 0, 2, 1, 0, %1)").arg(stored));
+    exec(QStringLiteral(
+             "INSERT INTO T_set (check1, check2, check3, check4, check5, mins) VALUES (1, 0, 2, 1, 0, %1)")
+             .arg(stored));
     const Result<AnalysisOptions> loaded = AnalysisOptionsStore(*m_records).LoadAnalysisOptions();
     QVERIFY(loaded);
     const AnalysisOptions read = *loaded;

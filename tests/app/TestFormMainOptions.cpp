@@ -91,7 +91,11 @@ bool TestFormMainOptions::storeRow(int check4, int mins)
         QSqlQuery query(session.db());
         ok =
             query.exec(QStringLiteral("DELETE FROM T_set")) &&
-            query.exec(QStringLiteral("INSERT INTO T_set VALUES (0, 1, 1, %1, 0, %2)").arg(check4).arg(mins));
+            query.exec(
+                QStringLiteral(
+                    "INSERT INTO T_set (check1, check2, check3, check4, check5, mins) VALUES (0, 1, 1, %1, 0, %2)")
+                    .arg(check4)
+                    .arg(mins));
     }
     return ok;
 }

@@ -24,7 +24,7 @@ void TestOptionFrames::roundTrip_data()
     QTest::addColumn<int>("boxes"); // bit n-1: Check n
     QTest::addColumn<int>("mins");
     const QList<int> &offered = AnalysisOptions::offeredMinutes();
-    for (int boxes = 0; boxes < 32; ++boxes) {
+    for (int boxes = 0; boxes < 64; ++boxes) {
         const int mins = offered.at(boxes % offered.size());
         QTest::addRow("boxes %02x, %d mins", boxes, mins) << boxes << mins;
     }
@@ -40,12 +40,14 @@ void TestOptionFrames::roundTrip()
     options.analyzeIp = boxes & 4;
     options.autoScan = boxes & 8;
     options.clearBeforeAnalysis = boxes & 16;
+    options.listenBetweenScans = boxes & 32;
     options.mins = mins;
     OptionFrames frames;
     frames.setOptions(options);
     QCOMPARE(frames.options(), options);
     for (int number = 1; number <= 5; ++number)
         QCOMPARE(frames.check(number)->isChecked(), bool(boxes & (1 << (number - 1))));
+    QCOMPARE(frames.listenBox()->isChecked(), bool(boxes & 32));
     QCOMPARE(frames.minutes()->currentText(), QString::number(mins));
 }
 

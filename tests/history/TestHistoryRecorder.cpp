@@ -601,6 +601,42 @@ private Q_SLOTS:
         QCOMPARE(entries->at(0).lastSeen, at(4));
     }
 
+    // What was heard between scans goes through the spool like a scan's
+    // history: its events keep their own times, its pairs (IPv6 ones too)
+    // count no scan.
+    void heardPairsAndEventsAreKept()
+    {
+        KeptScan heard;
+        heard.heard = true;
+        heard.time = Now;
+        heard.site = QStringLiteral("lab");
+        heard.rows = rowsOf({"198.18.104.10 00-0A-E4-00-00-0A", "2001:2::10 00-0A-E4-00-00-0B"});
+        ChangeEvent &conflict = heard.events.emplace_back();
+        conflict.kind = ChangeEvent::Kind::IpConflict;
+        conflict.time = Now.addSecs(-2);
+        conflict.ipAddress = QStringLiteral("198.18.104.10");
+        conflict.macAddress = QStringLiteral("00-0A-E4-00-00-0A");
+        conflict.otherMac = QStringLiteral("00-0A-E4-00-00-0B");
+        QVERIFY(HistorySpool(*m_store).keep(heard).ok());
+
+        const ScanHistory::Outcome outcome = ScanHistory::write(
+            *m_store, ScanHistory::completed(rowsOf({"198.18.104.10 00-0A-E4-00-00-0A"}), {},
+                                             QStringLiteral("lab"), [] { return Now.addSecs(60); }));
+        QCOMPARE(outcome.keptWritten, 1);
+        QVERIFY(outcome.events.isEmpty());
+        const Result<QList<HistoryEntry>> entries = HistoryReader(*m_store).entries({});
+        QCOMPARE(entries->size(), 2);
+        QCOMPARE(entries->at(0).firstSeen, Now);
+        QCOMPARE(entries->at(0).scanCount, 1);
+        QCOMPARE(entries->at(1).ipAddress, QStringLiteral("2001:2::10"));
+        QCOMPARE(entries->at(1).scanCount, 0);
+        const Result<QList<ChangeEvent>> changes = HistoryReader(*m_store).changes();
+        QCOMPARE(summaries(*changes),
+                 QStringList{"ip-conflict 198.18.104.10 00-0A-E4-00-00-0A 00-0A-E4-00-00-0B"});
+        QCOMPARE(changes->at(0).time, Now.addSecs(-2));
+        QCOMPARE(changes->at(0).site, QStringLiteral("lab"));
+    }
+
     // Two large scans finish together while a record edit holds
     // its lock past that lock's wait: every history reported written is
     // there, on a server both are written at once, and on the file (where

@@ -78,6 +78,12 @@ void TestListSort::compare_data()
                                          << "10.10.0.1" << -1;
     QTest::newRow("address leading zeros") << SortKind::Address << "192.168.001.5"
                                            << "192.168.1.5" << 0;
+    QTest::newRow("IPv6 by its groups' numbers") << SortKind::Address << "2001:2::10"
+                                                 << "2001:2:0:0::9" << 1;
+    QTest::newRow("IPv6 equal in any spelling") << SortKind::Address << "2001:2::A"
+                                                << "2001:0002:0:0:0:0:0:a" << 0;
+    QTest::newRow("IPv4 before IPv6") << SortKind::Address << "198.18.5.1"
+                                      << "::1" << -1;
     QTest::newRow("unknown kind is text") << SortKind(42) << "abc"
                                           << "ABD" << -1;
 }
