@@ -136,7 +136,7 @@ struct Migration
 
 // Migration k (from 1) is Migrations[k - 1].
 const Migration Migrations[] = {
-    {Version1, Version1Postgres}, HostHistory, Acknowledgements, Sites, ConflictMacs,
+    {Version1, Version1Postgres},         HostHistory, Acknowledgements, Sites, ConflictMacs,
     {ListenOption, ListenOptionPostgres},
 };
 
