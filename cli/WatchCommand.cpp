@@ -8,6 +8,7 @@
 #include "cli/CompletedScan.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/FindingPrinter.h"
+#include "cli/NotifyOptions.h"
 #include "cli/ReportOptions.h"
 #include "cli/ScanOptions.h"
 #include "cli/SiteOption.h"
@@ -16,6 +17,8 @@
 #include "lists/RecordListModel.h"
 #include "lists/ScanListModel.h"
 #include "mail/DailyReport.h"
+#include "notify/Notifiers.h"
+#include "platform/ProcessProgramRunner.h"
 #include "platform/StopSignals.h"
 #include "scan/ScanRun.h"
 #include "scan/VendorResolver.h"
@@ -56,6 +59,7 @@ void addWatchOptions(QCommandLineParser &parser)
                         "report settings (the flags below override them).")});
     ReportOptions::addTo(parser);
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding or change event"));
+    NotifyOptions::addTo(parser);
     SiteOption::addForWriting(parser);
 }
 
@@ -66,6 +70,7 @@ struct WatchOptions
     std::optional<int> every;
     bool reporting = false;
     ReportSettings reportSettings;
+    NotifyOptions::Chosen notify;
 };
 
 // --every and the report options; the usage error's exit status when wrong.
@@ -84,6 +89,10 @@ Result<WatchOptions> readEveryAndReport(const QCommandLineParser &parser, bool j
     if (const Result<> applied = ReportOptions::apply(parser, &options.reportSettings); !applied)
         return Failure{applied.error()};
     options.reportSettings.isSend = options.reporting;
+    const Result<NotifyOptions::Chosen> notify = NotifyOptions::read(parser);
+    if (!notify)
+        return Failure{notify.error()};
+    options.notify = *notify;
     return options;
 }
 
@@ -97,6 +106,10 @@ public:
 
 private:
     void printFindings();
+    void notifyOutside();
+    // Prints the events and hands them to the notifiers: the one way out of
+    // every change event that watch reports.
+    void reportChanges(const QList<ChangeEvent> &events);
     void mailReports();
     void recordScans();
     void stopOnSignals();
@@ -113,6 +126,8 @@ private:
     AutoScanController m_controller;
     FindingPrinter m_printer;
     DailyReport m_report;
+    ProcessProgramRunner m_programs;
+    std::unique_ptr<Notifiers> m_notifiers;
     bool m_historyLost = false; // a scan's history neither written nor kept: the exit status says so
     bool m_stopping = false;
     StopSignals m_signals;
@@ -129,12 +144,14 @@ Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOp
       m_printer(m_analysisList, stdout,
                 options.json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
                 session.shownSite()),
-      m_report(m_analysisList, session.dataFolder())
+      m_report(m_analysisList, session.dataFolder()),
+      m_notifiers(NotifyOptions::make(options.notify, m_programs, session.dataFolder()))
 {
     QObject::connect(&m_run, &ScanRun::startFailed, &ConsolePrompt::print);
     session.scanOptions().configure(m_run, m_vendors);
     session.configure(m_analyzer);
     m_controller.setMinutes(options.every.value_or(session.inputs().stored().mins));
+    notifyOutside();
     printFindings();
     mailReports();
     recordScans();
@@ -144,7 +161,10 @@ Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOp
 void Watch::printFindings()
 {
     QObject::connect(&m_analysisList, &QAbstractItemModel::rowsInserted,
-                     [this](const QModelIndex &, int first, int last) { m_printer.printRows(first, last); });
+                     [this](const QModelIndex &, int first, int last) {
+                         for (const QJsonObject &finding : m_printer.printRows(first, last))
+                             m_notifiers->notify(finding);
+                     });
 
     // Records edited between two steps count from the next step on; when they
     // cannot be read, the step uses those it had.
@@ -152,6 +172,20 @@ void Watch::printFindings()
         if (const Result<> loaded = m_session.inputs().loadRecords(m_records); !loaded)
             std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loaded.error()));
     });
+}
+
+void Watch::notifyOutside()
+{
+    QObject::connect(m_notifiers.get(), &Notifiers::status, [](const QString &text) {
+        std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(text));
+    });
+}
+
+void Watch::reportChanges(const QList<ChangeEvent> &events)
+{
+    CompletedScan::printChanges(stdout, events, m_options.json);
+    for (const ChangeEvent &event : events)
+        m_notifiers->notify(JsonLines::changeEvent(event));
 }
 
 void Watch::mailReports()
@@ -177,7 +211,7 @@ void Watch::recordScans()
                              CompletedScan::Recorded recorded = CompletedScan::record(
                                  m_command, m_session.inputs().store(), m_scanList, m_run, m_session.site());
                              m_historyLost = m_historyLost || recorded.lost;
-                             CompletedScan::printChanges(stdout, recorded.events, m_options.json);
+                             reportChanges(recorded.events);
                          }
                          // Printed already; a watch that runs for months keeps no findings,
                          // or only those of the day's report.
