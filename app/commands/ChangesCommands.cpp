@@ -27,6 +27,11 @@ ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListMod
         connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
     }
     connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
+    // Asked at the start: by the end, the automatic step may be over already.
+    connect(&scanRun, &ScanRun::stateChanged, this, [this](ScanRun::State state) {
+        if (state == ScanRun::State::Running)
+            m_scanAutomatic = m_isAutomatic && m_isAutomatic();
+    });
 }
 
 ChangesCommands::~ChangesCommands()
@@ -83,8 +88,8 @@ void ChangesCommands::scanFinished(const QString &completion)
                                                         m_scanRun.neighbourMacs(), m_ownSite, m_clock)] {
             return ScanHistory::write(store, scan);
         },
-        [this, generation = m_generation](const ScanHistory::Outcome &outcome) {
-            recorded(generation, outcome);
+        [this, generation = m_generation, automatic = m_scanAutomatic](const ScanHistory::Outcome &outcome) {
+            recorded(generation, outcome, automatic);
         });
 }
 
@@ -104,10 +109,12 @@ void ChangesCommands::read(int generation, const Result<QList<ChangeEvent>> &sto
     offerSites();
 }
 
-void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome)
+void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome, bool automatic)
 {
     for (const QString &message : outcome.messages)
         qWarning("%s", qPrintable(message));
+    if (outcome.fate == ScanHistory::Outcome::Fate::Written && !outcome.events.isEmpty())
+        Q_EMIT eventsRecorded(outcome.events, automatic);
     // Before the window first opens, the stored events are read then. The
     // events of kept scans written now are in the store only: the window
     // lists them when it reads the store next.
