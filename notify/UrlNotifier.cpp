@@ -87,12 +87,18 @@ void UrlNotifier::answered()
         sendNext();
         return;
     }
-    retryLater(
-        code > 0 ? QStringLiteral("the receiver answered %1 %2")
-                       .arg(code)
-                       .arg(TerminalText::printable(
-                           reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().left(200)))
-                 : TerminalText::printable(reply->errorString()));
+    if (reply->error() == QNetworkReply::OperationCanceledError)
+        retryLater(QStringLiteral("no answer within %1 s, or one of more than %2 bytes")
+                       .arg(double(m_timing.requestLimit.count()) / 1000.0)
+                       .arg(MaxAnswerBytes));
+    else if (code > 0)
+        retryLater(
+            QStringLiteral("the receiver answered %1 %2")
+                .arg(code)
+                .arg(TerminalText::printable(
+                    reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().left(200))));
+    else
+        retryLater(TerminalText::printable(reply->errorString()));
 }
 
 void UrlNotifier::retryLater(const QString &why)

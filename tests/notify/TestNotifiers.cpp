@@ -14,10 +14,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr UrlNotifier::Timing Quick{50ms, 400ms, 5000ms};
+constexpr UrlNotifier::Timing Quick{50ms, 400ms, 1000ms};
 
 // An HTTP receiver on 127.0.0.1: answers each POST with the next of its
-// status codes (then 200) and keeps the bodies it was sent.
+// status codes (then 200; -1: no answer at all) and keeps the bodies it was sent.
 class Receiver : public QTcpServer
 {
 public:
@@ -44,6 +44,8 @@ private:
         bodies.append(request.mid(end + 4, length));
         contentTypes.append(request.mid(request.indexOf("Content-Type: ") + 14).split('\r').first());
         const int code = m_answers.isEmpty() ? 200 : m_answers.takeFirst();
+        if (code < 0)
+            return;
         socket->write(QByteArrayLiteral("HTTP/1.1 ") + QByteArray::number(code) +
                       " X\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         socket->disconnectFromHost();
@@ -83,6 +85,7 @@ void TestNotifiers::delivered_data()
     QTest::newRow("down, then up") << QList<int>{0} << false << 2 << 1;
     QTest::newRow("503 and 404 are tried again") << QList<int>{503, 404} << false << 4 << 2;
     QTest::newRow("a redirection is no delivery") << QList<int>{302} << false << 3 << 1;
+    QTest::newRow("no answer in time") << QList<int>{-1} << false << 3 << 1;
     QTest::newRow("down, restarted, then up") << QList<int>{0} << true << 2 << 1;
 }
 
