@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QList>
+
 #include <cstdio>
 
 #include "cli/JsonLines.h"
@@ -11,6 +14,7 @@ class AnalysisListModel;
 // finding. Flushes after each line, so that a script reading a pipe sees every
 // finding when it is made. In JSON, one object a finding (JsonLines::finding),
 // timed when it is printed and tagged with the site.
+// printRows returns those objects in either format, for the notifiers.
 class FindingPrinter
 {
 public:
@@ -23,7 +27,7 @@ public:
     {
     }
 
-    void printRows(int first, int last);
+    QList<QJsonObject> printRows(int first, int last);
 
 private:
     const AnalysisListModel &m_list;

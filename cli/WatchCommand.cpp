@@ -8,6 +8,7 @@
 #include "cli/CompletedScan.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/FindingPrinter.h"
+#include "cli/NotifyOptions.h"
 #include "cli/ReportOptions.h"
 #include "cli/ScanOptions.h"
 #include "cli/SiteOption.h"
@@ -20,6 +21,8 @@
 #include "lists/RecordListModel.h"
 #include "lists/ScanListModel.h"
 #include "mail/DailyReport.h"
+#include "notify/Notifiers.h"
+#include "platform/ProcessProgramRunner.h"
 #include "platform/StopSignals.h"
 #include "scan/LinkListener.h"
 #include "scan/OnLinkNetworks.h"
@@ -68,6 +71,7 @@ void addWatchOptions(QCommandLineParser &parser)
                         "interface and print the change events and findings it shows as they come; the\n"
                         "range must lie on one network of this host's interfaces.")});
     TableOrJsonOption::addFormat(parser, QStringLiteral("a finding or change event"));
+    NotifyOptions::addTo(parser);
     SiteOption::addForWriting(parser);
 }
 
@@ -79,6 +83,7 @@ struct WatchOptions
     bool reporting = false;
     ReportSettings reportSettings;
     QString listenInterface; // --listen: the interface of the range
+    NotifyOptions::Chosen notify;
 };
 
 // The interface a listener hears the whole range on, for --listen.
@@ -111,6 +116,10 @@ Result<WatchOptions> readEveryAndReport(const QCommandLineParser &parser, bool j
     if (const Result<> applied = ReportOptions::apply(parser, &options.reportSettings); !applied)
         return Failure{applied.error()};
     options.reportSettings.isSend = options.reporting;
+    const Result<NotifyOptions::Chosen> notify = NotifyOptions::read(parser);
+    if (!notify)
+        return Failure{notify.error()};
+    options.notify = *notify;
     return options;
 }
 
@@ -124,6 +133,10 @@ public:
 
 private:
     void printFindings();
+    void notifyOutside();
+    // Prints the events and hands them to the notifiers: the one way out of
+    // every change event that watch reports.
+    void reportChanges(const QList<ChangeEvent> &events);
     void mailReports();
     void recordScans();
     void listenBetweenScans();
@@ -141,6 +154,8 @@ private:
     AutoScanController m_controller;
     FindingPrinter m_printer;
     DailyReport m_report;
+    ProcessProgramRunner m_programs;
+    std::unique_ptr<Notifiers> m_notifiers;
     bool m_historyLost = false; // a scan's history neither written nor kept: the exit status says so
     bool m_stopping = false;
     StopSignals m_signals;
@@ -158,12 +173,14 @@ Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOp
       m_printer(m_analysisList, stdout,
                 options.json ? FindingPrinter::Format::Json : FindingPrinter::Format::Table,
                 session.shownSite()),
-      m_report(m_analysisList, session.dataFolder())
+      m_report(m_analysisList, session.dataFolder()),
+      m_notifiers(NotifyOptions::make(options.notify, m_programs, session.dataFolder()))
 {
     QObject::connect(&m_run, &ScanRun::startFailed, &ConsolePrompt::print);
     session.scanOptions().configure(m_run, m_vendors);
     session.configure(m_analyzer);
     m_controller.setMinutes(options.every.value_or(session.inputs().stored().mins));
+    notifyOutside();
     printFindings();
     mailReports();
     recordScans();
@@ -175,7 +192,10 @@ Watch::Watch(const CommandLine &command, AnalysisSession &session, const WatchOp
 void Watch::printFindings()
 {
     QObject::connect(&m_analysisList, &QAbstractItemModel::rowsInserted,
-                     [this](const QModelIndex &, int first, int last) { m_printer.printRows(first, last); });
+                     [this](const QModelIndex &, int first, int last) {
+                         for (const QJsonObject &finding : m_printer.printRows(first, last))
+                             m_notifiers->notify(finding);
+                     });
 
     // Records edited between two steps count from the next step on; when they
     // cannot be read, the step uses those it had.
@@ -183,6 +203,20 @@ void Watch::printFindings()
         if (const Result<> loaded = m_session.inputs().loadRecords(m_records); !loaded)
             std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(loaded.error()));
     });
+}
+
+void Watch::notifyOutside()
+{
+    QObject::connect(m_notifiers.get(), &Notifiers::status, [](const QString &text) {
+        std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(text));
+    });
+}
+
+void Watch::reportChanges(const QList<ChangeEvent> &events)
+{
+    CompletedScan::printChanges(stdout, events, m_options.json);
+    for (const ChangeEvent &event : events)
+        m_notifiers->notify(JsonLines::changeEvent(event));
 }
 
 void Watch::mailReports()
@@ -208,7 +242,7 @@ void Watch::recordScans()
                              CompletedScan::Recorded recorded = CompletedScan::record(
                                  m_command, m_session.inputs().store(), m_scanList, m_run, m_session.site());
                              m_historyLost = m_historyLost || recorded.lost;
-                             CompletedScan::printChanges(stdout, recorded.events, m_options.json);
+                             reportChanges(recorded.events);
                          }
                          // Printed already; a watch that runs for months keeps no findings,
                          // or only those of the day's report.
@@ -237,9 +271,8 @@ void Watch::listenBetweenScans()
     else
         std::fprintf(stderr, "netkestrel-cli watch: %s\n", qPrintable(known.error()));
 
-    QObject::connect(m_listening.get(), &ListenSession::changes, [this](const QList<ChangeEvent> &events) {
-        CompletedScan::printChanges(stdout, events, m_options.json);
-    });
+    QObject::connect(m_listening.get(), &ListenSession::changes,
+                     [this](const QList<ChangeEvent> &events) { reportChanges(events); });
     QObject::connect(m_listening.get(), &ListenSession::findings,
                      [this](const QList<ListenRules::Finding> &found) {
                          const QDateTime now = QDateTime::currentDateTime();

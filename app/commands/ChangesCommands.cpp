@@ -30,7 +30,10 @@ ChangesCommands::ChangesCommands(MainMenus &menus, ScanRun &scanRun, ScanListMod
         connect(action, &QAction::triggered, this, &ChangesCommands::showChanges);
     }
     connect(&scanRun, &ScanRun::finished, this, &ChangesCommands::scanFinished);
+    // Asked at the start: by the end, the automatic step may be over already.
     connect(&scanRun, &ScanRun::stateChanged, this, [this](ScanRun::State state) {
+        if (state == ScanRun::State::Running)
+            m_scanAutomatic = m_isAutomatic && m_isAutomatic();
         if (m_listening && state != ScanRun::State::Idle)
             m_listening->scanStarted();
     });
@@ -94,8 +97,8 @@ void ChangesCommands::scanFinished(const QString &completion)
         listenAfter(scan.rows);
     m_writer.run(
         this, [store = m_store, scan = std::move(scan)] { return ScanHistory::write(store, scan); },
-        [this, generation = m_generation](const ScanHistory::Outcome &outcome) {
-            recorded(generation, outcome);
+        [this, generation = m_generation, automatic = m_scanAutomatic](const ScanHistory::Outcome &outcome) {
+            recorded(generation, outcome, automatic);
         });
 }
 
@@ -140,6 +143,8 @@ void ChangesCommands::listenAfter(const QList<ScanRow> &rows)
     connect(m_listening.get(), &ListenSession::changes, this, [this](const QList<ChangeEvent> &events) {
         if (m_loaded)
             append(events);
+        // Heard between the automatic mode's scans: its tray notices too.
+        Q_EMIT eventsRecorded(events, true);
     });
     connect(m_listening.get(), &ListenSession::lost, this,
             [](const QString &message) { qWarning("%s", qPrintable(message)); });
@@ -174,10 +179,12 @@ void ChangesCommands::read(int generation, const Result<QList<ChangeEvent>> &sto
     offerSites();
 }
 
-void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome)
+void ChangesCommands::recorded(int generation, const ScanHistory::Outcome &outcome, bool automatic)
 {
     for (const QString &message : outcome.messages)
         qWarning("%s", qPrintable(message));
+    if (outcome.fate == ScanHistory::Outcome::Fate::Written && !outcome.events.isEmpty())
+        Q_EMIT eventsRecorded(outcome.events, automatic);
     // Before the window first opens, the stored events are read then. The
     // events of kept scans written now are in the store only: the window
     // lists them when it reads the store next.

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "app/dialogs/FormChanges.h"
@@ -66,6 +67,8 @@ public:
     // Returns when every completed scan is in the history and its events
     // are listed.
     void waitForHistory();
+    // Answers, when a scan starts, whether it is the automatic mode's own.
+    void setAutomatic(std::function<bool()> isAutomatic) { m_isAutomatic = std::move(isAutomatic); }
 
     // "Listen between scans" of the automatic mode: from the next completed
     // scan on, the window hears its range's network between the scans and
@@ -75,9 +78,14 @@ public:
     void setListening(bool on);
     bool isListening() const { return m_listening && m_listening->isListening(); }
 
+Q_SIGNALS:
+    // The events a completed scan wrote into the history; automatic: the
+    // scan was the automatic mode's.
+    void eventsRecorded(const QList<ChangeEvent> &events, bool automatic);
+
 private:
     void scanFinished(const QString &completion);
-    void recorded(int generation, const ScanHistory::Outcome &outcome);
+    void recorded(int generation, const ScanHistory::Outcome &outcome, bool automatic);
     void read(int generation, const Result<QList<ChangeEvent>> &stored);
     void append(const QList<ChangeEvent> &events);
     void offerSites();
@@ -88,6 +96,8 @@ private:
     const RecordStore &m_store;
     QWidget *m_window;
     HistoryTime::Clock m_clock = HistoryTime::systemClock();
+    std::function<bool()> m_isAutomatic;
+    bool m_scanAutomatic = false; // of the scan that runs or ran last
     ChangesListModel m_changes;
     QList<ChangeEvent> m_events; // of every site, in the order they came
     bool m_listenWanted = false;

@@ -41,6 +41,16 @@ QString TrayIcon::findingsText(int count)
                       : QStringLiteral("%1 new findings in the analysis list").arg(count);
 }
 
+QString TrayIcon::changesText(const QList<ChangeEvent> &events)
+{
+    if (events.isEmpty())
+        return QString();
+    return events.size() == 1 ? events.first().text()
+                              : QStringLiteral("%1 change events; the first: %2")
+                                    .arg(events.size())
+                                    .arg(events.first().text());
+}
+
 void TrayIcon::show()
 {
     if (!m_available)
@@ -57,6 +67,11 @@ void TrayIcon::showWelcome()
 void TrayIcon::showFindings(int count)
 {
     showBalloon(welcomeTitle(), findingsText(count));
+}
+
+void TrayIcon::showChanges(const QList<ChangeEvent> &events)
+{
+    showBalloon(welcomeTitle(), changesText(events));
 }
 
 void TrayIcon::showBalloon(const QString &title, const QString &text)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
+
+#include "history/ChangeEvent.h"
 
 class QIcon;
 class QMenu;
@@ -29,6 +32,9 @@ public:
     static QString welcomeText();
     // The balloon of an automatic step that added findings.
     static QString findingsText(int count);
+    // The balloon of change events: the event's own line, or the count
+    // and the first event's line.
+    static QString changesText(const QList<ChangeEvent> &events);
 
     bool isAvailable() const { return m_available; }
     QSystemTrayIcon *icon() const { return m_icon; }
@@ -39,6 +45,7 @@ public:
     void showWelcome();
     // Says that an automatic step added count findings to the analysis list.
     void showFindings(int count);
+    void showChanges(const QList<ChangeEvent> &events);
     void remove();
     // The text of the last balloon shown (empty when none was).
     QString lastMessage() const { return m_lastMessage; }

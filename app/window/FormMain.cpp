@@ -10,6 +10,7 @@
 #include "app/commands/AddToDatabaseCommand.h"
 #include "app/commands/AnalysisCommands.h"
 #include "app/commands/AnalysisExportCommands.h"
+#include "app/commands/ChangeNoticeCommands.h"
 #include "app/commands/ChangesCommands.h"
 #include "app/commands/DatabaseCommands.h"
 #include "app/commands/FindCommands.h"
@@ -222,6 +223,8 @@ void FormMain::installCommands()
     new ToolCommands(*m_menus, {m_scanList, m_recordList}, *m_prompt, *m_desktop, *m_runner, *m_workRunner,
                      m_options.wakeDestination, m_options.dataFolder, this);
     new AutoModeIndicators(*m_autoScan, this, m_tray, m_status, this);
+    m_changesCommands->setAutomatic([this] { return m_autoScan->isStepRunning(); });
+    new ChangeNoticeCommands(*m_menus, *m_changesCommands, m_tray, this);
 }
 
 void FormMain::loadDatabase()

@@ -1,9 +1,11 @@
 // The automatic mode as the main window shows it, offscreen: a manual scan
 // holds the automatic-scan timer and starts a new period at its end, the
 // status bar's panel tells when the next step comes, and a step that adds
-// findings while the window hides in the tray says so in a balloon. Scans
+// findings while the window hides in the tray says so in a balloon, as does
+// one whose scan gives change events of the kinds ticked for it. Scans
 // use a scripted host source (nothing is sent), and every test switches the
 // mode off before it ends; the periods are long enough that no step fires.
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,8 @@
 #include <memory>
 
 #include "../scan/FakeHostSource.h"
+#include "app/commands/ChangeNoticeCommands.h"
+#include "app/commands/ChangesCommands.h"
 #include "app/parts/AutoModeIndicators.h"
 #include "app/parts/StatusBarPanels.h"
 #include "app/parts/TrayIcon.h"
@@ -40,6 +44,8 @@ private Q_SLOTS:
     void statusBarShowsTheNextStep();
     void findingsBalloon_data();
     void findingsBalloon();
+    void changeNotice_data();
+    void changeNotice();
 
 private:
     void make(bool tray = false);
@@ -223,6 +229,48 @@ void TestFormMainAutoMode::findingsBalloon()
     } else {
         QCOMPARE(m_window->tray()->lastMessage(), before);
     }
+}
+
+void TestFormMainAutoMode::changeNotice_data()
+{
+    QTest::addColumn<bool>("automatic");
+    QTest::addColumn<bool>("tickNewStation"); // in the menu; not among the kinds ticked at first
+    QTest::addColumn<bool>("notice");
+    QTest::newRow("automatic scan, new-station ticked") << true << true << true;
+    QTest::newRow("automatic scan, the first kinds") << true << false << false;
+    QTest::newRow("manual scan, new-station ticked") << false << true << false;
+}
+
+void TestFormMainAutoMode::changeNotice()
+{
+    QFETCH(bool, automatic);
+    QFETCH(bool, tickNewStation);
+    QFETCH(bool, notice);
+    make(true);
+    useFakeHosts(2); // two new stations
+    m_window->startUp(true);
+    QAction *tick =
+        child<QAction>(qPrintable(ChangeNoticeCommands::actionName(ChangeEvent::Kind::NewStation)));
+    QVERIFY(tick && !tick->isChecked());
+    QVERIFY(child<QAction>(qPrintable(ChangeNoticeCommands::actionName(ChangeEvent::Kind::IpConflict)))
+                ->isChecked());
+    if (tickNewStation)
+        tick->trigger();
+    QCOMPARE(ChangeNoticeCommands::storedKinds().contains(ChangeEvent::Kind::NewStation), tickNewStation);
+
+    QSignalSpy finished(&m_window->scanRun(), &ScanRun::finished);
+    if (automatic) {
+        autoScan().setMinutes(1440);
+        autoScan().setAutoScan(true);
+        autoScan().ArTimer_Timer();
+    } else {
+        child<QPushButton>("CmdStar")->click();
+    }
+    QVERIFY(finished.wait(5000));
+    m_window->changesCommands()->waitForHistory();
+    const QString shown = m_window->tray()->lastMessage();
+    QVERIFY2(shown.startsWith(QLatin1String("2 change events; the first: New station")) == notice,
+             qPrintable(shown));
 }
 
 QTEST_MAIN(TestFormMainAutoMode)

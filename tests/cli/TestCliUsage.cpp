@@ -67,6 +67,15 @@ void TestCliUsage::refused_data()
     QTest::newRow("watch: with --from")
         << QStringList{"watch", "--range", "198.18.7.0/24", "--from", "198.18.7.1", "--to", "198.18.7.2"}
         << both;
+    const QStringList watch{"watch", "--range", "198.18.7.0/30"};
+    QTest::newRow("watch: ftp notify url") << watch + QStringList{"--notify-url", "ftp://198.18.7.9/in"}
+                                           << "--notify-url takes an http:// or https:// address, not "
+                                              "\"ftp://198.18.7.9/in\".";
+    QTest::newRow("watch: unknown notify kind")
+        << watch + QStringList{"--notify-kinds", "ip-conflict,new-host"}
+        << "--notify-kinds: \"new-host\" is no kind; the kinds are new-station, mac-changed, returned, "
+           "nbstat-mac-mismatch, randomised-mac, ip-conflict, flip-flop, ip-not-preset, ip-other-mac, "
+           "mac-not-recorded, mac-other-ip.";
 }
 
 void TestCliUsage::refused()
