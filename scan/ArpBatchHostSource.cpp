@@ -82,7 +82,9 @@ void ArpBatchHostSource::deliverIfSettled()
         return;
     const quint32 index = *m_asked;
     const quint32 address = range().first() + index;
-    if (!m_macs.contains(address) && !m_sweep->isSettled(address)) {
+    // An answered host waits out its time too: a second MAC that answers
+    // for the address is a conflict to report.
+    if (!m_sweep->isSettled(address)) {
         if (!m_settleTimer.isActive())
             m_settleTimer.start();
         return;

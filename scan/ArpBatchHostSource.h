@@ -15,8 +15,9 @@ class ArpSweep;
 // The fast pacing of the ARP method over an on-link range: one batch sweep
 // (ArpSweep) asks every address once as a paced stream, and one receiver
 // collects every reply, instead of one waiting worker per host. A host is
-// handed out as soon as it is settled: answered, or asked longer ago than
-// the ARP time-out. So the rows follow the stream a time-out behind, and
+// handed out once it is settled: asked longer ago than the ARP time-out, so
+// that every MAC that answers for it is heard. The rows follow the stream a
+// time-out behind (the last host ends the sweep either way), and
 // Pause and Stop act between hosts as they always do. The default pacing
 // keeps the resolver library (ArpHostSource, ArpBlocksHostSource).
 //

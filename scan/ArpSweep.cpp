@@ -196,7 +196,7 @@ qint64 ArpSweep::positionOf(quint32 address) const
 
 bool ArpSweep::isSettled(quint32 address) const
 {
-    if (m_finished || m_macs.contains(address))
+    if (m_finished)
         return true;
     const qint64 position = positionOf(address);
     if (position < 0)

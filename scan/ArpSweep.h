@@ -57,9 +57,9 @@ public:
     void stop();
     bool throughHelper() const { return m_helper != nullptr; }
 
-    // Whether address is settled: answered, never to be asked (it is in no
-    // segment), or its wait is over and no reply can count any more. Once
-    // settled it stays so. Through the helper, the wait of a segment is over
+    // Whether address is settled: never to be asked (it is in no segment),
+    // or its wait is over and no further reply (a second MAC) can count any
+    // more. Once settled it stays so. Through the helper, the wait of a segment is over
     // when the helper says the segment is done.
     bool isSettled(quint32 address) const;
     // Reads the replies that have arrived so far, before isSettled() is
