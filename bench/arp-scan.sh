@@ -6,8 +6,8 @@
 # a 50 ms final wait, and fast as an ordinary user whose only capability is
 # that of netkestrel-arp (the helper's path). Prints run times, medians, hosts
 # found and the ratios to the tuned arp-scan, then where the time of one fast
-# scan goes (system calls timed by strace, and the CLI's own trace lines when
-# it writes any under NETKESTREL_TRACE).
+# scan goes (system calls timed by strace, and the CLI's own phase marks
+# under NETKESTREL_TIMING).
 #   bench/arp-scan.sh [--where] [BUILD_BIN_DIR]   (root; builds nothing;
 #                                                 --where: only the last part)
 set -euo pipefail
@@ -16,6 +16,7 @@ export NETKESTREL_SOURCE_DIR=${NETKESTREL_SOURCE_DIR:-$(dirname "$here")}
 where_only=0
 [ "${1:-}" = --where ] && { where_only=1; shift; }
 bin=${1:-${NETKESTREL_BIN_DIR:-$NETKESTREL_SOURCE_DIR/build/bin}}
+[ -d "$bin" ] && bin=$(cd "$bin" && pwd) # the scripts change folder
 source "$NETKESTREL_SOURCE_DIR/tests/net/testnet.sh"
 testnet_require_root
 for tool in arp-scan strace; do
@@ -64,11 +65,13 @@ where() {
     echo "  system calls by time spent (strace -c):"
     sed -n '3,10p' "$bench_dir/summary" | sed 's/^/    /'
     testnet_flush_neighbours
-    NETKESTREL_TRACE=1 testnet_scanner_exec "${cli[@]}" --pace-ms 0 2>"$bench_dir/own" >/dev/null || true
-    if grep -vq '^Scan Complete' "$bench_dir/own"; then
-        echo "  the CLI's own trace (NETKESTREL_TRACE=1):"
-        grep -v '^Scan Complete' "$bench_dir/own" | head -n 40 | sed 's/^/    /'
-    fi
+    for wait in 300 50; do
+        testnet_flush_neighbours
+        testnet_scanner_exec env NETKESTREL_TIMING=1 "${cli[@]}" --pace-ms 0 --arp-timeout-ms $wait \
+            2>"$bench_dir/own" >/dev/null || true
+        echo "  the CLI's own phase marks, ms since main (NETKESTREL_TIMING=1, --arp-timeout-ms $wait):"
+        grep '^timing ' "$bench_dir/own" | sed 's/^timing /    /'
+    done
 }
 if ((where_only)); then
     where
@@ -89,8 +92,11 @@ for ((round = 1; round <= runs; round++)); do
     bench_run netkestrel-fast-50ms "${cli[@]}" --pace-ms 0 --arp-timeout-ms 50
     bench_run netkestrel-helper "${testnet_as_user[@]}" "$bench_dir/user/bin/netkestrel-cli" scan --range $net.0/24 \
         --format kst --pace-ms 0
+    bench_run netkestrel-helper-50ms "${testnet_as_user[@]}" "$bench_dir/user/bin/netkestrel-cli" scan \
+        --range $net.0/24 --format kst --pace-ms 0 --arp-timeout-ms 50
 done
 
 bench_table "$net.0/24, ${#live[@]} live hosts, $runs runs each; arp-scan tuned: $bench_tuned" arp-scan-tuned \
-    arp-scan arp-scan-tuned netkestrel-default netkestrel-fast netkestrel-fast-50ms netkestrel-helper
+    arp-scan arp-scan-tuned netkestrel-default netkestrel-fast netkestrel-fast-50ms netkestrel-helper \
+    netkestrel-helper-50ms
 where

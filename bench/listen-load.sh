@@ -9,17 +9,20 @@
 # first, peak and last RSS (goal: flat).
 #   NETKESTREL_BIN_DIR=build/bin bench/listen-load.sh
 # LISTEN_COMMAND is the process measured, its first word a program of the
-# build folder, "IFNAME" replaced by the listening interface (default: the
-# test driver listen_probe; the program's own is "netkestrel-cli watch
-# --listen IFNAME ..."). Root; everything runs in the test's own namespaces.
+# build folder, "IFNAME" replaced by the listening interface and "DATADIR" by
+# a data folder of the run's own (default: netkestrel-cli watch --listen over
+# the test network, a scan an hour; the test driver listen_probe measures the
+# listener alone). Root; everything runs in the test's own namespaces.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 export NETKESTREL_SOURCE_DIR=${NETKESTREL_SOURCE_DIR:-$here}
 source "$here/tests/net/testnet.sh"
 testnet_require_root
 bin=${NETKESTREL_BIN_DIR:-$here/build/bin}
+[ -d "$bin" ] && bin=$(cd "$bin" && pwd) # the scripts change folder
 rate=${RATE:-10000} seconds=${FLOOD_SECONDS:-60} fixed=${FIXED:-50} new=${NEW:-10}
-command=${LISTEN_COMMAND:-"listen_probe IFNAME $((seconds + 30))"}
+net=198.18.14
+command=${LISTEN_COMMAND:-"netkestrel-cli watch --listen --range $net.0/24 --pace-ms 0 --every 60 --format json --data-dir DATADIR"}
 program=${command%% *}
 for file in netkestrel-arp "$program"; do
     [ -x "$bin/$file" ] || { echo "listen-load: $bin/$file not built" >&2; exit 1; }
@@ -27,19 +30,21 @@ done
 work=$(mktemp -d)
 trap 'testnet_destroy; rm -rf "$work"' EXIT INT TERM
 
-net=198.18.14
 testnet_create $net.1/24
 testnet_add_host $net.2 02:0a:e4:00:0e:02
 chmod 755 "$work" && testnet_user_copies "$bin" "$work/user"
 cp "$bin/$program" "$work/user/bin/" 2>/dev/null || true
+mkdir -m 777 "$work/data"
+command=${command//DATADIR/$work/data}
 read -ra words <<<"${command//IFNAME/eth0}"
 ip netns exec "$(testnet_scanner_ns)" "${testnet_as_user[@]}" "$work/user/bin/${words[0]}" "${words[@]:1}" \
     >"$work/out" 2>&1 &
 listener=$!
 testnet_track_pid $listener
 helper=""
+sleep 2 # a first scan's own helper has ended by then: the one left listens
 for _ in $(seq 100); do
-    helper=$(pgrep -P $listener -x netkestrel-arp || true)
+    helper=$(pgrep -n -P $listener -x netkestrel-arp || true)
     [ -n "$helper" ] && break
     sleep 0.1
 done

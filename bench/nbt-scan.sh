@@ -11,6 +11,7 @@ source "$here/tests/net/testnet.sh"
 testnet_require_root
 command -v nbtscan >/dev/null || { echo "nbt-scan: nbtscan missing (scripts/install-deps.sh)" >&2; exit 77; }
 cli=${NETKESTREL_BIN_DIR:-$here/build/bin}/netkestrel-cli
+cli=$(realpath -m "$cli") # the script changes folder
 [ -x "$cli" ] || { echo "nbt-scan: $cli not built" >&2; exit 1; }
 runs=${RUNS:-3}
 work=$(mktemp -d)

@@ -19,6 +19,7 @@ for tool in nbtscan arp-scan nmbd; do
     command -v $tool >/dev/null || { echo "sweep16: $tool missing (scripts/install-deps.sh)" >&2; exit 77; }
 done
 bin=${NETKESTREL_BIN_DIR:-$NETKESTREL_SOURCE_DIR/build/bin}
+[ -d "$bin" ] && bin=$(cd "$bin" && pwd) # the scripts change folder
 [ -x "$bin/netkestrel-cli" ] || { echo "sweep16: $bin/netkestrel-cli not built" >&2; exit 1; }
 runs=${RUNS:-3}
 

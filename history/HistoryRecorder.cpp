@@ -244,7 +244,20 @@ Result<> write(RecordStoreSession &session, bool postgres, const BoundScan &scan
     return CheckedQuery::exec(query, eventStatement(postgres), {scan.site, eventsJsonOf(events)});
 }
 
+// The history keeps whole seconds.
+QDateTime toWholeSeconds(QDateTime time)
+{
+    time.setTime(QTime(time.time().hour(), time.time().minute(), time.time().second()));
+    return time;
+}
+
 } // namespace
+
+Failure HistoryRecorder::fail(const QString &detail) const
+{
+    return Failure{
+        QStringLiteral("The host history could not be updated (%1)\r\n%2").arg(m_store.location(), detail)};
+}
 
 HistoryRecorder::HistoryRecorder(const RecordStore &store, HistoryTime::Clock clock)
     : m_store(store), m_clock(std::move(clock)), m_site(defaultSite())
@@ -269,13 +282,7 @@ void HistoryRecorder::setSite(const QString &site)
 Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
                                                    const QHash<QString, QString> &neighbourMacs) const
 {
-    const auto fail = [this](const QString &detail) {
-        return Failure{QStringLiteral("The host history could not be updated (%1)\r\n%2")
-                           .arg(m_store.location(), detail)};
-    };
-
-    QDateTime now = m_clock().toUTC();
-    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    const QDateTime now = toWholeSeconds(m_clock().toUTC());
     const QList<ChangeRules::Pair> pairs = ChangeRules::pairsOf(rows);
     const BoundScan scan{m_site, HistoryTime::text(now), HistoryTime::text(now.addDays(-m_absenceDays)),
                          pairsJsonOf(pairs), pairs.size()};
@@ -301,12 +308,7 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
 Result<QList<ChangeEvent>> HistoryRecorder::recordHeard(const QList<ScanRow> &rows,
                                                         const QList<ChangeEvent> &events) const
 {
-    const auto fail = [this](const QString &detail) {
-        return Failure{QStringLiteral("The host history could not be updated (%1)\r\n%2")
-                           .arg(m_store.location(), detail)};
-    };
-    QDateTime now = m_clock().toUTC();
-    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    const QDateTime now = toWholeSeconds(m_clock().toUTC());
     const QList<ChangeRules::Pair> pairs = ChangeRules::pairsOf(rows);
     const BoundScan heard{m_site, HistoryTime::text(now), {}, pairsJsonOf(pairs), pairs.size()};
     QList<ChangeEvent> stored = events;

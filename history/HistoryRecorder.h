@@ -59,6 +59,9 @@ public:
                                            const QList<ChangeEvent> &events) const;
 
 private:
+    // "The host history could not be updated" with the store and detail.
+    Failure fail(const QString &detail) const;
+
     const RecordStore &m_store;
     HistoryTime::Clock m_clock;
     QString m_site;
