@@ -89,7 +89,9 @@ struct WatchOptions
 // The interface a listener hears the whole range on, for --listen.
 Result<QString> listenInterfaceOf(const ScanRange &range)
 {
-    const OnLinkNetwork *network = OnLinkNetworks::ofThisHost().covering(range.first(), range.last());
+    // Kept while the network found in them is read.
+    const OnLinkNetworks networks = OnLinkNetworks::ofThisHost();
+    const OnLinkNetwork *network = networks.covering(range.first(), range.last());
     const QString name = network ? QNetworkInterface::interfaceNameFromIndex(network->interfaceIndex)
                                  : QString();
     if (name.isEmpty())

@@ -117,8 +117,9 @@ void ChangesCommands::listenAfter(const QList<ScanRow> &rows)
     }
     m_listening.reset();
     const std::optional<ScanRange> &range = m_scanRun.range();
-    const OnLinkNetwork *network =
-        range ? OnLinkNetworks::ofThisHost().covering(range->first(), range->last()) : nullptr;
+    // Kept while the network found in them is read.
+    const OnLinkNetworks networks = OnLinkNetworks::ofThisHost();
+    const OnLinkNetwork *network = range ? networks.covering(range->first(), range->last()) : nullptr;
     if (!network) {
         qWarning("Listening between scans needs a range on one network of this host's interfaces.");
         return;
