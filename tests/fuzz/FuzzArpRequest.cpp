@@ -16,7 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (line.size() > arpproto::maxLineBytes || line.find('\n') != std::string::npos)
             std::abort();
         arpproto::Request request;
-        if (arpproto::parseRequest(line, request) == arpproto::Refusal::None) {
+        if (arpproto::parseRequest(line, request) == arpproto::Refusal::None &&
+            request.kind == arpproto::Kind::Listen) {
+            // A listen names an interface and nothing else; what the engine
+            // writes for it reads back as the same request.
+            std::string again = arpclient::listenLine(request.id, request.interfaceName);
+            again.pop_back();
+            arpproto::Request reread;
+            if (request.id == 0 || !request.addresses.empty() || request.interfaceName.size() > 15 ||
+                arpproto::parseRequest(again, reread) != arpproto::Refusal::None || reread.id != request.id ||
+                reread.interfaceName != request.interfaceName || reread.kind != arpproto::Kind::Listen)
+                std::abort();
+        } else if (arpproto::parseRequest(line, request) == arpproto::Refusal::None) {
             const auto &a = request.addresses;
             if (request.id == 0 || a.empty() || a.size() > arpproto::maxAddresses ||
                 request.interfaceName.size() > 15 ||
