@@ -12,7 +12,6 @@
 
 #include "mac/NeighbourBudget.h"
 #include "platform/Prompt.h"
-#include "scan/ArpBatchHostSource.h"
 #include "scan/ArpSweep.h"
 #include "scan/NeighbourTable.h"
 #include "scan/NodeStatusMessage.h"
@@ -80,7 +79,7 @@ void UdpHostSource::startSweep()
     }
     connect(m_sweep.get(), &ArpSweep::answered, this, [this](quint32 address) { arpAnswered(address); });
     connect(m_sweep.get(), &ArpSweep::finished, this, &UdpHostSource::sweepFinished);
-    m_sweep->start(std::move(segments), ArpBatchHostSource::FastestPacingUs, pacing().arpTimeoutMs);
+    m_sweep->start(std::move(segments), SweepPacingUs, pacing().arpTimeoutMs);
 }
 
 bool UdpHostSource::openSocket()
