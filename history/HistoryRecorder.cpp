@@ -244,6 +244,29 @@ Result<> write(RecordStoreSession &session, bool postgres, const BoundScan &scan
     return CheckedQuery::exec(query, eventStatement(postgres), {scan.site, eventsJsonOf(events)});
 }
 
+// One write of the history: the session, its transaction, the events that
+// eventsOf finds inside it (it may read the store first), the pairs and the
+// events, the commit. fail turns a step's error into the caller's message.
+template <typename EventsOf, typename Fail>
+Result<QList<ChangeEvent>> writeInOneTransaction(const RecordStore &store, const BoundScan &scan,
+                                                 bool scanned, EventsOf eventsOf, Fail fail)
+{
+    RecordStoreSession session(store);
+    if (!session.isOpen())
+        return Failure{session.error()};
+    const bool postgres = SqlEngine::isPostgres(session.db());
+    if (const Result<> begun = beginWrite(session, postgres); !begun)
+        return fail(begun.error());
+    const Result<QList<ChangeEvent>> events = eventsOf(session, postgres);
+    if (!events)
+        return fail(events.error());
+    if (const Result<> written = write(session, postgres, scan, *events, scanned); !written)
+        return fail(written.error());
+    if (const Result<> committed = session.commit(); !committed)
+        return fail(committed.error());
+    return events;
+}
+
 // The history keeps whole seconds.
 QDateTime toWholeSeconds(QDateTime time)
 {
@@ -287,22 +310,15 @@ Result<QList<ChangeEvent>> HistoryRecorder::record(const QList<ScanRow> &rows,
     const BoundScan scan{m_site, HistoryTime::text(now), HistoryTime::text(now.addDays(-m_absenceDays)),
                          pairsJsonOf(pairs), pairs.size()};
 
-    RecordStoreSession session(m_store);
-    if (!session.isOpen())
-        return Failure{session.error()};
-    const bool postgres = SqlEngine::isPostgres(session.db());
-    if (const Result<> begun = beginWrite(session, postgres); !begun)
-        return fail(begun.error());
-    const Result<std::vector<ChangeRules::Sighting>> sightings = lookUp(session, postgres, scan);
-    if (!sightings)
-        return fail(sightings.error());
-    const QList<ChangeEvent> events =
-        ChangeRules::events(pairs, *sightings, neighbourMacs, m_site, now, scan.absentBefore);
-    if (const Result<> written = write(session, postgres, scan, events); !written)
-        return fail(written.error());
-    if (const Result<> committed = session.commit(); !committed)
-        return fail(committed.error());
-    return events;
+    return writeInOneTransaction(
+        m_store, scan, true,
+        [&](RecordStoreSession &session, bool postgres) -> Result<QList<ChangeEvent>> {
+            const Result<std::vector<ChangeRules::Sighting>> sightings = lookUp(session, postgres, scan);
+            if (!sightings)
+                return Failure{sightings.error()};
+            return ChangeRules::events(pairs, *sightings, neighbourMacs, m_site, now, scan.absentBefore);
+        },
+        [this](const QString &detail) { return fail(detail); });
 }
 
 Result<QList<ChangeEvent>> HistoryRecorder::recordHeard(const QList<ScanRow> &rows,
@@ -315,15 +331,8 @@ Result<QList<ChangeEvent>> HistoryRecorder::recordHeard(const QList<ScanRow> &ro
     for (ChangeEvent &event : stored)
         event.site = m_site;
 
-    RecordStoreSession session(m_store);
-    if (!session.isOpen())
-        return Failure{session.error()};
-    const bool postgres = SqlEngine::isPostgres(session.db());
-    if (const Result<> begun = beginWrite(session, postgres); !begun)
-        return fail(begun.error());
-    if (const Result<> written = write(session, postgres, heard, stored, false); !written)
-        return fail(written.error());
-    if (const Result<> committed = session.commit(); !committed)
-        return fail(committed.error());
-    return stored;
+    return writeInOneTransaction(
+        m_store, heard, false,
+        [&](RecordStoreSession &, bool) -> Result<QList<ChangeEvent>> { return stored; },
+        [this](const QString &detail) { return fail(detail); });
 }
