@@ -68,7 +68,6 @@ scan() { # NAME PREFIX... :: OPTIONS...: rows (address and MAC) and completion c
 
 cli=$NETKESTREL_BIN_DIR/netkestrel-cli
 scan "fast, its own wait" "$cli" :: --pace-ms 0
-scan "fast, a 400 ms wait" "$cli" :: --pace-ms 0 --arp-timeout-ms 400
 scan "default pacing" "$cli" ::
 scan "fast, through the helper" "${testnet_as_user[@]}" "$work/user/bin/netkestrel-cli" :: --pace-ms 0
 scan "fast, every address listed" "$cli" :: --pace-ms 0 --show-silent

@@ -7,6 +7,8 @@ Runs inside a test host namespace only (needs a packet socket). Usage:
         "198.18.13"), the hosts' MACs 02:0a:e4:00:0d:NN
     link_frames.py burst NET COUNT
         COUNT announcements from distinct senders, as fast as they go
+    link_frames.py announce ADDRESS MAC
+        one gratuitous ARP: MAC takes ADDRESS
 """
 import socket
 import struct
@@ -117,6 +119,9 @@ def main():
         for n in range(int(sys.argv[3])):
             sender = bytes([0x02, 0x0A, 0xE6, n >> 16 & 0xFF, n >> 8 & 0xFF, n & 0xFF])
             link.send(BROADCAST + sender + b"\x08\x06" + arp(1, sender, quad(net, 2), quad(net, 2)))
+    elif mode == "announce":
+        sender, address = bytes.fromhex(sys.argv[3].replace("-", "")), socket.inet_aton(net)
+        link.send(BROADCAST + sender + b"\x08\x06" + arp(1, sender, address, address))
 
 
 if __name__ == "__main__":

@@ -49,15 +49,9 @@ for raw in sys.stdin:
 print("\n".join(sorted(lines)))
 ' "$@"
 }
-# A gratuitous ARP (sender and target address the same) from INTERFACE.
+# A gratuitous ARP (sender and target address the same).
 announce() { # HOST_IP CLAIMED_IP MAC
-    testnet_host_exec "$1" /usr/bin/python3 -c '
-import socket, struct, sys
-ip, mac = socket.inet_aton(sys.argv[1]), bytes.fromhex(sys.argv[2].replace("-", ""))
-s = socket.socket(socket.AF_PACKET, socket.SOCK_RAW)
-s.bind(("eth0", 0))
-s.send(b"\xff" * 6 + mac + b"\x08\x06" + struct.pack("!HHBBH", 1, 0x0800, 6, 4, 1) + mac + ip + bytes(6) + ip)
-' "$2" "$3"
+    testnet_host_exec "$1" /usr/bin/python3 "$NETKESTREL_SOURCE_DIR/tests/net/link_frames.py" announce "$2" "$3"
 }
 wait_for() { # FILE PATTERN TENTHS
     for ((tries = 0; tries < $3; tries++)); do

@@ -81,7 +81,6 @@ void TestNotifiers::delivered_data()
     QTest::addColumn<int>("posts");
     QTest::addColumn<int>("failures");
 
-    QTest::newRow("up") << QList<int>{} << false << 2 << 0;
     QTest::newRow("down, then up") << QList<int>{0} << false << 2 << 1;
     QTest::newRow("503 and 404 are tried again") << QList<int>{503, 404} << false << 4 << 2;
     QTest::newRow("a redirection is no delivery") << QList<int>{302} << false << 3 << 1;
